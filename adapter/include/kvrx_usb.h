@@ -1,0 +1,76 @@
+/* kvrx_usb: USB-I2C adapter library of the RTC evaluation board.
+ *
+ * Every operation returns a result code: 0 is success, every failure code has
+ * non-zero low seven bits. KVRX_ResultStr() gives the text of any code.
+ * The backend is chosen by the environment variable KVRX_BACKEND:
+ * "sim" (the default, a simulated evaluation board) or "i2c-dev".
+ */
+#ifndef KVRX_USB_H
+#define KVRX_USB_H
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#define KVRX_API __declspec(dllexport)
+#else
+#define KVRX_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Result codes: one per cause. */
+enum {
+    KVRX_OK = 0,
+    KVRX_ERR_NO_ADAPTER = 1,      /* no adapter reachable */
+    KVRX_ERR_NO_SUCH_BOARD = 2,   /* board number out of range */
+    KVRX_ERR_NOT_OPEN = 3,        /* board not opened with KVRX_Init */
+    KVRX_ERR_ADDR_NACK = 4,       /* slave address not acknowledged */
+    KVRX_ERR_DATA_NACK = 5,       /* data byte not acknowledged */
+    KVRX_ERR_BAD_ARG = 6,         /* argument out of range */
+    KVRX_ERR_NOT_SUPPORTED = 7,   /* not supported by this adapter */
+    KVRX_ERR_UNKNOWN_BACKEND = 8, /* KVRX_BACKEND names no backend */
+    KVRX_ERR_NOT_ATTACHED = 9,    /* board unplugged */
+    KVRX_ERR_TOO_LONG = 10,       /* count beyond one transfer */
+    KVRX_ERR_UNKNOWN_PART = 11,   /* simulated socket: no such part */
+    KVRX_ERR_IO = 12,             /* operating system I/O error */
+    KVRX_ERR_BAD_MODE = 13,       /* call not valid in this clock mode */
+    KVRX_ERR_NO_DEVICE = 14       /* simulated board: no such device */
+};
+
+/* Largest count one i2cRead / i2cWrite moves. */
+#define KVRX_MAX_TRANSFER 256u
+
+KVRX_API int32_t KVRX_GetNumDevices(uint32_t* count);
+KVRX_API int32_t KVRX_GetDeviceID(uint32_t board, uint8_t* id); /* 256-byte buffer */
+KVRX_API int32_t KVRX_Init(uint32_t board, uint32_t param);
+KVRX_API const char* KVRX_ResultStr(int32_t code);
+KVRX_API int32_t KVRX_VccOn(uint32_t board);
+KVRX_API int32_t KVRX_VccOff(uint32_t board);
+KVRX_API int32_t KVRX_RdRunTime(uint32_t board, uint32_t* seconds);
+KVRX_API int32_t KVRX_PortIn(uint32_t board, uint8_t* value);
+KVRX_API int32_t KVRX_PortOut(uint32_t board, uint8_t value);
+KVRX_API int32_t KVRX_PortMode(uint32_t board, uint8_t mode);
+KVRX_API int32_t i2cClockRate(uint32_t board, uint16_t khz);
+KVRX_API int32_t i2cRead(uint32_t board, uint8_t subLen, uint8_t slave, uint32_t sub, uint8_t* buf,
+                         uint32_t count);
+KVRX_API int32_t i2cWrite(uint32_t board, uint8_t subLen, uint8_t slave, uint32_t sub,
+                          const uint8_t* buf, uint32_t count);
+KVRX_API uint16_t bo16(uint16_t value);
+
+/* Simulated board controls; other backends answer KVRX_ERR_NOT_SUPPORTED. */
+KVRX_API int32_t KVRX_SimSetPart(uint32_t board, const char* partName); /* "" empties the socket */
+KVRX_API int32_t KVRX_SimAdvance(double seconds);                        /* manual clock only */
+KVRX_API int32_t KVRX_SimSetTemperature(uint32_t board, double celsius);
+KVRX_API int32_t KVRX_SimPeek(uint32_t board, uint8_t slave, uint32_t sub, uint8_t* value);
+KVRX_API int32_t KVRX_SimPoke(uint32_t board, uint8_t slave, uint32_t sub, uint8_t value);
+KVRX_API int32_t KVRX_SimSetAttached(uint32_t board, int attached); /* plug and unplug */
+KVRX_API int32_t KVRX_SimEventInput(uint32_t board, int level);     /* the chip's event input */
+KVRX_API int32_t KVRX_SimSetPpm(uint32_t board, double ppm);        /* the chip's crystal error */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

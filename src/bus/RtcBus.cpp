@@ -1,0 +1,1 @@
+#include "bus/RtcBus.h"

@@ -1,0 +1,81 @@
+// Register image, shared page state and the transfer steps every page uses.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "PartTable.h"
+#include "bus/AdapterApi.h"
+
+// The one application record.
+struct rtcDataRec {
+    uint8_t Regs[256] = {};
+    int32_t PageStart = -1;
+    int32_t PageCount = 0;
+    int32_t TempOffset = 0;
+    uint32_t ElapsedSeconds = 0;
+    std::string ExeDir;
+    std::string LastFile;
+};
+
+// Integers several pages share; all start at 0.
+struct SharedPageState {
+    int XferSlave = 0;
+    int XferAddress = 0;
+    int XferCount = 0;
+    int MemAddrLen = 0;
+    int MemLastLine = 0;
+    int MemGridRow = 0;
+    int MemGridCol = 0;
+    int TseRefreshPeriod = 0;
+    int TseRefreshCount = 0;
+};
+
+// Where results reach the user. The window shows boxes and status texts;
+// tests and scripts record them.
+class ResultSink {
+public:
+    virtual ~ResultSink() = default;
+    virtual void errorBox(const std::string& text) = 0;        // modal error box
+    virtual void statusText(const std::string& text) = 0;      // status bar panel 3
+    virtual void unlockTries(const std::string& text) = 0;     // label Label115
+};
+
+// Shared context of all pages: the selected part, the open board, the image.
+class RtcBus {
+public:
+    RtcBus(const AdapterApi& api, ResultSink& sink) : api_(&api), sink_(&sink) {}
+
+    const AdapterApi& api() const { return *api_; }
+    void setApi(const AdapterApi& api) { api_ = &api; }
+    ResultSink& sink() const { return *sink_; }
+
+    // Selected part: a row of PartTable.
+    int partRow() const { return partRow_; }
+    void setPartRow(int row);
+    const PartInfo& part() const { return PartTable[static_cast<size_t>(partRow_)]; }
+
+    uint32_t BoardNo = 0;
+    rtcDataRec data;
+    SharedPageState shared;
+
+    // The control that owns the unlock action (the register page's BtnUnlock).
+    const void* unlockButton = nullptr;
+
+    int32_t ReadRegisters(uint8_t subLen, uint8_t address, uint32_t count);
+    int32_t WriteRegisters(uint8_t subLen, uint8_t address, uint32_t count);
+
+    // sender: the object whose event started the action (may be null);
+    // control: the control the action belongs to.
+    void ReportResult(const void* sender, const void* control, int32_t code);
+
+    void UnlockPart(const void* sender);
+
+    // 2 for TypeE parts, 1 for all others.
+    uint8_t subAddressLength() const { return part().TypeCode == TypeE ? 2 : 1; }
+
+private:
+    const AdapterApi* api_;
+    ResultSink* sink_;
+    int partRow_ = 0;
+};

@@ -1,0 +1,66 @@
+// The supported part models and their register maps: constant data.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+// Family of a part; pages branch on it. Tests on it are sets of members.
+enum PartType : uint8_t { TypeNone, TypeA, TypeB, TypeC, TypeD, TypeE, TypeF, TypeG, TypeH, TypeJ, TypeK };
+
+enum class RegKind : uint8_t { SectionHeader, RegisterRow, EndOfMap };
+
+// One entry of a register map. BitNames run bit 7 first; "" is an unnamed bit.
+struct RegMapEntry {
+    RegKind Kind;
+    const char* ShortName;
+    const char* Caption;
+    uint8_t Address;
+    uint8_t Mask;
+    std::array<const char*, 8> BitNames;
+};
+
+// A map is a run of entries ended by the first entry that is neither a
+// section header nor a register row.
+using RegisterMapRef = const RegMapEntry*;
+
+struct PartInfo {
+    const char* PartName;
+    RegisterMapRef RegisterMap;  // nullptr for "Not Selected"
+    PartType TypeCode;
+    uint8_t RtcAddress;
+    uint8_t MemAddress;
+    uint8_t HasRowAccess;
+    uint8_t AlarmCount;
+    uint8_t HasTimeStamp;
+    uint8_t HasWatchdog;
+    uint8_t HasShipGuard;
+    uint8_t HasBatteryBackup;
+    uint8_t HasEventDetect;
+    uint8_t HasIrqOutput;
+    uint8_t HasFreqOut;
+    uint32_t EepromBytes;
+    uint32_t SramBytes;
+    uint8_t HasGraph;
+    uint8_t HasCrystalTrim;
+};
+
+constexpr int kPartCount = 22;
+extern const std::array<PartInfo, kPartCount> PartTable;
+
+// First row whose PartName equals name exactly; 0 when none does.
+int FindPartRow(std::string_view name);
+
+// One section of a map: its header and its 1 to 8 registers.
+struct MapSection {
+    const RegMapEntry* Header;
+    const RegMapEntry* FirstRegister;
+    int RegisterCount;
+};
+
+// Sections of a map in map order; empty for nullptr.
+std::vector<MapSection> MapSections(RegisterMapRef map);
+
+// The register entry for an address, or nullptr when the map has none.
+const RegMapEntry* FindRegister(RegisterMapRef map, uint8_t address);
