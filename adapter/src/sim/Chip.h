@@ -1,0 +1,55 @@
+// One RTC chip of the simulated board: its clock registers, flags, alarms,
+// write protection and, where the part has it, its user memory at 0xAE.
+// The board owns the chips and moves time; a chip never looks at the board.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+namespace kvrx::sim {
+
+class Chip {
+public:
+    virtual ~Chip() = default;
+
+    // A fresh chip of the part in row partRow (1..21) of the part table. The
+    // seed picks the chip's own crystal error (a few ppm).
+    static std::unique_ptr<Chip> create(int partRow, uint32_t seed);
+
+    // Whether the chip answers at this 8-bit slave address now (the clock
+    // registers at the part's address, user memory at 0xAE). With the supply
+    // off only a part with its I2C-in-battery-mode bit set answers; an EEPROM
+    // inside its write cycle does not acknowledge.
+    virtual bool answers(uint8_t slave, bool supplyOn) const = 0;
+
+    // One bus transaction to a slave that answers. subLen bytes of sub were
+    // sent (0: continue at the current address). Returns a KVRX result code.
+    virtual int32_t read(uint8_t slave, uint8_t subLen, uint32_t sub, uint8_t* buf,
+                         uint32_t count) = 0;
+    virtual int32_t write(uint8_t slave, uint8_t subLen, uint32_t sub, const uint8_t* buf,
+                          uint32_t count) = 0;
+
+    // Direct access without protection or side effects (a time register peeks
+    // as its current BCD value; a poke of the seconds restarts the sub-second
+    // phase). False when the chip has no such device or byte.
+    virtual bool peek(uint8_t slave, uint32_t sub, uint8_t* value) = 0;
+    virtual bool poke(uint8_t slave, uint32_t sub, uint8_t value) = 0;
+
+    // True time passes (seconds, at the board temperature): the clock runs at
+    // its crystal's rate, alarms match, rollovers happen, write cycles end.
+    virtual void advance(double seconds, double temperatureC) = 0;
+    // Bus time that counts only for the EEPROM write cycle (manual clock).
+    virtual void busTimePassed(double seconds) = 0;
+
+    // Socket supply switched (also called with true when the chip is inserted
+    // into a powered socket, and with false when it is taken out).
+    virtual void supplyChanged(bool on) = 0;
+
+    virtual void setPpm(double ppm) = 0;
+    virtual void eventInput(int level) = 0;
+
+    // The chip's interrupt / frequency output is pulling its pin low now.
+    virtual bool irqLow() const = 0;
+};
+
+}  // namespace kvrx::sim
