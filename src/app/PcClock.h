@@ -1,0 +1,42 @@
+// The PC clock as the window reads it. Scripts and tests pin it.
+#pragma once
+
+#include <QDateTime>
+#include <QElapsedTimer>
+
+class PcClock {
+public:
+    virtual ~PcClock() = default;
+    virtual QDateTime now() const = 0;           // local time, millisecond precision
+    virtual qint64 counterMs() const = 0;        // high-resolution counter
+    virtual bool pinned() const { return false; }
+};
+
+class SystemPcClock : public PcClock {
+public:
+    SystemPcClock() { timer_.start(); }
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
+    qint64 counterMs() const override { return timer_.elapsed(); }
+
+private:
+    QElapsedTimer timer_;
+};
+
+// A clock that moves only when told to.
+class PinnedPcClock : public PcClock {
+public:
+    explicit PinnedPcClock(const QDateTime& at) : now_(at) {}
+    QDateTime now() const override { return now_; }
+    qint64 counterMs() const override { return counter_; }
+    bool pinned() const override { return true; }
+    void set(const QDateTime& at) { now_ = at; }
+    void advanceMs(qint64 ms)
+    {
+        now_ = now_.addMSecs(ms);
+        counter_ += ms;
+    }
+
+private:
+    QDateTime now_;
+    qint64 counter_ = 0;
+};
