@@ -46,6 +46,26 @@ struct PartInfo {
     uint8_t HasCrystalTrim;
 };
 
+// The register maps, each ended by an EndOfMap entry. VK330 uses MapVK320, VK331 MapVK321,
+// VK352 and VK354 MapVK350.
+extern const RegMapEntry MapVK310[];
+extern const RegMapEntry MapVK311[];
+extern const RegMapEntry MapVK320[];
+extern const RegMapEntry MapVK321[];
+extern const RegMapEntry MapVK390[];
+extern const RegMapEntry MapVK340[];
+extern const RegMapEntry MapVK350[];
+extern const RegMapEntry MapVK360[];
+extern const RegMapEntry MapVK361[];
+extern const RegMapEntry MapVK362[];
+extern const RegMapEntry MapVK363[];
+extern const RegMapEntry MapVK364[];
+extern const RegMapEntry MapVK365[];
+extern const RegMapEntry MapVK370[];
+extern const RegMapEntry MapVK380[];
+extern const RegMapEntry MapVK381[];
+extern const RegMapEntry MapVK382[];
+
 constexpr int kPartCount = 22;
 extern const std::array<PartInfo, kPartCount> PartTable;
 
