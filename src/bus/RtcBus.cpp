@@ -1,1 +1,71 @@
 #include "bus/RtcBus.h"
+
+#include "kvrx_usb.h"
+
+namespace {
+
+constexpr uint32_t kImageSize = sizeof(rtcDataRec::Regs);
+
+// Status register of TypeE parts and its write-enable bits.
+constexpr uint32_t kTypeEStatus = 0x3F;
+constexpr uint8_t kWel = 0x02;
+constexpr uint8_t kWelRwel = 0x06;
+constexpr int kAckPollLimit = 30;
+
+bool fitsImage(uint8_t address, uint32_t count)
+{
+    return count <= kImageSize - address;
+}
+
+}  // namespace
+
+void RtcBus::setPartRow(int row)
+{
+    partRow_ = (row >= 0 && row < kPartCount) ? row : 0;
+}
+
+int32_t RtcBus::ReadRegisters(uint8_t subLen, uint8_t address, uint32_t count)
+{
+    // A run past the end of the image would overwrite whatever follows it.
+    if (!fitsImage(address, count)) return KVRX_ERR_BAD_ARG;
+    return api_->Read(BoardNo, subLen, part().RtcAddress, address, &data.Regs[address], count);
+}
+
+int32_t RtcBus::WriteRegisters(uint8_t subLen, uint8_t address, uint32_t count)
+{
+    if (!fitsImage(address, count)) return KVRX_ERR_BAD_ARG;
+    return api_->Write(BoardNo, subLen, part().RtcAddress, address, &data.Regs[address], count);
+}
+
+void RtcBus::ReportResult(const void* sender, const void* control, int32_t code)
+{
+    if ((code & 0x7F) == 0) return;
+    const char* text = api_->ResultStr(code);
+    const std::string reason = text != nullptr ? text : "";
+    // No sender means start-up or a timer, never a click on the control.
+    if (sender != nullptr && sender == control)
+        sink_->errorBox("Communication error Occured\r" + reason);
+    else
+        sink_->statusText(" " + reason);
+}
+
+void RtcBus::UnlockPart(const void* sender)
+{
+    if (part().TypeCode != TypeE) return;
+    const uint8_t slave = part().RtcAddress;
+
+    // The part does not acknowledge while it finishes an internal write.
+    int tries = 0;
+    int32_t result;
+    do {
+        result = api_->Read(BoardNo, 2, slave, kTypeEStatus, &data.Regs[kTypeEStatus], 1);
+        ++tries;
+    } while (result != 0 && tries < kAckPollLimit);
+    sink_->unlockTries("Ack Trys " + std::to_string(tries));
+
+    uint8_t work = kWel;
+    api_->Write(BoardNo, 2, slave, kTypeEStatus, &work, 1);
+    work = kWelRwel;
+    result = api_->Write(BoardNo, 2, slave, kTypeEStatus, &work, 1);
+    ReportResult(sender, unlockButton, result);
+}

@@ -50,7 +50,7 @@ public:
     void setApi(const AdapterApi& api) { api_ = &api; }
     ResultSink& sink() const { return *sink_; }
 
-    // Selected part: a row of PartTable.
+    // Selected part: a row of PartTable; a row outside the table selects row 0.
     int partRow() const { return partRow_; }
     void setPartRow(int row);
     const PartInfo& part() const { return PartTable[static_cast<size_t>(partRow_)]; }
@@ -62,13 +62,20 @@ public:
     // The control that owns the unlock action (the register page's BtnUnlock).
     const void* unlockButton = nullptr;
 
+    // Move count registers from address on between the chip and the image
+    // (image offset = register address). A run reaching past the image is
+    // refused with KVRX_ERR_BAD_ARG and nothing is transferred.
     int32_t ReadRegisters(uint8_t subLen, uint8_t address, uint32_t count);
     int32_t WriteRegisters(uint8_t subLen, uint8_t address, uint32_t count);
 
     // sender: the object whose event started the action (may be null);
-    // control: the control the action belongs to.
+    // control: the control the action belongs to. A failure of the clicked
+    // control's own action opens the error box, any other lands in the status
+    // bar. Codes whose low seven bits are zero count as success.
     void ReportResult(const void* sender, const void* control, int32_t code);
 
+    // Write enable of TypeE parts: acknowledge polling, then WEL and RWEL.
+    // Does nothing for other types.
     void UnlockPart(const void* sender);
 
     // 2 for TypeE parts, 1 for all others.
