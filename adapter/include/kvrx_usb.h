@@ -36,7 +36,8 @@ enum {
     KVRX_ERR_UNKNOWN_PART = 11,   /* simulated socket: no such part */
     KVRX_ERR_IO = 12,             /* operating system I/O error */
     KVRX_ERR_BAD_MODE = 13,       /* call not valid in this clock mode */
-    KVRX_ERR_NO_DEVICE = 14       /* simulated board: no such device */
+    KVRX_ERR_NO_DEVICE = 14,      /* simulated board: no such device */
+    KVRX_ERR_BAD_SETTING = 15     /* simulated board: invalid KVRX_SIM_* variable */
 };
 
 /* Largest count one i2cRead / i2cWrite moves. */

@@ -60,6 +60,8 @@ const char* KVRX_ResultStr(int32_t code)
     case KVRX_ERR_IO: return "Adapter I/O error";
     case KVRX_ERR_BAD_MODE: return "Not available in this clock mode";
     case KVRX_ERR_NO_DEVICE: return "No such device on the simulated board";
+    case KVRX_ERR_BAD_SETTING:
+        return "Invalid simulated-board setting in the environment (KVRX_SIM_*)";
     default: return "Unknown adapter result code";
     }
 }
