@@ -17,7 +17,7 @@ bool fitsImage(uint8_t address, uint32_t count)
     return count <= kImageSize - address;
 }
 
-}  // namespace
+} // namespace
 
 void RtcBus::setPartRow(int row)
 {

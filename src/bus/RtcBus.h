@@ -34,16 +34,16 @@ struct SharedPageState {
 // Where results reach the user. The window shows boxes and status texts;
 // tests and scripts record them.
 class ResultSink {
-public:
+  public:
     virtual ~ResultSink() = default;
-    virtual void errorBox(const std::string& text) = 0;        // modal error box
-    virtual void statusText(const std::string& text) = 0;      // status bar panel 3
-    virtual void unlockTries(const std::string& text) = 0;     // label Label115
+    virtual void errorBox(const std::string& text) = 0;    // modal error box
+    virtual void statusText(const std::string& text) = 0;  // status bar panel 3
+    virtual void unlockTries(const std::string& text) = 0; // label Label115
 };
 
 // Shared context of all pages: the selected part, the open board, the image.
 class RtcBus {
-public:
+  public:
     RtcBus(const AdapterApi& api, ResultSink& sink) : api_(&api), sink_(&sink) {}
 
     const AdapterApi& api() const { return *api_; }
@@ -81,7 +81,7 @@ public:
     // 2 for TypeE parts, 1 for all others.
     uint8_t subAddressLength() const { return part().TypeCode == TypeE ? 2 : 1; }
 
-private:
+  private:
     const AdapterApi* api_;
     ResultSink* sink_;
     int partRow_ = 0;

@@ -40,7 +40,28 @@ uint8_t bcd(int value)
 constexpr uint32_t kTypeEClock = 0x30;
 constexpr uint32_t kTypeEStatus = 0x3F;
 
-}  // namespace
+// Before a time write: the status or control register read into the work byte,
+// and whether the old time bytes are needed for the flag bits they carry.
+struct PreliminaryRead {
+    uint32_t workAddress;
+    bool readsTime;
+};
+constexpr PreliminaryRead kPreliminaryReads[] = {
+    /* TypeNone */ {0x07, false},
+    /* TypeA */ {0x07, false},
+    /* TypeB */ {0x07, false},
+    /* TypeC */ {0x0B, true},
+    /* TypeD */ {0x07, false},
+    /* TypeE */ {kTypeEStatus, false},
+    /* TypeF */ {0x08, false},
+    /* TypeG */ {0x0F, true},
+    /* TypeH */ {0x07, false},
+    /* TypeJ */ {0x07, true},
+    /* TypeK */ {0x07, true},
+};
+static_assert(std::size(kPreliminaryReads) == TypeK + 1);
+
+} // namespace
 
 int BcdToBin(unsigned value)
 {
@@ -68,9 +89,9 @@ int32_t ReadRtcTime(const RtcBus& bus, std::tm& t, bool& is24)
     const PartType type = bus.part().TypeCode;
     const uint8_t slave = bus.part().RtcAddress;
     std::array<uint8_t, 7> b{};
-    const int32_t result =
-        type == TypeE ? bus.api().Read(bus.BoardNo, 2, slave, kTypeEClock, b.data(), 7)
-                      : bus.api().Read(bus.BoardNo, 1, slave, 0x00, b.data(), 7);
+    const int32_t result = type == TypeE
+                               ? bus.api().Read(bus.BoardNo, 2, slave, kTypeEClock, b.data(), 7)
+                               : bus.api().Read(bus.BoardNo, 1, slave, 0x00, b.data(), 7);
     if (result != 0) {
         t = std::tm{};
         is24 = false;
@@ -123,22 +144,12 @@ int32_t WriteRtcTime(RtcBus& bus, const std::tm& t, bool is24)
 
     // Preliminary reads: the status or control register, and the time bytes
     // where flag bits share them.
-    uint32_t workAddress = 0x07;
-    bool readsTime = false;
-    switch (type) {
-    case TypeE: workAddress = kTypeEStatus; break;
-    case TypeK: readsTime = true; break;
-    case TypeC: workAddress = 0x0B; readsTime = true; break;
-    case TypeF: workAddress = 0x08; break;
-    case TypeG: workAddress = 0x0F; readsTime = true; break;
-    case TypeJ: readsTime = true; break;
-    default: break;
-    }
+    const PreliminaryRead& pre = kPreliminaryReads[type];
     uint8_t work = 0;
-    int32_t result = api.Read(board, type == TypeE ? 2 : 1, slave, workAddress, &work, 1);
+    int32_t result = api.Read(board, type == TypeE ? 2 : 1, slave, pre.workAddress, &work, 1);
     if (result != 0) return result;
     std::array<uint8_t, 7> old{};
-    if (readsTime) {
+    if (pre.readsTime) {
         result = api.Read(board, 1, slave, 0x00, old.data(), 7);
         if (result != 0) return result;
     }

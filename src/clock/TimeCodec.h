@@ -28,8 +28,8 @@ int32_t WriteRtcTime(RtcBus& bus, const std::tm& t, bool is24);
 // The PC side's calendar record.
 struct SystemTime {
     uint16_t year = 0;
-    uint16_t month = 0;  // 1-12
-    uint16_t dayOfWeek = 0;  // 0 = Sunday
+    uint16_t month = 0;     // 1-12
+    uint16_t dayOfWeek = 0; // 0 = Sunday
     uint16_t day = 0;
     uint16_t hour = 0;
     uint16_t minute = 0;

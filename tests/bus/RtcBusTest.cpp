@@ -11,7 +11,7 @@
 namespace {
 
 class RtcBusTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         RecordingAdapter::reset();
@@ -28,7 +28,7 @@ protected:
 
     RecordingSink sink;
     RtcBus bus{RecordingAdapter::api(), sink};
-    int btnUnlock = 0;  // stands for the Unlock button
+    int btnUnlock = 0; // stands for the Unlock button
     int otherButton = 0;
 };
 
@@ -73,7 +73,8 @@ TEST_P(RegisterWriteTest, SendsTheImageBytesOfTheRunToThePartsAddress)
 {
     const WriteCase& c = GetParam();
     select(c.part);
-    for (int a = 0; a < 256; ++a) bus.data.Regs[a] = static_cast<uint8_t>(a ^ 0x5A);
+    for (int a = 0; a < 256; ++a)
+        bus.data.Regs[a] = static_cast<uint8_t>(a ^ 0x5A);
 
     ASSERT_EQ(bus.WriteRegisters(c.subLen, c.address, c.count), 0);
 
@@ -98,7 +99,8 @@ INSTANTIATE_TEST_SUITE_P(Parts, RegisterWriteTest,
 TEST_F(RtcBusTest, RunsPastTheImageAreRefusedWithoutTouchingBusOrImage)
 {
     select("VK320");
-    for (int a = 0; a < 256; ++a) bus.data.Regs[a] = static_cast<uint8_t>(a);
+    for (int a = 0; a < 256; ++a)
+        bus.data.Regs[a] = static_cast<uint8_t>(a);
     struct Run {
         uint8_t address;
         uint32_t count;
@@ -108,7 +110,8 @@ TEST_F(RtcBusTest, RunsPastTheImageAreRefusedWithoutTouchingBusOrImage)
         EXPECT_EQ(bus.WriteRegisters(1, run.address, run.count), KVRX_ERR_BAD_ARG);
     }
     EXPECT_TRUE(RecordingAdapter::calls().empty());
-    for (int a = 0; a < 256; ++a) ASSERT_EQ(bus.data.Regs[a], a);
+    for (int a = 0; a < 256; ++a)
+        ASSERT_EQ(bus.data.Regs[a], a);
 }
 
 TEST_F(RtcBusTest, ReadFailureIsReturned)
@@ -133,7 +136,7 @@ TEST_F(RtcBusTest, PartRowOutsideTheTableSelectsNotSelected)
 
 struct ReportCase {
     const char* what;
-    bool clicked;  // sender is the control
+    bool clicked; // sender is the control
     int32_t code;
     bool box;
     bool status;
@@ -184,7 +187,7 @@ TEST_F(RtcBusTest, FailureWithoutSenderGoesToTheStatusBar)
 // ---- write enable of TypeE parts ----
 
 class UnlockPartTest : public RtcBusTest {
-protected:
+  protected:
     void SetUp() override
     {
         RtcBusTest::SetUp();
@@ -252,12 +255,13 @@ TEST_F(UnlockPartTest, SilentPartIsPolledThirtyTimesAndTheFailureReported)
 
     const auto& calls = RecordingAdapter::calls();
     ASSERT_EQ(calls.size(), 32u);
-    for (size_t i = 0; i < 30; ++i) EXPECT_EQ(calls[i].op, AdapterOp::Read) << i;
+    for (size_t i = 0; i < 30; ++i)
+        EXPECT_EQ(calls[i].op, AdapterOp::Read) << i;
     expectEnableWrites();
     EXPECT_EQ(sink.unlockTexts, std::vector<std::string>{"Ack Trys 30"});
-    EXPECT_EQ(sink.errorBoxes, std::vector<std::string>{"Communication error Occured\r" +
-                                                        RecordingAdapter::resultText(
-                                                            KVRX_ERR_ADDR_NACK)});
+    EXPECT_EQ(sink.errorBoxes,
+              std::vector<std::string>{"Communication error Occured\r" +
+                                       RecordingAdapter::resultText(KVRX_ERR_ADDR_NACK)});
 }
 
 TEST_F(UnlockPartTest, SecondWriteFailureOpensBoxOnlyWhenUnlockWasClicked)
@@ -296,4 +300,4 @@ TEST_F(RtcBusTest, UnlockDoesNothingForOtherFamilies)
     EXPECT_TRUE(sink.unlockTexts.empty());
 }
 
-}  // namespace
+} // namespace

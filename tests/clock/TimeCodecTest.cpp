@@ -32,15 +32,21 @@ TEST(BinToBcd, ShiftAndAddThree)
         uint32_t bcd;
     };
     const Case cases[] = {
-        {0, 8, 0x0},          {9, 8, 0x9},
-        {10, 8, 0x10},        {45, 8, 0x45},
-        {99, 8, 0x99},        {255, 8, 0x255},
-        {300, 8, 0x44},       // only the low eight bits count
-        {5, 2, 0x1},          // 5 = 0b101, two bits keep 0b01
-        {1234, 16, 0x1234},   {65535, 16, 0x65535},
-        {99999, 17, 0x99999}, {16777215, 24, 0x16777215},
-        {0xFFFFFFFF, 40, 0x16777215},  // bits clamp to 24
-        {77, 0, 0x0},         {77, -3, 0x0},
+        {0, 8, 0x0},
+        {9, 8, 0x9},
+        {10, 8, 0x10},
+        {45, 8, 0x45},
+        {99, 8, 0x99},
+        {255, 8, 0x255},
+        {300, 8, 0x44}, // only the low eight bits count
+        {5, 2, 0x1},    // 5 = 0b101, two bits keep 0b01
+        {1234, 16, 0x1234},
+        {65535, 16, 0x65535},
+        {99999, 17, 0x99999},
+        {16777215, 24, 0x16777215},
+        {0xFFFFFFFF, 40, 0x16777215}, // bits clamp to 24
+        {77, 0, 0x0},
+        {77, -3, 0x0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(BinToBcd(c.value, c.bits), c.bcd) << c.value << " with " << c.bits << " bits";
@@ -49,7 +55,8 @@ TEST(BinToBcd, ShiftAndAddThree)
 
 TEST(BinToBcd, RoundTripsEveryByteValueThroughBcdToBin)
 {
-    for (int v = 0; v <= 99; ++v) ASSERT_EQ(BcdToBin(BinToBcd(v, 8)), v);
+    for (int v = 0; v <= 99; ++v)
+        ASSERT_EQ(BcdToBin(BinToBcd(v, 8)), v);
 }
 
 // ---- PC calendar record ----
@@ -110,7 +117,7 @@ std::tm timeOf(int year, int month, int day, int wday, int hour, int minute, int
 const std::tm kSample = timeOf(2024, 3, 7, 4, 14, 5, 9);
 
 class CodecTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         RecordingAdapter::reset();
@@ -138,7 +145,8 @@ protected:
     static size_t writeCount()
     {
         size_t n = 0;
-        for (const AdapterCall& c : RecordingAdapter::calls()) n += c.op == AdapterOp::Write;
+        for (const AdapterCall& c : RecordingAdapter::calls())
+            n += c.op == AdapterOp::Write;
         return n;
     }
 
@@ -205,63 +213,81 @@ INSTANTIATE_TEST_SUITE_P(
     Families, WriteRtcTimeTest,
     ::testing::Values(
         // WRTC set (with bits 3..0), bit 6 cleared; then WRTC cleared.
-        WriteCase{"VK320", 0x07, 0x41,
+        WriteCase{"VK320",
+                  0x07,
+                  0x41,
                   {{R, 1, 0x07, 1, {}},
                    {W, 1, 0x07, 1, {0x1F}},
                    {W, 1, 0x00, 7, kDateFirstSample},
                    {W, 1, 0x07, 1, {0x0F}}}},
-        WriteCase{"VK310", 0x07, 0xE0,
+        WriteCase{"VK310",
+                  0x07,
+                  0xE0,
                   {{R, 1, 0x07, 1, {}},
                    {W, 1, 0x07, 1, {0xBF}},
                    {W, 1, 0x00, 7, kDateFirstSample},
                    {W, 1, 0x07, 1, {0xAF}}}},
-        WriteCase{"Not Selected", 0x07, 0x00,
+        WriteCase{"Not Selected",
+                  0x07,
+                  0x00,
                   {{R, 1, 0x07, 1, {}},
                    {W, 1, 0x07, 1, {0x1F}},
                    {W, 1, 0x00, 7, kDateFirstSample},
                    {W, 1, 0x07, 1, {0x0F}}}},
         // TypeK keeps OF (MN bit 7).
-        WriteCase{"VK390", 0x07, 0x00,
+        WriteCase{"VK390",
+                  0x07,
+                  0x00,
                   {{R, 1, 0x07, 1, {}},
                    {R, 1, 0x00, 7, {}},
                    {W, 1, 0x07, 1, {0x1F}},
                    {W, 1, 0x00, 7, {0x09, 0x85, 0x94, 0x07, 0x03, 0x24, 0x04}},
                    {W, 1, 0x07, 1, {0x0F}}}},
         // Weekday-first, ST/OF/CEB/CB kept, status at 0x0B.
-        WriteCase{"VK340", 0x0B, 0x40,
+        WriteCase{"VK340",
+                  0x0B,
+                  0x40,
                   {{R, 1, 0x0B, 1, {}},
                    {R, 1, 0x00, 7, {}},
                    {W, 1, 0x0B, 1, {0x1F}},
                    {W, 1, 0x00, 7, {0x89, 0x85, 0xD4, 0x05, 0x07, 0x03, 0x24}},
                    {W, 1, 0x0B, 1, {0x0F}}}},
-        WriteCase{"VK382", 0x07, 0x00,
+        WriteCase{"VK382",
+                  0x07,
+                  0x00,
                   {{R, 1, 0x07, 1, {}},
                    {R, 1, 0x00, 7, {}},
                    {W, 1, 0x00, 7, {0x89, 0x85, 0xD4, 0x05, 0x07, 0x03, 0x24}}}},
         // TypeG keeps CENT (MO bit 7) only.
-        WriteCase{"VK380", 0x0F, 0x00,
+        WriteCase{"VK380",
+                  0x0F,
+                  0x00,
                   {{R, 1, 0x0F, 1, {}},
                    {R, 1, 0x00, 7, {}},
                    {W, 1, 0x00, 7, {0x09, 0x05, 0x14, 0x05, 0x07, 0x83, 0x24}}}},
         // TypeD frames with WRTC in the INT register 0x08 (holding 0x05).
-        WriteCase{"VK350", 0x07, 0x00,
+        WriteCase{"VK350",
+                  0x07,
+                  0x00,
                   {{R, 1, 0x07, 1, {}},
                    {R, 1, 0x08, 1, {}},
                    {W, 1, 0x08, 1, {0x45}},
                    {W, 1, 0x00, 7, kDateFirstSample},
                    {W, 1, 0x08, 1, {0x05}}}},
-        WriteCase{"VK360", 0x3F, 0x00,
+        WriteCase{"VK360",
+                  0x3F,
+                  0x00,
                   {{R, 2, 0x3F, 1, {}},
                    {W, 2, 0x3F, 1, {0x02}},
                    {W, 2, 0x3F, 1, {0x06}},
                    {W, 2, 0x30, 8, {0x09, 0x05, 0x94, 0x07, 0x03, 0x24, 0x04, 0x20}}}},
-        WriteCase{"VK370", 0x08, 0x05,
-                  {{R, 1, 0x08, 1, {}}, {W, 1, 0x00, 7, kDateFirstSample}}},
+        WriteCase{"VK370", 0x08, 0x05, {{R, 1, 0x08, 1, {}}, {W, 1, 0x00, 7, kDateFirstSample}}},
         // TypeH leaves WRTC set.
-        WriteCase{"VK381", 0x07, 0x01,
-                  {{R, 1, 0x07, 1, {}},
-                   {W, 1, 0x07, 1, {0x11}},
-                   {W, 1, 0x00, 7, kDateFirstSample}}}),
+        WriteCase{
+            "VK381",
+            0x07,
+            0x01,
+            {{R, 1, 0x07, 1, {}}, {W, 1, 0x07, 1, {0x11}}, {W, 1, 0x00, 7, kDateFirstSample}}}),
     [](const auto& info) {
         std::string name = info.param.part;
         for (char& ch : name)
@@ -290,22 +316,16 @@ TEST_P(HourEncodingTest, HourRegisterFollowsTheFamilysConvention)
     EXPECT_EQ(w->data[2], c.hr) << c.part << " hour " << c.hour;
 }
 
-INSTANTIATE_TEST_SUITE_P(Hours, HourEncodingTest,
-                         ::testing::Values(HourCase{"VK320", 14, false, 0x22},
-                                           HourCase{"VK320", 0, false, 0x12},
-                                           HourCase{"VK320", 12, false, 0x32},
-                                           HourCase{"VK320", 23, false, 0x31},
-                                           HourCase{"VK320", 11, false, 0x11},
-                                           HourCase{"VK320", 0, true, 0x80},
-                                           HourCase{"VK320", 23, true, 0xA3},
-                                           HourCase{"VK360", 0, false, 0x12},
-                                           HourCase{"VK380", 14, false, 0x62},
-                                           HourCase{"VK380", 0, false, 0x52},
-                                           HourCase{"VK380", 12, false, 0x72},
-                                           HourCase{"VK380", 23, true, 0x23},
-                                           HourCase{"VK382", 14, false, 0x22},
-                                           HourCase{"VK382", 23, true, 0x23},
-                                           HourCase{"VK340", 0, true, 0x00}));
+INSTANTIATE_TEST_SUITE_P(
+    Hours, HourEncodingTest,
+    ::testing::Values(HourCase{"VK320", 14, false, 0x22}, HourCase{"VK320", 0, false, 0x12},
+                      HourCase{"VK320", 12, false, 0x32}, HourCase{"VK320", 23, false, 0x31},
+                      HourCase{"VK320", 11, false, 0x11}, HourCase{"VK320", 0, true, 0x80},
+                      HourCase{"VK320", 23, true, 0xA3}, HourCase{"VK360", 0, false, 0x12},
+                      HourCase{"VK380", 14, false, 0x62}, HourCase{"VK380", 0, false, 0x52},
+                      HourCase{"VK380", 12, false, 0x72}, HourCase{"VK380", 23, true, 0x23},
+                      HourCase{"VK382", 14, false, 0x22}, HourCase{"VK382", 23, true, 0x23},
+                      HourCase{"VK340", 0, true, 0x00}));
 
 TEST_F(CodecTest, TypeECenturyByteFollowsTheYear)
 {
@@ -331,7 +351,7 @@ TEST_F(CodecTest, TypeECenturyByteFollowsTheYear)
 struct FailCase {
     const char* part;
     size_t failingCall;
-    size_t writesAttempted;  // including the failing one
+    size_t writesAttempted; // including the failing one
 };
 
 class WriteFailureTest : public CodecTest, public ::testing::WithParamInterface<FailCase> {};
@@ -348,14 +368,15 @@ TEST_P(WriteFailureTest, StopsBeforeTheTimeBytes)
     EXPECT_EQ(writeCount(), c.writesAttempted);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    PreliminaryReads, WriteFailureTest,
-    ::testing::Values(FailCase{"Not Selected", 1, 0}, FailCase{"VK310", 1, 0},
-                      FailCase{"VK320", 1, 0}, FailCase{"VK340", 1, 0}, FailCase{"VK340", 2, 0},
-                      FailCase{"VK350", 1, 0}, FailCase{"VK350", 2, 0}, FailCase{"VK360", 1, 0},
-                      FailCase{"VK370", 1, 0}, FailCase{"VK380", 1, 0}, FailCase{"VK380", 2, 0},
-                      FailCase{"VK381", 1, 0}, FailCase{"VK382", 1, 0}, FailCase{"VK382", 2, 0},
-                      FailCase{"VK390", 1, 0}, FailCase{"VK390", 2, 0}));
+INSTANTIATE_TEST_SUITE_P(PreliminaryReads, WriteFailureTest,
+                         ::testing::Values(FailCase{"Not Selected", 1, 0}, FailCase{"VK310", 1, 0},
+                                           FailCase{"VK320", 1, 0}, FailCase{"VK340", 1, 0},
+                                           FailCase{"VK340", 2, 0}, FailCase{"VK350", 1, 0},
+                                           FailCase{"VK350", 2, 0}, FailCase{"VK360", 1, 0},
+                                           FailCase{"VK370", 1, 0}, FailCase{"VK380", 1, 0},
+                                           FailCase{"VK380", 2, 0}, FailCase{"VK381", 1, 0},
+                                           FailCase{"VK382", 1, 0}, FailCase{"VK382", 2, 0},
+                                           FailCase{"VK390", 1, 0}, FailCase{"VK390", 2, 0}));
 
 INSTANTIATE_TEST_SUITE_P(EnableWrites, WriteFailureTest,
                          ::testing::Values(FailCase{"VK320", 2, 1}, FailCase{"VK390", 3, 1},
@@ -391,19 +412,21 @@ TEST_F(CodecTest, ClosingWriteFailureIsNotReturned)
 TEST_F(CodecTest, WriteLeavesTheRegisterImageAlone)
 {
     select("VK320");
-    for (int a = 0; a < 256; ++a) bus.data.Regs[a] = 0xA5;
+    for (int a = 0; a < 256; ++a)
+        bus.data.Regs[a] = 0xA5;
     ASSERT_EQ(WriteRtcTime(bus, kSample, true), 0);
     std::tm t;
     bool is24;
     ASSERT_EQ(ReadRtcTime(bus, t, is24), 0);
-    for (int a = 0; a < 256; ++a) ASSERT_EQ(bus.data.Regs[a], 0xA5);
+    for (int a = 0; a < 256; ++a)
+        ASSERT_EQ(bus.data.Regs[a], 0xA5);
 }
 
 // ---- reading ----
 
 struct ReadCase {
     const char* part;
-    std::vector<uint8_t> regs;  // the seven time bytes in chip order
+    std::vector<uint8_t> regs; // the seven time bytes in chip order
     int sec, min, hour, mday, mon, year, wday;
     bool is24;
 };
@@ -447,23 +470,24 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ReadCase{"VK320", {0x09, 0x05, 0x94, 0x07, 0x03, 0x24, 0x04}, 9, 5, 14, 7, 2, 124, 4, true},
         // Flag bits in SC and MN are dropped.
-        ReadCase{"VK320", {0x89, 0x85, 0x22, 0x07, 0x03, 0x24, 0x04}, 9, 5, 14, 7, 2, 124, 4, false},
+        ReadCase{
+            "VK320", {0x89, 0x85, 0x22, 0x07, 0x03, 0x24, 0x04}, 9, 5, 14, 7, 2, 124, 4, false},
         ReadCase{"VK320", {0, 0, 0x12, 0x01, 0x00, 0x00, 0}, 0, 0, 0, 1, 0, 100, 0, false},
         ReadCase{"VK390", {0, 0, 0x32, 0x31, 0x12, 0x99, 6}, 0, 0, 12, 31, 11, 199, 6, false},
         ReadCase{"VK310", {0, 0, 0x92, 0x01, 0x01, 0x00, 0}, 0, 0, 12, 1, 0, 100, 0, true},
         ReadCase{"VK360", {0x59, 0x59, 0xA3, 0x28, 0x02, 0x25, 5}, 59, 59, 23, 28, 1, 125, 5, true},
         ReadCase{"VK360", {0x00, 0x00, 0x11, 0x28, 0x02, 0x25, 5}, 0, 0, 11, 28, 1, 125, 5, false},
         // TypeG: bit 6 selects the 12-hour form; bit 7 of MO is the century flag.
-        ReadCase{"VK380", {0x30, 0x59, 0x23, 0x06, 0x31, 0x12, 0x99}, 30, 59, 23, 31, 11, 199, 6,
-                 true},
+        ReadCase{
+            "VK380", {0x30, 0x59, 0x23, 0x06, 0x31, 0x12, 0x99}, 30, 59, 23, 31, 11, 199, 6, true},
         ReadCase{"VK380", {0, 0, 0x52, 0x01, 0x01, 0x81, 0x00}, 0, 0, 0, 1, 0, 100, 1, false},
         ReadCase{"VK380", {0, 0, 0x72, 0x01, 0x01, 0x01, 0x00}, 0, 0, 12, 1, 0, 100, 1, false},
         ReadCase{"VK380", {0, 0, 0x62, 0x01, 0x01, 0x01, 0x00}, 0, 0, 14, 1, 0, 100, 1, false},
         // TypeC and TypeJ: HR bits 7 and 6 are flags; always 24-hour.
         ReadCase{"VK340", {0x89, 0x85, 0xD4, 0x05, 0x07, 0x03, 0x24}, 9, 5, 14, 7, 2, 124, 5, true},
         ReadCase{"VK382", {0x00, 0x00, 0x12, 0x01, 0x01, 0x01, 0x00}, 0, 0, 12, 1, 0, 100, 1, true},
-        ReadCase{"VK382", {0x00, 0x00, 0x63, 0x01, 0x01, 0x01, 0x00}, 0, 0, 23, 1, 0, 100, 1,
-                 true}));
+        ReadCase{
+            "VK382", {0x00, 0x00, 0x63, 0x01, 0x01, 0x01, 0x00}, 0, 0, 23, 1, 0, 100, 1, true}));
 
 TEST_F(CodecTest, FailedReadHandsBackAnAllZeroTime)
 {
@@ -485,8 +509,8 @@ TEST_F(CodecTest, FailedReadHandsBackAnAllZeroTime)
 
 TEST_F(CodecTest, WrittenTimeReadsBackInBothForms)
 {
-    for (const char* part : {"VK310", "VK320", "VK350", "VK360", "VK370", "VK380", "VK381",
-                             "VK390"}) {
+    for (const char* part :
+         {"VK310", "VK320", "VK350", "VK360", "VK370", "VK380", "VK381", "VK390"}) {
         for (bool form24 : {true, false}) {
             for (int hour : {0, 1, 11, 12, 13, 23}) {
                 RecordingAdapter::reset();
@@ -509,4 +533,4 @@ TEST_F(CodecTest, WrittenTimeReadsBackInBothForms)
     }
 }
 
-}  // namespace
+} // namespace

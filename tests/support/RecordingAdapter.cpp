@@ -69,7 +69,10 @@ int32_t fakeGetDeviceID(uint32_t board, uint8_t* id)
     return code;
 }
 
-int32_t fakeInit(uint32_t board, uint32_t param) { return simple(AdapterOp::Init, board, param); }
+int32_t fakeInit(uint32_t board, uint32_t param)
+{
+    return simple(AdapterOp::Init, board, param);
+}
 
 const char* fakeResultStr(int32_t code)
 {
@@ -79,8 +82,14 @@ const char* fakeResultStr(int32_t code)
     return it->second.c_str();
 }
 
-int32_t fakeVccOn(uint32_t board) { return simple(AdapterOp::VccOn, board); }
-int32_t fakeVccOff(uint32_t board) { return simple(AdapterOp::VccOff, board); }
+int32_t fakeVccOn(uint32_t board)
+{
+    return simple(AdapterOp::VccOn, board);
+}
+int32_t fakeVccOff(uint32_t board)
+{
+    return simple(AdapterOp::VccOff, board);
+}
 
 int32_t fakeRdRunTime(uint32_t board, uint32_t* seconds)
 {
@@ -131,12 +140,15 @@ int32_t fakeRead(uint32_t board, uint8_t subLen, uint8_t slave, uint32_t sub, ui
     std::vector<uint8_t> answer(count, 0);
     if (!s.scriptedReads.empty()) {
         const std::vector<uint8_t>& scripted = s.scriptedReads.front();
-        for (uint32_t i = 0; i < count && i < scripted.size(); ++i) answer[i] = scripted[i];
+        for (uint32_t i = 0; i < count && i < scripted.size(); ++i)
+            answer[i] = scripted[i];
         s.scriptedReads.pop_front();
     } else {
-        for (uint32_t i = 0; i < count; ++i) answer[i] = RecordingAdapter::registerAt(slave, sub + i);
+        for (uint32_t i = 0; i < count; ++i)
+            answer[i] = RecordingAdapter::registerAt(slave, sub + i);
     }
-    for (uint32_t i = 0; i < count; ++i) buf[i] = answer[i];
+    for (uint32_t i = 0; i < count; ++i)
+        buf[i] = answer[i];
     s.calls.back().data = std::move(answer);
     return 0;
 }
@@ -151,7 +163,10 @@ int32_t fakeWrite(uint32_t board, uint8_t subLen, uint8_t slave, uint32_t sub, c
     return code;
 }
 
-uint16_t fakeBo16(uint16_t value) { return static_cast<uint16_t>((value << 8) | (value >> 8)); }
+uint16_t fakeBo16(uint16_t value)
+{
+    return static_cast<uint16_t>((value << 8) | (value >> 8));
+}
 
 int32_t notSupported(AdapterOp op, uint32_t board = 0, uint32_t value = 0)
 {
@@ -165,7 +180,10 @@ int32_t fakeSimSetPart(uint32_t board, const char*)
 {
     return notSupported(AdapterOp::SimSetPart, board);
 }
-int32_t fakeSimAdvance(double) { return notSupported(AdapterOp::SimAdvance); }
+int32_t fakeSimAdvance(double)
+{
+    return notSupported(AdapterOp::SimAdvance);
+}
 int32_t fakeSimSetTemperature(uint32_t board, double)
 {
     return notSupported(AdapterOp::SimSetTemperature, board);
@@ -191,24 +209,46 @@ int32_t fakeSimSetPpm(uint32_t board, double)
     return notSupported(AdapterOp::SimSetPpm, board);
 }
 
-}  // namespace
+} // namespace
 
 const AdapterApi& RecordingAdapter::api()
 {
     static const AdapterApi table{
-        fakeGetNumDevices, fakeGetDeviceID,     fakeInit,        fakeResultStr,
-        fakeVccOn,         fakeVccOff,          fakeRdRunTime,   fakePortIn,
-        fakePortOut,       fakePortMode,        fakeClockRate,   fakeRead,
-        fakeWrite,         fakeBo16,            fakeSimSetPart,  fakeSimAdvance,
-        fakeSimSetTemperature, fakeSimPeek,     fakeSimPoke,     fakeSimSetAttached,
-        fakeSimEventInput, fakeSimSetPpm,
+        fakeGetNumDevices,
+        fakeGetDeviceID,
+        fakeInit,
+        fakeResultStr,
+        fakeVccOn,
+        fakeVccOff,
+        fakeRdRunTime,
+        fakePortIn,
+        fakePortOut,
+        fakePortMode,
+        fakeClockRate,
+        fakeRead,
+        fakeWrite,
+        fakeBo16,
+        fakeSimSetPart,
+        fakeSimAdvance,
+        fakeSimSetTemperature,
+        fakeSimPeek,
+        fakeSimPoke,
+        fakeSimSetAttached,
+        fakeSimEventInput,
+        fakeSimSetPpm,
     };
     return table;
 }
 
-void RecordingAdapter::reset() { state() = State{}; }
+void RecordingAdapter::reset()
+{
+    state() = State{};
+}
 
-const std::vector<AdapterCall>& RecordingAdapter::calls() { return state().calls; }
+const std::vector<AdapterCall>& RecordingAdapter::calls()
+{
+    return state().calls;
+}
 
 std::vector<AdapterCall> RecordingAdapter::transfers()
 {
@@ -237,13 +277,28 @@ void RecordingAdapter::queueRead(std::vector<uint8_t> bytes)
     state().scriptedReads.push_back(std::move(bytes));
 }
 
-void RecordingAdapter::failCall(size_t n, int32_t code) { state().failingCalls[n] = code; }
+void RecordingAdapter::failCall(size_t n, int32_t code)
+{
+    state().failingCalls[n] = code;
+}
 
-void RecordingAdapter::failSlave(uint8_t slave, int32_t code) { state().failingSlaves[slave] = code; }
+void RecordingAdapter::failSlave(uint8_t slave, int32_t code)
+{
+    state().failingSlaves[slave] = code;
+}
 
-void RecordingAdapter::setDeviceCount(uint32_t count) { state().deviceCount = count; }
-void RecordingAdapter::setRunTime(uint32_t seconds) { state().runTime = seconds; }
-void RecordingAdapter::setPortIn(uint8_t value) { state().portIn = value; }
+void RecordingAdapter::setDeviceCount(uint32_t count)
+{
+    state().deviceCount = count;
+}
+void RecordingAdapter::setRunTime(uint32_t seconds)
+{
+    state().runTime = seconds;
+}
+void RecordingAdapter::setPortIn(uint8_t value)
+{
+    state().portIn = value;
+}
 
 std::string RecordingAdapter::resultText(int32_t code)
 {

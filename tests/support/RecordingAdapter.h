@@ -40,13 +40,13 @@ struct AdapterCall {
     uint8_t slave = 0;
     uint32_t sub = 0;
     uint32_t count = 0;
-    uint32_t value = 0;         // Init parameter, clock rate, port value or mode, attached flag
-    std::vector<uint8_t> data;  // bytes written, or bytes a successful read delivered
+    uint32_t value = 0;        // Init parameter, clock rate, port value or mode, attached flag
+    std::vector<uint8_t> data; // bytes written, or bytes a successful read delivered
     int32_t result = 0;
 };
 
 class RecordingAdapter {
-public:
+  public:
     static const AdapterApi& api();
 
     // Forgets calls, registers, scripted answers and failures; one board attached.
@@ -81,7 +81,7 @@ public:
 
 // Records what ReportResult and UnlockPart show.
 class RecordingSink : public ResultSink {
-public:
+  public:
     void errorBox(const std::string& text) override { errorBoxes.push_back(text); }
     void statusText(const std::string& text) override { statusTexts.push_back(text); }
     void unlockTries(const std::string& text) override { unlockTexts.push_back(text); }
