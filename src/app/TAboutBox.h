@@ -1,0 +1,10 @@
+// The About box: created hidden beside the main window at start-up.
+#pragma once
+
+#include <QDialog>
+
+class TAboutBox : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutBox(QWidget* parent = nullptr);
+};

@@ -1,0 +1,544 @@
+#include "app/TMainApp.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialog>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <array>
+
+#include "app/ResultSinks.h"
+#include "app/SetupPage.h"
+#include "bus/AdapterApi.h"
+
+static void initResources() { Q_INIT_RESOURCE(resources); }
+
+namespace {
+
+const QString kTitle = QStringLiteral("Kavrolux RTC Evaluation");
+
+// Tab pages in their fixed order: objectName and caption.
+struct PageSpec {
+    const char* name;
+    const char* caption;
+};
+constexpr std::array<PageSpec, 14> kPages{{
+    {"tsSetup", "Setup"},
+    {"tsSetTime", "Set Clock"},
+    {"tsReg", "Registers"},
+    {"tsMemory", "EEPROM"},
+    {"tsGraph", "Graph"},
+    {"tsInterrupt", "Interrupt"},
+    {"tsAlarm", "Alarm"},
+    {"tsEvent", "Event"},
+    {"tsComp", "Crystal Comp."},
+    {"tsPort", "Port"},
+    {"tsSysMgmt", "SysMgmt"},
+    {"tsDST", "DST"},
+    {"tsTCOMP", "TempComp"},
+    {"tsPWR", "PwrMgmt"},
+}};
+
+// Bus speeds in kHz: the usual pair, and the wide list of the "-r" switch.
+constexpr std::array<const char*, 2> kBusSpeeds{"100", "400"};
+constexpr std::array<const char*, 19> kWideBusSpeeds{
+    "10",  "20",  "30",  "40",  "50",  "60",  "70",  "80",  "90",  "100",
+    "200", "300", "400", "500", "600", "700", "800", "900", "1000"};
+
+constexpr std::array<int, 4> kPanelWidths{400, 100, 135, 20};
+
+// Client area of the design; Qt's fonts may need more, never less.
+constexpr int kDesignWidth = 778;
+constexpr int kDesignHeight = 426;
+
+constexpr int kPollIntervalMs = 110;
+
+// Tool bar pictures of the supply switch.
+constexpr int kPictureSupplyOff = 15;
+constexpr int kPictureSupplyOn = 16;
+
+QIcon supplyIcon(int picture)
+{
+    return QIcon(picture == kPictureSupplyOn ? QStringLiteral(":/icons/supply-on.svg")
+                                             : QStringLiteral(":/icons/supply-off.svg"));
+}
+
+QAction* makeAction(QObject* parent, const char* name, const QString& text, const QString& hint)
+{
+    auto* action = new QAction(text, parent);
+    action->setObjectName(QLatin1String(name));
+    action->setToolTip(hint.section(u'|', 0, 0));
+    action->setStatusTip(hint.section(u'|', -1));
+    return action;
+}
+
+QToolButton* makeToolButton(QWidget* parent, const char* name, const QString& icon,
+                            const QString& hint)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setIcon(QIcon(icon));
+    button->setAutoRaise(true);
+    button->setToolTip(hint);
+    button->setStatusTip(hint);
+    return button;
+}
+
+}  // namespace
+
+QString TMainApp::settingsFileFor(const AppOptions& options, bool scriptMode,
+                                  std::unique_ptr<QTemporaryDir>& scratch)
+{
+    if (!options.settingsFile.isEmpty() || !scriptMode)
+        return options.settingsFile;
+    // A script without --settings starts from defaults and leaves the user's
+    // store untouched.
+    scratch = std::make_unique<QTemporaryDir>();
+    return scratch->filePath(QStringLiteral("rtc eval.ini"));
+}
+
+std::unique_ptr<WindowResultSink> TMainApp::makeSink(TMainApp& window, bool scriptMode)
+{
+    if (scriptMode)
+        return std::make_unique<RecordingSink>(window);
+    return std::make_unique<WindowResultSink>(window);
+}
+
+TMainApp::TMainApp(const AppOptions& options, bool scriptMode, QWidget* parent)
+    : QMainWindow(parent),
+      options_(options),
+      scriptMode_(scriptMode),
+      reg_(settingsFileFor(options, scriptMode, scratch_)),
+      sink_(makeSink(*this, scriptMode)),
+      bus_(LibraryAdapter(), *sink_)
+{
+    initResources();
+    setObjectName(QStringLiteral("TMainApp"));
+    // Minimisable, not maximisable or resizable.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    connect(Timer1, &QTimer::timeout, this, &TMainApp::Timer1Timer);
+
+    buildActions();
+    buildToolBar();
+    buildCentral();
+    buildStatusBar();
+
+    FormCreate();
+    fixWindowSize();
+}
+
+TMainApp::~TMainApp() = default;
+
+// ---------------------------------------------------------------------------
+// Frame
+
+void TMainApp::buildActions()
+{
+    FileOpen1 = makeAction(this, "FileOpen1", QStringLiteral("&Open"),
+                           QStringLiteral("Open|Open a file"));
+    FileOpen1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    FileOpen1->setIcon(QIcon(QStringLiteral(":/icons/open.svg")));
+    FileSave = makeAction(this, "FileSave", QStringLiteral("&Save"),
+                          QStringLiteral("Save|Save current file"));
+    FileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    FileSaveAs = makeAction(this, "FileSaveAs", QStringLiteral("Save &As..."),
+                            QStringLiteral("Save As|Save current file with different name"));
+    FileSave1 = makeAction(this, "FileSave1", QStringLiteral("&Save"),
+                           QStringLiteral("Save|Save current file"));
+    FileSaveAs1 = makeAction(this, "FileSaveAs1", QStringLiteral("Save &As..."),
+                             QStringLiteral("Save As|Save current file with different name"));
+    FileExit1 = makeAction(this, "FileExit1", QStringLiteral("E&xit"),
+                           QStringLiteral("Exit|Exit application"));
+    HelpAbout1 = makeAction(this, "HelpAbout1", QStringLiteral("&About..."),
+                            QStringLiteral("About|About this program"));
+    connect(FileExit1, &QAction::triggered, this, &TMainApp::FileExit1Execute);
+    connect(HelpAbout1, &QAction::triggered, this, &TMainApp::HelpAbout1Execute);
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File1"));
+    file->addAction(FileOpen1);
+    file->addAction(FileSave);
+    file->addAction(FileSaveAs);
+    file->addSeparator();
+    file->addAction(FileExit1);
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("Help1"));
+    help->addAction(HelpAbout1);
+}
+
+void TMainApp::buildToolBar()
+{
+    QToolBar* bar = addToolBar(QStringLiteral("Tools"));
+    bar->setObjectName(QStringLiteral("ToolBar1"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(QSize(16, 16));
+    bar->toggleViewAction()->setEnabled(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+
+    OpenBtn = makeToolButton(bar, "OpenBtn", QStringLiteral(":/icons/open.svg"),
+                             QStringLiteral("Open"));
+    OpenBtn->setDefaultAction(FileOpen1);
+    SaveBtn = makeToolButton(bar, "SaveBtn", QStringLiteral(":/icons/save.svg"),
+                             QStringLiteral("Save"));
+    PrintBtn = makeToolButton(bar, "PrintBtn", QStringLiteral(":/icons/print.svg"),
+                              QStringLiteral("Print"));
+    VccSw = makeToolButton(bar, "VccSw", QString(), QStringLiteral("RTC Vcc Switch"));
+    VccSw->setCheckable(true);
+    setVccPicture(kPictureSupplyOff);
+
+    bar->addWidget(OpenBtn);
+    bar->addWidget(SaveBtn);
+    bar->addWidget(PrintBtn);
+    bar->addSeparator();
+    bar->addWidget(VccSw);
+}
+
+void TMainApp::buildCentral()
+{
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("ClientArea"));
+    auto* layout = new QHBoxLayout(central);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+
+    buildDisplayPanel();
+    layout->addWidget(rtc);
+
+    TabFunctions = new QTabWidget(central);
+    TabFunctions->setObjectName(QStringLiteral("TabFunctions"));
+    TabFunctions->setUsesScrollButtons(true);
+    TabFunctions->setElideMode(Qt::ElideNone);
+    for (const PageSpec& spec : kPages) {
+        QWidget* widget = nullptr;
+        if (QLatin1String(spec.name) == QLatin1String("tsSetup")) {
+            setup_ = new SetupPage(TabFunctions);
+            widget = setup_;
+        } else {
+            widget = new QWidget(TabFunctions);
+            widget->setObjectName(QLatin1String(spec.name));
+        }
+        TabFunctions->addTab(widget, QLatin1String(spec.caption));
+    }
+    layout->addWidget(TabFunctions, 1);
+    setCentralWidget(central);
+
+    connect(setup_->DeviceSel, &QComboBox::activated, this, &TMainApp::DeviceSelChange);
+}
+
+void TMainApp::buildDisplayPanel()
+{
+    rtc = new QFrame;
+    rtc->setObjectName(QStringLiteral("rtc"));
+    rtc->setFrameShape(QFrame::StyledPanel);
+    rtc->setFrameShadow(QFrame::Raised);
+    rtc->setFixedWidth(180);
+    auto* layout = new QVBoxLayout(rtc);
+    layout->setContentsMargins(6, 6, 6, 6);
+
+    Label4 = new QLabel(rtc);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    layout->addWidget(Label4);
+    layout->addStretch(1);
+
+    PollingTime = new QLabel(rtc);
+    PollingTime->setObjectName(QStringLiteral("PollingTime"));
+    layout->addWidget(PollingTime);
+}
+
+void TMainApp::buildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    for (int i = 0; i < 4; ++i) {
+        auto* panel = new QLabel(bar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        // The last panel takes what is left, so longer messages still show.
+        if (i < 3)
+            panel->setFixedWidth(kPanelWidths[i]);
+        else
+            panel->setMinimumWidth(kPanelWidths[i]);
+        bar->addWidget(panel, i < 3 ? 0 : 1);
+        statusPanels_[i] = panel;
+    }
+}
+
+void TMainApp::fixWindowSize()
+{
+    // The menu bar is outside the design's client area.
+    const QSize design(kDesignWidth, kDesignHeight + menuBar()->sizeHint().height());
+    if (layout())
+        layout()->activate();
+    setFixedSize(minimumSizeHint().expandedTo(design));
+}
+
+QString TMainApp::statusPanelText(int panel) const
+{
+    if (panel < 0 || panel > 3)
+        return QString();
+    return statusPanels_[panel]->text();
+}
+
+void TMainApp::setStatusPanelText(int panel, const QString& text)
+{
+    if (panel >= 0 && panel <= 3)
+        statusPanels_[panel]->setText(text);
+}
+
+int TMainApp::vccPicture() const { return VccSw->property("picture").toInt(); }
+
+void TMainApp::setVccPicture(int picture)
+{
+    VccSw->setProperty("picture", picture);
+    VccSw->setIcon(supplyIcon(picture));
+}
+
+void TMainApp::setPcClock(PcClock* clock) { pcClock_ = clock ? clock : &systemClock_; }
+
+RecordingSink* TMainApp::recordedBoxes()
+{
+    return scriptMode_ ? static_cast<RecordingSink*>(sink_.get()) : nullptr;
+}
+
+int TMainApp::pageIndex(const QString& name) const
+{
+    for (int i = 0; i < TabFunctions->count(); ++i) {
+        if (TabFunctions->widget(i)->objectName() == name)
+            return i;
+    }
+    return -1;
+}
+
+QWidget* TMainApp::page(const QString& name) const
+{
+    const int index = pageIndex(name);
+    return index < 0 ? nullptr : TabFunctions->widget(index);
+}
+
+void TMainApp::setPageVisible(const QString& name, bool visible)
+{
+    const int index = pageIndex(name);
+    if (index >= 0)
+        TabFunctions->setTabVisible(index, visible);
+}
+
+bool TMainApp::isPageVisible(const QString& name) const
+{
+    const int index = pageIndex(name);
+    return index >= 0 && TabFunctions->isTabVisible(index);
+}
+
+void TMainApp::setPageWidget(const QString& name, QWidget* widget)
+{
+    const int index = pageIndex(name);
+    if (index < 0 || !widget)
+        return;
+    QWidget* old = TabFunctions->widget(index);
+    if (old == widget || old == setup_)
+        return;
+    const QString caption = TabFunctions->tabText(index);
+    const bool visible = TabFunctions->isTabVisible(index);
+    const bool current = TabFunctions->currentIndex() == index;
+    TabFunctions->removeTab(index);
+    delete old;
+    widget->setObjectName(name);
+    TabFunctions->insertTab(index, widget, caption);
+    TabFunctions->setTabVisible(index, visible);
+    if (current)
+        TabFunctions->setCurrentIndex(index);
+}
+
+QString TMainApp::directoryPart(const QString& path)
+{
+    const int slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return slash < 0 ? QString() : path.left(slash + 1);
+}
+
+bool TMainApp::event(QEvent* event)
+{
+    // Hints go to panel 0, not over the whole status bar.
+    if (event->type() == QEvent::StatusTip) {
+        statusPanels_[0]->setText(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+// ---------------------------------------------------------------------------
+// Handlers
+
+void TMainApp::Timer1Timer() {}
+
+void TMainApp::DeviceSelChange()
+{
+    bus_.setPartRow(std::max(setup_->DeviceSel->currentIndex(), 0));
+}
+
+void TMainApp::FileExit1Execute() { close(); }
+
+void TMainApp::HelpAbout1Execute()
+{
+    if (!aboutBox_)
+        return;
+    if (scriptMode_)
+        aboutBox_->open();  // modal to the window, but a script must not wait on it
+    else
+        aboutBox_->exec();
+}
+
+void TMainApp::BuildPortRows(bool show) { setPageVisible(QStringLiteral("tsPort"), show); }
+
+// ---------------------------------------------------------------------------
+// Start-up
+
+void TMainApp::FormCreate()
+{
+    stepBuildRowTable();
+    stepCaption();
+    stepTempSensor();
+    stepCommandLineSwitch();
+    stepRestorePosition();
+    stepRestoreTempOffset();
+    stepRestoreBussSpeed();
+    stepRestoreFileDir();
+    stepFillPartList();
+    stepSetupPageToFront();
+    stepRunPartChoice();
+    stepShowTempOffset();
+    stepInitSetClock();
+    stepConnectFirstBoard();
+    stepApplySupply();
+    stepRestartGraph();
+    stepClearPollingTime();
+    stepStartPolling();
+}
+
+void TMainApp::stepBuildRowTable() {}
+
+void TMainApp::stepCaption() { setWindowTitle(kTitle); }
+
+void TMainApp::stepTempSensor()
+{
+    TempSensor = 75;
+    Label4->setText(QStringLiteral("LM75 Temperature"));
+}
+
+void TMainApp::stepCommandLineSwitch()
+{
+    QComboBox* list = setup_->BussSpeedSel;
+    list->clear();
+    if (options_.wideBusList) {
+        for (const char* speed : kWideBusSpeeds)
+            list->addItem(QLatin1String(speed));
+    } else {
+        for (const char* speed : kBusSpeeds)
+            list->addItem(QLatin1String(speed));
+    }
+    PollingTime->setVisible(options_.wideBusList);
+    BuildPortRows(options_.wideBusList);
+}
+
+void TMainApp::stepRestorePosition()
+{
+    const int top = reg_.RegRdInteger(RegCurrentUser, QStringLiteral("FormTop"), 0);
+    const int left = reg_.RegRdInteger(RegCurrentUser, QStringLiteral("FormLeft"), 0);
+    move(left, top);
+}
+
+void TMainApp::stepRestoreTempOffset()
+{
+    bus_.data.TempOffset = reg_.RegRdInteger(RegCurrentUser, QStringLiteral("TempCal"), 0);
+}
+
+void TMainApp::stepRestoreBussSpeed()
+{
+    const QString speed =
+        reg_.RegRdString(RegCurrentUser, QStringLiteral("BussSpeed"), QStringLiteral("100"));
+    const int index = setup_->BussSpeedSel->findText(speed, Qt::MatchExactly);
+    setup_->BussSpeedSel->setCurrentIndex(index < 0 ? 0 : index);
+}
+
+void TMainApp::stepRestoreFileDir()
+{
+    const QString exeDir = QCoreApplication::applicationDirPath() + u'/';
+    bus_.data.ExeDir = exeDir.toStdString();
+    const QString fileDir = reg_.RegRdString(RegCurrentUser, QStringLiteral("FileDir"), exeDir);
+    dialogFolder_ = directoryPart(fileDir);
+}
+
+void TMainApp::stepFillPartList()
+{
+    QComboBox* list = setup_->DeviceSel;
+    list->clear();
+    for (const PartInfo& part : PartTable)
+        list->addItem(QString::fromLatin1(part.PartName));
+    const QString device = reg_.RegRdString(RegCurrentUser, QStringLiteral("Device"),
+                                            QStringLiteral("Not Selected"));
+    list->setCurrentIndex(FindPartRow(device.toStdString()));
+}
+
+void TMainApp::stepSetupPageToFront() { TabFunctions->setCurrentIndex(0); }
+
+void TMainApp::stepRunPartChoice() { DeviceSelChange(); }
+
+void TMainApp::stepShowTempOffset() {}
+
+void TMainApp::stepInitSetClock() {}
+
+void TMainApp::stepConnectFirstBoard() {}
+
+void TMainApp::stepApplySupply() {}
+
+void TMainApp::stepRestartGraph() {}
+
+void TMainApp::stepClearPollingTime() { PollingTime->clear(); }
+
+void TMainApp::stepStartPolling()
+{
+    Timer1->setInterval(kPollIntervalMs);
+    Timer1->start();
+}
+
+// ---------------------------------------------------------------------------
+// Shutdown
+
+void TMainApp::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TMainApp::FormClose()
+{
+    reg_.RegWrInteger(RegCurrentUser, QStringLiteral("FormTop"), y());
+    reg_.RegWrInteger(RegCurrentUser, QStringLiteral("FormLeft"), x());
+    reg_.RegWrInteger(RegCurrentUser, QStringLiteral("TempCal"), bus_.data.TempOffset);
+    reg_.RegWrString(RegCurrentUser, QStringLiteral("BussSpeed"),
+                     setup_->BussSpeedSel->currentText());
+    const int row = std::max(setup_->DeviceSel->currentIndex(), 0);
+    reg_.RegWrString(RegCurrentUser, QStringLiteral("Device"),
+                     QString::fromLatin1(PartTable[static_cast<size_t>(row)].PartName));
+    if (!bus_.data.LastFile.empty()) {
+        reg_.RegWrString(RegCurrentUser, QStringLiteral("FileDir"),
+                         directoryPart(QString::fromStdString(bus_.data.LastFile)));
+    }
+}

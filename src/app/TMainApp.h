@@ -1,0 +1,161 @@
+// The main window: menus, tool bar, the tab set with the display panel beside
+// it, the status bar, start-up (FormCreate) and shutdown (FormClose).
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <memory>
+
+#include "app/AppOptions.h"
+#include "app/PcClock.h"
+#include "app/Reg.h"
+#include "bus/RtcBus.h"
+
+class QAction;
+class QDialog;
+class QFrame;
+class QLabel;
+class QTabWidget;
+class QTemporaryDir;
+class QTimer;
+class QToolButton;
+class RecordingSink;
+class SetupPage;
+class WindowResultSink;
+
+class TMainApp : public QMainWindow {
+    Q_OBJECT
+public:
+    // FormCreate runs here. In script mode error boxes are recorded instead of
+    // shown and, without --settings, the settings live in a scratch file.
+    TMainApp(const AppOptions& options, bool scriptMode, QWidget* parent = nullptr);
+    ~TMainApp() override;
+
+    RtcBus& bus() { return bus_; }
+    const AppOptions& options() const { return options_; }
+    bool scriptMode() const { return scriptMode_; }
+    const Reg& settings() const { return reg_; }
+
+    // Status bar panels 0 to 3 (hints, connection, running time, messages).
+    QString statusPanelText(int panel) const;
+    void setStatusPanelText(int panel, const QString& text);
+
+    // The PC clock the window reads; the window's own unless one is set.
+    // The window does not own a clock set here; null restores its own.
+    void setPcClock(PcClock* clock);
+    PcClock& pcClock() { return *pcClock_; }
+
+    QTimer* pollTimer() { return Timer1; }
+
+    // Queue of error boxes in script mode; null otherwise.
+    RecordingSink* recordedBoxes();
+
+    // The About box shown by Help > About; created beside the window.
+    void setAboutBox(QDialog* box) { aboutBox_ = box; }
+    QDialog* aboutBox() const { return aboutBox_; }
+
+    // Tab pages by objectName (tsSetup, tsSetTime, tsReg, ...).
+    QWidget* page(const QString& name) const;
+    int pageIndex(const QString& name) const;
+    void setPageVisible(const QString& name, bool visible);
+    bool isPageVisible(const QString& name) const;
+    // Puts a page class in place of the empty page of that name, keeping its
+    // caption, position and visibility. The page takes the name. The Setup
+    // page stays: it is filled in place.
+    void setPageWidget(const QString& name, QWidget* widget);
+
+    SetupPage* setupPage() const { return setup_; }
+
+    // Picture on the supply switch: 15 = supply off, 16 = supply on.
+    int vccPicture() const;
+    void setVccPicture(int picture);
+
+    // Initial folder of the open and save dialogs ("FileDir" at start-up).
+    QString fileDialogFolder() const { return dialogFolder_; }
+    void setFileDialogFolder(const QString& folder) { dialogFolder_ = folder; }
+
+    // Directory part of a path: everything up to and including the last
+    // separator; empty when there is none.
+    static QString directoryPart(const QString& path);
+
+    // Board sensor format: 75 (LM75) or 76 (LM76).
+    int TempSensor = 75;
+
+    // Controls, named as designed.
+    QAction* FileOpen1 = nullptr;
+    QAction* FileSave = nullptr;    // menu "&Save"
+    QAction* FileSaveAs = nullptr;  // menu "Save &As..."
+    QAction* FileSave1 = nullptr;
+    QAction* FileSaveAs1 = nullptr;
+    QAction* FileExit1 = nullptr;
+    QAction* HelpAbout1 = nullptr;
+    QToolButton* OpenBtn = nullptr;
+    QToolButton* SaveBtn = nullptr;
+    QToolButton* PrintBtn = nullptr;
+    QToolButton* VccSw = nullptr;
+    QTabWidget* TabFunctions = nullptr;
+    QFrame* rtc = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* PollingTime = nullptr;
+    QTimer* Timer1 = nullptr;
+
+public slots:
+    void Timer1Timer();
+    void DeviceSelChange();
+    void FileExit1Execute();
+    void HelpAbout1Execute();
+    // Binds the port rows and shows or hides the port page.
+    void BuildPortRows(bool show);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void buildActions();
+    void buildToolBar();
+    void buildCentral();
+    void buildDisplayPanel();
+    void buildStatusBar();
+    void fixWindowSize();
+
+    void FormCreate();
+    void FormClose();
+
+    // FormCreate, one method per step, in order.
+    void stepBuildRowTable();
+    void stepCaption();
+    void stepTempSensor();
+    void stepCommandLineSwitch();
+    void stepRestorePosition();
+    void stepRestoreTempOffset();
+    void stepRestoreBussSpeed();
+    void stepRestoreFileDir();
+    void stepFillPartList();
+    void stepSetupPageToFront();
+    void stepRunPartChoice();
+    void stepShowTempOffset();
+    void stepInitSetClock();
+    void stepConnectFirstBoard();
+    void stepApplySupply();
+    void stepRestartGraph();
+    void stepClearPollingTime();
+    void stepStartPolling();
+
+    static QString settingsFileFor(const AppOptions& options, bool scriptMode,
+                                   std::unique_ptr<QTemporaryDir>& scratch);
+    static std::unique_ptr<WindowResultSink> makeSink(TMainApp& window, bool scriptMode);
+
+    AppOptions options_;
+    bool scriptMode_;
+    std::unique_ptr<QTemporaryDir> scratch_;
+    Reg reg_;
+    std::unique_ptr<WindowResultSink> sink_;
+    RtcBus bus_;
+    SystemPcClock systemClock_;
+    PcClock* pcClock_ = &systemClock_;
+    QDialog* aboutBox_ = nullptr;
+    SetupPage* setup_ = nullptr;
+    QLabel* statusPanels_[4] = {};
+    QString dialogFolder_;
+};
