@@ -1,0 +1,359 @@
+#include "PollLogic.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// ---- status rows per family ----
+
+using S = StatusSource;
+
+constexpr StatusBit kBitsNoneAB[] = {
+    {S::Main0, 0, "LedRTCF"},  {S::Main0, 1, "LedBAT"}, {S::Main0, 2, "LedALM"},
+    {S::Main0, 2, "LedAlarm"}, {S::Main0, 3, "LedEVT"}, {S::Main0, 3, "LedEvent"},
+};
+
+constexpr StatusBit kBitsE[] = {
+    {S::Main0, 0, "LedRTCF"},    {S::Main0, 7, "LedBAT"},    {S::Main0, 6, "LedALM"},
+    {S::Main0, 6, "LedAlarm"},   {S::Main0, 5, "LedAlarm0"}, {S::Main0, 5, "LedAlarm2"},
+    {S::Main0, 4, "LedOSCfail"}, {S::Main0, 3, "LedEVT"},    {S::Main0, 3, "LedEvent"},
+};
+
+constexpr StatusBit kBitsC[] = {
+    {S::Main0, 0, "LedRTCF"},    {S::Main0, 1, "LedBAT"},  {S::Main0, 2, "LedALM"},
+    {S::Main0, 2, "LedAlarm"},   {S::Main0, 3, "LedEVT"},  {S::Main0, 4, "LedAlarm2"},
+    {S::Main0, 5, "LedOSCfail"}, {S::Main0, 6, "CBSLed2"}, {S::Main0, 7, "CBSLed3"},
+    {S::Second, 7, "CBSLed8"},
+};
+
+constexpr StatusBit kBitsK[] = {
+    {S::Main0, 0, "LedRTCF"},   {S::Main0, 1, "LedBAT"},     {S::Main0, 2, "LedALM"},
+    {S::Main0, 2, "LedAlarm"},  {S::Main0, 3, "LedEVT"},     {S::Main0, 3, "CBSLed11"},
+    {S::Main0, 4, "LedAlarm2"}, {S::Main0, 5, "LedOSCfail"}, {S::Main0, 6, "CBSLed2"},
+    {S::Main0, 7, "CBSLed3"},   {S::Second, 7, "CBSLed8"},
+};
+
+constexpr StatusBit kBitsD[] = {
+    {S::Main0, 0, "LedRTCF"},       {S::Main0, 1, "LedBAT"},        {S::Main0, 1, "CBSLed75BTRIP"},
+    {S::Main0, 2, "LedALM"},        {S::Main0, 2, "CBSLed85BTRIP"}, {S::Main0, 3, "LedEVT"},
+    {S::Main0, 3, "CBSLedVDDTRIP"}, {S::Main0, 4, "LedAlarm2"},     {S::Main0, 4, "LedAlarm"},
+    {S::Main0, 5, "LedOSCfail"},    {S::Main0, 5, "CBSLedDSTCHNG"}, {S::Main0, 6, "CBSLed2"},
+    {S::Main0, 7, "CBSLed3"},
+};
+
+constexpr StatusBit kBitsF[] = {
+    {S::Main0, 0, "LedRTCF"},       {S::Main0, 1, "LedBAT"},        {S::Main0, 1, "CBSLed75BTRIP"},
+    {S::Main0, 2, "LedALM"},        {S::Main0, 2, "CBSLed85BTRIP"}, {S::Main0, 3, "LedEVT"},
+    {S::Main0, 3, "CBSLedVDDTRIP"}, {S::Main0, 4, "LedAlarm2"},     {S::Main0, 4, "LedAlarm0"},
+    {S::Main0, 5, "LedOSCfail"},    {S::Main0, 5, "LedAlarm"},      {S::Main0, 6, "CBSLed2"},
+    {S::Main0, 6, "CBSLedDSTCHNG"}, {S::Main0, 7, "CBSLed3"},       {S::Main1, 4, "CBSLed5"},
+    {S::Main1, 4, "CBSLed8"},       {S::Main1, 1, "CBSLed6"},       {S::Main1, 1, "CBSLed9"},
+    {S::Main1, 0, "CBSLed7"},       {S::Main1, 0, "CBSLed10"},
+};
+
+constexpr StatusBit kBitsG[] = {
+    {S::Main0, 0, "LedRTCF"},   {S::Main0, 0, "LedAlarm"}, {S::Main0, 1, "LedBAT"},
+    {S::Main0, 1, "LedAlarm0"}, {S::Main0, 7, "LedALM"},
+};
+
+constexpr StatusBit kBitsH[] = {
+    {S::Main0, 0, "LedRTCF"}, {S::Main0, 1, "LedBAT"},   {S::Main0, 1, "LedAlarm0"},
+    {S::Main0, 2, "LedALM"},  {S::Main0, 2, "LedAlarm"}, {S::Main0, 3, "LedEVT"},
+};
+
+constexpr StatusBit kBitsJ[] = {
+    {S::Main0, 0, "LedRTCF"},
+};
+
+constexpr StatusRead kNoRead = {0, 1, 0};
+
+const StatusLayout kLayoutNoneAB = {{0x07, 1, 1}, kNoRead, kBitsNoneAB};
+const StatusLayout kLayoutE = {{0x3F, 2, 1}, kNoRead, kBitsE};
+const StatusLayout kLayoutC = {{0x0B, 1, 1}, {0x01, 1, 1}, kBitsC};
+const StatusLayout kLayoutK = {{0x07, 1, 1}, {0x01, 1, 1}, kBitsK};
+const StatusLayout kLayoutD = {{0x07, 1, 1}, kNoRead, kBitsD};
+const StatusLayout kLayoutF = {{0x08, 1, 2}, kNoRead, kBitsF};
+const StatusLayout kLayoutG = {{0x0F, 1, 1}, kNoRead, kBitsG};
+const StatusLayout kLayoutH = {{0x07, 1, 1}, kNoRead, kBitsH};
+const StatusLayout kLayoutJ = {{0x07, 1, 1}, kNoRead, kBitsJ};
+
+// Lamps a failed status read switches off.
+constexpr const char* kStatusFailLamps[] = {
+    "LedRTCF",  "LedBAT",    "LedALM",     "LedAlarm", "LedAlarm0", "LedEVT",
+    "LedEvent", "LedAlarm2", "LedOSCfail", "CBSLed2",  "CBSLed3",   "CBSLed5",
+    "CBSLed6",  "CBSLed7",   "CBSLed8",    "CBSLed9",  "CBSLed10",
+};
+
+// ---- number formats ----
+
+// Fixed-point text rounded half away from zero on the decimal value, as the
+// display patterns do (32.225 shows as 32.23, not as its binary 32.2249...).
+std::string FormatFixed(double value, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    const double scaled = std::fabs(value) * scale;
+    if (!std::isfinite(scaled) || scaled > 1e15) {
+        char buf[400];
+        std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
+        return buf;
+    }
+    const auto units = static_cast<uint64_t>(std::floor(scaled + 0.5 + 1e-9 + scaled * 1e-12));
+    const auto unit = static_cast<uint64_t>(scale);
+    char buf[64];
+    if (decimals > 0) {
+        std::snprintf(buf, sizeof buf, "%s%llu.%0*llu", (value < 0 && units != 0) ? "-" : "",
+                      static_cast<unsigned long long>(units / unit), decimals,
+                      static_cast<unsigned long long>(units % unit));
+    } else {
+        std::snprintf(buf, sizeof buf, "%s%llu", (value < 0 && units != 0) ? "-" : "",
+                      static_cast<unsigned long long>(units));
+    }
+    return buf;
+}
+
+int64_t FloorDiv(int64_t a, int64_t b)
+{
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
+
+// Days from 1970-01-01 to a proleptic Gregorian date (month 1-12).
+int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d)
+{
+    y -= m <= 2;
+    const int64_t era = FloorDiv(y, 400);
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+} // namespace
+
+// ---- tick timing ----
+
+bool PollClock::beginTick(int pcSecond, uint32_t& elapsedSeconds)
+{
+    if (pcSecond == LastSecond) return false;
+    LastSecond = static_cast<int16_t>(pcSecond);
+    ++elapsedSeconds;
+    return true;
+}
+
+// ---- status lamps ----
+
+const std::array<const char*, 15> kPollOffLamps = {
+    "LedRTCF", "LedBAT",   "LedALM",    "LedAlarm",   "LedAlarm0",
+    "LedEVT",  "LedEvent", "LedAlarm2", "LedOSCfail", "CBSLed2",
+    "CBSLed3", "CBSLed8",  "CBSLed9",   "CBSLed10",   "CBSLed11",
+};
+
+const std::array<const char*, 11> kStatusLabels = {
+    "LabelRTCF", "LabelBAT", "LabelALM",  "LabelEVT",  "lblAlarm2",  "lblOSCFail",
+    "Label53",   "Label54",  "LabelLed8", "LabelLed9", "LabelLed10",
+};
+
+const std::array<const char*, 12> kDisconnectLamps = {
+    "LedRTCF",  "LedBAT",   "LedALM",    "LedAlarm",   "LedAlarm0", "LedEVT",
+    "CBSLed11", "LedEvent", "LedAlarm2", "LedOSCfail", "CBSLed2",   "CBSLed3",
+};
+
+const StatusLayout& StatusLayoutFor(PartType type)
+{
+    switch (type) {
+    case TypeE:
+        return kLayoutE;
+    case TypeC:
+        return kLayoutC;
+    case TypeK:
+        return kLayoutK;
+    case TypeD:
+        return kLayoutD;
+    case TypeF:
+        return kLayoutF;
+    case TypeG:
+        return kLayoutG;
+    case TypeH:
+        return kLayoutH;
+    case TypeJ:
+        return kLayoutJ;
+    case TypeNone:
+    case TypeA:
+    case TypeB:
+        break;
+    }
+    return kLayoutNoneAB;
+}
+
+std::vector<LampState> StatusLamps(PartType type, const StatusResult& status)
+{
+    std::vector<LampState> lamps;
+    if (!status.MainOk) {
+        for (const char* lamp : kStatusFailLamps)
+            lamps.push_back({lamp, false});
+        return lamps;
+    }
+    const uint8_t second = status.SecondOk ? status.Second : 0;
+    for (const StatusBit& bit : StatusLayoutFor(type).Bits) {
+        const uint8_t byte = bit.Source == StatusSource::Main0   ? status.Main[0]
+                             : bit.Source == StatusSource::Main1 ? status.Main[1]
+                                                                 : second;
+        lamps.push_back({bit.Lamp, ((byte >> bit.Bit) & 1) != 0});
+    }
+    return lamps;
+}
+
+uint8_t ClockStatusByte(PartType type, const StatusResult& status)
+{
+    if (!status.MainOk || type == TypeG || type == TypeJ) return 0;
+    return status.Main[0];
+}
+
+// ---- chip time ----
+
+ChipTimeState ChipTimeStateFor(uint8_t clockStatus, int32_t timeResult)
+{
+    if ((clockStatus & 0x01) != 0) return ChipTimeState::ClockNotSet;
+    if (timeResult != 0) return ChipTimeState::Error;
+    return ChipTimeState::Shown;
+}
+
+std::string ClockTimeText(const std::tm& t, bool is24)
+{
+    char buf[80];
+    if (is24) {
+        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.tm_hour, t.tm_min, t.tm_sec);
+    } else {
+        const int h12 = t.tm_hour % 12 == 0 ? 12 : t.tm_hour % 12;
+        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d %s", h12, t.tm_min, t.tm_sec,
+                      t.tm_hour >= 12 ? "PM" : "AM");
+    }
+    return buf;
+}
+
+std::string ClockDateText(const std::tm& t)
+{
+    char buf[80];
+    const int64_t year = static_cast<int64_t>(t.tm_year) + 1900;
+    std::snprintf(buf, sizeof buf, "%02d/%02d/%02d", t.tm_mon + 1, t.tm_mday,
+                  static_cast<int>(((year % 100) + 100) % 100));
+    return buf;
+}
+
+ChipTimeTexts ChipTimeDisplay(ChipTimeState state, const std::tm& t, bool is24)
+{
+    switch (state) {
+    case ChipTimeState::ClockNotSet:
+        return {"Clock Not Set", "Clock Not Set"};
+    case ChipTimeState::Error:
+        return {"Error", "Error"};
+    case ChipTimeState::Shown:
+        break;
+    }
+    return {ClockTimeText(t, is24), ClockDateText(t)};
+}
+
+double CalendarSeconds(const std::tm& t)
+{
+    const int64_t months = static_cast<int64_t>(t.tm_year) * 12 + t.tm_mon;
+    const int64_t year = 1900 + FloorDiv(months, 12);
+    const int64_t month = months - FloorDiv(months, 12) * 12; // 0-11
+    const int64_t days = DaysFromCivil(year, month + 1, 1) + t.tm_mday - 1;
+    return static_cast<double>(days * 86400 + static_cast<int64_t>(t.tm_hour) * 3600 +
+                               static_cast<int64_t>(t.tm_min) * 60 + t.tm_sec);
+}
+
+std::string DeviationText(double tRtc, double tPc)
+{
+    const bool ahead = tRtc > tPc;
+    double d = ahead ? tRtc - tPc : tPc - tRtc;
+    if (!std::isfinite(d)) d = 0;
+    const auto s = static_cast<uint64_t>(std::min(d, 1e18));
+    char buf[64];
+    std::snprintf(buf, sizeof buf, ahead ? "%02u:%02u:%02u" : "-%02u:%02u:%02u",
+                  static_cast<unsigned>(s % 86400 / 3600), static_cast<unsigned>(s % 3600 / 60),
+                  static_cast<unsigned>(s % 60));
+    return buf;
+}
+
+// ---- board temperature ----
+
+double DecodeSensorWord(uint16_t word, int tempSensor, int32_t tempOffset)
+{
+    // LM75: 9 bits of 0.5 degree; LM76: 13 bits of 0.0625 degree; two's complement.
+    const bool lm76 = tempSensor == 76;
+    const unsigned raw = lm76 ? word >> 3 : word >> 7;
+    const unsigned signBit = lm76 ? 0x1000 : 0x100;
+    const unsigned mask = signBit - 1;
+    const double step = lm76 ? 0.0625 : 0.5;
+    double celsius = 0;
+    if (raw > mask) {
+        celsius = -static_cast<double>(((raw & mask) ^ mask) + 1) * step;
+    } else {
+        celsius = static_cast<double>(raw) * step;
+    }
+    return celsius + tempOffset * 0.1;
+}
+
+std::string TemperatureText(std::optional<double> celsius)
+{
+    if (!celsius) return "Error";
+    return FormatFixed(*celsius, 4) + "*C (" + FormatFixed(*celsius * 1.8 + 32, 2) + "*F)";
+}
+
+std::string TempOffsetText(int32_t tempOffset)
+{
+    const int64_t magnitude = std::abs(static_cast<int64_t>(tempOffset));
+    return (tempOffset < 0 ? "-" : "") + std::to_string(magnitude / 10) + "." +
+           std::to_string(magnitude % 10) + "*C";
+}
+
+int32_t TempOffsetUp(int32_t tempOffset)
+{
+    return tempOffset < 50 ? tempOffset + 1 : tempOffset;
+}
+
+int32_t TempOffsetDown(int32_t tempOffset)
+{
+    return tempOffset > -50 ? tempOffset - 1 : tempOffset;
+}
+
+// ---- graph ----
+
+GraphSample MakeGraphSample(uint32_t elapsedSeconds, double tRtc, double tPc,
+                            std::optional<double> celsius)
+{
+    return {elapsedSeconds / 3600.0, tRtc - tPc, celsius};
+}
+
+// ---- status bar and timing ----
+
+std::string RunTimeText(uint32_t seconds)
+{
+    char buf[80];
+    std::snprintf(buf, sizeof buf, " Up %u Day(s) %02u:%02u:%02u", seconds / 86400,
+                  seconds % 86400 / 3600, seconds % 3600 / 60, seconds % 60);
+    return buf;
+}
+
+std::string PollDurationText(double milliseconds)
+{
+    return " " + FormatFixed(milliseconds, 3) + " mS";
+}
+
+// ---- bus speed ----
+
+uint16_t BusSpeedKhz(std::string_view entryText)
+{
+    const auto first = entryText.find_first_not_of(' ');
+    const auto last = entryText.find_last_not_of(' ');
+    if (first == std::string_view::npos) return 100;
+    const std::string_view digits = entryText.substr(first, last - first + 1);
+    uint32_t value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return 100;
+        value = std::min<uint32_t>(value * 10 + static_cast<uint32_t>(c - '0'), 0xFFFF);
+    }
+    return value == 400 ? 599 : static_cast<uint16_t>(value);
+}
