@@ -28,7 +28,7 @@ enum RegKey : int { RegCurrentUser = 0, RegLocalMachine = 1 };
 // Integers are written as decimal text on file stores, so a value written in
 // this process reads back exactly as it will in the next one.
 class Reg {
-public:
+  public:
     // Empty iniFile: the user's own store.
     explicit Reg(const QString& iniFile = QString());
 
@@ -44,7 +44,7 @@ public:
     static bool isIntegerValue(const QVariant& v, int32_t* out = nullptr);
     static bool isStringValue(const QVariant& v);
 
-private:
+  private:
     std::unique_ptr<QSettings> open(RegKey key) const;
     bool keyExists(const QSettings& s) const;
 

@@ -37,7 +37,10 @@ void WindowResultSink::unlockTries(const std::string& text)
         label->setText(QString::fromStdString(text));
 }
 
-void RecordingSink::errorBox(const std::string& text) { record(QString::fromStdString(text)); }
+void RecordingSink::errorBox(const std::string& text)
+{
+    record(QString::fromStdString(text));
+}
 
 void RecordingSink::record(const QString& text)
 {
@@ -50,8 +53,7 @@ void RecordingSink::record(const QString& text)
 
 QString RecordingSink::takeFirst()
 {
-    if (boxes_.empty())
-        return QString();
+    if (boxes_.empty()) return QString();
     QString first = boxes_.front();
     boxes_.pop_front();
     return first;

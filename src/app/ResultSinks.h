@@ -10,26 +10,26 @@
 class TMainApp;
 
 class WindowResultSink : public ResultSink {
-public:
+  public:
     explicit WindowResultSink(TMainApp& window) : window_(window) {}
 
     // Critical box with one OK button, 20 px right of and below the window's
     // top-left corner. Blocks until dismissed.
     void errorBox(const std::string& text) override;
-    void statusText(const std::string& text) override;   // status bar panel 3
-    void unlockTries(const std::string& text) override;  // label Label115
+    void statusText(const std::string& text) override;  // status bar panel 3
+    void unlockTries(const std::string& text) override; // label Label115
 
     // The text as the box shows it: the adapter's "\r" line break as a newline.
     static QString boxText(const std::string& text);
 
-protected:
+  protected:
     TMainApp& window_;
 };
 
 // Script mode: boxes are queued and echoed to stdout instead of shown, so
 // nothing waits for a click.
 class RecordingSink : public WindowResultSink {
-public:
+  public:
     using WindowResultSink::WindowResultSink;
 
     void errorBox(const std::string& text) override;
@@ -40,9 +40,9 @@ public:
     bool empty() const { return boxes_.empty(); }
     size_t size() const { return boxes_.size(); }
     const std::deque<QString>& boxes() const { return boxes_; }
-    QString takeFirst();  // empty text when none is queued
+    QString takeFirst(); // empty text when none is queued
     void clear() { boxes_.clear(); }
 
-private:
+  private:
     std::deque<QString> boxes_;
 };

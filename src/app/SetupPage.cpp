@@ -10,8 +10,7 @@
 
 namespace {
 
-template <typename T>
-T* named(T* widget, const char* name)
+template <typename T> T* named(T* widget, const char* name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
@@ -23,7 +22,7 @@ QGroupBox* group(const char* name, const QString& title, QWidget* parent)
     return box;
 }
 
-}  // namespace
+} // namespace
 
 SetupPage::SetupPage(QWidget* parent) : QWidget(parent)
 {
@@ -52,8 +51,8 @@ SetupPage::SetupPage(QWidget* parent) : QWidget(parent)
     GroupDeviceControls = group("GroupDeviceControls", QStringLiteral(" Device Controls "), this);
     GroupDeviceControls->setToolTip(QStringLiteral("Control VCC to RTC"));
     GroupDeviceControls->setStatusTip(GroupDeviceControls->toolTip());
-    VccChecked = named(new QCheckBox(QStringLiteral("VDD Enabled"), GroupDeviceControls),
-                       "VccChecked");
+    VccChecked =
+        named(new QCheckBox(QStringLiteral("VDD Enabled"), GroupDeviceControls), "VccChecked");
     VccChecked->setChecked(false);
     VccChecked->setToolTip(QStringLiteral("RTC Vcc Switch"));
     VccChecked->setStatusTip(VccChecked->toolTip());

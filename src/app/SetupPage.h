@@ -11,7 +11,7 @@ class QLabel;
 
 class SetupPage : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit SetupPage(QWidget* parent = nullptr);
 
     // Controls keep their designed names (also their objectNames).
@@ -29,6 +29,6 @@ public:
     // status and feature groups.
     QGridLayout* grid() const { return grid_; }
 
-private:
+  private:
     QGridLayout* grid_ = nullptr;
 };

@@ -22,7 +22,10 @@
 #include "app/SetupPage.h"
 #include "bus/AdapterApi.h"
 
-static void initResources() { Q_INIT_RESOURCE(resources); }
+static void initResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace {
 
@@ -95,13 +98,12 @@ QToolButton* makeToolButton(QWidget* parent, const char* name, const QString& ic
     return button;
 }
 
-}  // namespace
+} // namespace
 
 QString TMainApp::settingsFileFor(const AppOptions& options, bool scriptMode,
                                   std::unique_ptr<QTemporaryDir>& scratch)
 {
-    if (!options.settingsFile.isEmpty() || !scriptMode)
-        return options.settingsFile;
+    if (!options.settingsFile.isEmpty() || !scriptMode) return options.settingsFile;
     // A script without --settings starts from defaults and leaves the user's
     // store untouched.
     scratch = std::make_unique<QTemporaryDir>();
@@ -110,17 +112,13 @@ QString TMainApp::settingsFileFor(const AppOptions& options, bool scriptMode,
 
 std::unique_ptr<WindowResultSink> TMainApp::makeSink(TMainApp& window, bool scriptMode)
 {
-    if (scriptMode)
-        return std::make_unique<RecordingSink>(window);
+    if (scriptMode) return std::make_unique<RecordingSink>(window);
     return std::make_unique<WindowResultSink>(window);
 }
 
 TMainApp::TMainApp(const AppOptions& options, bool scriptMode, QWidget* parent)
-    : QMainWindow(parent),
-      options_(options),
-      scriptMode_(scriptMode),
-      reg_(settingsFileFor(options, scriptMode, scratch_)),
-      sink_(makeSink(*this, scriptMode)),
+    : QMainWindow(parent), options_(options), scriptMode_(scriptMode),
+      reg_(settingsFileFor(options, scriptMode, scratch_)), sink_(makeSink(*this, scriptMode)),
       bus_(LibraryAdapter(), *sink_)
 {
     initResources();
@@ -150,8 +148,8 @@ TMainApp::~TMainApp() = default;
 
 void TMainApp::buildActions()
 {
-    FileOpen1 = makeAction(this, "FileOpen1", QStringLiteral("&Open"),
-                           QStringLiteral("Open|Open a file"));
+    FileOpen1 =
+        makeAction(this, "FileOpen1", QStringLiteral("&Open"), QStringLiteral("Open|Open a file"));
     FileOpen1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     FileOpen1->setIcon(QIcon(QStringLiteral(":/icons/open.svg")));
     FileSave = makeAction(this, "FileSave", QStringLiteral("&Save"),
@@ -192,11 +190,11 @@ void TMainApp::buildToolBar()
     bar->toggleViewAction()->setEnabled(false);
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    OpenBtn = makeToolButton(bar, "OpenBtn", QStringLiteral(":/icons/open.svg"),
-                             QStringLiteral("Open"));
+    OpenBtn =
+        makeToolButton(bar, "OpenBtn", QStringLiteral(":/icons/open.svg"), QStringLiteral("Open"));
     OpenBtn->setDefaultAction(FileOpen1);
-    SaveBtn = makeToolButton(bar, "SaveBtn", QStringLiteral(":/icons/save.svg"),
-                             QStringLiteral("Save"));
+    SaveBtn =
+        makeToolButton(bar, "SaveBtn", QStringLiteral(":/icons/save.svg"), QStringLiteral("Save"));
     PrintBtn = makeToolButton(bar, "PrintBtn", QStringLiteral(":/icons/print.svg"),
                               QStringLiteral("Print"));
     VccSw = makeToolButton(bar, "VccSw", QString(), QStringLiteral("RTC Vcc Switch"));
@@ -286,25 +284,25 @@ void TMainApp::fixWindowSize()
 {
     // The menu bar is outside the design's client area.
     const QSize design(kDesignWidth, kDesignHeight + menuBar()->sizeHint().height());
-    if (layout())
-        layout()->activate();
+    if (layout()) layout()->activate();
     setFixedSize(minimumSizeHint().expandedTo(design));
 }
 
 QString TMainApp::statusPanelText(int panel) const
 {
-    if (panel < 0 || panel > 3)
-        return QString();
+    if (panel < 0 || panel > 3) return QString();
     return statusPanels_[panel]->text();
 }
 
 void TMainApp::setStatusPanelText(int panel, const QString& text)
 {
-    if (panel >= 0 && panel <= 3)
-        statusPanels_[panel]->setText(text);
+    if (panel >= 0 && panel <= 3) statusPanels_[panel]->setText(text);
 }
 
-int TMainApp::vccPicture() const { return VccSw->property("picture").toInt(); }
+int TMainApp::vccPicture() const
+{
+    return VccSw->property("picture").toInt();
+}
 
 void TMainApp::setVccPicture(int picture)
 {
@@ -312,7 +310,10 @@ void TMainApp::setVccPicture(int picture)
     VccSw->setIcon(supplyIcon(picture));
 }
 
-void TMainApp::setPcClock(PcClock* clock) { pcClock_ = clock ? clock : &systemClock_; }
+void TMainApp::setPcClock(PcClock* clock)
+{
+    pcClock_ = clock ? clock : &systemClock_;
+}
 
 RecordingSink* TMainApp::recordedBoxes()
 {
@@ -322,8 +323,7 @@ RecordingSink* TMainApp::recordedBoxes()
 int TMainApp::pageIndex(const QString& name) const
 {
     for (int i = 0; i < TabFunctions->count(); ++i) {
-        if (TabFunctions->widget(i)->objectName() == name)
-            return i;
+        if (TabFunctions->widget(i)->objectName() == name) return i;
     }
     return -1;
 }
@@ -337,8 +337,7 @@ QWidget* TMainApp::page(const QString& name) const
 void TMainApp::setPageVisible(const QString& name, bool visible)
 {
     const int index = pageIndex(name);
-    if (index >= 0)
-        TabFunctions->setTabVisible(index, visible);
+    if (index >= 0) TabFunctions->setTabVisible(index, visible);
 }
 
 bool TMainApp::isPageVisible(const QString& name) const
@@ -350,11 +349,9 @@ bool TMainApp::isPageVisible(const QString& name) const
 void TMainApp::setPageWidget(const QString& name, QWidget* widget)
 {
     const int index = pageIndex(name);
-    if (index < 0 || !widget)
-        return;
+    if (index < 0 || !widget) return;
     QWidget* old = TabFunctions->widget(index);
-    if (old == widget || old == setup_)
-        return;
+    if (old == widget || old == setup_) return;
     const QString caption = TabFunctions->tabText(index);
     const bool visible = TabFunctions->isTabVisible(index);
     const bool current = TabFunctions->currentIndex() == index;
@@ -363,8 +360,7 @@ void TMainApp::setPageWidget(const QString& name, QWidget* widget)
     widget->setObjectName(name);
     TabFunctions->insertTab(index, widget, caption);
     TabFunctions->setTabVisible(index, visible);
-    if (current)
-        TabFunctions->setCurrentIndex(index);
+    if (current) TabFunctions->setCurrentIndex(index);
 }
 
 QString TMainApp::directoryPart(const QString& path)
@@ -393,19 +389,24 @@ void TMainApp::DeviceSelChange()
     bus_.setPartRow(std::max(setup_->DeviceSel->currentIndex(), 0));
 }
 
-void TMainApp::FileExit1Execute() { close(); }
+void TMainApp::FileExit1Execute()
+{
+    close();
+}
 
 void TMainApp::HelpAbout1Execute()
 {
-    if (!aboutBox_)
-        return;
+    if (!aboutBox_) return;
     if (scriptMode_)
-        aboutBox_->open();  // modal to the window, but a script must not wait on it
+        aboutBox_->open(); // modal to the window, but a script must not wait on it
     else
         aboutBox_->exec();
 }
 
-void TMainApp::BuildPortRows(bool show) { setPageVisible(QStringLiteral("tsPort"), show); }
+void TMainApp::BuildPortRows(bool show)
+{
+    setPageVisible(QStringLiteral("tsPort"), show);
+}
 
 // ---------------------------------------------------------------------------
 // Start-up
@@ -434,7 +435,10 @@ void TMainApp::FormCreate()
 
 void TMainApp::stepBuildRowTable() {}
 
-void TMainApp::stepCaption() { setWindowTitle(kTitle); }
+void TMainApp::stepCaption()
+{
+    setWindowTitle(kTitle);
+}
 
 void TMainApp::stepTempSensor()
 {
@@ -491,14 +495,20 @@ void TMainApp::stepFillPartList()
     list->clear();
     for (const PartInfo& part : PartTable)
         list->addItem(QString::fromLatin1(part.PartName));
-    const QString device = reg_.RegRdString(RegCurrentUser, QStringLiteral("Device"),
-                                            QStringLiteral("Not Selected"));
+    const QString device =
+        reg_.RegRdString(RegCurrentUser, QStringLiteral("Device"), QStringLiteral("Not Selected"));
     list->setCurrentIndex(FindPartRow(device.toStdString()));
 }
 
-void TMainApp::stepSetupPageToFront() { TabFunctions->setCurrentIndex(0); }
+void TMainApp::stepSetupPageToFront()
+{
+    TabFunctions->setCurrentIndex(0);
+}
 
-void TMainApp::stepRunPartChoice() { DeviceSelChange(); }
+void TMainApp::stepRunPartChoice()
+{
+    DeviceSelChange();
+}
 
 void TMainApp::stepShowTempOffset() {}
 
@@ -510,7 +520,10 @@ void TMainApp::stepApplySupply() {}
 
 void TMainApp::stepRestartGraph() {}
 
-void TMainApp::stepClearPollingTime() { PollingTime->clear(); }
+void TMainApp::stepClearPollingTime()
+{
+    PollingTime->clear();
+}
 
 void TMainApp::stepStartPolling()
 {

@@ -25,7 +25,7 @@ class WindowResultSink;
 
 class TMainApp : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     // FormCreate runs here. In script mode error boxes are recorded instead of
     // shown and, without --settings, the settings live in a scratch file.
     TMainApp(const AppOptions& options, bool scriptMode, QWidget* parent = nullptr);
@@ -83,8 +83,8 @@ public:
 
     // Controls, named as designed.
     QAction* FileOpen1 = nullptr;
-    QAction* FileSave = nullptr;    // menu "&Save"
-    QAction* FileSaveAs = nullptr;  // menu "Save &As..."
+    QAction* FileSave = nullptr;   // menu "&Save"
+    QAction* FileSaveAs = nullptr; // menu "Save &As..."
     QAction* FileSave1 = nullptr;
     QAction* FileSaveAs1 = nullptr;
     QAction* FileExit1 = nullptr;
@@ -99,7 +99,7 @@ public:
     QLabel* PollingTime = nullptr;
     QTimer* Timer1 = nullptr;
 
-public slots:
+  public slots:
     void Timer1Timer();
     void DeviceSelChange();
     void FileExit1Execute();
@@ -107,11 +107,11 @@ public slots:
     // Binds the port rows and shows or hides the port page.
     void BuildPortRows(bool show);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
 
-private:
+  private:
     void buildActions();
     void buildToolBar();
     void buildCentral();

@@ -30,7 +30,6 @@ int main(int argc, char** argv)
     window.setAboutBox(about);
     window.show();
 
-    if (scriptMode)
-        return ScriptRunner::Run(window);
+    if (scriptMode) return ScriptRunner::Run(window);
     return app.exec();
 }

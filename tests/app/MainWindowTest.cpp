@@ -1,0 +1,338 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusTipEvent>
+#include <QTabWidget>
+#include <QTimer>
+#include <memory>
+
+#include "AppTestSupport.h"
+#include "app/ResultSinks.h"
+#include "app/SetupPage.h"
+#include "app/TMainApp.h"
+
+namespace {
+
+std::unique_ptr<TMainApp> openWindow(const ScratchStore& store, bool wide = false,
+                                     bool script = false)
+{
+    ensureApp();
+    AppOptions options;
+    options.wideBusList = wide;
+    options.settingsFile = store.path();
+    return std::make_unique<TMainApp>(options, script);
+}
+
+QStringList comboItems(const QComboBox* list)
+{
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items << list->itemText(i);
+    return items;
+}
+
+TEST(MainWindow, FrameHasTitleTabsAndStartState)
+{
+    ScratchStore store;
+    auto w = openWindow(store);
+    EXPECT_EQ(w->objectName(), "TMainApp");
+    EXPECT_EQ(w->windowTitle(), "Kavrolux RTC Evaluation");
+
+    const QStringList captions{"Setup",     "Set Clock", "Registers", "EEPROM",        "Graph",
+                               "Interrupt", "Alarm",     "Event",     "Crystal Comp.", "Port",
+                               "SysMgmt",   "DST",       "TempComp",  "PwrMgmt"};
+    const QStringList names{"tsSetup",     "tsSetTime", "tsReg",   "tsMemory", "tsGraph",
+                            "tsInterrupt", "tsAlarm",   "tsEvent", "tsComp",   "tsPort",
+                            "tsSysMgmt",   "tsDST",     "tsTCOMP", "tsPWR"};
+    ASSERT_EQ(w->TabFunctions->count(), captions.size());
+    for (int i = 0; i < captions.size(); ++i) {
+        EXPECT_EQ(w->TabFunctions->tabText(i), captions[i]);
+        EXPECT_EQ(w->TabFunctions->widget(i)->objectName(), names[i]);
+    }
+    EXPECT_EQ(w->TabFunctions->currentWidget()->objectName(), "tsSetup");
+
+    EXPECT_EQ(w->TempSensor, 75);
+    EXPECT_EQ(w->Label4->text(), "LM75 Temperature");
+    EXPECT_TRUE(w->PollingTime->text().isEmpty());
+    EXPECT_FALSE(w->setupPage()->VccChecked->isChecked());
+    EXPECT_EQ(w->vccPicture(), 15);
+    EXPECT_TRUE(w->pollTimer()->isActive());
+    EXPECT_EQ(w->pollTimer()->interval(), 110);
+    EXPECT_EQ(w->recordedBoxes(), nullptr);
+    for (const char* name :
+         {"OpenBtn", "SaveBtn", "PrintBtn", "VccSw", "rtc", "FileOpen1", "FileExit1", "HelpAbout1",
+          "DeviceSel", "BussSpeedSel", "EvalBoardSel", "VccChecked", "Label4", "PollingTime"})
+        EXPECT_NE(w->findChild<QObject*>(name), nullptr) << name;
+}
+
+TEST(MainWindow, SwitchShapesBusListPortPageAndPollingTime)
+{
+    ScratchStore store;
+    auto normal = openWindow(store);
+    EXPECT_EQ(comboItems(normal->setupPage()->BussSpeedSel), QStringList({"100", "400"}));
+    EXPECT_FALSE(normal->isPageVisible("tsPort"));
+    EXPECT_TRUE(normal->PollingTime->isHidden());
+    EXPECT_TRUE(normal->isPageVisible("tsSetup"));
+
+    auto wide = openWindow(store, true);
+    EXPECT_EQ(comboItems(wide->setupPage()->BussSpeedSel),
+              QStringList({"10", "20", "30", "40", "50", "60", "70", "80", "90", "100", "200",
+                           "300", "400", "500", "600", "700", "800", "900", "1000"}));
+    EXPECT_TRUE(wide->isPageVisible("tsPort"));
+    EXPECT_FALSE(wide->PollingTime->isHidden());
+    EXPECT_TRUE(wide->PollingTime->text().isEmpty());
+}
+
+TEST(MainWindow, FirstRunUsesDefaultsAndWritesNothingBeforeClose)
+{
+    ScratchStore store;
+    auto w = openWindow(store);
+    EXPECT_EQ(w->pos(), QPoint(0, 0));
+    EXPECT_EQ(w->setupPage()->BussSpeedSel->currentText(), "100");
+    EXPECT_EQ(w->setupPage()->DeviceSel->currentText(), "Not Selected");
+    EXPECT_EQ(w->bus().data.TempOffset, 0);
+    const QString exeDir = QCoreApplication::applicationDirPath() + "/";
+    EXPECT_EQ(QString::fromStdString(w->bus().data.ExeDir), exeDir);
+    EXPECT_EQ(w->fileDialogFolder(), exeDir);
+    EXPECT_FALSE(store.exists());
+}
+
+struct SpeedCase {
+    bool wide;
+    const char* stored; // nullptr: value absent, other values present
+    const char* selected;
+};
+
+void PrintTo(const SpeedCase& c, std::ostream* os)
+{
+    *os << (c.wide ? "-r, " : "") << (c.stored ? c.stored : "(absent)");
+}
+
+class BussSpeedRestore : public testing::TestWithParam<SpeedCase> {};
+
+TEST_P(BussSpeedRestore, SelectsSavedEntryOrEntryZero)
+{
+    const SpeedCase& c = GetParam();
+    ScratchStore store;
+    store.write(c.stored ? QStringLiteral("BussSpeed=%1\n").arg(c.stored)
+                         : QStringLiteral("Device=VK310\n"));
+    auto w = openWindow(store, c.wide);
+    EXPECT_EQ(w->setupPage()->BussSpeedSel->currentText(), QString(c.selected));
+    if (!c.stored) {
+        EXPECT_FALSE(store.raw("BussSpeed").has_value()) << "absent until close";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BussSpeedRestore,
+    testing::Values(SpeedCase{false, "400", "400"}, SpeedCase{false, "30", "100"},
+                    SpeedCase{true, "30", "30"}, SpeedCase{true, "400", "400"},
+                    SpeedCase{true, "1000", "1000"}, SpeedCase{true, "7", "10"},
+                    SpeedCase{false, nullptr, "100"}, SpeedCase{true, nullptr, "10"},
+                    SpeedCase{false, "a, b", "100"}));
+
+TEST(MainWindow, DeviceIsRestoredByExactName)
+{
+    const struct {
+        const char* stored;
+        const char* selected;
+    } cases[] = {{"VK360", "VK360"},
+                 {"VK390", "VK390"},
+                 {"vk360", "Not Selected"},
+                 {"\"VK360 \"", "Not Selected"},
+                 {"Nothing", "Not Selected"}};
+    for (const auto& c : cases) {
+        ScratchStore store;
+        store.write(QStringLiteral("Device=%1\n").arg(c.stored));
+        auto w = openWindow(store);
+        EXPECT_EQ(w->setupPage()->DeviceSel->currentText(), QString(c.selected)) << c.stored;
+        EXPECT_EQ(w->setupPage()->DeviceSel->count(), 22);
+        EXPECT_EQ(w->bus().partRow(), w->setupPage()->DeviceSel->currentIndex());
+    }
+}
+
+TEST(MainWindow, MissingIntegersAreWrittenAtStartUp)
+{
+    ScratchStore store;
+    store.write("FormLeft=33\nBussSpeed=400\n");
+    auto w = openWindow(store);
+    EXPECT_EQ(w->pos(), QPoint(33, 0));
+    EXPECT_EQ(store.raw("FormTop"), QString("0"));
+    EXPECT_EQ(store.raw("TempCal"), QString("0"));
+    EXPECT_EQ(store.raw("FormLeft"), QString("33"));
+    EXPECT_FALSE(store.raw("Device").has_value());
+    EXPECT_FALSE(store.raw("FileDir").has_value());
+}
+
+TEST(MainWindow, CloseSavesAndNextStartRestores)
+{
+    ScratchStore store;
+    {
+        auto first = openWindow(store);
+        first->move(140, 95);
+        first->bus().data.TempOffset = -15;
+        first->setupPage()->BussSpeedSel->setCurrentIndex(1);
+        first->setupPage()->DeviceSel->setCurrentIndex(17);
+        first->FileExit1->trigger();
+    }
+    EXPECT_EQ(store.raw("FormTop"), QString("95"));
+    EXPECT_EQ(store.raw("FormLeft"), QString("140"));
+    EXPECT_EQ(store.raw("TempCal"), QString("-15"));
+    EXPECT_EQ(store.raw("BussSpeed"), QString("400"));
+    EXPECT_EQ(store.raw("Device"), QString("VK370"));
+
+    auto second = openWindow(store);
+    EXPECT_EQ(second->pos(), QPoint(140, 95));
+    EXPECT_EQ(second->bus().data.TempOffset, -15);
+    EXPECT_EQ(second->setupPage()->BussSpeedSel->currentText(), "400");
+    EXPECT_EQ(second->setupPage()->DeviceSel->currentText(), "VK370");
+    EXPECT_EQ(second->bus().partRow(), 17);
+}
+
+TEST(MainWindow, FileDirIsSavedOnlyAfterADumpFile)
+{
+    ScratchStore store;
+    store.write("FileDir=/srv/dumps/old.csv\n");
+    {
+        auto w = openWindow(store);
+        EXPECT_EQ(w->fileDialogFolder(), "/srv/dumps/");
+        w->close();
+    }
+    EXPECT_EQ(store.raw("FileDir"), QString("/srv/dumps/old.csv"));
+    {
+        auto w = openWindow(store);
+        w->bus().data.LastFile = "/home/eva/rtc runs/vk310.csv";
+        w->close();
+    }
+    EXPECT_EQ(store.raw("FileDir"), QString("/home/eva/rtc runs/"));
+    auto w = openWindow(store);
+    EXPECT_EQ(w->fileDialogFolder(), "/home/eva/rtc runs/");
+}
+
+TEST(MainWindow, PartChoiceRunsOnUserChoiceOnly)
+{
+    ScratchStore store;
+    auto w = openWindow(store);
+    QComboBox* list = w->setupPage()->DeviceSel;
+    list->setCurrentIndex(3);
+    EXPECT_EQ(w->bus().partRow(), 0);
+    emit list->activated(3);
+    EXPECT_EQ(w->bus().partRow(), 3);
+}
+
+TEST(MainWindow, FixedSizeHoldsTheDesignClientArea)
+{
+    ScratchStore store;
+    for (bool wide : {false, true}) {
+        auto w = openWindow(store, wide);
+        w->show();
+        QApplication::processEvents();
+        EXPECT_EQ(w->minimumSize(), w->maximumSize());
+        EXPECT_GE(w->width(), 778);
+        EXPECT_GE(w->height() - w->menuBar()->height(), 426);
+        EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
+        EXPECT_TRUE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
+        // Every control of the frame fits inside.
+        for (QWidget* child : w->findChildren<QWidget*>()) {
+            if (!child->isVisible() || child->isWindow()) continue;
+            const QRect inWindow(child->mapTo(w.get(), QPoint(0, 0)), child->size());
+            EXPECT_TRUE(w->rect().contains(inWindow)) << child->objectName().toStdString();
+        }
+    }
+}
+
+TEST(MainWindow, StatusBarHasFourPanelsAndTakesHints)
+{
+    ScratchStore store;
+    auto w = openWindow(store);
+    const int widths[] = {400, 100, 135, 20};
+    for (int i = 0; i < 4; ++i) {
+        auto* panel = w->findChild<QLabel*>(QStringLiteral("StatusPanel%1").arg(i));
+        ASSERT_NE(panel, nullptr);
+        EXPECT_EQ(panel->minimumWidth(), widths[i]) << i;
+    }
+    w->setStatusPanelText(2, " Up 0 Day(s) 00:00:01");
+    EXPECT_EQ(w->statusPanelText(2), " Up 0 Day(s) 00:00:01");
+    QStatusTipEvent tip("RTC Vcc Switch");
+    QApplication::sendEvent(w.get(), &tip);
+    EXPECT_EQ(w->statusPanelText(0), "RTC Vcc Switch");
+    EXPECT_EQ(w->statusPanelText(3), "");
+}
+
+TEST(MainWindow, ScriptModeRecordsBoxesAndKeepsTheUserStoreAway)
+{
+    ensureApp();
+    AppOptions options;
+    TMainApp w(options, true);
+    EXPECT_NE(w.settings().location(), Reg().location());
+    ASSERT_NE(w.recordedBoxes(), nullptr);
+
+    w.bus().sink().errorBox("Communication error Occured\rNo acknowledge");
+    w.bus().sink().statusText(" Bus busy");
+    ASSERT_EQ(w.recordedBoxes()->size(), 1u);
+    EXPECT_EQ(w.recordedBoxes()->takeFirst(), "Communication error Occured\rNo acknowledge");
+    EXPECT_TRUE(w.recordedBoxes()->empty());
+    EXPECT_EQ(w.statusPanelText(3), " Bus busy");
+
+    auto* tries = new QLabel(w.page("tsReg"));
+    tries->setObjectName("Label115");
+    w.bus().sink().unlockTries("Ack Trys 30");
+    EXPECT_EQ(tries->text(), "Ack Trys 30");
+
+    QDialog about(&w);
+    w.setAboutBox(&about);
+    w.HelpAbout1->trigger(); // returns at once in script mode
+    EXPECT_TRUE(about.isVisible());
+    about.close();
+}
+
+TEST(MainWindow, ErrorBoxIsCriticalAndPlacedBesideTheWindowCorner)
+{
+    ScratchStore store;
+    auto w = openWindow(store);
+    w->move(100, 120);
+    w->show();
+    QApplication::processEvents();
+
+    QString text;
+    QPoint at;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        text = box->text();
+        at = box->pos();
+        icon = box->icon();
+        box->accept();
+    });
+    w->bus().sink().errorBox("Communication error Occured\rNo acknowledge");
+    EXPECT_EQ(text, "Communication error Occured\nNo acknowledge");
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_EQ(at, w->pos() + QPoint(20, 20));
+}
+
+TEST(MainWindow, PagesCanBeReplacedInPlace)
+{
+    ScratchStore store;
+    auto w = openWindow(store);
+    auto* alarm = new QWidget;
+    w->setPageWidget("tsAlarm", alarm);
+    EXPECT_EQ(w->page("tsAlarm"), alarm);
+    EXPECT_EQ(w->TabFunctions->indexOf(alarm), 6);
+    EXPECT_EQ(w->TabFunctions->tabText(6), "Alarm");
+    auto* port = new QWidget;
+    w->setPageWidget("tsPort", port);
+    EXPECT_FALSE(w->isPageVisible("tsPort"));
+    auto* setup = new QWidget;
+    w->setPageWidget("tsSetup", setup);
+    EXPECT_EQ(w->page("tsSetup"), w->setupPage());
+    delete setup;
+}
+
+} // namespace
