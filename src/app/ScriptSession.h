@@ -1,0 +1,97 @@
+// The scenario-script language and one run of a script against a window.
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+
+#include "app/ScriptControls.h"
+#include "app/ScriptParser.h"
+
+struct AdapterApi;
+class QWidget;
+
+// What a script reaches of the window besides its named controls.
+class ScriptHost {
+public:
+    virtual ~ScriptHost() = default;
+    virtual QWidget* window() = 0;
+    virtual QString statusPanelText(int panel) const = 0;
+    // Error boxes recorded since the last call, oldest first.
+    virtual QStringList takeBoxes() = 0;
+    virtual const AdapterApi& adapter() const = 0;
+    virtual uint32_t boardNo() const = 0;
+    // The first call puts a pinned PC clock in place; later calls move it.
+    virtual void pinClock(const QDateTime& at) = 0;
+    virtual bool clockPinned() const = 0;
+    virtual void advanceClock(qint64 ms) = 0;  // the pinned clock only
+    virtual void tick() = 0;                   // one polling tick, as the timer runs it
+    virtual void holdTimer() = 0;              // keep the polling timer from firing by itself
+    virtual void close() = 0;                  // as the user closes the window
+};
+
+// One line of a script, checked for its shape when the script is read.
+struct ScriptStep {
+    int line = 0;
+    int form = -1;  // row of the language table; -1 when the line is malformed
+    QList<ScriptToken> args;
+    std::optional<ScriptControls::Failure> error;
+};
+
+struct Script {
+    QString file;  // as named on the command line, for FAIL lines
+    QList<ScriptStep> steps;
+    bool pinsClock = false;  // uses pctime or advance: needs the simulated board's manual clock
+};
+
+namespace ScriptLanguage {
+
+Script compile(const QString& file, const QString& source);
+
+// The commands, for messages and documentation.
+QStringList verbs();
+
+}  // namespace ScriptLanguage
+
+class ScriptSession {
+public:
+    using Output = std::function<void(const QString& line)>;
+
+    ScriptSession(const Script& script, ScriptHost& host, Output out);
+
+    // Runs every step, prints a FAIL line per failure and the closing
+    // "N passed, N failed"; returns 0 only when nothing failed.
+    int run();
+
+    int passed() const { return passed_; }
+    int failed() const { return failed_; }
+
+    // For the language table's steps.
+    ScriptHost& host() { return host_; }
+    QWidget* window() { return host_.window(); }
+    uint32_t simBoard();
+    std::optional<QString> takeBox();
+    void dropBoxes() { boxes_.clear(); }
+    int& tickPhaseMs() { return tickPhaseMs_; }
+    void afterTick();
+    void markClosed() { closed_ = true; }
+
+private:
+    void collectBoxes();
+    void fail(const ScriptStep& step, const ScriptControls::Failure& f);
+
+    const Script& script_;
+    ScriptHost& host_;
+    Output out_;
+    std::deque<QString> boxes_;
+    int passed_ = 0;
+    int failed_ = 0;
+    int tickPhaseMs_ = 0;   // time since the polling timer last fired, in a pinned run
+    uint32_t lastBoard_ = 1;
+    bool closed_ = false;
+};
