@@ -8,15 +8,27 @@
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kavrolux RTC Evaluation"));
-
+    // A malformed line is reported before Qt needs a display.
+    QStringList rawArgs;
+    for (int i = 1; i < argc; ++i)
+        rawArgs << QString::fromLocal8Bit(argv[i]);
     AppOptions options;
     QString error;
-    if (!ParseCommandLine(QApplication::arguments().mid(1), &options, &error)) {
+    if (!ParseCommandLine(rawArgs, &options, &error)) {
         std::fprintf(stderr, "rtceval: %s\n", qPrintable(error));
         return 2;
     }
+    // Scripts also run where there is no screen at all.
+    if (!options.scriptFile.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kavrolux RTC Evaluation"));
+
+    // Again without the arguments Qt took for itself, so "-r" is judged as
+    // the program's first argument.
+    ParseCommandLine(QApplication::arguments().mid(1), &options, &error);
 
     const bool scriptMode = !options.scriptFile.isEmpty();
     // The script may set up what start-up already has to see.
