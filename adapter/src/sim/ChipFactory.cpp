@@ -1,0 +1,17 @@
+#include "Chip.h"
+#include "ChipModel.h"
+#include "FamilySpec.h"
+#include "PartTable.h"
+
+namespace kvrx::sim {
+
+std::unique_ptr<Chip> Chip::create(int partRow, uint32_t seed)
+{
+    if (partRow < 1 || partRow >= kPartCount) return nullptr;
+    const PartInfo& part = PartTable[partRow];
+    const FamilySpec* family = familySpec(part.TypeCode);
+    if (!family || !part.RegisterMap) return nullptr;
+    return std::make_unique<ChipModel>(part, *family, seed);
+}
+
+} // namespace kvrx::sim

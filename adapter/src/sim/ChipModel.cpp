@@ -1,0 +1,693 @@
+#include "ChipModel.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <string_view>
+
+#include "kvrx_usb.h"
+
+namespace kvrx::sim {
+
+namespace {
+
+// The latches of the TypeE status register.
+constexpr uint8_t kWel = 0x02;
+constexpr uint8_t kRwel = 0x04;
+
+// Crystal model. A 32.768 kHz tuning fork crystal pulled by its load
+// capacitance C (motional C1 = 2 fF, shunt C0 = 1 pF):
+//     f error (ppm) = 1e6 * C1 / (2 * (C0 + C)),
+// taken relative to the nominal 12.5 pF load, so the analog trims span about
+// +108 ppm (4.5 pF) to -27 ppm (20.25 pF). The parabolic temperature term of
+// -0.034 ppm per degree squared turns at 25 degrees. Digital trims add their
+// listed correction directly. A positive error makes the clock run fast.
+constexpr double kMotionalPf = 0.002;
+constexpr double kShuntPf = 1.0;
+constexpr double kNominalLoadPf = 12.5;
+constexpr double kTempCoeffPpm = -0.034;
+constexpr double kTurnoverC = 25.0;
+constexpr double kOwnPpmSpan = 4.0; // own error drawn from -4 .. +4 ppm
+// Battery of the simulated board, for the low-battery trip levels.
+constexpr double kBatteryVolts = 3.0;
+
+double pullingPpm(double loadPf)
+{
+    return 1e6 * kMotionalPf / (2.0 * (kShuntPf + loadPf));
+}
+
+uint64_t splitMix(uint64_t x)
+{
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
+bool containsNoCase(std::string_view text, std::string_view word)
+{
+    auto lower = [](unsigned char c) { return std::tolower(c); };
+    return std::search(text.begin(), text.end(), word.begin(), word.end(),
+                       [&](char a, char b) { return lower(a) == lower(b); }) != text.end();
+}
+
+// A section the chip fills itself: stamps, counters, measured values.
+bool isChipOwnedSection(const RegMapEntry& header)
+{
+    const std::string_view caption = header.Caption ? header.Caption : "";
+    const std::string_view name = header.ShortName ? header.ShortName : "";
+    return containsNoCase(caption, "read only") || name == "Time Stamp";
+}
+
+double signed6(uint8_t field)
+{
+    return field >= 32 ? field - 64.0 : field;
+}
+
+double digitalTrimPpm(DigitalTrim kind, uint8_t reg)
+{
+    switch (kind) {
+    case DigitalTrim::None:
+        break;
+    case DigitalTrim::Steps20: {
+        const double ppm = (reg & 0x03) * 20.0;
+        return (reg & 0x04) ? -ppm : ppm;
+    }
+    case DigitalTrim::StepsE: {
+        const double ppm = ((reg & 0x02) ? 10.0 : 0.0) + ((reg & 0x01) ? 20.0 : 0.0);
+        return (reg & 0x04) ? -ppm : ppm;
+    }
+    case DigitalTrim::Steps10: {
+        const int steps = reg & 0x07;
+        const double ppm = steps == 7 ? 0.0 : steps * 10.0;
+        return (reg & 0x08) ? -ppm : ppm;
+    }
+    case DigitalTrim::Fine6: {
+        const int steps = reg & 0x1F;
+        return (reg & 0x20) ? steps * 1e6 / 245760.0 : -steps * 1e6 / 491520.0;
+    }
+    case DigitalTrim::Initial: {
+        static constexpr double kIdtr[4] = {0.0, 32.0, 0.0, -32.0};
+        return kIdtr[(reg >> 6) & 0x03];
+    }
+    }
+    return 0.0;
+}
+
+// Volts of the 85 % and 75 % battery trip lists, by field value.
+constexpr double kTrip85[8] = {2.125, 2.295, 2.550, 2.805, 3.060, 4.250, 4.675, 5.0};
+constexpr double kTrip75[8] = {1.875, 2.025, 2.250, 2.475, 2.700, 3.750, 4.125, 5.0};
+
+} // namespace
+
+ChipModel::ChipModel(const PartInfo& part, const FamilySpec& family, uint32_t seed)
+    : family_(family), rtcAddress_(part.RtcAddress & 0xFE), memAddress_(0),
+      hasBattery_(part.HasBatteryBackup != 0)
+{
+    if (family.memory == UserMemory::Kind::Eeprom && part.EepromBytes) {
+        memory_ = UserMemory(UserMemory::Kind::Eeprom, part.EepromBytes, 16, 2);
+    } else if (family.memory == UserMemory::Kind::Sram && part.SramBytes) {
+        memory_ = UserMemory(UserMemory::Kind::Sram, part.SramBytes, 0, 1);
+    }
+    if (memory_.present()) memAddress_ = part.MemAddress & 0xFE;
+
+    const uint64_t h = splitMix(seed);
+    ownPpm_ = ((h & 0xFFFF) / 65535.0 * 2.0 - 1.0) * kOwnPpmSpan;
+
+    buildRegisterFile(part);
+
+    // Factory-set identity bytes, where the map has them.
+    uint64_t id = h;
+    for (const char* c = part.PartName; c && *c; ++c)
+        id = splitMix(id ^ static_cast<uint8_t>(*c));
+    for (uint8_t a : identity_) {
+        regs_[a] = static_cast<uint8_t>(id);
+        id = (id >> 8) | (id << 56);
+    }
+}
+
+void ChipModel::buildRegisterFile(const PartInfo& part)
+{
+    const RegMapEntry* header = nullptr;
+    for (const RegMapEntry* e = part.RegisterMap; e; ++e) {
+        if (e->Kind == RegKind::SectionHeader) {
+            header = e;
+            continue;
+        }
+        if (e->Kind != RegKind::RegisterRow) break;
+        const uint8_t a = e->Address;
+        keep_[a] = e->Mask;
+        kind_[a] = Kind::Plain;
+        const std::string_view caption = e->Caption ? e->Caption : "";
+        if (e->Mask == 0 || (header && isChipOwnedSection(*header))) kind_[a] = Kind::ReadOnly;
+        if (containsNoCase(caption, "write only")) kind_[a] = Kind::WriteOnly;
+        if (header && std::string_view(header->ShortName ? header->ShortName : "") == "ID" &&
+            kind_[a] == Kind::ReadOnly)
+            identity_.push_back(a);
+    }
+
+    // The family's own view of its time, status and worked-out registers.
+    for (int i = 0; i < family_.timeCount; ++i) {
+        const uint8_t a = static_cast<uint8_t>(family_.time.base + i);
+        kind_[a] = Kind::Plain;
+        keep_[a] = family_.timeMask[i];
+    }
+    for (const StatusReg& s : family_.status) {
+        if (!s.flags) continue;
+        kind_[s.reg] = Kind::Plain;
+        // A flag inside a time register adds to its bits; a status register holds just these.
+        keep_[s.reg] = isTimeRegister(s.reg) ? static_cast<uint8_t>(keep_[s.reg] | s.flags)
+                                             : static_cast<uint8_t>(s.flags | s.control);
+        flags_[s.reg] = s.flags;
+        clearable_[s.reg] = s.flags;
+    }
+    // The power-fail flag goes only with a time write.
+    if (family_.powerFail.present())
+        clearable_[family_.powerFail.reg] &= static_cast<uint8_t>(~family_.powerFail.mask);
+    for (const ComputedReg& c : family_.computed) {
+        if (c.what == Computed::None) continue;
+        kind_[c.reg] = Kind::Computed;
+        computed_[c.reg] = c.what;
+    }
+    if (family_.alias.mask) kind_[family_.alias.reg] = Kind::Alias;
+}
+
+bool ChipModel::isTimeRegister(uint32_t address) const
+{
+    return address >= family_.time.base && address < family_.time.base + family_.timeCount;
+}
+
+bool ChipModel::isMemory(uint8_t slave) const
+{
+    return memory_.present() && (slave & 0xFE) == memAddress_;
+}
+
+bool ChipModel::isSet(RegBit bit) const
+{
+    return bit.present() && (regs_[bit.reg] & bit.mask);
+}
+
+void ChipModel::setFlag(RegBit bit)
+{
+    if (bit.present()) regs_[bit.reg] |= bit.mask;
+}
+
+void ChipModel::clearFlag(RegBit bit)
+{
+    if (bit.present()) regs_[bit.reg] &= static_cast<uint8_t>(~bit.mask);
+}
+
+// ---------------------------------------------------------------- the bus
+
+bool ChipModel::answers(uint8_t slave, bool supplyOn) const
+{
+    const uint8_t s = slave & 0xFE;
+    if (s != rtcAddress_ && !isMemory(s)) return false;
+    if (!supplyOn && !(alive_ && isSet(family_.i2cInBattery))) return false;
+    // An EEPROM write cycle keeps the whole die off the bus.
+    return !memory_.busy();
+}
+
+int32_t ChipModel::read(uint8_t slave, uint8_t subLen, uint32_t sub, uint8_t* buf, uint32_t count)
+{
+    if (subLen > 3 || (!buf && count)) return KVRX_ERR_BAD_ARG;
+    const WireBytes address(subLen, sub, nullptr, 0);
+    if (isMemory(slave)) {
+        if (subLen > memory_.addressBytes()) {
+            // Bytes beyond the address are data written before the read.
+            memory_.write(address, false, 1, 0);
+            memory_.read(WireBytes(0, 0, nullptr, 0), buf, count);
+        } else {
+            memory_.read(address, buf, count);
+        }
+        return KVRX_OK;
+    }
+    if ((slave & 0xFE) != rtcAddress_) return KVRX_ERR_ADDR_NACK;
+    if (subLen) writeRegisters(address);
+
+    bool statusRead = false;
+    for (uint32_t i = 0; i < count; ++i) {
+        buf[i] = readRegister(pointer_);
+        statusRead = statusRead || pointer_ == family_.autoResetStatus;
+        pointer_ = (pointer_ + 1) & (family_.addressBytes == 2 ? 0xFFFF : 0xFF);
+    }
+    if (statusRead && isSet(family_.autoReset))
+        regs_[family_.autoResetStatus] &= static_cast<uint8_t>(~family_.autoResetClears);
+    return KVRX_OK;
+}
+
+int32_t ChipModel::write(uint8_t slave, uint8_t subLen, uint32_t sub, const uint8_t* buf,
+                         uint32_t count)
+{
+    if (subLen > 3 || (!buf && count)) return KVRX_ERR_BAD_ARG;
+    const WireBytes wire(subLen, sub, buf, count);
+    if (isMemory(slave)) {
+        uint32_t first = 1, last = 0;
+        if (family_.blockProtect.present()) {
+            // BP2..BP0: none, upper quarter, upper half, all, first 64, 128, 256 bytes, all.
+            static constexpr uint32_t kFirst[8] = {1, 0x180, 0x100, 0, 0, 0, 0, 0};
+            static constexpr uint32_t kLast[8] = {0, 0x1FF, 0x1FF, 0x1FF, 0x3F, 0x7F, 0xFF, 0x1FF};
+            const int bp = (regs_[family_.blockProtect.reg] & family_.blockProtect.mask) >> 5;
+            first = kFirst[bp];
+            last = kLast[bp];
+        }
+        const bool writable = family_.guard != Guard::WelRwel || (regs_[family_.wrtc.reg] & kWel);
+        memory_.write(wire, writable, first, last);
+        return KVRX_OK;
+    }
+    if ((slave & 0xFE) != rtcAddress_) return KVRX_ERR_ADDR_NACK;
+    writeRegisters(wire);
+    return KVRX_OK;
+}
+
+void ChipModel::writeRegisters(const WireBytes& wire)
+{
+    const int width = family_.addressBytes;
+    if (wire.size() < static_cast<uint32_t>(width)) return; // an unfinished address
+    pointer_ = wire.address(width);
+    rwelAtStart_ = (regs_[family_.wrtc.reg] & kRwel) != 0;
+
+    bool timeWritten = false;
+    bool latchUsed = false;
+    for (uint32_t i = width; i < wire.size(); ++i) {
+        const uint32_t a = pointer_;
+        pointer_ = (pointer_ + 1) & (width == 2 ? 0xFFFF : 0xFF);
+        if (family_.guard == Guard::WelRwel && a == family_.wrtc.reg) {
+            writeLatchStatus(wire[i]);
+            continue;
+        }
+        if (family_.guard == Guard::WelRwel) latchUsed = true;
+        if (a > 0xFF || !mayWrite(a)) continue;
+        storeRegister(static_cast<uint8_t>(a), wire[i]);
+        timeWritten = timeWritten || isTimeRegister(a);
+    }
+    if (timeWritten) clearFlag(family_.powerFail);
+    if (latchUsed) regs_[family_.wrtc.reg] &= static_cast<uint8_t>(~kRwel);
+}
+
+bool ChipModel::mayWrite(uint32_t address) const
+{
+    switch (family_.guard) {
+    case Guard::None:
+        return true;
+    case Guard::WrtcBit:
+        return !isTimeRegister(address) || isSet(family_.wrtc);
+    case Guard::WelRwel:
+        return rwelAtStart_;
+    }
+    return false;
+}
+
+void ChipModel::storeRegister(uint8_t a, uint8_t v)
+{
+    switch (kind_[a]) {
+    case Kind::Unmapped:
+    case Kind::ReadOnly:
+    case Kind::Computed:
+        return;
+    case Kind::Alias: {
+        const AliasReg& alias = family_.alias;
+        regs_[alias.target] &= static_cast<uint8_t>(~(alias.mask & clearable_[alias.target] & ~v));
+        return;
+    }
+    case Kind::Plain:
+    case Kind::WriteOnly:
+        break;
+    }
+    const uint8_t old = regs_[a];
+    const uint8_t f = flags_[a];
+    const uint8_t cleared = clearable_[a] & static_cast<uint8_t>(~v);
+    regs_[a] =
+        static_cast<uint8_t>((v & keep_[a] & ~f) | (old & f & ~cleared) | (old & ~keep_[a] & ~f));
+
+    if (isTimeRegister(a) && a == family_.time.base + family_.time.sc) phase_ = 0.0;
+    if (a == family_.stampClear.reg && (v & family_.stampClear.mask)) clearStamps();
+}
+
+// TypeE status register: WEL follows bit 1; RWEL follows bit 2 only when WEL
+// was already set (the 0x02, 0x06 sequence). The latch bytes carry nothing in
+// bits 7..3; a write that does is also a flag write (a 0 clears BAT, AL1, AL0
+// or OSCF).
+void ChipModel::writeLatchStatus(uint8_t v)
+{
+    uint8_t& sr = regs_[family_.wrtc.reg];
+    const bool welBefore = (sr & kWel) != 0;
+    if (v & 0xF8) sr &= static_cast<uint8_t>(~(clearable_[family_.wrtc.reg] & ~v));
+    uint8_t latches = v & kWel;
+    if ((v & kRwel) && (v & kWel) && welBefore) latches |= kRwel;
+    sr = static_cast<uint8_t>((sr & ~(kWel | kRwel)) | latches);
+}
+
+uint8_t ChipModel::readRegister(uint32_t address) const
+{
+    if (address > 0xFF) return 0;
+    switch (kind_[address]) {
+    case Kind::Unmapped:
+    case Kind::WriteOnly:
+        return 0;
+    case Kind::Computed:
+        return computedValue(computed_[address]);
+    case Kind::Alias:
+        return regs_[family_.alias.target] & family_.alias.mask;
+    case Kind::Plain:
+    case Kind::ReadOnly:
+        break;
+    }
+    return regs_[address];
+}
+
+uint8_t ChipModel::computedValue(Computed what) const
+{
+    const int halfKelvin = static_cast<int>(std::lround((temperature_ + 273.0) * 2.0));
+    switch (what) {
+    case Computed::None:
+        break;
+    case Computed::SubSecHundredths:
+        return toBcd(std::min(99, static_cast<int>(phase_ * 100.0)));
+    case Computed::SubSecTenths:
+        return toBcd(std::min(9, static_cast<int>(phase_ * 10.0)));
+    case Computed::FinalAnalogTrim:
+        // Without temperature compensation the final trims are the initial ones.
+        return regs_[family_.analogReg] & 0x3F;
+    case Computed::FinalDigitalTrim: {
+        static constexpr uint8_t kFdtr[4] = {0x00, 0x01, 0x00, 0x11}; // 0, +30.5, 0, -30.5 ppm
+        return kFdtr[(regs_[family_.digitalReg] >> 6) & 0x03];
+    }
+    case Computed::KelvinLow:
+        return static_cast<uint8_t>(std::clamp(halfKelvin, 0, 0x3FF) & 0xFF);
+    case Computed::KelvinHigh:
+        return static_cast<uint8_t>(std::clamp(halfKelvin, 0, 0x3FF) >> 8);
+    }
+    return 0;
+}
+
+bool ChipModel::peek(uint8_t slave, uint32_t sub, uint8_t* value)
+{
+    if (!value) return false;
+    if (isMemory(slave)) return memory_.peek(sub, value);
+    if ((slave & 0xFE) != rtcAddress_ || sub > 0xFF || kind_[sub] == Kind::Unmapped) return false;
+    *value = kind_[sub] == Kind::WriteOnly ? regs_[sub] : readRegister(sub);
+    return true;
+}
+
+bool ChipModel::poke(uint8_t slave, uint32_t sub, uint8_t value)
+{
+    if (isMemory(slave)) return memory_.poke(sub, value);
+    if ((slave & 0xFE) != rtcAddress_ || sub > 0xFF) return false;
+    switch (kind_[sub]) {
+    case Kind::Unmapped:
+    case Kind::Computed:
+        return false;
+    case Kind::Alias: {
+        const AliasReg& alias = family_.alias;
+        regs_[alias.target] =
+            static_cast<uint8_t>((regs_[alias.target] & ~alias.mask) | (value & alias.mask));
+        return true;
+    }
+    case Kind::Plain:
+    case Kind::ReadOnly:
+    case Kind::WriteOnly:
+        break;
+    }
+    regs_[sub] = value;
+    if (sub == static_cast<uint32_t>(family_.time.base + family_.time.sc)) phase_ = 0.0;
+    return true;
+}
+
+// ---------------------------------------------------------------- power
+
+void ChipModel::supplyChanged(bool on)
+{
+    if (on == powered_) return;
+    powered_ = on;
+    if (on) {
+        if (!alive_) {
+            powerUpFromDead();
+        } else if (batteryPeriod_) {
+            returnFromBattery();
+        }
+        batteryPeriod_ = false;
+        clearFlag(family_.reseal); // the battery is connected again
+        return;
+    }
+    if (hasBattery_ && !isSet(family_.reseal)) {
+        batteryPeriod_ = true;
+        switchToBattery();
+    } else {
+        alive_ = false; // the clock and everything volatile is gone
+        batteryPeriod_ = false;
+    }
+}
+
+void ChipModel::powerUpFromDead()
+{
+    for (int a = 0; a < 256; ++a) {
+        if (a < family_.keptFirst || a > family_.keptLast) regs_[a] = 0;
+    }
+    for (const ResetValue& r : family_.resets) {
+        if (r.reg || r.value) regs_[r.reg] = r.value;
+    }
+    // 2000-01-01, a Saturday, midnight.
+    const TimeLayout& t = family_.time;
+    uint8_t* clock = &regs_[t.base];
+    clock[t.hr] = t.hourForm == HourForm::MilBit7 ? 0x80 : 0x00;
+    clock[t.dt] = 0x01;
+    clock[t.mo] = 0x01;
+    clock[t.dw] = static_cast<uint8_t>(t.firstWeekday + 6);
+    if (t.y2k >= 0) clock[t.y2k] = 0x20;
+    setFlag(family_.powerFail);
+    setFlag(family_.oscStop);
+    phase_ = 0.0;
+    memory_.contentsLost();
+    firstStampFree_ = true;
+    alive_ = true;
+}
+
+void ChipModel::switchToBattery()
+{
+    setFlag(family_.batteryModeFlag);
+    if (family_.stampToBattery && firstStampFree_) {
+        takeStamp(family_.stampToBattery);
+        firstStampFree_ = false;
+    }
+}
+
+void ChipModel::returnFromBattery()
+{
+    setFlag(family_.batteryFlag);
+    if (family_.batteryTripReg) {
+        const uint8_t trip = regs_[family_.batteryTripReg];
+        if (kBatteryVolts < kTrip85[(trip >> 3) & 7]) setFlag(family_.lowBattery85);
+        if (kBatteryVolts < kTrip75[trip & 7]) setFlag(family_.lowBattery75);
+    }
+    if (family_.stampToSupply) takeStamp(family_.stampToSupply);
+}
+
+// Seconds, minutes, hours (in the clock's form), date and month.
+void ChipModel::takeStamp(uint8_t first)
+{
+    const TimeLayout& t = family_.time;
+    const uint8_t* clock = &regs_[t.base];
+    regs_[first + 0] = clock[t.sc] & 0x7F;
+    regs_[first + 1] = clock[t.mn] & 0x7F;
+    regs_[first + 2] = clock[t.hr] & 0xBF;
+    regs_[first + 3] = clock[t.dt] & 0x3F;
+    regs_[first + 4] = clock[t.mo] & 0x1F;
+}
+
+void ChipModel::clearStamps()
+{
+    for (uint8_t first : {family_.stampToBattery, family_.stampToSupply}) {
+        if (first) std::fill_n(regs_.begin() + first, 5, 0);
+    }
+    firstStampFree_ = true;
+}
+
+// ---------------------------------------------------------------- time
+
+void ChipModel::setPpm(double ppm)
+{
+    if (std::isfinite(ppm)) ownPpm_ = ppm;
+}
+
+void ChipModel::eventInput(int level)
+{
+    eventLevel_ = level;
+}
+
+double ChipModel::trimPpm() const
+{
+    double loadPf = kNominalLoadPf;
+    const uint8_t atr = regs_[family_.analogReg];
+    switch (family_.analog) {
+    case AnalogTrim::None:
+        break;
+    case AnalogTrim::Signed6:
+    case AnalogTrim::Signed6Battery:
+        loadPf = kNominalLoadPf + 0.25 * signed6(atr & 0x3F);
+        if (family_.analog == AnalogTrim::Signed6Battery && onBattery()) {
+            static constexpr double kBmatrPf[4] = {0.0, -0.5, 0.5, 1.0};
+            loadPf += kBmatrPf[(atr >> 6) & 0x03];
+        }
+        break;
+    case AnalogTrim::Initial:
+        loadPf = 4.5 + 0.25 * (atr & 0x3F);
+        break;
+    }
+    return pullingPpm(loadPf) - pullingPpm(kNominalLoadPf) +
+           digitalTrimPpm(family_.digital, regs_[family_.digitalReg]);
+}
+
+double ChipModel::rateErrorPpm(double temperatureC) const
+{
+    const double dt = temperatureC - kTurnoverC;
+    return ownPpm_ + kTempCoeffPpm * dt * dt + trimPpm();
+}
+
+bool ChipModel::halted() const
+{
+    for (const RegBit& bit : family_.haltBits) {
+        if (isSet(bit)) return true;
+    }
+    return false;
+}
+
+void ChipModel::busTimePassed(double seconds)
+{
+    memory_.timePassed(seconds);
+}
+
+void ChipModel::advance(double seconds, double temperatureC)
+{
+    if (!(seconds > 0.0)) return;
+    memory_.timePassed(seconds);
+    if (std::isfinite(temperatureC)) temperature_ = temperatureC;
+    if (!alive_ || halted()) return;
+
+    const double rate = std::max(0.0, 1.0 + rateErrorPpm(temperature_) * 1e-6);
+    phase_ += seconds * rate;
+    if (phase_ < 1.0) return;
+    const double whole = std::floor(phase_);
+    phase_ -= whole;
+    uint64_t ticks = static_cast<uint64_t>(whole);
+    // Whole days at once while nothing needs to look at each second.
+    while (ticks >= 86400 && !needsEverySecond()) {
+        nextDay(regs_.data(), family_.time);
+        ticks -= 86400;
+    }
+    while (ticks-- > 0)
+        secondTick();
+}
+
+void ChipModel::secondTick()
+{
+    tickSecond(regs_.data(), family_.time);
+    for (int i = 0; i < family_.alarmCount; ++i) {
+        const AlarmSpec& alarm = family_.alarms[i];
+        if (alarmArmed(alarm) && alarmMatches(alarm)) setFlag(alarm.flag);
+    }
+    // The countdown timer, DST changes, event sampling and temperature
+    // compensation hook in here and into needsEverySecond().
+}
+
+bool ChipModel::needsEverySecond() const
+{
+    for (int i = 0; i < family_.alarmCount; ++i) {
+        if (alarmArmed(family_.alarms[i])) return true;
+    }
+    return false;
+}
+
+bool ChipModel::alarmArmed(const AlarmSpec& alarm) const
+{
+    if (alarm.enable.present()) return isSet(alarm.enable);
+    if (alarm.armedAlways) return true;
+    // No enable bit: the alarm is on while any field takes part.
+    for (int off = 0; off < 8; ++off) {
+        if (alarm.fields[off] == AlarmField::None) continue;
+        const uint8_t v = regs_[(alarm.base + off) & 0xFF];
+        if (alarm.bit7Masks ? !(v & 0x80) : (v & 0x80)) return true;
+    }
+    return false;
+}
+
+int ChipModel::alarmHour(uint8_t v, const AlarmSpec& alarm) const
+{
+    bool twelve = false;
+    switch (alarm.hour) {
+    case AlarmHour::ClockForm:
+        twelve = isTwelveHour(regs_[family_.time.base + family_.time.hr], family_.time.hourForm);
+        break;
+    case AlarmHour::Own24Bit6:
+        twelve = (v & 0x40) == 0;
+        break;
+    case AlarmHour::Own12Bit6:
+        twelve = (v & 0x40) != 0;
+        break;
+    }
+    if (!twelve) return fromBcd(v & 0x3F);
+    int h = fromBcd(v & 0x1F);
+    if (h == 12) h = 0;
+    return (v & 0x20) ? h + 12 : h;
+}
+
+bool ChipModel::alarmMatches(const AlarmSpec& alarm) const
+{
+    const TimeLayout& t = family_.time;
+    const uint8_t* clock = &regs_[t.base];
+    if (alarm.onMinute && (clock[t.sc] & 0x7F) != 0) return false;
+    for (int off = 0; off < 8; ++off) {
+        const AlarmField field = alarm.fields[off];
+        if (field == AlarmField::None) continue;
+        const uint8_t v = regs_[(alarm.base + off) & 0xFF];
+        if (alarm.bit7Masks ? (v & 0x80) : !(v & 0x80)) continue; // not compared
+        bool same = true;
+        switch (field) {
+        case AlarmField::None:
+            break;
+        case AlarmField::Sec:
+            same = fromBcd(v & 0x7F) == fromBcd(clock[t.sc] & 0x7F);
+            break;
+        case AlarmField::Min:
+            same = fromBcd(v & 0x7F) == fromBcd(clock[t.mn] & 0x7F);
+            break;
+        case AlarmField::Hour:
+            same = alarmHour(v, alarm) == hour24(clock[t.hr], t.hourForm);
+            break;
+        case AlarmField::Date:
+            same = fromBcd(v & 0x3F) == fromBcd(clock[t.dt] & 0x3F);
+            break;
+        case AlarmField::Month:
+            same = fromBcd(v & 0x1F) == fromBcd(clock[t.mo] & 0x1F);
+            break;
+        case AlarmField::Weekday:
+            same = (v & 0x07) == (clock[t.dw] & 0x07);
+            break;
+        case AlarmField::DayOrDate:
+            same = (v & 0x40) ? (v & 0x0F) == (clock[t.dw] & 0x07)
+                              : fromBcd(v & 0x3F) == fromBcd(clock[t.dt] & 0x3F);
+            break;
+        }
+        if (!same) return false;
+    }
+    return true;
+}
+
+bool ChipModel::irqLow() const
+{
+    // The output serves the alarms while the chip runs on its supply; the
+    // frequency output (and the pulse form of IM) is not modelled.
+    if (!powered_ || !alive_) return false;
+    if (!family_.irqGate.present() || isSet(family_.irqGate)) {
+        for (int i = 0; i < family_.alarmCount; ++i) {
+            const AlarmSpec& alarm = family_.alarms[i];
+            if (!isSet(alarm.flag)) continue;
+            const RegBit enable = alarm.irqEnable.present() ? alarm.irqEnable : alarm.enable;
+            if (!enable.present() || isSet(enable)) return true;
+        }
+    }
+    // OUT drives the pin while the frequency test is off.
+    return family_.outLevel.present() && !isSet(family_.freqTest) && !isSet(family_.outLevel);
+}
+
+} // namespace kvrx::sim

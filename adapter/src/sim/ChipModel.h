@@ -1,0 +1,104 @@
+// The working chip behind every family: a register file shaped by the part's
+// register map, a BCD clock counting in the family's layout off a crystal
+// with its own error, flags, write protection, alarms and user memory, all
+// steered by the family's table (FamilySpec).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "Chip.h"
+#include "ChipWire.h"
+#include "FamilySpec.h"
+#include "PartTable.h"
+#include "UserMemory.h"
+
+namespace kvrx::sim {
+
+class ChipModel final : public Chip {
+  public:
+    ChipModel(const PartInfo& part, const FamilySpec& family, uint32_t seed);
+
+    bool answers(uint8_t slave, bool supplyOn) const override;
+    int32_t read(uint8_t slave, uint8_t subLen, uint32_t sub, uint8_t* buf,
+                 uint32_t count) override;
+    int32_t write(uint8_t slave, uint8_t subLen, uint32_t sub, const uint8_t* buf,
+                  uint32_t count) override;
+    bool peek(uint8_t slave, uint32_t sub, uint8_t* value) override;
+    bool poke(uint8_t slave, uint32_t sub, uint8_t value) override;
+    void advance(double seconds, double temperatureC) override;
+    void busTimePassed(double seconds) override;
+    void supplyChanged(bool on) override;
+    void setPpm(double ppm) override;
+    void eventInput(int level) override;
+    bool irqLow() const override;
+
+    // The crystal's rate error in ppm now (own error, temperature, trims).
+    double rateErrorPpm(double temperatureC) const;
+    // Fraction of the current second already counted (0 <= phase < 1).
+    double subSecondPhase() const { return phase_; }
+
+  private:
+    enum class Kind : uint8_t { Unmapped, Plain, ReadOnly, WriteOnly, Computed, Alias };
+
+    void buildRegisterFile(const PartInfo& part);
+    bool isTimeRegister(uint32_t address) const;
+    bool isMemory(uint8_t slave) const;
+
+    uint8_t readRegister(uint32_t address) const;
+    void writeRegisters(const WireBytes& wire);
+    bool mayWrite(uint32_t address) const;
+    void storeRegister(uint8_t address, uint8_t value);
+    void writeLatchStatus(uint8_t value);
+    void setFlag(RegBit bit);
+    void clearFlag(RegBit bit);
+    bool isSet(RegBit bit) const;
+
+    // Power.
+    void powerUpFromDead();
+    void switchToBattery();
+    void returnFromBattery();
+    bool onBattery() const { return alive_ && !powered_; }
+    void takeStamp(uint8_t first);
+    void clearStamps();
+
+    // Time.
+    bool halted() const;
+    void secondTick();
+    bool needsEverySecond() const;
+    bool alarmArmed(const AlarmSpec& alarm) const;
+    bool alarmMatches(const AlarmSpec& alarm) const;
+    int alarmHour(uint8_t value, const AlarmSpec& alarm) const;
+    uint8_t computedValue(Computed what) const;
+    double trimPpm() const;
+
+    const FamilySpec& family_;
+    uint8_t rtcAddress_;
+    uint8_t memAddress_;
+    bool hasBattery_;
+    UserMemory memory_;
+
+    std::array<uint8_t, 256> regs_{};
+    std::array<Kind, 256> kind_{};
+    std::array<uint8_t, 256> keep_{};      // bits a register stores
+    std::array<uint8_t, 256> flags_{};     // bits only the chip sets
+    std::array<uint8_t, 256> clearable_{}; // flag bits a written 0 clears
+    std::array<Computed, 256> computed_{};
+    std::vector<uint8_t> identity_; // ID bytes, set at the factory
+
+    uint32_t pointer_ = 0; // register address counter
+    bool rwelAtStart_ = false;
+
+    bool powered_ = false; // supply on
+    bool alive_ = false;   // the clock domain has power (supply or battery)
+    bool batteryPeriod_ = false;
+    bool firstStampFree_ = true;
+
+    double ownPpm_ = 0.0;
+    double phase_ = 0.0;
+    double temperature_ = 25.0;
+    int eventLevel_ = 1;
+};
+
+} // namespace kvrx::sim
