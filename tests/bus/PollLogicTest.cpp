@@ -1,0 +1,440 @@
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/PollLogic.h"
+
+namespace {
+
+std::tm Time(int year, int month, int day, int hour, int minute, int second)
+{
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    return t;
+}
+
+StatusResult Status(uint8_t main0, uint8_t main1 = 0, std::optional<uint8_t> second = {})
+{
+    StatusResult r;
+    r.MainOk = true;
+    r.Main = {main0, main1};
+    r.SecondOk = second.has_value();
+    r.Second = second.value_or(0);
+    return r;
+}
+
+// ---- status lamps ----
+
+struct ReadCase {
+    PartType Type;
+    StatusRead Main;
+    StatusRead Second; // Count 0: none
+};
+
+TEST(PollStatus, EachFamilyReadsItsOwnStatusRegister)
+{
+    const ReadCase cases[] = {
+        {TypeNone, {0x07, 1, 1}, {0, 0, 0}}, {TypeA, {0x07, 1, 1}, {0, 0, 0}},
+        {TypeB, {0x07, 1, 1}, {0, 0, 0}},    {TypeE, {0x3F, 2, 1}, {0, 0, 0}},
+        {TypeC, {0x0B, 1, 1}, {0x01, 1, 1}}, {TypeK, {0x07, 1, 1}, {0x01, 1, 1}},
+        {TypeD, {0x07, 1, 1}, {0, 0, 0}},    {TypeF, {0x08, 1, 2}, {0, 0, 0}},
+        {TypeG, {0x0F, 1, 1}, {0, 0, 0}},    {TypeH, {0x07, 1, 1}, {0, 0, 0}},
+        {TypeJ, {0x07, 1, 1}, {0, 0, 0}},
+    };
+    for (const ReadCase& c : cases) {
+        const StatusLayout& layout = StatusLayoutFor(c.Type);
+        EXPECT_EQ(layout.Main.Address, c.Main.Address) << int(c.Type);
+        EXPECT_EQ(layout.Main.SubLen, c.Main.SubLen) << int(c.Type);
+        EXPECT_EQ(layout.Main.Count, c.Main.Count) << int(c.Type);
+        EXPECT_EQ(layout.Second.Count, c.Second.Count) << int(c.Type);
+        if (c.Second.Count != 0) {
+            EXPECT_EQ(layout.Second.Address, c.Second.Address) << int(c.Type);
+            EXPECT_EQ(layout.Second.SubLen, c.Second.SubLen) << int(c.Type);
+        }
+    }
+}
+
+struct LampCase {
+    const char* Name;
+    PartType Type;
+    StatusResult Read;
+    std::set<std::string> On;
+    std::set<std::string> Off; // the rest of the family's lamps
+};
+
+const LampCase kLampCases[] = {
+    {"TypeA ALM and RTCF",
+     TypeA,
+     Status(0x05),
+     {"LedRTCF", "LedALM", "LedAlarm"},
+     {"LedBAT", "LedEVT", "LedEvent"}},
+    {"TypeB EVT and BAT",
+     TypeB,
+     Status(0xFA),
+     {"LedBAT", "LedEVT", "LedEvent"},
+     {"LedRTCF", "LedALM", "LedAlarm"}},
+    {"TypeE BAT, AL0, bit 3",
+     TypeE,
+     Status(0xA8),
+     {"LedBAT", "LedAlarm0", "LedAlarm2", "LedEVT", "LedEvent"},
+     {"LedRTCF", "LedALM", "LedAlarm", "LedOSCfail"}},
+    {"TypeE AL1, OSCF, RTCF",
+     TypeE,
+     Status(0x51),
+     {"LedRTCF", "LedALM", "LedAlarm", "LedOSCfail"},
+     {"LedBAT", "LedAlarm0", "LedAlarm2", "LedEVT", "LedEvent"}},
+    {"TypeC high bits and OF",
+     TypeC,
+     Status(0xC2, 0, 0x80),
+     {"LedBAT", "CBSLed2", "CBSLed3", "CBSLed8"},
+     {"LedRTCF", "LedALM", "LedAlarm", "LedEVT", "LedAlarm2", "LedOSCfail"}},
+    {"TypeC low bits, OF clear",
+     TypeC,
+     Status(0x3D, 0, 0x7F),
+     {"LedRTCF", "LedALM", "LedAlarm", "LedEVT", "LedAlarm2", "LedOSCfail"},
+     {"LedBAT", "CBSLed2", "CBSLed3", "CBSLed8"}},
+    {"TypeK timer and OF",
+     TypeK,
+     Status(0x08, 0, 0x80),
+     {"LedEVT", "CBSLed11", "CBSLed8"},
+     {"LedRTCF", "LedBAT", "LedALM", "LedAlarm", "LedAlarm2", "LedOSCfail", "CBSLed2", "CBSLed3"}},
+    {"TypeK failed second read counts as 0",
+     TypeK,
+     [] {
+         StatusResult r = Status(0xF0, 0, 0x80);
+         r.SecondOk = false;
+         return r;
+     }(),
+     {"LedAlarm2", "LedOSCfail", "CBSLed2", "CBSLed3"},
+     {"LedRTCF", "LedBAT", "LedALM", "LedAlarm", "LedEVT", "CBSLed11", "CBSLed8"}},
+    {"TypeD battery levels, LVDD, DST",
+     TypeD,
+     Status(0x2A),
+     {"LedBAT", "CBSLed75BTRIP", "LedEVT", "CBSLedVDDTRIP", "LedOSCfail", "CBSLedDSTCHNG"},
+     {"LedRTCF", "LedALM", "CBSLed85BTRIP", "LedAlarm2", "LedAlarm", "CBSLed2", "CBSLed3"}},
+    {"TypeD the other bits",
+     TypeD,
+     Status(0xD5),
+     {"LedRTCF", "LedALM", "CBSLed85BTRIP", "LedAlarm2", "LedAlarm", "CBSLed2", "CBSLed3"},
+     {"LedBAT", "CBSLed75BTRIP", "LedEVT", "CBSLedVDDTRIP", "LedOSCfail", "CBSLedDSTCHNG"}},
+    {"TypeF ALM0, DSTADJ, XOSCF, ACFAIL",
+     TypeF,
+     Status(0x50, 0x12),
+     {"LedAlarm2", "LedAlarm0", "CBSLed2", "CBSLedDSTCHNG", "CBSLed5", "CBSLed8", "CBSLed6",
+      "CBSLed9"},
+     {"LedRTCF", "LedBAT", "CBSLed75BTRIP", "LedALM", "CBSLed85BTRIP", "LedEVT", "CBSLedVDDTRIP",
+      "LedOSCfail", "LedAlarm", "CBSLed3", "CBSLed7", "CBSLed10"}},
+    {"TypeF RTCF, ALM1, BMODE, ACRDY",
+     TypeF,
+     Status(0xA1, 0xED),
+     {"LedRTCF", "LedOSCfail", "LedAlarm", "CBSLed3", "CBSLed7", "CBSLed10"},
+     {"LedBAT", "CBSLed75BTRIP", "LedALM", "CBSLed85BTRIP", "LedEVT", "CBSLedVDDTRIP", "LedAlarm2",
+      "LedAlarm0", "CBSLed2", "CBSLedDSTCHNG", "CBSLed5", "CBSLed8", "CBSLed6", "CBSLed9"}},
+    {"TypeG both alarms and OSF",
+     TypeG,
+     Status(0x83),
+     {"LedRTCF", "LedAlarm", "LedBAT", "LedAlarm0", "LedALM"},
+     {}},
+    {"TypeG unused bits",
+     TypeG,
+     Status(0x7C),
+     {},
+     {"LedRTCF", "LedAlarm", "LedBAT", "LedAlarm0", "LedALM"}},
+    {"TypeH alarms and OSF",
+     TypeH,
+     Status(0x0E),
+     {"LedBAT", "LedAlarm0", "LedALM", "LedAlarm", "LedEVT"},
+     {"LedRTCF"}},
+    {"TypeJ power fail only", TypeJ, Status(0xFE), {}, {"LedRTCF"}},
+};
+
+TEST(PollStatus, LampsFollowTheirBitsPerFamily)
+{
+    for (const LampCase& c : kLampCases) {
+        SCOPED_TRACE(c.Name);
+        std::map<std::string, bool> got;
+        for (const LampState& lamp : StatusLamps(c.Type, c.Read)) {
+            EXPECT_TRUE(got.emplace(lamp.Lamp, lamp.On).second) << "set twice: " << lamp.Lamp;
+        }
+        std::map<std::string, bool> expected;
+        for (const std::string& lamp : c.On)
+            expected[lamp] = true;
+        for (const std::string& lamp : c.Off)
+            expected[lamp] = false;
+        EXPECT_EQ(got, expected);
+    }
+}
+
+TEST(PollStatus, FailedReadSwitchesOffTheStatusLampsOfEveryPage)
+{
+    const std::set<std::string> expected = {
+        "LedRTCF",  "LedBAT",    "LedALM",     "LedAlarm", "LedAlarm0", "LedEVT",
+        "LedEvent", "LedAlarm2", "LedOSCfail", "CBSLed2",  "CBSLed3",   "CBSLed5",
+        "CBSLed6",  "CBSLed7",   "CBSLed8",    "CBSLed9",  "CBSLed10"};
+    for (const PartType type : {TypeA, TypeC, TypeE, TypeF, TypeK}) {
+        StatusResult failed = Status(0xFF, 0xFF, 0xFF);
+        failed.MainOk = false;
+        std::set<std::string> off;
+        for (const LampState& lamp : StatusLamps(type, failed)) {
+            EXPECT_FALSE(lamp.On) << lamp.Lamp;
+            off.insert(lamp.Lamp);
+        }
+        EXPECT_EQ(off, expected) << int(type);
+    }
+}
+
+// ---- chip time state ----
+
+struct TimeStateCase {
+    const char* Name;
+    PartType Type;
+    StatusResult Read;
+    int32_t TimeResult;
+    ChipTimeState Expected;
+};
+
+TEST(PollChipTime, ClockNotSetAndErrorCases)
+{
+    StatusResult failedRead = Status(0x01);
+    failedRead.MainOk = false;
+    const TimeStateCase cases[] = {
+        {"TypeE RTCF set", TypeE, Status(0x01), 0, ChipTimeState::ClockNotSet},
+        {"TypeA RTCF set", TypeA, Status(0x01), 0, ChipTimeState::ClockNotSet},
+        {"TypeH power fail", TypeH, Status(0x01), 0, ChipTimeState::ClockNotSet},
+        {"TypeF RTCF in the first byte", TypeF, Status(0x01, 0x00), 0, ChipTimeState::ClockNotSet},
+        {"TypeF bit 0 of the second byte", TypeF, Status(0x00, 0x01), 0, ChipTimeState::Shown},
+        {"TypeC bit 0 of 0x01 is not the status", TypeC, Status(0x00, 0, 0x01), 0,
+         ChipTimeState::Shown},
+        {"TypeG alarm 1 flag", TypeG, Status(0x01), 0, ChipTimeState::Shown},
+        {"TypeJ power fail", TypeJ, Status(0xFF), 0, ChipTimeState::Shown},
+        {"not set wins over a failed time read", TypeB, Status(0x01), 4,
+         ChipTimeState::ClockNotSet},
+        {"failed time read", TypeB, Status(0xFE), 4, ChipTimeState::Error},
+        {"failed status read counts as 0", TypeE, failedRead, 0, ChipTimeState::Shown},
+        {"both reads failed", TypeE, failedRead, 4, ChipTimeState::Error},
+        {"clean", TypeK, Status(0xFE, 0, 0xFF), 0, ChipTimeState::Shown},
+    };
+    for (const TimeStateCase& c : cases) {
+        EXPECT_EQ(ChipTimeStateFor(ClockStatusByte(c.Type, c.Read), c.TimeResult), c.Expected)
+            << c.Name;
+    }
+}
+
+TEST(PollChipTime, DisplayTexts)
+{
+    const std::tm afternoon = Time(2024, 3, 7, 14, 5, 9);
+    struct Case {
+        ChipTimeState State;
+        std::tm T;
+        bool Is24;
+        const char* Time;
+        const char* Date;
+    };
+    const Case cases[] = {
+        {ChipTimeState::Shown, afternoon, true, "14:05:09", "03/07/24"},
+        {ChipTimeState::Shown, afternoon, false, "02:05:09 PM", "03/07/24"},
+        {ChipTimeState::Shown, Time(2001, 12, 31, 0, 0, 0), false, "12:00:00 AM", "12/31/01"},
+        {ChipTimeState::Shown, Time(2000, 1, 1, 12, 30, 0), false, "12:30:00 PM", "01/01/00"},
+        {ChipTimeState::Shown, Time(2099, 10, 9, 9, 59, 59), false, "09:59:59 AM", "10/09/99"},
+        {ChipTimeState::ClockNotSet, afternoon, true, "Clock Not Set", "Clock Not Set"},
+        {ChipTimeState::Error, std::tm{}, false, "Error", "Error"},
+    };
+    for (const Case& c : cases) {
+        const ChipTimeTexts texts = ChipTimeDisplay(c.State, c.T, c.Is24);
+        EXPECT_EQ(texts.Time, c.Time);
+        EXPECT_EQ(texts.Date, c.Date);
+    }
+}
+
+// ---- deviation ----
+
+struct DeviationCase {
+    std::tm Chip;
+    std::tm Pc;
+    const char* Text;
+};
+
+TEST(PollDeviation, TextsOfChipMinusPcTime)
+{
+    const DeviationCase cases[] = {
+        {Time(2024, 3, 7, 14, 5, 9), Time(2024, 3, 7, 14, 5, 9), "-00:00:00"},
+        {Time(2024, 3, 7, 15, 5, 14), Time(2024, 3, 7, 14, 5, 9), "01:00:05"},
+        {Time(2024, 3, 8, 15, 5, 9), Time(2024, 3, 7, 14, 5, 9), "01:00:00"},
+        {Time(2024, 3, 7, 14, 5, 4), Time(2024, 3, 7, 14, 5, 9), "-00:00:05"},
+        {Time(2024, 3, 6, 14, 5, 7), Time(2024, 3, 7, 14, 5, 9), "-00:00:02"},
+        // Across a year end and a leap day.
+        {Time(2025, 1, 1, 0, 0, 1), Time(2024, 12, 31, 23, 59, 59), "00:00:02"},
+        {Time(2024, 3, 1, 0, 0, 0), Time(2024, 2, 28, 23, 0, 0), "01:00:00"},
+        {Time(2023, 3, 1, 0, 0, 0), Time(2023, 2, 28, 23, 0, 0), "01:00:00"},
+        // A chip years behind still shows hours, minutes and seconds.
+        {Time(2000, 1, 1, 0, 0, 0), Time(2024, 3, 7, 14, 5, 9), "-14:05:09"},
+    };
+    for (const DeviationCase& c : cases) {
+        EXPECT_EQ(DeviationText(CalendarSeconds(c.Chip), CalendarSeconds(c.Pc)), c.Text)
+            << std::asctime(&c.Chip);
+    }
+}
+
+TEST(PollDeviation, CalendarSecondsMatchUtcCalendarAndNormaliseLikeMktime)
+{
+    for (const std::tm& t :
+         {Time(1970, 1, 1, 0, 0, 0), Time(2000, 2, 29, 23, 59, 59), Time(2024, 3, 7, 14, 5, 9),
+          Time(2099, 12, 31, 12, 0, 0), Time(2100, 3, 1, 0, 0, 0)}) {
+        std::tm copy = t;
+        EXPECT_EQ(CalendarSeconds(t), static_cast<double>(timegm(&copy))) << std::asctime(&t);
+    }
+    // Out-of-range chip fields carry over as mktime does: month 13 of 2024 is
+    // January 2025, day 0 is the last day of the month before.
+    EXPECT_EQ(CalendarSeconds(Time(2024, 13, 1, 0, 0, 0)),
+              CalendarSeconds(Time(2025, 1, 1, 0, 0, 0)));
+    EXPECT_EQ(CalendarSeconds(Time(2024, 3, 0, 0, 0, 0)),
+              CalendarSeconds(Time(2024, 2, 29, 0, 0, 0)));
+    EXPECT_EQ(CalendarSeconds(Time(2024, 3, 7, 45, 0, 0)),
+              CalendarSeconds(Time(2024, 3, 8, 21, 0, 0)));
+}
+
+// ---- board temperature ----
+
+struct SensorCase {
+    uint16_t Word;
+    int Sensor;
+    int32_t Offset;
+    double Celsius;
+};
+
+TEST(PollTemperature, SensorWordsAndOffsets)
+{
+    const SensorCase cases[] = {
+        {0xFF80, 75, 0, -0.5},    {0x0C80, 76, 0, 25.0},   {0x1900, 75, 15, 26.5},
+        {0x197F, 75, 0, 25.0},    {0x0C87, 76, 0, 25.0},   {0x1780, 75, 0, 23.5},
+        {0xE700, 75, -15, -26.5}, {0xF380, 76, 5, -24.5},  {0x8000, 75, 0, -128.0},
+        {0x7F80, 75, 0, 127.5},   {0x0008, 76, 0, 0.0625}, {0xFFF8, 76, 0, -0.0625},
+        {0x0000, 76, -50, -5.0},  {0x0000, 75, 50, 5.0},
+    };
+    for (const SensorCase& c : cases) {
+        EXPECT_DOUBLE_EQ(DecodeSensorWord(c.Word, c.Sensor, c.Offset), c.Celsius)
+            << std::hex << c.Word << std::dec << " LM" << c.Sensor << " offset " << c.Offset;
+    }
+}
+
+TEST(PollTemperature, SensorSendsHighByteFirst)
+{
+    EXPECT_EQ(SensorWord(0x19, 0x00), 0x1900);
+    EXPECT_EQ(SensorWord(0xFF, 0x80), 0xFF80);
+    EXPECT_EQ(kSensorSlave, 0x90);
+    EXPECT_EQ(kSensorRegister, 0x00);
+}
+
+TEST(PollTemperature, DisplayTexts)
+{
+    EXPECT_EQ(TemperatureText(23.5), "23.5000*C (74.30*F)");
+    EXPECT_EQ(TemperatureText(DecodeSensorWord(0xFF80, 75, 0)), "-0.5000*C (31.10*F)");
+    EXPECT_EQ(TemperatureText(DecodeSensorWord(0x0C80, 76, 0)), "25.0000*C (77.00*F)");
+    EXPECT_EQ(TemperatureText(DecodeSensorWord(0x0018, 76, 0)), "0.1875*C (32.34*F)");
+    EXPECT_EQ(TemperatureText(-40.0), "-40.0000*C (-40.00*F)");
+    EXPECT_EQ(TemperatureText(DecodeSensorWord(0xFF80, 75, 5)), "0.0000*C (32.00*F)");
+    // 32.675 is computed as 32.67499...; the display still rounds the half up.
+    EXPECT_EQ(TemperatureText(DecodeSensorWord(0x0030, 76, 0)), "0.3750*C (32.68*F)");
+    EXPECT_EQ(TemperatureText(18.875), "18.8750*C (65.98*F)");
+    EXPECT_EQ(TemperatureText(std::nullopt), "Error");
+}
+
+TEST(PollTemperature, OffsetTextAndSteps)
+{
+    EXPECT_EQ(TempOffsetText(0), "0.0*C");
+    EXPECT_EQ(TempOffsetText(-15), "-1.5*C");
+    EXPECT_EQ(TempOffsetText(-5), "-0.5*C");
+    EXPECT_EQ(TempOffsetText(7), "0.7*C");
+    EXPECT_EQ(TempOffsetText(50), "5.0*C");
+    EXPECT_EQ(TempOffsetText(-50), "-5.0*C");
+
+    EXPECT_EQ(TempOffsetUp(49), 50);
+    EXPECT_EQ(TempOffsetUp(50), 50);
+    EXPECT_EQ(TempOffsetUp(-50), -49);
+    EXPECT_EQ(TempOffsetDown(-49), -50);
+    EXPECT_EQ(TempOffsetDown(-50), -50);
+    EXPECT_EQ(TempOffsetDown(50), 49);
+}
+
+// ---- tick timing and graph ----
+
+TEST(PollTiming, WorkOncePerPcSecondAndSampleEverySixth)
+{
+    PollClock clock;
+    uint32_t elapsed = 0; // just restarted
+    // Ticks every 110 ms see each second about nine times.
+    std::vector<uint32_t> workedAt;
+    std::vector<uint32_t> sampledAt;
+    for (int s = 1; s <= 13; ++s) {
+        for (int tick = 0; tick < 9; ++tick) {
+            if (!clock.beginTick(s % 60, elapsed)) continue;
+            workedAt.push_back(elapsed);
+            if (IsSampleSecond(elapsed)) sampledAt.push_back(elapsed);
+        }
+    }
+    EXPECT_EQ(workedAt.size(), 13u);
+    EXPECT_EQ(elapsed, 13u);
+    EXPECT_EQ(sampledAt, (std::vector<uint32_t>{6, 12}));
+
+    // The second wraps from 59 to 0 and still counts as a new second.
+    clock.LastSecond = 59;
+    EXPECT_TRUE(clock.beginTick(0, elapsed));
+    EXPECT_FALSE(clock.beginTick(0, elapsed));
+    EXPECT_EQ(elapsed, 14u);
+}
+
+TEST(PollTiming, GraphSampleInHoursSinceRestart)
+{
+    const GraphSample first = MakeGraphSample(6, 1000.0, 1003.0, 24.25);
+    EXPECT_DOUBLE_EQ(first.X, 6.0 / 3600.0);
+    EXPECT_DOUBLE_EQ(first.Deviation, -3.0);
+    ASSERT_TRUE(first.Temperature.has_value());
+    EXPECT_DOUBLE_EQ(*first.Temperature, 24.25);
+
+    const GraphSample noSensor = MakeGraphSample(7200, 5000.0, 4998.0, std::nullopt);
+    EXPECT_DOUBLE_EQ(noSensor.X, 2.0);
+    EXPECT_DOUBLE_EQ(noSensor.Deviation, 2.0);
+    EXPECT_FALSE(noSensor.Temperature.has_value());
+}
+
+TEST(PollTiming, RunningTimeAndPollDurationTexts)
+{
+    EXPECT_EQ(RunTimeText(0), " Up 0 Day(s) 00:00:00");
+    EXPECT_EQ(RunTimeText(93784), " Up 1 Day(s) 02:03:04");
+    EXPECT_EQ(RunTimeText(86399), " Up 0 Day(s) 23:59:59");
+    EXPECT_EQ(RunTimeText(4294967295u), " Up 49710 Day(s) 06:28:15");
+
+    EXPECT_EQ(PollDurationText(1.2344), " 1.234 mS");
+    EXPECT_EQ(PollDurationText(0.5), " 0.500 mS");
+    EXPECT_EQ(PollDurationText(12.3456), " 12.346 mS");
+    EXPECT_EQ(PollDurationText(0.0), " 0.000 mS");
+    // Halves round away from zero on the decimal value, not on its binary
+    // neighbour (0.5005 scales to 500.49999...).
+    EXPECT_EQ(PollDurationText(0.5005), " 0.501 mS");
+    EXPECT_EQ(PollDurationText(250.0), " 250.000 mS");
+    EXPECT_STREQ(kUsbActiveText, " USB: Active");
+}
+
+// ---- bus speed ----
+
+TEST(PollBusSpeed, EntryTextToKilohertz)
+{
+    const std::map<std::string, uint16_t> cases = {
+        {"400", 599}, {"100", 100}, {"1000", 1000}, {"10", 10},  {"600", 600},     {"0400", 599},
+        {"", 100},    {"abc", 100}, {"4O0", 100},   {"-5", 100}, {"99999", 65535},
+    };
+    for (const auto& [text, khz] : cases)
+        EXPECT_EQ(BusSpeedKhz(text), khz) << '"' << text << '"';
+}
+
+} // namespace
