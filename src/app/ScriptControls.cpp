@@ -32,7 +32,10 @@ namespace ScriptControls {
 
 namespace {
 
-QString nameOf(const QObject* c) { return QStringLiteral("\"%1\"").arg(c->objectName()); }
+QString nameOf(const QObject* c)
+{
+    return QStringLiteral("\"%1\"").arg(c->objectName());
+}
 
 QString kindOf(const QObject* c)
 {
@@ -48,11 +51,9 @@ Failure wrongKind(const QObject* c, const QString& wanted)
 std::pair<const QTabWidget*, int> tabOf(const QWidget* w)
 {
     auto* stack = qobject_cast<const QStackedWidget*>(w->parentWidget());
-    if (!stack)
-        return {nullptr, -1};
+    if (!stack) return {nullptr, -1};
     auto* tabs = qobject_cast<const QTabWidget*>(stack->parentWidget());
-    if (!tabs)
-        return {nullptr, -1};
+    if (!tabs) return {nullptr, -1};
     const int index = tabs->indexOf(const_cast<QWidget*>(w));
     return index < 0 ? std::pair<const QTabWidget*, int>{nullptr, -1}
                      : std::pair<const QTabWidget*, int>{tabs, index};
@@ -60,10 +61,8 @@ std::pair<const QTabWidget*, int> tabOf(const QWidget* w)
 
 bool enabled(const QObject* c)
 {
-    if (auto* w = qobject_cast<const QWidget*>(c))
-        return w->isEnabled();
-    if (auto* a = qobject_cast<const QAction*>(c))
-        return a->isEnabled();
+    if (auto* w = qobject_cast<const QWidget*>(c)) return w->isEnabled();
+    if (auto* a = qobject_cast<const QAction*>(c)) return a->isEnabled();
     return true;
 }
 
@@ -82,7 +81,7 @@ Outcome reachable(const QObject* c, const QWidget* root)
 struct Entries {
     QStringList texts;
     int current = -1;
-    std::function<Outcome(int)> pick;  // the user picks entry i
+    std::function<Outcome(int)> pick; // the user picks entry i
 };
 
 // Radio buttons of a group box, leaving out those of a group nested in it.
@@ -93,8 +92,7 @@ QList<QAbstractButton*> radiosOf(const QGroupBox* group)
         const QWidget* p = r->parentWidget();
         while (p && p != group && !qobject_cast<const QGroupBox*>(p))
             p = p->parentWidget();
-        if (p == group)
-            radios.append(r);
+        if (p == group) radios.append(r);
     }
     return radios;
 }
@@ -104,13 +102,11 @@ Entries buttonEntries(const QList<QAbstractButton*>& buttons, const QWidget* roo
     Entries e;
     for (int i = 0; i < buttons.size(); ++i) {
         e.texts.append(shownCaption(buttons[i]->text()));
-        if (buttons[i]->isChecked())
-            e.current = i;
+        if (buttons[i]->isChecked()) e.current = i;
     }
     e.pick = [buttons, root](int i) -> Outcome {
         QAbstractButton* b = buttons[i];
-        if (auto f = reachable(b, root))
-            return f;
+        if (auto f = reachable(b, root)) return f;
         b->click();
         return std::nullopt;
     };
@@ -123,16 +119,13 @@ template <class Tabs> Entries tabEntries(Tabs* tabs, const QObject* c, const QWi
     Entries e;
     QList<int> real;
     for (int i = 0; i < tabs->count(); ++i) {
-        if (!tabs->isTabVisible(i))
-            continue;
-        if (i == tabs->currentIndex())
-            e.current = static_cast<int>(real.size());
+        if (!tabs->isTabVisible(i)) continue;
+        if (i == tabs->currentIndex()) e.current = static_cast<int>(real.size());
         real.append(i);
         e.texts.append(shownCaption(tabs->tabText(i)));
     }
     e.pick = [tabs, real, c, root](int i) -> Outcome {
-        if (auto f = reachable(c, root))
-            return f;
+        if (auto f = reachable(c, root)) return f;
         if (!tabs->isTabEnabled(real[i]))
             return Failure{QStringLiteral("tab \"%1\" of %2 enabled")
                                .arg(shownCaption(tabs->tabText(real[i])), nameOf(c)),
@@ -151,8 +144,7 @@ std::optional<Entries> entriesOf(QObject* c, const QWidget* root)
             e.texts.append(combo->itemText(i));
         e.current = combo->currentIndex();
         e.pick = [combo, root](int i) -> Outcome {
-            if (auto f = reachable(combo, root))
-                return f;
+            if (auto f = reachable(combo, root)) return f;
             // Change handlers listen to activated, which only a user's pick sends.
             combo->setCurrentIndex(i);
             emit combo->activated(i);
@@ -161,30 +153,25 @@ std::optional<Entries> entriesOf(QObject* c, const QWidget* root)
         };
         return e;
     }
-    if (auto* tabs = qobject_cast<QTabWidget*>(c))
-        return tabEntries(tabs, c, root);
-    if (auto* bar = qobject_cast<QTabBar*>(c))
-        return tabEntries(bar, c, root);
+    if (auto* tabs = qobject_cast<QTabWidget*>(c)) return tabEntries(tabs, c, root);
+    if (auto* bar = qobject_cast<QTabBar*>(c)) return tabEntries(bar, c, root);
     if (auto* list = qobject_cast<QListWidget*>(c)) {
         Entries e;
         for (int i = 0; i < list->count(); ++i)
             e.texts.append(list->item(i)->text());
         e.current = list->currentRow();
         e.pick = [list, root](int i) -> Outcome {
-            if (auto f = reachable(list, root))
-                return f;
+            if (auto f = reachable(list, root)) return f;
             list->setCurrentRow(i);
             emit list->itemClicked(list->item(i));
             return std::nullopt;
         };
         return e;
     }
-    if (auto* group = qobject_cast<QButtonGroup*>(c))
-        return buttonEntries(group->buttons(), root);
+    if (auto* group = qobject_cast<QButtonGroup*>(c)) return buttonEntries(group->buttons(), root);
     if (auto* box = qobject_cast<QGroupBox*>(c)) {
         const auto radios = radiosOf(box);
-        if (!radios.isEmpty())
-            return buttonEntries(radios, root);
+        if (!radios.isEmpty()) return buttonEntries(radios, root);
     }
     return std::nullopt;
 }
@@ -197,10 +184,18 @@ constexpr struct {
     const char* name;
     Qt::Key key;
 } kKeys[] = {
-    {"Backspace", Qt::Key_Backspace}, {"Delete", Qt::Key_Delete}, {"Enter", Qt::Key_Return},
-    {"Return", Qt::Key_Return},       {"Up", Qt::Key_Up},         {"Down", Qt::Key_Down},
-    {"Left", Qt::Key_Left},           {"Right", Qt::Key_Right},   {"Home", Qt::Key_Home},
-    {"End", Qt::Key_End},             {"Tab", Qt::Key_Tab},       {"Escape", Qt::Key_Escape},
+    {"Backspace", Qt::Key_Backspace},
+    {"Delete", Qt::Key_Delete},
+    {"Enter", Qt::Key_Return},
+    {"Return", Qt::Key_Return},
+    {"Up", Qt::Key_Up},
+    {"Down", Qt::Key_Down},
+    {"Left", Qt::Key_Left},
+    {"Right", Qt::Key_Right},
+    {"Home", Qt::Key_Home},
+    {"End", Qt::Key_End},
+    {"Tab", Qt::Key_Tab},
+    {"Escape", Qt::Key_Escape},
     {"Space", Qt::Key_Space},
 };
 
@@ -208,8 +203,7 @@ constexpr struct {
 QWidget* keyboardTarget(QObject* c)
 {
     auto* w = qobject_cast<QWidget*>(c);
-    if (!w || qobject_cast<QAbstractButton*>(w))
-        return nullptr;
+    if (!w || qobject_cast<QAbstractButton*>(w)) return nullptr;
     if (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w) ||
         qobject_cast<QComboBox*>(w) || qobject_cast<QTextEdit*>(w) ||
         qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QAbstractItemView*>(w))
@@ -239,8 +233,7 @@ void sendClick(QWidget* w)
 {
     const QPoint centre = w->rect().center();
     QWidget* target = w->childAt(centre);
-    if (!target)
-        target = w;
+    if (!target) target = w;
     const QPointF local = target->mapFrom(w, centre);
     const QPointF global = w->mapToGlobal(centre);
     QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
@@ -256,11 +249,9 @@ const QString kKeyKinds = QStringLiteral("an edit box, list or other control tha
 Outcome sendKeys(QObject* c, const QWidget* root, const std::function<void(QWidget*)>& send)
 {
     QWidget* w = keyboardTarget(c);
-    if (!w)
-        return wrongKind(c, kKeyKinds);
-    if (auto f = reachable(c, root))
-        return f;
-    w->setFocus(Qt::MouseFocusReason);  // the user clicks into it first
+    if (!w) return wrongKind(c, kKeyKinds);
+    if (auto f = reachable(c, root)) return f;
+    w->setFocus(Qt::MouseFocusReason); // the user clicks into it first
     send(w);
     return std::nullopt;
 }
@@ -269,9 +260,15 @@ Outcome sendKeys(QObject* c, const QWidget* root, const std::function<void(QWidg
 
 enum class Kind { Text, Bool, Integer, Colour };
 
-QString boolText(bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); }
+QString boolText(bool b)
+{
+    return b ? QStringLiteral("true") : QStringLiteral("false");
+}
 
-QString colourText(const QColor& c) { return c.name(QColor::HexRgb).toUpper(); }
+QString colourText(const QColor& c)
+{
+    return c.name(QColor::HexRgb).toUpper();
+}
 
 // An integer colour is in the 0x00BBGGRR form the window's colour constants use.
 QColor fromBgr(qint64 v)
@@ -282,8 +279,7 @@ QColor fromBgr(qint64 v)
 
 std::optional<QString> variantText(const QVariant& v)
 {
-    if (!v.isValid())
-        return std::nullopt;
+    if (!v.isValid()) return std::nullopt;
     switch (v.typeId()) {
     case QMetaType::Bool:
         return boolText(v.toBool());
@@ -301,59 +297,44 @@ using Reader = std::function<std::optional<QString>(QObject*, const QWidget*)>;
 std::optional<QString> readText(QObject* c, const QWidget*)
 {
     if (auto* w = qobject_cast<QWidget*>(c)) {
-        if (auto [tabs, index] = tabOf(w); tabs)
-            return shownCaption(tabs->tabText(index));
+        if (auto [tabs, index] = tabOf(w); tabs) return shownCaption(tabs->tabText(index));
     }
-    if (auto* e = qobject_cast<QLineEdit*>(c))
-        return e->text();
-    if (auto* combo = qobject_cast<QComboBox*>(c))
-        return combo->currentText();
-    if (auto* spin = qobject_cast<QAbstractSpinBox*>(c))
-        return spin->text();
-    if (auto* t = qobject_cast<QTextEdit*>(c))
-        return t->toPlainText();
-    if (auto* t = qobject_cast<QPlainTextEdit*>(c))
-        return t->toPlainText();
+    if (auto* e = qobject_cast<QLineEdit*>(c)) return e->text();
+    if (auto* combo = qobject_cast<QComboBox*>(c)) return combo->currentText();
+    if (auto* spin = qobject_cast<QAbstractSpinBox*>(c)) return spin->text();
+    if (auto* t = qobject_cast<QTextEdit*>(c)) return t->toPlainText();
+    if (auto* t = qobject_cast<QPlainTextEdit*>(c)) return t->toPlainText();
     if (auto* label = qobject_cast<QLabel*>(c))
         return label->buddy() ? shownCaption(label->text()) : label->text();
-    if (auto* b = qobject_cast<QAbstractButton*>(c))
-        return shownCaption(b->text());
-    if (auto* g = qobject_cast<QGroupBox*>(c))
-        return shownCaption(g->title());
-    if (auto* a = qobject_cast<QAction*>(c))
-        return shownCaption(a->text());
-    if (auto* m = qobject_cast<QMenu*>(c))
-        return shownCaption(m->title());
+    if (auto* b = qobject_cast<QAbstractButton*>(c)) return shownCaption(b->text());
+    if (auto* g = qobject_cast<QGroupBox*>(c)) return shownCaption(g->title());
+    if (auto* a = qobject_cast<QAction*>(c)) return shownCaption(a->text());
+    if (auto* m = qobject_cast<QMenu*>(c)) return shownCaption(m->title());
     if (auto* tabs = qobject_cast<QTabWidget*>(c))
         return tabs->currentIndex() < 0 ? QString()
                                         : shownCaption(tabs->tabText(tabs->currentIndex()));
     if (auto* list = qobject_cast<QListWidget*>(c))
         return list->currentItem() ? list->currentItem()->text() : QString();
-    if (auto* bar = qobject_cast<QProgressBar*>(c))
-        return bar->text();
+    if (auto* bar = qobject_cast<QProgressBar*>(c)) return bar->text();
     return std::nullopt;
 }
 
 std::optional<QString> readVisible(QObject* c, const QWidget* root)
 {
-    if (!qobject_cast<QWidget*>(c) && !qobject_cast<QAction*>(c))
-        return std::nullopt;
+    if (!qobject_cast<QWidget*>(c) && !qobject_cast<QAction*>(c)) return std::nullopt;
     return boolText(shown(c, root));
 }
 
 std::optional<QString> readEnabled(QObject* c, const QWidget*)
 {
-    if (!qobject_cast<QWidget*>(c) && !qobject_cast<QAction*>(c))
-        return std::nullopt;
+    if (!qobject_cast<QWidget*>(c) && !qobject_cast<QAction*>(c)) return std::nullopt;
     return boolText(enabled(c));
 }
 
 std::optional<QString> readChecked(QObject* c, const QWidget*)
 {
-    if (auto* b = qobject_cast<QAbstractButton*>(c))
-        return boolText(b->isChecked());
-    if (auto* a = qobject_cast<QAction*>(c))
-        return boolText(a->isChecked());
+    if (auto* b = qobject_cast<QAbstractButton*>(c)) return boolText(b->isChecked());
+    if (auto* a = qobject_cast<QAction*>(c)) return boolText(a->isChecked());
     if (auto* g = qobject_cast<QGroupBox*>(c); g && g->isCheckable())
         return boolText(g->isChecked());
     return std::nullopt;
@@ -361,35 +342,30 @@ std::optional<QString> readChecked(QObject* c, const QWidget*)
 
 std::optional<QString> readIndex(QObject* c, const QWidget* root)
 {
-    if (auto e = entriesOf(c, root))
-        return QString::number(e->current);
+    if (auto e = entriesOf(c, root)) return QString::number(e->current);
     return std::nullopt;
 }
 
 std::optional<QString> readCount(QObject* c, const QWidget* root)
 {
-    if (auto e = entriesOf(c, root))
-        return QString::number(e->texts.size());
+    if (auto e = entriesOf(c, root)) return QString::number(e->texts.size());
     return std::nullopt;
 }
 
 std::optional<QString> readItems(QObject* c, const QWidget* root)
 {
-    if (auto e = entriesOf(c, root))
-        return e->texts.join(u'|');
+    if (auto e = entriesOf(c, root)) return e->texts.join(u'|');
     return std::nullopt;
 }
 
 std::optional<QString> readColour(QObject* c, const QWidget*)
 {
     const QVariant v = c->property("colour");
-    if (v.typeId() == QMetaType::QColor)
-        return colourText(v.value<QColor>());
+    if (v.typeId() == QMetaType::QColor) return colourText(v.value<QColor>());
     if (v.isValid()) {
         bool ok = false;
         const qint64 bgr = v.toLongLong(&ok);
-        if (ok)
-            return colourText(fromBgr(bgr));
+        if (ok) return colourText(fromBgr(bgr));
     }
     if (auto* w = qobject_cast<QWidget*>(c))
         return colourText(w->palette().color(QPalette::Window));
@@ -399,8 +375,8 @@ std::optional<QString> readColour(QObject* c, const QWidget*)
 struct Property {
     const char* name;
     Kind kind;
-    Reader read;          // nullopt: not a control this property belongs to
-    const char* belongs;  // the kinds of control that have it, for the failure text
+    Reader read;         // nullopt: not a control this property belongs to
+    const char* belongs; // the kinds of control that have it, for the failure text
 };
 
 // Every property falls back to a Qt property of the same name, so a custom
@@ -420,30 +396,26 @@ const Property kProperties[] = {
 const Property* propertyNamed(const QString& name)
 {
     for (const Property& p : kProperties) {
-        if (name == QLatin1String(p.name))
-            return &p;
+        if (name == QLatin1String(p.name)) return &p;
     }
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 Lookup find(QWidget* root, const QString& name)
 {
     QList<QObject*> hits;
     if (!name.isEmpty()) {
-        if (root->objectName() == name)
-            hits.append(root);
+        if (root->objectName() == name) hits.append(root);
         hits += root->findChildren<QObject*>(name);
         if (hits.isEmpty()) {
             // Other windows, such as the About box.
             QSet<QObject*> seen;
             for (QWidget* top : QApplication::topLevelWidgets()) {
-                if (top == root)
-                    continue;
+                if (top == root) continue;
                 QList<QObject*> found = top->findChildren<QObject*>(name);
-                if (top->objectName() == name)
-                    found.prepend(top);
+                if (top->objectName() == name) found.prepend(top);
                 for (QObject* o : found) {
                     if (!seen.contains(o)) {
                         seen.insert(o);
@@ -460,39 +432,35 @@ Lookup find(QWidget* root, const QString& name)
         QStringList kinds;
         for (QObject* o : hits)
             kinds.append(QString::fromLatin1(o->metaObject()->className()));
-        return {nullptr, Failure{QStringLiteral("one control named \"%1\"").arg(name),
-                                 QStringLiteral("%1 (%2)").arg(hits.size()).arg(kinds.join(
-                                     QStringLiteral(", ")))}};
+        return {
+            nullptr,
+            Failure{
+                QStringLiteral("one control named \"%1\"").arg(name),
+                QStringLiteral("%1 (%2)").arg(hits.size()).arg(kinds.join(QStringLiteral(", ")))}};
     }
     return {hits.front(), std::nullopt};
 }
 
 bool shown(const QObject* control, const QWidget* root)
 {
-    if (auto* a = qobject_cast<const QAction*>(control))
-        return a->isVisible();
+    if (auto* a = qobject_cast<const QAction*>(control)) return a->isVisible();
     if (auto* group = qobject_cast<const QButtonGroup*>(control)) {
         for (const QAbstractButton* b : group->buttons()) {
-            if (shown(b, root))
-                return true;
+            if (shown(b, root)) return true;
         }
         return false;
     }
     const QWidget* w = qobject_cast<const QWidget*>(control);
-    if (!w)
-        return false;
+    if (!w) return false;
     while (w && w != root) {
         // A tab page's own hidden state only says which tab is in front.
         if (auto [tabs, index] = tabOf(w); tabs) {
-            if (!tabs->isTabVisible(index))
-                return false;
+            if (!tabs->isTabVisible(index)) return false;
             w = tabs;
             continue;
         }
-        if (w->isHidden())
-            return false;
-        if (w->isWindow())
-            break;
+        if (w->isHidden()) return false;
+        if (w->isWindow()) break;
         w = w->parentWidget();
     }
     return true;
@@ -504,7 +472,7 @@ QString shownCaption(const QString& caption)
     out.reserve(caption.size());
     for (qsizetype i = 0; i < caption.size(); ++i) {
         if (caption[i] == u'&' && i + 1 < caption.size()) {
-            ++i;  // "&&" shows one '&'; "&x" shows x underlined
+            ++i; // "&&" shows one '&'; "&x" shows x underlined
         }
         out.append(caption[i]);
     }
@@ -514,8 +482,7 @@ QString shownCaption(const QString& caption)
 Outcome select(QObject* control, const QString& entry, const QWidget* root)
 {
     auto e = entriesOf(control, root);
-    if (!e)
-        return wrongKind(control, kListKinds);
+    if (!e) return wrongKind(control, kListKinds);
     const int index = static_cast<int>(e->texts.indexOf(entry));
     if (index < 0)
         return Failure{QStringLiteral("an entry \"%1\" in %2").arg(entry, nameOf(control)),
@@ -526,8 +493,7 @@ Outcome select(QObject* control, const QString& entry, const QWidget* root)
 Outcome selectIndex(QObject* control, int index, const QWidget* root)
 {
     auto e = entriesOf(control, root);
-    if (!e)
-        return wrongKind(control, kListKinds);
+    if (!e) return wrongKind(control, kListKinds);
     if (index < 0 || index >= e->texts.size())
         return Failure{QStringLiteral("an entry #%1 in %2").arg(index).arg(nameOf(control)),
                        QStringLiteral("%1 entries").arg(e->texts.size())};
@@ -539,26 +505,19 @@ Outcome check(QObject* control, bool on, const QWidget* root)
     const QString want = QStringLiteral("%1 %2").arg(nameOf(control), on ? "on" : "off");
     const QString still = QStringLiteral("still %1 after a click").arg(on ? "off" : "on");
     if (auto* b = qobject_cast<QAbstractButton*>(control); b && b->isCheckable()) {
-        if (auto f = reachable(b, root))
-            return f;
-        if (b->isChecked() != on)
-            b->click();
-        if (b->isChecked() != on)
-            return Failure{want, still};
+        if (auto f = reachable(b, root)) return f;
+        if (b->isChecked() != on) b->click();
+        if (b->isChecked() != on) return Failure{want, still};
         return std::nullopt;
     }
     if (auto* a = qobject_cast<QAction*>(control); a && a->isCheckable()) {
-        if (auto f = reachable(a, root))
-            return f;
-        if (a->isChecked() != on)
-            a->trigger();
-        if (a->isChecked() != on)
-            return Failure{want, still};
+        if (auto f = reachable(a, root)) return f;
+        if (a->isChecked() != on) a->trigger();
+        if (a->isChecked() != on) return Failure{want, still};
         return std::nullopt;
     }
     if (auto* g = qobject_cast<QGroupBox*>(control); g && g->isCheckable()) {
-        if (auto f = reachable(g, root))
-            return f;
+        if (auto f = reachable(g, root)) return f;
         if (g->isChecked() != on) {
             g->setChecked(on);
             emit g->clicked(on);
@@ -572,14 +531,12 @@ Outcome click(QObject* control, const QWidget* root)
 {
     const QString kinds = QStringLiteral("a button, panel, LED or menu action");
     if (auto* b = qobject_cast<QAbstractButton*>(control)) {
-        if (auto f = reachable(b, root))
-            return f;
+        if (auto f = reachable(b, root)) return f;
         b->click();
         return std::nullopt;
     }
     if (auto* a = qobject_cast<QAction*>(control)) {
-        if (auto f = reachable(a, root))
-            return f;
+        if (auto f = reachable(a, root)) return f;
         a->trigger();
         return std::nullopt;
     }
@@ -589,8 +546,7 @@ Outcome click(QObject* control, const QWidget* root)
         qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QAbstractScrollArea*>(w) ||
         qobject_cast<QTabWidget*>(w) || qobject_cast<QTabBar*>(w) || qobject_cast<QGroupBox*>(w))
         return wrongKind(control, kinds);
-    if (auto f = reachable(w, root))
-        return f;
+    if (auto f = reachable(w, root)) return f;
     // Panels and LEDs react to the mouse itself.
     sendClick(w);
     return std::nullopt;
@@ -611,7 +567,10 @@ Outcome key(QObject* control, const QString& keyName, const QWidget* root)
                    QStringLiteral("\"%1\"").arg(keyName)};
 }
 
-bool isKeyName(const QString& name) { return keyNames().contains(name); }
+bool isKeyName(const QString& name)
+{
+    return keyNames().contains(name);
+}
 
 QStringList keyNames()
 {
@@ -621,7 +580,10 @@ QStringList keyNames()
     return names;
 }
 
-bool isProperty(const QString& name) { return propertyNamed(name) != nullptr; }
+bool isProperty(const QString& name)
+{
+    return propertyNamed(name) != nullptr;
+}
 
 QStringList propertyNames()
 {
@@ -635,42 +597,34 @@ Reading read(QObject* control, const QString& property, const QWidget* root)
 {
     const Property* p = propertyNamed(property);
     if (!p)
-        return {QString(), Failure{QStringLiteral("one of the properties %1")
-                                       .arg(propertyNames().join(u' ')),
-                                   QStringLiteral("\"%1\"").arg(property)}};
+        return {QString(),
+                Failure{QStringLiteral("one of the properties %1").arg(propertyNames().join(u' ')),
+                        QStringLiteral("\"%1\"").arg(property)}};
     if (p->read) {
-        if (auto v = p->read(control, root))
-            return {*v, std::nullopt};
+        if (auto v = p->read(control, root)) return {*v, std::nullopt};
     }
-    if (auto v = variantText(control->property(p->name)))
-        return {*v, std::nullopt};
+    if (auto v = variantText(control->property(p->name))) return {*v, std::nullopt};
     return {QString(), wrongKind(control, QString::fromLatin1(p->belongs))};
 }
 
 QString normalised(const QString& property, const QString& expected)
 {
     const Property* p = propertyNamed(property);
-    if (!p)
-        return expected;
+    if (!p) return expected;
     switch (p->kind) {
     case Kind::Bool: {
         static const QStringList yes = {"true", "on", "yes", "1"};
         static const QStringList no = {"false", "off", "no", "0"};
-        if (yes.contains(expected, Qt::CaseInsensitive))
-            return boolText(true);
-        if (no.contains(expected, Qt::CaseInsensitive))
-            return boolText(false);
+        if (yes.contains(expected, Qt::CaseInsensitive)) return boolText(true);
+        if (no.contains(expected, Qt::CaseInsensitive)) return boolText(false);
         return expected;
     }
     case Kind::Integer:
-        if (auto n = ScriptParser::toInteger(expected))
-            return QString::number(*n);
+        if (auto n = ScriptParser::toInteger(expected)) return QString::number(*n);
         return expected;
     case Kind::Colour:
-        if (expected.startsWith(u'#'))
-            return expected.toUpper();
-        if (auto n = ScriptParser::toInteger(expected))
-            return colourText(fromBgr(*n));
+        if (expected.startsWith(u'#')) return expected.toUpper();
+        if (auto n = ScriptParser::toInteger(expected)) return colourText(fromBgr(*n));
         return expected;
     case Kind::Text:
         break;
@@ -678,4 +632,4 @@ QString normalised(const QString& property, const QString& expected)
     return expected;
 }
 
-}  // namespace ScriptControls
+} // namespace ScriptControls

@@ -15,7 +15,7 @@ struct Failure {
     QString expected;
     QString found;
 };
-using Outcome = std::optional<Failure>;  // nullopt: done
+using Outcome = std::optional<Failure>; // nullopt: done
 
 // A property value as text, or why it cannot be read.
 struct Reading {
@@ -61,4 +61,4 @@ Reading read(QObject* control, const QString& property, const QWidget* root);
 // that property ("on"/"off"/"1"/"0" for booleans, 0x numbers, lower-case colours).
 QString normalised(const QString& property, const QString& expected);
 
-}  // namespace ScriptControls
+} // namespace ScriptControls

@@ -6,7 +6,10 @@ namespace ScriptParser {
 
 namespace {
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
 
 // The escapes a quoted text understands, as (written, meant) pairs.
 constexpr struct {
@@ -14,7 +17,7 @@ constexpr struct {
     char16_t meant;
 } kEscapes[] = {{u'"', u'"'}, {u'\\', u'\\'}, {u'r', u'\r'}, {u'n', u'\n'}, {u't', u'\t'}};
 
-}  // namespace
+} // namespace
 
 ScriptLine splitLine(QStringView line, int number)
 {
@@ -38,7 +41,7 @@ ScriptLine splitLine(QStringView line, int number)
                 i = end;
                 continue;
             }
-            break;  // comment to the end of the line
+            break; // comment to the end of the line
         }
         if (c == u'"') {
             const qsizetype start = i;
@@ -53,8 +56,7 @@ ScriptLine splitLine(QStringView line, int number)
                     break;
                 }
                 if (d == u'\\') {
-                    if (i + 1 >= n)
-                        break;
+                    if (i + 1 >= n) break;
                     const QChar e = line[i + 1];
                     bool known = false;
                     for (const auto& esc : kEscapes) {
@@ -65,9 +67,10 @@ ScriptLine splitLine(QStringView line, int number)
                         }
                     }
                     if (!known) {
-                        result.error = QStringLiteral("unknown escape \\%1 in quoted text (column %2)")
-                                           .arg(e)
-                                           .arg(i + 1);
+                        result.error =
+                            QStringLiteral("unknown escape \\%1 in quoted text (column %2)")
+                                .arg(e)
+                                .arg(i + 1);
                         return result;
                     }
                     i += 2;
@@ -112,8 +115,7 @@ QList<ScriptLine> splitScript(const QString& source)
     for (QStringView line : QStringView(source).split(u'\n')) {
         ++number;
         ScriptLine split = splitLine(line, number);
-        if (!split.tokens.isEmpty() || !split.error.isEmpty())
-            lines.append(std::move(split));
+        if (!split.tokens.isEmpty() || !split.error.isEmpty()) lines.append(std::move(split));
     }
     return lines;
 }
@@ -122,24 +124,20 @@ std::optional<qint64> toInteger(const QString& word)
 {
     static const QRegularExpression hex(QStringLiteral("^0[xX]([0-9A-Fa-f]{1,15})$"));
     static const QRegularExpression dec(QStringLiteral("^[+-]?[0-9]{1,18}$"));
-    if (const auto m = hex.match(word); m.hasMatch())
-        return m.captured(1).toLongLong(nullptr, 16);
-    if (dec.match(word).hasMatch())
-        return word.toLongLong(nullptr, 10);
+    if (const auto m = hex.match(word); m.hasMatch()) return m.captured(1).toLongLong(nullptr, 16);
+    if (dec.match(word).hasMatch()) return word.toLongLong(nullptr, 10);
     return std::nullopt;
 }
 
 std::optional<double> toNumber(const QString& word)
 {
-    if (const auto whole = toInteger(word))
-        return static_cast<double>(*whole);
-    static const QRegularExpression dec(QStringLiteral("^[+-]?([0-9]{1,15}(\\.[0-9]*)?|\\.[0-9]+)$"));
-    if (!dec.match(word).hasMatch())
-        return std::nullopt;
+    if (const auto whole = toInteger(word)) return static_cast<double>(*whole);
+    static const QRegularExpression dec(
+        QStringLiteral("^[+-]?([0-9]{1,15}(\\.[0-9]*)?|\\.[0-9]+)$"));
+    if (!dec.match(word).hasMatch()) return std::nullopt;
     bool ok = false;
     const double value = word.toDouble(&ok);
-    if (!ok)
-        return std::nullopt;
+    if (!ok) return std::nullopt;
     return value;
 }
 
@@ -156,11 +154,10 @@ QString quoted(const QString& text)
                 break;
             }
         }
-        if (!escaped)
-            out.append(c);
+        if (!escaped) out.append(c);
     }
     out.append(u'"');
     return out;
 }
 
-}  // namespace ScriptParser
+} // namespace ScriptParser

@@ -8,9 +8,9 @@
 
 struct ScriptToken {
     enum Kind {
-        Word,   // a run of non-blank characters
-        Text,   // "quoted text", escapes resolved
-        Index,  // #N, an entry's position (the number, without '#', is in text)
+        Word,  // a run of non-blank characters
+        Text,  // "quoted text", escapes resolved
+        Index, // #N, an entry's position (the number, without '#', is in text)
     };
     Kind kind = Word;
     QString text;
@@ -19,9 +19,9 @@ struct ScriptToken {
 };
 
 struct ScriptLine {
-    int number = 0;  // 1-based line in the file
+    int number = 0; // 1-based line in the file
     QList<ScriptToken> tokens;
-    QString error;   // why the line cannot be split; empty when it could
+    QString error; // why the line cannot be split; empty when it could
 };
 
 namespace ScriptParser {
@@ -42,4 +42,4 @@ std::optional<double> toNumber(const QString& word);
 // The text as a script would write it: quoted, with the escapes above.
 QString quoted(const QString& text);
 
-}  // namespace ScriptParser
+} // namespace ScriptParser

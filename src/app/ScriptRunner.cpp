@@ -23,7 +23,7 @@ std::optional<Script>& prepared()
 }
 
 class MainWindowHost : public ScriptHost {
-public:
+  public:
     explicit MainWindowHost(TMainApp& window) : window_(window) {}
     ~MainWindowHost() override { window_.setPcClock(nullptr); }
 
@@ -55,24 +55,22 @@ public:
     bool clockPinned() const override { return clock_ != nullptr; }
     void advanceClock(qint64 ms) override
     {
-        if (clock_)
-            clock_->advanceMs(ms);
+        if (clock_) clock_->advanceMs(ms);
     }
 
     void tick() override { window_.Timer1Timer(); }
     void holdTimer() override
     {
-        if (QTimer* timer = window_.pollTimer())
-            timer->stop();
+        if (QTimer* timer = window_.pollTimer()) timer->stop();
     }
     void close() override { window_.close(); }
 
-private:
+  private:
     TMainApp& window_;
     std::unique_ptr<PinnedPcClock> clock_;
 };
 
-}  // namespace
+} // namespace
 
 bool Prepare(const QString& file, QString* error)
 {
@@ -83,8 +81,7 @@ bool Prepare(const QString& file, QString* error)
     }
     Script script = ScriptLanguage::compile(file, QString::fromUtf8(in.readAll()));
     // The simulated board picks its clock when it is first opened, during start-up.
-    if (script.pinsClock)
-        qputenv("KVRX_SIM_CLOCK", "manual");
+    if (script.pinsClock) qputenv("KVRX_SIM_CLOCK", "manual");
     prepared() = std::move(script);
     return true;
 }
@@ -103,4 +100,4 @@ int Run(TMainApp& window)
     return session.run();
 }
 
-}  // namespace ScriptRunner
+} // namespace ScriptRunner

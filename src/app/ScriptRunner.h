@@ -15,4 +15,4 @@ bool Prepare(const QString& file, QString* error);
 // Runs the prepared script against the window; returns the process exit code.
 int Run(TMainApp& window);
 
-}  // namespace ScriptRunner
+} // namespace ScriptRunner

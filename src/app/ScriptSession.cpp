@@ -1,9 +1,9 @@
 #include "app/ScriptSession.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QMetaMethod>
 #include <QPixmap>
-#include <QEventLoop>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
@@ -18,14 +18,15 @@ using ScriptControls::Outcome;
 
 namespace {
 
-constexpr int kTimerMs = 110;             // the polling timer's interval
-constexpr double kLongestWait = 86400;    // one day of real time
+constexpr int kTimerMs = 110;          // the polling timer's interval
+constexpr double kLongestWait = 86400; // one day of real time
 constexpr double kLongestAdvance = 400 * 86400.0;
 
 // Reads a step's arguments one by one; the first mismatch is kept as the error.
 class Args {
-public:
-    Args(const QList<ScriptToken>& tokens, QString usage) : tokens_(tokens), usage_(std::move(usage))
+  public:
+    Args(const QList<ScriptToken>& tokens, QString usage)
+        : tokens_(tokens), usage_(std::move(usage))
     {
     }
 
@@ -34,10 +35,8 @@ public:
     bool name(QString* out, const char* what)
     {
         const ScriptToken* t = next(what);
-        if (!t)
-            return false;
-        if (t->kind != ScriptToken::Word)
-            return mismatch(*t, what);
+        if (!t) return false;
+        if (t->kind != ScriptToken::Word) return mismatch(*t, what);
         *out = t->text;
         return true;
     }
@@ -46,10 +45,8 @@ public:
     bool text(QString* out, const char* what)
     {
         const ScriptToken* t = next(what);
-        if (!t)
-            return false;
-        if (t->kind == ScriptToken::Index)
-            return mismatch(*t, what);
+        if (!t) return false;
+        if (t->kind == ScriptToken::Index) return mismatch(*t, what);
         *out = t->text;
         return true;
     }
@@ -57,11 +54,10 @@ public:
     bool integer(qint64* out, const char* what, qint64 lowest, qint64 highest)
     {
         const ScriptToken* t = next(what);
-        if (!t)
-            return false;
-        const auto v = t->kind == ScriptToken::Word ? ScriptParser::toInteger(t->text) : std::nullopt;
-        if (!v || *v < lowest || *v > highest)
-            return mismatch(*t, what);
+        if (!t) return false;
+        const auto v =
+            t->kind == ScriptToken::Word ? ScriptParser::toInteger(t->text) : std::nullopt;
+        if (!v || *v < lowest || *v > highest) return mismatch(*t, what);
         *out = *v;
         return true;
     }
@@ -69,11 +65,10 @@ public:
     bool number(double* out, const char* what, double lowest, double highest)
     {
         const ScriptToken* t = next(what);
-        if (!t)
-            return false;
-        const auto v = t->kind == ScriptToken::Word ? ScriptParser::toNumber(t->text) : std::nullopt;
-        if (!v || *v < lowest || *v > highest)
-            return mismatch(*t, what);
+        if (!t) return false;
+        const auto v =
+            t->kind == ScriptToken::Word ? ScriptParser::toNumber(t->text) : std::nullopt;
+        if (!v || *v < lowest || *v > highest) return mismatch(*t, what);
         *out = *v;
         return true;
     }
@@ -81,10 +76,8 @@ public:
     bool choice(const QStringList& words, QString* out, const char* what)
     {
         const ScriptToken* t = next(what);
-        if (!t)
-            return false;
-        if (t->kind != ScriptToken::Word || !words.contains(t->text))
-            return mismatch(*t, what);
+        if (!t) return false;
+        if (t->kind != ScriptToken::Word || !words.contains(t->text)) return mismatch(*t, what);
         *out = t->text;
         return true;
     }
@@ -93,12 +86,10 @@ public:
     bool entry(QString* text, int* index)
     {
         const ScriptToken* t = next("\"ENTRY\" or #INDEX");
-        if (!t)
-            return false;
+        if (!t) return false;
         if (t->kind == ScriptToken::Index) {
             const auto v = ScriptParser::toInteger(t->text);
-            if (!v || *v < 0 || *v > 100000)
-                return mismatch(*t, "#INDEX");
+            if (!v || *v < 0 || *v > 100000) return mismatch(*t, "#INDEX");
             *index = static_cast<int>(*v);
             return true;
         }
@@ -109,20 +100,19 @@ public:
 
     bool end()
     {
-        if (error)
-            return false;
+        if (error) return false;
         if (pos_ < tokens_.size()) {
-            error = Failure{usage_, QStringLiteral("more after it: %1").arg(describe(tokens_[pos_]))};
+            error =
+                Failure{usage_, QStringLiteral("more after it: %1").arg(describe(tokens_[pos_]))};
             return false;
         }
         return true;
     }
 
-private:
+  private:
     const ScriptToken* next(const char* what)
     {
-        if (error)
-            return nullptr;
+        if (error) return nullptr;
         if (pos_ >= tokens_.size()) {
             error = Failure{usage_, QStringLiteral("the line ends before %1").arg(what)};
             return nullptr;
@@ -164,8 +154,7 @@ QString adapterText(const AdapterApi& api, int32_t code)
 
 Outcome adapterCall(const AdapterApi& api, int32_t code, const QString& what)
 {
-    if ((code & 0x7F) == 0)
-        return std::nullopt;
+    if ((code & 0x7F) == 0) return std::nullopt;
     return Failure{what, adapterText(api, code)};
 }
 
@@ -183,8 +172,8 @@ ScriptControls::Lookup control(ScriptSession& s, const QString& name)
 // names them. Returns nullopt when it ran, a failure otherwise.
 struct WindowHook {
     const char* verb;
-    const char* signature;    // normalised, with one QString argument
-    const char* unavailable;  // what a script is told while the window has no such method
+    const char* signature;   // normalised, with one QString argument
+    const char* unavailable; // what a script is told while the window has no such method
 };
 
 constexpr WindowHook kHooks[] = {
@@ -195,19 +184,16 @@ constexpr WindowHook kHooks[] = {
 Outcome callHook(QObject* window, const char* verb, const QString& argument, const QString& what)
 {
     for (const WindowHook& hook : kHooks) {
-        if (qstrcmp(hook.verb, verb) != 0)
-            continue;
+        if (qstrcmp(hook.verb, verb) != 0) continue;
         const QMetaObject* mo = window->metaObject();
         const int index = mo->indexOfMethod(hook.signature);
-        if (index < 0)
-            return Failure{what, QString::fromLatin1(hook.unavailable)};
+        if (index < 0) return Failure{what, QString::fromLatin1(hook.unavailable)};
         const QMetaMethod method = mo->method(index);
         if (method.returnType() == QMetaType::Bool) {
             bool ok = false;
             method.invoke(window, Qt::DirectConnection, Q_RETURN_ARG(bool, ok),
                           Q_ARG(QString, argument));
-            if (!ok)
-                return Failure{what, QStringLiteral("it failed")};
+            if (!ok) return Failure{what, QStringLiteral("it failed")};
             return std::nullopt;
         }
         method.invoke(window, Qt::DirectConnection, Q_ARG(QString, argument));
@@ -228,25 +214,26 @@ void notifyWindow(QObject* window, const char* slot)
 
 struct Form {
     const char* verb;
-    const char* sub;    // second word that picks this form; nullptr: any other
-    const char* usage;  // as shown in messages
-    bool expectation;   // counts as passed when it succeeds
+    const char* sub;   // second word that picks this form; nullptr: any other
+    const char* usage; // as shown in messages
+    bool expectation;  // counts as passed when it succeeds
     bool pinsClock;
     // Checks the arguments after the verb (and sub word); with run set, also does the step.
     Outcome (*step)(Args& a, ScriptSession* run, const QString& line);
 };
 
-Outcome argsError(Args& a) { return a.error; }
+Outcome argsError(Args& a)
+{
+    return a.error;
+}
 
 Outcome doSelect(Args& a, ScriptSession* s, const QString&)
 {
     QString name, text;
     int index = -1;
-    if (!a.name(&name, "NAME") || !a.entry(&text, &index) || !a.end() || !s)
-        return argsError(a);
+    if (!a.name(&name, "NAME") || !a.entry(&text, &index) || !a.end() || !s) return argsError(a);
     auto c = control(*s, name);
-    if (c.failure)
-        return c.failure;
+    if (c.failure) return c.failure;
     return index >= 0 ? ScriptControls::selectIndex(c.object, index, s->window())
                       : ScriptControls::select(c.object, text, s->window());
 }
@@ -257,30 +244,25 @@ Outcome doCheck(Args& a, ScriptSession* s, const QString&)
     if (!a.name(&name, "NAME") || !a.choice({"on", "off"}, &state, "on or off") || !a.end() || !s)
         return argsError(a);
     auto c = control(*s, name);
-    if (c.failure)
-        return c.failure;
+    if (c.failure) return c.failure;
     return ScriptControls::check(c.object, state == QLatin1String("on"), s->window());
 }
 
 Outcome doClick(Args& a, ScriptSession* s, const QString&)
 {
     QString name;
-    if (!a.name(&name, "NAME") || !a.end() || !s)
-        return argsError(a);
+    if (!a.name(&name, "NAME") || !a.end() || !s) return argsError(a);
     auto c = control(*s, name);
-    if (c.failure)
-        return c.failure;
+    if (c.failure) return c.failure;
     return ScriptControls::click(c.object, s->window());
 }
 
 Outcome doType(Args& a, ScriptSession* s, const QString&)
 {
     QString name, text;
-    if (!a.name(&name, "NAME") || !a.text(&text, "\"TEXT\"") || !a.end() || !s)
-        return argsError(a);
+    if (!a.name(&name, "NAME") || !a.text(&text, "\"TEXT\"") || !a.end() || !s) return argsError(a);
     auto c = control(*s, name);
-    if (c.failure)
-        return c.failure;
+    if (c.failure) return c.failure;
     return ScriptControls::type(c.object, text, s->window());
 }
 
@@ -291,8 +273,7 @@ Outcome doKey(Args& a, ScriptSession* s, const QString&)
         !a.end() || !s)
         return argsError(a);
     auto c = control(*s, name);
-    if (c.failure)
-        return c.failure;
+    if (c.failure) return c.failure;
     return ScriptControls::key(c.object, key, s->window());
 }
 
@@ -304,14 +285,11 @@ Outcome doExpectProperty(Args& a, ScriptSession* s, const QString&)
         !a.text(&value, "\"VALUE\"") || !a.end() || !s)
         return argsError(a);
     auto c = control(*s, name);
-    if (c.failure)
-        return c.failure;
+    if (c.failure) return c.failure;
     const auto reading = ScriptControls::read(c.object, property, s->window());
-    if (reading.failure)
-        return reading.failure;
+    if (reading.failure) return reading.failure;
     const QString want = ScriptControls::normalised(property, value);
-    if (reading.value == want)
-        return std::nullopt;
+    if (reading.value == want) return std::nullopt;
     return Failure{QStringLiteral("%1 %2 %3").arg(name, property, ScriptParser::quoted(want)),
                    ScriptParser::quoted(reading.value)};
 }
@@ -322,8 +300,7 @@ Outcome doExpectTitle(Args& a, ScriptSession* s, const QString&)
     if (!a.choice({"title"}, &word, "title") || !a.text(&value, "\"TEXT\"") || !a.end() || !s)
         return argsError(a);
     const QString title = s->window()->windowTitle();
-    if (title == value)
-        return std::nullopt;
+    if (title == value) return std::nullopt;
     return Failure{QStringLiteral("window title %1").arg(ScriptParser::quoted(value)),
                    ScriptParser::quoted(title)};
 }
@@ -336,8 +313,7 @@ Outcome doExpectStatus(Args& a, ScriptSession* s, const QString&)
         !a.end() || !s)
         return argsError(a);
     const QString text = s->host().statusPanelText(static_cast<int>(panel));
-    if (text == value)
-        return std::nullopt;
+    if (text == value) return std::nullopt;
     return Failure{QStringLiteral("status %1 %2").arg(panel).arg(ScriptParser::quoted(value)),
                    ScriptParser::quoted(text)};
 }
@@ -345,12 +321,10 @@ Outcome doExpectStatus(Args& a, ScriptSession* s, const QString&)
 Outcome doExpectBox(Args& a, ScriptSession* s, const QString&)
 {
     QString value;
-    if (!a.text(&value, "\"TEXT\"") || !a.end() || !s)
-        return argsError(a);
+    if (!a.text(&value, "\"TEXT\"") || !a.end() || !s) return argsError(a);
     const auto box = s->takeBox();
     const QString want = QStringLiteral("box %1").arg(ScriptParser::quoted(value));
-    if (!box)
-        return Failure{want, QStringLiteral("no box")};
+    if (!box) return Failure{want, QStringLiteral("no box")};
     if (*box != value)
         return Failure{want, QStringLiteral("box %1").arg(ScriptParser::quoted(*box))};
     return std::nullopt;
@@ -358,10 +332,9 @@ Outcome doExpectBox(Args& a, ScriptSession* s, const QString&)
 
 Outcome doExpectNoBox(Args& a, ScriptSession* s, const QString&)
 {
-    if (!a.end() || !s)
-        return argsError(a);
+    if (!a.end() || !s) return argsError(a);
     const auto box = s->takeBox();
-    s->dropBoxes();  // reported here once, not again by a later check
+    s->dropBoxes(); // reported here once, not again by a later check
     if (box)
         return Failure{QStringLiteral("no box"),
                        QStringLiteral("box %1").arg(ScriptParser::quoted(*box))};
@@ -371,15 +344,13 @@ Outcome doExpectNoBox(Args& a, ScriptSession* s, const QString&)
 Outcome doPcTime(Args& a, ScriptSession* s, const QString&)
 {
     QString text;
-    if (!a.text(&text, "\"YYYY-MM-DD HH:MM:SS\""))
-        return argsError(a);
+    if (!a.text(&text, "\"YYYY-MM-DD HH:MM:SS\"")) return argsError(a);
     const QDateTime at = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     if (!at.isValid())
-        return Failure{QStringLiteral("pctime \"YYYY-MM-DD HH:MM:SS\""),
-                       QStringLiteral("%1, not a local date and time").arg(
-                           ScriptParser::quoted(text))};
-    if (!a.end() || !s)
-        return argsError(a);
+        return Failure{
+            QStringLiteral("pctime \"YYYY-MM-DD HH:MM:SS\""),
+            QStringLiteral("%1, not a local date and time").arg(ScriptParser::quoted(text))};
+    if (!a.end() || !s) return argsError(a);
     s->host().pinClock(at);
     s->host().holdTimer();
     return std::nullopt;
@@ -395,8 +366,7 @@ Outcome doAdvance(Args& a, ScriptSession* s, const QString& line)
         return Failure{QStringLiteral("a pinned PC clock (pctime before advance)"),
                        QStringLiteral("the PC's own clock")};
     const AdapterApi& api = host.adapter();
-    if (!api.SimAdvance)
-        return Failure{line, QStringLiteral("no simulated clock")};
+    if (!api.SimAdvance) return Failure{line, QStringLiteral("no simulated clock")};
     // In the timer's own steps, so each tick sees the time it would see.
     qint64 remaining = std::llround(seconds * 1000.0);
     int& phase = s->tickPhaseMs();
@@ -419,8 +389,7 @@ Outcome doAdvance(Args& a, ScriptSession* s, const QString& line)
 
 Outcome doTick(Args& a, ScriptSession* s, const QString&)
 {
-    if (!a.end() || !s)
-        return argsError(a);
+    if (!a.end() || !s) return argsError(a);
     s->host().tick();
     s->afterTick();
     return std::nullopt;
@@ -442,33 +411,27 @@ Outcome doWait(Args& a, ScriptSession* s, const QString&)
 Outcome doSimPart(Args& a, ScriptSession* s, const QString& line)
 {
     QString part;
-    if (!a.text(&part, "\"PART\"") || !a.end() || !s)
-        return argsError(a);
+    if (!a.text(&part, "\"PART\"") || !a.end() || !s) return argsError(a);
     const AdapterApi& api = s->host().adapter();
-    if (!api.SimSetPart)
-        return Failure{line, QStringLiteral("no simulated board")};
+    if (!api.SimSetPart) return Failure{line, QStringLiteral("no simulated board")};
     return adapterCall(api, api.SimSetPart(s->simBoard(), part.toUtf8().constData()), line);
 }
 
 Outcome doSimTemp(Args& a, ScriptSession* s, const QString& line)
 {
     double celsius = 0;
-    if (!a.number(&celsius, "DEGREES", -273, 1000) || !a.end() || !s)
-        return argsError(a);
+    if (!a.number(&celsius, "DEGREES", -273, 1000) || !a.end() || !s) return argsError(a);
     const AdapterApi& api = s->host().adapter();
-    if (!api.SimSetTemperature)
-        return Failure{line, QStringLiteral("no simulated board")};
+    if (!api.SimSetTemperature) return Failure{line, QStringLiteral("no simulated board")};
     return adapterCall(api, api.SimSetTemperature(s->simBoard(), celsius), line);
 }
 
 Outcome doSimPpm(Args& a, ScriptSession* s, const QString& line)
 {
     double ppm = 0;
-    if (!a.number(&ppm, "PPM", -1e6, 1e6) || !a.end() || !s)
-        return argsError(a);
+    if (!a.number(&ppm, "PPM", -1e6, 1e6) || !a.end() || !s) return argsError(a);
     const AdapterApi& api = s->host().adapter();
-    if (!api.SimSetPpm)
-        return Failure{line, QStringLiteral("no simulated board")};
+    if (!api.SimSetPpm) return Failure{line, QStringLiteral("no simulated board")};
     return adapterCall(api, api.SimSetPpm(s->simBoard(), ppm), line);
 }
 
@@ -482,11 +445,9 @@ bool byteArgs(Args& a, qint64* slave, qint64* sub, qint64* value)
 Outcome doSimPoke(Args& a, ScriptSession* s, const QString& line)
 {
     qint64 slave = 0, sub = 0, value = 0;
-    if (!byteArgs(a, &slave, &sub, &value) || !s)
-        return argsError(a);
+    if (!byteArgs(a, &slave, &sub, &value) || !s) return argsError(a);
     const AdapterApi& api = s->host().adapter();
-    if (!api.SimPoke)
-        return Failure{line, QStringLiteral("no simulated board")};
+    if (!api.SimPoke) return Failure{line, QStringLiteral("no simulated board")};
     return adapterCall(api,
                        api.SimPoke(s->simBoard(), static_cast<uint8_t>(slave),
                                    static_cast<uint32_t>(sub), static_cast<uint8_t>(value)),
@@ -496,33 +457,28 @@ Outcome doSimPoke(Args& a, ScriptSession* s, const QString& line)
 Outcome doSimExpect(Args& a, ScriptSession* s, const QString& line)
 {
     qint64 slave = 0, sub = 0, value = 0;
-    if (!byteArgs(a, &slave, &sub, &value) || !s)
-        return argsError(a);
+    if (!byteArgs(a, &slave, &sub, &value) || !s) return argsError(a);
     const AdapterApi& api = s->host().adapter();
-    if (!api.SimPeek)
-        return Failure{line, QStringLiteral("no simulated board")};
+    if (!api.SimPeek) return Failure{line, QStringLiteral("no simulated board")};
     uint8_t found = 0;
     const QString want =
         QStringLiteral("device %1 byte %2 = %3").arg(hex2(slave), hex2(sub), hex2(value));
-    const int32_t code = api.SimPeek(s->simBoard(), static_cast<uint8_t>(slave),
-                                     static_cast<uint32_t>(sub), &found);
+    const int32_t code =
+        api.SimPeek(s->simBoard(), static_cast<uint8_t>(slave), static_cast<uint32_t>(sub), &found);
     if ((code & 0x7F) != 0)
         return Failure{want, QStringLiteral("no byte: %1").arg(adapterText(api, code))};
-    if (found != value)
-        return Failure{want, hex2(found)};
+    if (found != value) return Failure{want, hex2(found)};
     return std::nullopt;
 }
 
 Outcome doSimAttach(Args& a, ScriptSession* s, const QString& line)
 {
     qint64 attached = 0;
-    if (!a.integer(&attached, "0 or 1", 0, 1) || !a.end() || !s)
-        return argsError(a);
+    if (!a.integer(&attached, "0 or 1", 0, 1) || !a.end() || !s) return argsError(a);
     const AdapterApi& api = s->host().adapter();
-    if (!api.SimSetAttached)
-        return Failure{line, QStringLiteral("no simulated board")};
-    if (auto f = adapterCall(api, api.SimSetAttached(s->simBoard(), static_cast<int>(attached)),
-                             line))
+    if (!api.SimSetAttached) return Failure{line, QStringLiteral("no simulated board")};
+    if (auto f =
+            adapterCall(api, api.SimSetAttached(s->simBoard(), static_cast<int>(attached)), line))
         return f;
     notifyWindow(s->window(), attached ? "NotifyUSBArrival" : "NotifyUSBRemove");
     return std::nullopt;
@@ -531,30 +487,32 @@ Outcome doSimAttach(Args& a, ScriptSession* s, const QString& line)
 Outcome doSimEvent(Args& a, ScriptSession* s, const QString& line)
 {
     qint64 level = 0;
-    if (!a.integer(&level, "0 or 1", 0, 1) || !a.end() || !s)
-        return argsError(a);
+    if (!a.integer(&level, "0 or 1", 0, 1) || !a.end() || !s) return argsError(a);
     const AdapterApi& api = s->host().adapter();
-    if (!api.SimEventInput)
-        return Failure{line, QStringLiteral("no simulated board")};
+    if (!api.SimEventInput) return Failure{line, QStringLiteral("no simulated board")};
     return adapterCall(api, api.SimEventInput(s->simBoard(), static_cast<int>(level)), line);
 }
 
 Outcome doFile(Args& a, ScriptSession* s, const QString& line, const char* verb)
 {
     QString file;
-    if (!a.text(&file, "\"FILE\"") || !a.end() || !s)
-        return argsError(a);
+    if (!a.text(&file, "\"FILE\"") || !a.end() || !s) return argsError(a);
     return callHook(s->window(), verb, file, line);
 }
 
-Outcome doOpen(Args& a, ScriptSession* s, const QString& line) { return doFile(a, s, line, "open"); }
-Outcome doSave(Args& a, ScriptSession* s, const QString& line) { return doFile(a, s, line, "save"); }
+Outcome doOpen(Args& a, ScriptSession* s, const QString& line)
+{
+    return doFile(a, s, line, "open");
+}
+Outcome doSave(Args& a, ScriptSession* s, const QString& line)
+{
+    return doFile(a, s, line, "save");
+}
 
 Outcome doScreenshot(Args& a, ScriptSession* s, const QString& line)
 {
     QString file;
-    if (!a.text(&file, "\"FILE.png\"") || !a.end() || !s)
-        return argsError(a);
+    if (!a.text(&file, "\"FILE.png\"") || !a.end() || !s) return argsError(a);
     if (!s->window()->grab().save(file))
         return Failure{line, QStringLiteral("the picture could not be written")};
     return std::nullopt;
@@ -562,8 +520,7 @@ Outcome doScreenshot(Args& a, ScriptSession* s, const QString& line)
 
 Outcome doQuit(Args& a, ScriptSession* s, const QString&)
 {
-    if (!a.end() || !s)
-        return argsError(a);
+    if (!a.end() || !s) return argsError(a);
     s->host().close();
     s->markClosed();
     return std::nullopt;
@@ -607,11 +564,9 @@ std::pair<int, ScriptControls::Failure> formFor(const QList<ScriptToken>& tokens
     bool known = false;
     for (int i = 0; i < kFormCount; ++i) {
         const Form& f = kForms[i];
-        if (verb.kind != ScriptToken::Word || verb.text != QLatin1String(f.verb))
-            continue;
+        if (verb.kind != ScriptToken::Word || verb.text != QLatin1String(f.verb)) continue;
         known = true;
-        if (!f.sub)
-            return {i, {}};
+        if (!f.sub) return {i, {}};
         subs.append(QString::fromLatin1(f.sub));
         if (tokens.size() > 1 && tokens[1].kind == ScriptToken::Word &&
             tokens[1].text == QLatin1String(f.sub))
@@ -651,7 +606,7 @@ QString lineText(const QList<ScriptToken>& tokens)
     return words.join(u' ');
 }
 
-}  // namespace
+} // namespace
 
 namespace ScriptLanguage {
 
@@ -660,8 +615,7 @@ QStringList verbs()
     QStringList names;
     for (const Form& f : kForms) {
         const QString v = QString::fromLatin1(f.verb);
-        if (!names.contains(v))
-            names.append(v);
+        if (!names.contains(v)) names.append(v);
     }
     return names;
 }
@@ -697,7 +651,7 @@ Script compile(const QString& file, const QString& source)
     return script;
 }
 
-}  // namespace ScriptLanguage
+} // namespace ScriptLanguage
 
 ScriptSession::ScriptSession(const Script& script, ScriptHost& host, Output out)
     : script_(script), host_(host), out_(std::move(out))
@@ -707,16 +661,14 @@ ScriptSession::ScriptSession(const Script& script, ScriptHost& host, Output out)
 uint32_t ScriptSession::simBoard()
 {
     // The open board; once it is gone (unplugged), the one last used.
-    if (const uint32_t board = host_.boardNo())
-        lastBoard_ = board;
+    if (const uint32_t board = host_.boardNo()) lastBoard_ = board;
     return lastBoard_;
 }
 
 std::optional<QString> ScriptSession::takeBox()
 {
     collectBoxes();
-    if (boxes_.empty())
-        return std::nullopt;
+    if (boxes_.empty()) return std::nullopt;
     QString first = boxes_.front();
     boxes_.pop_front();
     return first;
@@ -725,7 +677,7 @@ std::optional<QString> ScriptSession::takeBox()
 void ScriptSession::afterTick()
 {
     if (host_.clockPinned())
-        host_.holdTimer();  // the tick re-arms the timer; a pinned clock moves only in steps
+        host_.holdTimer(); // the tick re-arms the timer; a pinned clock moves only in steps
     QCoreApplication::processEvents();
 }
 
@@ -738,15 +690,16 @@ void ScriptSession::collectBoxes()
 void ScriptSession::fail(const ScriptStep& step, const Failure& f)
 {
     ++failed_;
-    out_(QStringLiteral("FAIL %1:%2: %3 / %4").arg(script_.file).arg(step.line).arg(f.expected,
-                                                                                 f.found));
+    out_(QStringLiteral("FAIL %1:%2: %3 / %4")
+             .arg(script_.file)
+             .arg(step.line)
+             .arg(f.expected, f.found));
 }
 
 int ScriptSession::run()
 {
     // A script that pins the PC clock polls only inside advance and tick.
-    if (script_.pinsClock)
-        host_.holdTimer();
+    if (script_.pinsClock) host_.holdTimer();
     QCoreApplication::processEvents();
     for (const ScriptStep& step : script_.steps) {
         if (step.error) {
@@ -762,8 +715,7 @@ int ScriptSession::run()
         try {
             Args args(step.args, QString::fromLatin1(form.usage));
             QList<ScriptToken> whole{{ScriptToken::Word, QString::fromLatin1(form.verb)}};
-            if (form.sub)
-                whole.append({ScriptToken::Word, QString::fromLatin1(form.sub)});
+            if (form.sub) whole.append({ScriptToken::Word, QString::fromLatin1(form.sub)});
             outcome = form.step(args, this, lineText(whole + step.args));
         } catch (const std::exception& e) {
             outcome = Failure{QString::fromLatin1(form.usage),
@@ -772,8 +724,7 @@ int ScriptSession::run()
             outcome = Failure{QString::fromLatin1(form.usage), QStringLiteral("an exception")};
         }
         if (!closed_) {
-            if (script_.pinsClock)
-                host_.holdTimer();
+            if (script_.pinsClock) host_.holdTimer();
             QCoreApplication::processEvents();
         }
         collectBoxes();

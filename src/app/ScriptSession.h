@@ -18,7 +18,7 @@ class QWidget;
 
 // What a script reaches of the window besides its named controls.
 class ScriptHost {
-public:
+  public:
     virtual ~ScriptHost() = default;
     virtual QWidget* window() = 0;
     virtual QString statusPanelText(int panel) const = 0;
@@ -29,24 +29,24 @@ public:
     // The first call puts a pinned PC clock in place; later calls move it.
     virtual void pinClock(const QDateTime& at) = 0;
     virtual bool clockPinned() const = 0;
-    virtual void advanceClock(qint64 ms) = 0;  // the pinned clock only
-    virtual void tick() = 0;                   // one polling tick, as the timer runs it
-    virtual void holdTimer() = 0;              // keep the polling timer from firing by itself
-    virtual void close() = 0;                  // as the user closes the window
+    virtual void advanceClock(qint64 ms) = 0; // the pinned clock only
+    virtual void tick() = 0;                  // one polling tick, as the timer runs it
+    virtual void holdTimer() = 0;             // keep the polling timer from firing by itself
+    virtual void close() = 0;                 // as the user closes the window
 };
 
 // One line of a script, checked for its shape when the script is read.
 struct ScriptStep {
     int line = 0;
-    int form = -1;  // row of the language table; -1 when the line is malformed
+    int form = -1; // row of the language table; -1 when the line is malformed
     QList<ScriptToken> args;
     std::optional<ScriptControls::Failure> error;
 };
 
 struct Script {
-    QString file;  // as named on the command line, for FAIL lines
+    QString file; // as named on the command line, for FAIL lines
     QList<ScriptStep> steps;
-    bool pinsClock = false;  // uses pctime or advance: needs the simulated board's manual clock
+    bool pinsClock = false; // uses pctime or advance: needs the simulated board's manual clock
 };
 
 namespace ScriptLanguage {
@@ -56,10 +56,10 @@ Script compile(const QString& file, const QString& source);
 // The commands, for messages and documentation.
 QStringList verbs();
 
-}  // namespace ScriptLanguage
+} // namespace ScriptLanguage
 
 class ScriptSession {
-public:
+  public:
     using Output = std::function<void(const QString& line)>;
 
     ScriptSession(const Script& script, ScriptHost& host, Output out);
@@ -81,7 +81,7 @@ public:
     void afterTick();
     void markClosed() { closed_ = true; }
 
-private:
+  private:
     void collectBoxes();
     void fail(const ScriptStep& step, const ScriptControls::Failure& f);
 
@@ -91,7 +91,7 @@ private:
     std::deque<QString> boxes_;
     int passed_ = 0;
     int failed_ = 0;
-    int tickPhaseMs_ = 0;   // time since the polling timer last fired, in a pinned run
+    int tickPhaseMs_ = 0; // time since the polling timer last fired, in a pinned run
     uint32_t lastBoard_ = 1;
     bool closed_ = false;
 };
