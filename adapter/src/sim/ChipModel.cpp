@@ -251,8 +251,11 @@ int32_t ChipModel::write(uint8_t slave, uint8_t subLen, uint32_t sub, const uint
             first = kFirst[bp];
             last = kLast[bp];
         }
-        const bool writable = family_.guard != Guard::WelRwel || (regs_[family_.wrtc.reg] & kWel);
-        memory_.write(wire, writable, first, last);
+        const bool welRwel = family_.guard == Guard::WelRwel;
+        memory_.write(wire, !welRwel || (regs_[family_.wrtc.reg] & kWel), first, last);
+        // A memory write uses up RWEL as a register write does.
+        if (welRwel && wire.size() > static_cast<uint32_t>(memory_.addressBytes()))
+            regs_[family_.wrtc.reg] &= static_cast<uint8_t>(~kRwel);
         return KVRX_OK;
     }
     if ((slave & 0xFE) != rtcAddress_) return KVRX_ERR_ADDR_NACK;
@@ -324,17 +327,21 @@ void ChipModel::storeRegister(uint8_t a, uint8_t v)
     if (a == family_.stampClear.reg && (v & family_.stampClear.mask)) clearStamps();
 }
 
-// TypeE status register: WEL follows bit 1; RWEL follows bit 2 only when WEL
-// was already set (the 0x02, 0x06 sequence). The latch bytes carry nothing in
-// bits 7..3; a write that does is also a flag write (a 0 clears BAT, AL1, AL0
-// or OSCF).
+// TypeE status register. Without RWEL set it takes only the latches: WEL
+// follows bit 1, RWEL follows bit 2 when WEL was already set (the 0x02, 0x06
+// sequence). With RWEL set it is written like any other register: a 0 clears
+// BAT, AL1, AL0 or OSCF, WEL follows bit 1, and RWEL is used up.
 void ChipModel::writeLatchStatus(uint8_t v)
 {
     uint8_t& sr = regs_[family_.wrtc.reg];
     const bool welBefore = (sr & kWel) != 0;
-    if (v & 0xF8) sr &= static_cast<uint8_t>(~(clearable_[family_.wrtc.reg] & ~v));
     uint8_t latches = v & kWel;
-    if ((v & kRwel) && (v & kWel) && welBefore) latches |= kRwel;
+    if (rwelAtStart_) {
+        sr &= static_cast<uint8_t>(~(clearable_[family_.wrtc.reg] & ~v));
+        rwelAtStart_ = false;
+    } else if ((v & kRwel) && (v & kWel) && welBefore) {
+        latches |= kRwel;
+    }
     sr = static_cast<uint8_t>((sr & ~(kWel | kRwel)) | latches);
 }
 

@@ -1,0 +1,144 @@
+// The register file behind the part's map: addresses, read-only and
+// write-only registers, address counting, peek and poke.
+#include "ChipBench.h"
+
+namespace chiptest {
+namespace {
+
+TEST(RegisterFile, UnmappedAddressesReadZeroAndIgnoreWrites)
+{
+    ChipBench bench("VK310");
+    bench.setReg(0x20, 0x55);
+    EXPECT_EQ(0x00, bench.reg(0x20));
+    uint8_t b = 0;
+    EXPECT_FALSE(bench.chip().peek(0xDE, 0x20, &b));
+    EXPECT_FALSE(bench.chip().poke(0xDE, 0x20, 1));
+
+    ChipBench e("VK362"); // no ID section
+    EXPECT_EQ(std::vector<uint8_t>(8, 0), e.regs(0x20, 8));
+}
+
+TEST(RegisterFile, BitsOutsideTheMapReadZero)
+{
+    ChipBench bench("VK310");
+    bench.setReg(0x0B, 0xFF); // DTR has three bits
+    EXPECT_EQ(0x07, bench.reg(0x0B));
+    bench.setReg(0x09, 0xFF); // reserved
+    EXPECT_EQ(0x00, bench.reg(0x09));
+}
+
+TEST(RegisterFile, IdentityBytesAreFixedAndDifferPerChip)
+{
+    ChipBench one("VK360", 1);
+    ChipBench two("VK360", 2);
+    const auto id = one.regs(0x20, 8);
+    EXPECT_NE(std::vector<uint8_t>(8, 0), id);
+    EXPECT_NE(id, two.regs(0x20, 8));
+    one.setRegs(0x20, {1, 2, 3, 4, 5, 6, 7, 8});
+    EXPECT_EQ(id, one.regs(0x20, 8));
+    one.supply(false);
+    one.supply(true);
+    EXPECT_EQ(id, one.regs(0x20, 8));
+}
+
+TEST(RegisterFile, WriteOnlyRegistersReadZero)
+{
+    ChipBench bench("VK390");
+    bench.setReg(0x14, 0x37);
+    EXPECT_EQ(0x00, bench.reg(0x14));
+    EXPECT_EQ(0x37, bench.peek(0x14)) << "the chip holds it";
+}
+
+TEST(RegisterFile, TheAddressCountsOnThroughATransfer)
+{
+    ChipBench bench("VK320");
+    bench.setRegs(0x12, {0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0xA8});
+    const auto all = bench.regs(0x00, 0x1A);
+    EXPECT_EQ(0xA1, all[0x12]);
+    EXPECT_EQ(0xA8, all[0x19]);
+    EXPECT_EQ(0x80, all[0x02]) << "hour register of a fresh chip: 24-hour midnight";
+
+    // A read without a sub-address goes on where the last transfer stopped.
+    uint8_t b[2] = {};
+    ASSERT_EQ(KVRX_OK, bench.read(0xDE, 1, 0x12, b, 1));
+    ASSERT_EQ(KVRX_OK, bench.read(0xDE, 0, 0, b, 2));
+    EXPECT_EQ(0xA2, b[0]);
+    EXPECT_EQ(0xA3, b[1]);
+}
+
+TEST(RegisterFile, SubAddressBytesBeyondTheChipsAddressAreData)
+{
+    ChipBench bench("VK310");
+    ASSERT_EQ(KVRX_OK, bench.write(0xDE, 2, 0x1255, nullptr, 0));
+    EXPECT_EQ(0x55, bench.reg(0x12));
+
+    // TypeE takes a two-byte address: one sub-address byte and the first data byte make it.
+    ChipBench e("VK360");
+    e.unlock();
+    ASSERT_EQ(KVRX_OK, e.write(0xDE, 1, 0x00, {0x12, 0x25}));
+    EXPECT_EQ(0x25, e.reg(0x12));
+}
+
+TEST(RegisterFile, PeekShowsTheRunningClockAndPokeSetsBytes)
+{
+    ChipBench bench("VK381");
+    ASSERT_TRUE(bench.chip().poke(0xDE, 0x02, 0x95));
+    bench.run(3601);
+    EXPECT_EQ(0x96, bench.peek(0x02));
+    EXPECT_EQ(0x01, bench.peek(0x00));
+    uint8_t b = 0;
+    EXPECT_FALSE(bench.chip().peek(0xD0, 0x00, &b)) << "not this part's address";
+}
+
+TEST(RegisterFile, TypeDWorksOutItsFinalTrimsAndTemperature)
+{
+    ChipBench bench("VK350");
+    EXPECT_EQ(0x20, bench.reg(0x0B)) << "initial trims at their middle";
+    bench.setReg(0x0B, 0xC5); // IDTR -32 ppm, IATR 5
+    EXPECT_EQ(0x05, bench.reg(0x0E));
+    EXPECT_EQ(0x11, bench.reg(0x0F));
+    bench.setReg(0x0E, 0x3F);
+    EXPECT_EQ(0x05, bench.reg(0x0E)) << "read-only";
+    bench.run(1, 24.0);
+    const auto k = bench.regs(0x28, 2);
+    EXPECT_EQ(594, k[1] * 256 + k[0]) << "half kelvin";
+}
+
+TEST(RegisterFile, TypeEStatusTakesFlagWritesOnlyWithRwelSet)
+{
+    ChipBench bench("VK360");
+    bench.changeReg(0x11, 0x60, 0x60); // both alarms on
+    bench.setRegs(0x08, {0, 0, 0, 0, 0, 0, 0, 0});
+    bench.setRegs(0x00, {0, 0, 0, 0, 0, 0, 0, 0});
+    bench.run(1);
+    ASSERT_EQ(0x71, bench.reg(0x3F) & 0xF1) << "AL1 AL0 OSCF RTCF";
+    bench.write(0xDE, 2, 0x3F, {0x00}); // latches only
+    bench.unlock();
+    EXPECT_EQ(0x71, bench.reg(0x3F) & 0xF1);
+    EXPECT_EQ(0x06, bench.reg(0x3F) & 0x06);
+    bench.write(0xDE, 2, 0x3F, {0x42}); // keep AL1, clear AL0 and OSCF; WEL stays, RWEL used up
+    EXPECT_EQ(0x43, bench.reg(0x3F) & 0xF7);
+}
+
+TEST(RegisterFile, TypeEMemoryWriteUsesUpRwel)
+{
+    ChipBench bench("VK360");
+    bench.unlock();
+    bench.write(0xAE, 2, 0x0000, {0x01});
+    bench.chip().busTimePassed(0.006);
+    EXPECT_EQ(0x02, bench.reg(0x3F) & 0x06);
+}
+
+TEST(RegisterFile, BadArgumentsAreRefused)
+{
+    ChipBench bench("VK310");
+    uint8_t b = 0;
+    EXPECT_EQ(KVRX_ERR_BAD_ARG, bench.chip().read(0xDE, 4, 0, &b, 1));
+    EXPECT_EQ(KVRX_ERR_BAD_ARG, bench.chip().read(0xDE, 1, 0, nullptr, 1));
+    EXPECT_EQ(KVRX_ERR_BAD_ARG, bench.chip().write(0xDE, 1, 0, nullptr, 1));
+    EXPECT_EQ(nullptr, Chip::create(0, 1));
+    EXPECT_EQ(nullptr, Chip::create(kPartCount, 1));
+}
+
+} // namespace
+} // namespace chiptest
