@@ -1,7 +1,9 @@
 #include "app/ScriptSession.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDialog>
 #include <QEventLoop>
+#include <QMessageBox>
 #include <QMetaMethod>
 #include <QPixmap>
 #include <QTimer>
@@ -656,6 +658,8 @@ Script compile(const QString& file, const QString& source)
 ScriptSession::ScriptSession(const Script& script, ScriptHost& host, Output out)
     : script_(script), host_(host), out_(std::move(out))
 {
+    modalGuard_.setInterval(20);
+    QObject::connect(&modalGuard_, &QTimer::timeout, [this] { dismissModal(); });
 }
 
 uint32_t ScriptSession::simBoard()
@@ -678,13 +682,30 @@ void ScriptSession::afterTick()
 {
     if (host_.clockPinned())
         host_.holdTimer(); // the tick re-arms the timer; a pinned clock moves only in steps
-    QCoreApplication::processEvents();
+    QApplication::processEvents();
 }
 
 void ScriptSession::collectBoxes()
 {
     for (const QString& box : host_.takeBoxes())
         boxes_.push_back(box);
+}
+
+// A modal dialog would wait for a click that never comes. Message boxes join
+// the recorded error boxes; any other dialog is closed as a user cancels it.
+void ScriptSession::dismissModal()
+{
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
+        boxes_.push_back(box->text());
+        QString line = box->text();
+        line.replace(u'\r', QLatin1String("\\r")).replace(u'\n', QLatin1String("\\n"));
+        out_(QStringLiteral("box: ") + line);
+    } else {
+        out_(QStringLiteral("dialog closed: ") + ScriptParser::quoted(dialog->windowTitle()));
+    }
+    dialog->done(QDialog::Rejected);
 }
 
 void ScriptSession::fail(const ScriptStep& step, const Failure& f)
@@ -700,7 +721,8 @@ int ScriptSession::run()
 {
     // A script that pins the PC clock polls only inside advance and tick.
     if (script_.pinsClock) host_.holdTimer();
-    QCoreApplication::processEvents();
+    modalGuard_.start();
+    QApplication::processEvents();
     for (const ScriptStep& step : script_.steps) {
         if (step.error) {
             fail(step, *step.error);
@@ -725,7 +747,8 @@ int ScriptSession::run()
         }
         if (!closed_) {
             if (script_.pinsClock) host_.holdTimer();
-            QCoreApplication::processEvents();
+            modalGuard_.start();
+            QApplication::processEvents();
         }
         collectBoxes();
         if (outcome)
@@ -733,6 +756,7 @@ int ScriptSession::run()
         else if (form.expectation)
             ++passed_;
     }
+    modalGuard_.stop();
     out_(QStringLiteral("%1 passed, %2 failed").arg(passed_).arg(failed_));
     return failed_ == 0 ? 0 : 1;
 }

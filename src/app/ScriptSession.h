@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -83,6 +84,7 @@ class ScriptSession {
 
   private:
     void collectBoxes();
+    void dismissModal();
     void fail(const ScriptStep& step, const ScriptControls::Failure& f);
 
     const Script& script_;
@@ -94,4 +96,5 @@ class ScriptSession {
     int tickPhaseMs_ = 0; // time since the polling timer last fired, in a pinned run
     uint32_t lastBoard_ = 1;
     bool closed_ = false;
+    QTimer modalGuard_; // fires only while a step runs an event loop
 };

@@ -6,11 +6,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -150,6 +152,17 @@ class TestWindow : public QWidget {
         RadioA->setChecked(true);
         connect(RadioB, &QRadioButton::clicked, this, [this] { ++radioBClicks; });
 
+        connect(add<QPushButton>("BtnModalBox"), &QPushButton::clicked, this, [this] {
+            QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"),
+                            QStringLiteral("Hello\nWorld"), QMessageBox::Ok, this);
+            box.exec();
+        });
+        connect(add<QPushButton>("BtnDialog"), &QPushButton::clicked, this, [this] {
+            QDialog dialog(this);
+            dialog.setWindowTitle(QStringLiteral("About"));
+            dialogResult = dialog.exec();
+        });
+
         BtnA = add<QPushButton>("BtnA");
         connect(BtnA, &QPushButton::clicked, this, [this] { ++btnClicks; });
         add<QPushButton>("BtnOff")->setEnabled(false);
@@ -201,6 +214,7 @@ class TestWindow : public QWidget {
     QList<int> picks;
     int chkClicks = 0, radioBClicks = 0, btnClicks = 0, enters = 0, actions = 0;
     int arrivals = 0, removals = 0;
+    int dialogResult = -1;
     QStringList opened, saved;
     std::function<void()> onRemove;
 
@@ -545,6 +559,15 @@ TEST_F(ScriptRun, BoxesAreCheckedOldestFirstAndEachOnlyOnce)
     EXPECT_EQ(out,
               QStringList({"FAIL t.rtcs:8: no box / box \"Communication error Occured\\rbox 3\"",
                            "FAIL t.rtcs:10: box \"x\" / no box", "4 passed, 2 failed"}));
+}
+
+TEST_F(ScriptRun, ModalDialogsNeverWaitForAClick)
+{
+    EXPECT_EQ(run("click BtnModalBox\nclick BtnDialog\nexpect box \"Hello\\nWorld\"\nexpect nobox"),
+              0);
+    EXPECT_EQ(window.dialogResult, QDialog::Rejected);
+    EXPECT_EQ(
+        out, QStringList({"box: Hello\\nWorld", "dialog closed: \"About\"", "2 passed, 0 failed"}));
 }
 
 // ---- the simulated board ----
