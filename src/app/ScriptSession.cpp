@@ -558,7 +558,7 @@ const Form kForms[] = {
 
 constexpr int kFormCount = static_cast<int>(std::size(kForms));
 
-// The row for a line's first words and how many words it takes; -1 and a failure when none fits.
+// The row of the language table for a line, or -1 and why none fits.
 std::pair<int, ScriptControls::Failure> formFor(const QList<ScriptToken>& tokens)
 {
     const ScriptToken& verb = tokens.front();
