@@ -1,6 +1,7 @@
 #include "ChipModel.h"
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <cmath>
 #include <string_view>
@@ -215,7 +216,7 @@ int32_t ChipModel::read(uint8_t slave, uint8_t subLen, uint32_t sub, uint8_t* bu
     if (isMemory(slave)) {
         if (subLen > memory_.addressBytes()) {
             // Bytes beyond the address are data written before the read.
-            memory_.write(address, false, 1, 0);
+            writeMemory(address);
             memory_.read(WireBytes(0, 0, nullptr, 0), buf, count);
         } else {
             memory_.read(address, buf, count);
@@ -242,20 +243,7 @@ int32_t ChipModel::write(uint8_t slave, uint8_t subLen, uint32_t sub, const uint
     if (subLen > 3 || (!buf && count)) return KVRX_ERR_BAD_ARG;
     const WireBytes wire(subLen, sub, buf, count);
     if (isMemory(slave)) {
-        uint32_t first = 1, last = 0;
-        if (family_.blockProtect.present()) {
-            // BP2..BP0: none, upper quarter, upper half, all, first 64, 128, 256 bytes, all.
-            static constexpr uint32_t kFirst[8] = {1, 0x180, 0x100, 0, 0, 0, 0, 0};
-            static constexpr uint32_t kLast[8] = {0, 0x1FF, 0x1FF, 0x1FF, 0x3F, 0x7F, 0xFF, 0x1FF};
-            const int bp = (regs_[family_.blockProtect.reg] & family_.blockProtect.mask) >> 5;
-            first = kFirst[bp];
-            last = kLast[bp];
-        }
-        const bool welRwel = family_.guard == Guard::WelRwel;
-        memory_.write(wire, !welRwel || (regs_[family_.wrtc.reg] & kWel), first, last);
-        // A memory write uses up RWEL as a register write does.
-        if (welRwel && wire.size() > static_cast<uint32_t>(memory_.addressBytes()))
-            regs_[family_.wrtc.reg] &= static_cast<uint8_t>(~kRwel);
+        writeMemory(wire);
         return KVRX_OK;
     }
     if ((slave & 0xFE) != rtcAddress_) return KVRX_ERR_ADDR_NACK;
@@ -263,12 +251,31 @@ int32_t ChipModel::write(uint8_t slave, uint8_t subLen, uint32_t sub, const uint
     return KVRX_OK;
 }
 
+void ChipModel::writeMemory(const WireBytes& wire)
+{
+    uint32_t first = 1, last = 0;
+    if (family_.blockProtect.present()) {
+        // BP2..BP0: none, upper quarter, upper half, all, first 64, 128, 256 bytes, all.
+        static constexpr uint32_t kFirst[8] = {1, 0x180, 0x100, 0, 0, 0, 0, 0};
+        static constexpr uint32_t kLast[8] = {0, 0x1FF, 0x1FF, 0x1FF, 0x3F, 0x7F, 0xFF, 0x1FF};
+        const RegBit& bp = family_.blockProtect;
+        const int level = ((regs_[bp.reg] & bp.mask) >> std::countr_zero(bp.mask)) & 7;
+        first = kFirst[level];
+        last = kLast[level];
+    }
+    const bool welRwel = family_.guard == Guard::WelRwel;
+    memory_.write(wire, !welRwel || (regs_[family_.wrtc.reg] & kWel), first, last);
+    // A memory write uses up RWEL as a register write does.
+    if (welRwel && wire.size() > static_cast<uint32_t>(memory_.addressBytes()))
+        regs_[family_.wrtc.reg] &= static_cast<uint8_t>(~kRwel);
+}
+
 void ChipModel::writeRegisters(const WireBytes& wire)
 {
     const int width = family_.addressBytes;
     if (wire.size() < static_cast<uint32_t>(width)) return; // an unfinished address
     pointer_ = wire.address(width);
-    rwelAtStart_ = (regs_[family_.wrtc.reg] & kRwel) != 0;
+    rwelAtStart_ = family_.guard == Guard::WelRwel && (regs_[family_.wrtc.reg] & kRwel);
 
     bool timeWritten = false;
     bool latchUsed = false;

@@ -48,6 +48,7 @@ class ChipModel final : public Chip {
 
     uint8_t readRegister(uint32_t address) const;
     void writeRegisters(const WireBytes& wire);
+    void writeMemory(const WireBytes& wire);
     bool mayWrite(uint32_t address) const;
     void storeRegister(uint8_t address, uint8_t value);
     void writeLatchStatus(uint8_t value);
