@@ -18,6 +18,9 @@
 #include <QVBoxLayout>
 #include <array>
 
+#include "app/DisplayPanel.h"
+#include "app/GraphData.h"
+#include "app/PollingCycle.h"
 #include "app/ResultSinks.h"
 #include "app/SetupPage.h"
 #include "bus/AdapterApi.h"
@@ -242,22 +245,12 @@ void TMainApp::buildCentral()
 
 void TMainApp::buildDisplayPanel()
 {
-    rtc = new QFrame;
-    rtc->setObjectName(QStringLiteral("rtc"));
-    rtc->setFrameShape(QFrame::StyledPanel);
-    rtc->setFrameShadow(QFrame::Raised);
-    rtc->setFixedWidth(180);
-    auto* layout = new QVBoxLayout(rtc);
-    layout->setContentsMargins(6, 6, 6, 6);
-
-    Label4 = new QLabel(rtc);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    layout->addWidget(Label4);
-    layout->addStretch(1);
-
-    PollingTime = new QLabel(rtc);
-    PollingTime->setObjectName(QStringLiteral("PollingTime"));
-    layout->addWidget(PollingTime);
+    display_ = new DisplayPanel;
+    rtc = display_;
+    Label4 = display_->Label4;
+    PollingTime = display_->PollingTime;
+    graph_ = new GraphData(this);
+    polling_ = new PollingCycle(*this, *display_, *graph_);
 }
 
 void TMainApp::buildStatusBar()
@@ -382,7 +375,10 @@ bool TMainApp::event(QEvent* event)
 // ---------------------------------------------------------------------------
 // Handlers
 
-void TMainApp::Timer1Timer() {}
+void TMainApp::Timer1Timer()
+{
+    polling_->tick();
+}
 
 void TMainApp::DeviceSelChange()
 {
@@ -518,7 +514,12 @@ void TMainApp::stepConnectFirstBoard() {}
 
 void TMainApp::stepApplySupply() {}
 
-void TMainApp::stepRestartGraph() {}
+void TMainApp::stepRestartGraph()
+{
+    // The graph page's restart: empty series, elapsed time from now.
+    graph_->clear();
+    bus_.data.ElapsedSeconds = 0;
+}
 
 void TMainApp::stepClearPollingTime()
 {

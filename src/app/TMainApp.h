@@ -11,6 +11,9 @@
 #include "app/Reg.h"
 #include "bus/RtcBus.h"
 
+class DisplayPanel;
+class GraphData;
+class PollingCycle;
 class QAction;
 class QDialog;
 class QFrame;
@@ -65,6 +68,11 @@ class TMainApp : public QMainWindow {
     void setPageWidget(const QString& name, QWidget* widget);
 
     SetupPage* setupPage() const { return setup_; }
+
+    // The display panel rtc, the graph's points and the polling cycle's state.
+    DisplayPanel* displayPanel() const { return display_; }
+    GraphData* graphData() const { return graph_; }
+    PollingCycle* pollingCycle() const { return polling_; }
 
     // Picture on the supply switch: 15 = supply off, 16 = supply on.
     int vccPicture() const;
@@ -156,6 +164,9 @@ class TMainApp : public QMainWindow {
     PcClock* pcClock_ = &systemClock_;
     QDialog* aboutBox_ = nullptr;
     SetupPage* setup_ = nullptr;
+    DisplayPanel* display_ = nullptr;
+    GraphData* graph_ = nullptr;
+    PollingCycle* polling_ = nullptr;
     QLabel* statusPanels_[4] = {};
     QString dialogFolder_;
 };

@@ -1,0 +1,51 @@
+// The polling timer's work: once per PC second it shows the PC time, checks
+// the board, lights the status lamps from the chip's flags, shows the chip's
+// time and, every sixth second, the temperature, the deviation and one graph
+// point per series; then the TSE refresh step and the poll's duration.
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <ctime>
+#include <optional>
+
+#include "app/PollLogic.h"
+
+class DisplayPanel;
+class GraphData;
+class QDateTime;
+class TMainApp;
+
+class PollingCycle : public QObject {
+    Q_OBJECT
+  public:
+    PollingCycle(TMainApp& window, DisplayPanel& panel, GraphData& graph);
+
+    // One tick of Timer1: the timer is off while the tick runs, and the work
+    // is done only in the first tick of a new PC second.
+    void tick();
+
+    // LastSecond, the PC second of the last tick that did the work.
+    const PollClock& clock() const { return clock_; }
+
+  private:
+    // Controls found by name, once per tick: lamps and labels live on pages
+    // that can be replaced, so no pointer is kept between ticks.
+    using Controls = QHash<QString, QObject*>;
+
+    void work(const QDateTime& now);
+    void showPcTime(const std::tm& pc, const Controls& controls);
+    void pollChip(const std::tm& pc, uint32_t runSeconds, const Controls& controls);
+    std::optional<double> readTemperature();
+    void tseRefreshStep();
+
+    Controls findControls() const;
+    static bool pcTimeIs24(const Controls& controls);
+    static void setLamp(const Controls& controls, const char* name, bool on);
+
+    TMainApp& window_;
+    DisplayPanel& panel_;
+    GraphData& graph_;
+    PollClock clock_;
+};
