@@ -1,6 +1,6 @@
 #include "Chip.h"
 #include "ChipModel.h"
-#include "FamilySpec.h"
+#include "FamilyTraits.h"
 #include "PartTable.h"
 
 namespace kvrx::sim {
@@ -9,7 +9,7 @@ std::unique_ptr<Chip> Chip::create(int partRow, uint32_t seed)
 {
     if (partRow < 1 || partRow >= kPartCount) return nullptr;
     const PartInfo& part = PartTable[partRow];
-    const FamilySpec* family = familySpec(part.TypeCode);
+    const FamilyTraits* family = familyTraits(part.TypeCode);
     if (!family || !part.RegisterMap) return nullptr;
     return std::make_unique<ChipModel>(part, *family, seed);
 }

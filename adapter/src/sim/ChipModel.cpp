@@ -101,7 +101,7 @@ constexpr double kTrip75[8] = {1.875, 2.025, 2.250, 2.475, 2.700, 3.750, 4.125, 
 
 } // namespace
 
-ChipModel::ChipModel(const PartInfo& part, const FamilySpec& family, uint32_t seed)
+ChipModel::ChipModel(const PartInfo& part, const FamilyTraits& family, uint32_t seed)
     : family_(family), rtcAddress_(part.RtcAddress & 0xFE), memAddress_(0),
       hasBattery_(part.HasBatteryBackup != 0)
 {
@@ -597,7 +597,7 @@ void ChipModel::secondTick()
 {
     tickSecond(regs_.data(), family_.time);
     for (int i = 0; i < family_.alarmCount; ++i) {
-        const AlarmSpec& alarm = family_.alarms[i];
+        const AlarmTraits& alarm = family_.alarms[i];
         if (alarmArmed(alarm) && alarmMatches(alarm)) setFlag(alarm.flag);
     }
     // The countdown timer, DST changes, event sampling and temperature
@@ -612,7 +612,7 @@ bool ChipModel::needsEverySecond() const
     return false;
 }
 
-bool ChipModel::alarmArmed(const AlarmSpec& alarm) const
+bool ChipModel::alarmArmed(const AlarmTraits& alarm) const
 {
     if (alarm.enable.present()) return isSet(alarm.enable);
     if (alarm.armedAlways) return true;
@@ -625,7 +625,7 @@ bool ChipModel::alarmArmed(const AlarmSpec& alarm) const
     return false;
 }
 
-int ChipModel::alarmHour(uint8_t v, const AlarmSpec& alarm) const
+int ChipModel::alarmHour(uint8_t v, const AlarmTraits& alarm) const
 {
     bool twelve = false;
     switch (alarm.hour) {
@@ -645,7 +645,7 @@ int ChipModel::alarmHour(uint8_t v, const AlarmSpec& alarm) const
     return (v & 0x20) ? h + 12 : h;
 }
 
-bool ChipModel::alarmMatches(const AlarmSpec& alarm) const
+bool ChipModel::alarmMatches(const AlarmTraits& alarm) const
 {
     const TimeLayout& t = family_.time;
     const uint8_t* clock = &regs_[t.base];
@@ -694,7 +694,7 @@ bool ChipModel::irqLow() const
     if (!powered_ || !alive_) return false;
     if (!family_.irqGate.present() || isSet(family_.irqGate)) {
         for (int i = 0; i < family_.alarmCount; ++i) {
-            const AlarmSpec& alarm = family_.alarms[i];
+            const AlarmTraits& alarm = family_.alarms[i];
             if (!isSet(alarm.flag)) continue;
             const RegBit enable = alarm.irqEnable.present() ? alarm.irqEnable : alarm.enable;
             if (!enable.present() || isSet(enable)) return true;

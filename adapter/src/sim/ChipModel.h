@@ -1,7 +1,7 @@
 // The working chip behind every family: a register file shaped by the part's
 // register map, a BCD clock counting in the family's layout off a crystal
 // with its own error, flags, write protection, alarms and user memory, all
-// steered by the family's table (FamilySpec).
+// steered by the family's table (FamilyTraits).
 #pragma once
 
 #include <array>
@@ -10,7 +10,7 @@
 
 #include "Chip.h"
 #include "ChipWire.h"
-#include "FamilySpec.h"
+#include "FamilyTraits.h"
 #include "PartTable.h"
 #include "UserMemory.h"
 
@@ -18,7 +18,7 @@ namespace kvrx::sim {
 
 class ChipModel final : public Chip {
   public:
-    ChipModel(const PartInfo& part, const FamilySpec& family, uint32_t seed);
+    ChipModel(const PartInfo& part, const FamilyTraits& family, uint32_t seed);
 
     bool answers(uint8_t slave, bool supplyOn) const override;
     int32_t read(uint8_t slave, uint8_t subLen, uint32_t sub, uint8_t* buf,
@@ -68,13 +68,13 @@ class ChipModel final : public Chip {
     bool halted() const;
     void secondTick();
     bool needsEverySecond() const;
-    bool alarmArmed(const AlarmSpec& alarm) const;
-    bool alarmMatches(const AlarmSpec& alarm) const;
-    int alarmHour(uint8_t value, const AlarmSpec& alarm) const;
+    bool alarmArmed(const AlarmTraits& alarm) const;
+    bool alarmMatches(const AlarmTraits& alarm) const;
+    int alarmHour(uint8_t value, const AlarmTraits& alarm) const;
     uint8_t computedValue(Computed what) const;
     double trimPpm() const;
 
-    const FamilySpec& family_;
+    const FamilyTraits& family_;
     uint8_t rtcAddress_;
     uint8_t memAddress_;
     bool hasBattery_;

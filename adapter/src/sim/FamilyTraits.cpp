@@ -1,6 +1,6 @@
 // The eleven families' differences, one table each. Register addresses and
 // bits are those of the parts' register maps.
-#include "FamilySpec.h"
+#include "FamilyTraits.h"
 
 namespace kvrx::sim {
 
@@ -29,12 +29,12 @@ constexpr std::array<AlarmField, 8> kThreeFields = {F::Min,  F::Hour, F::DayOrDa
                                                     F::None, F::None, F::None,      F::None};
 
 // The one alarm at 0x0C..0x11 with ALME (bit 6 of 0x08) of the TypeA family and its kin.
-constexpr AlarmSpec sixFieldAlarm(uint8_t statusReg)
+constexpr AlarmTraits sixFieldAlarm(uint8_t statusReg)
 {
     return {.base = 0x0C, .fields = kSixFields, .enable = {0x08, 0x40}, .flag = {statusReg, 0x04}};
 }
 
-constexpr FamilySpec kTypeA = {
+constexpr FamilyTraits kTypeA = {
     .type = TypeA,
     .time = dateFirst(HourForm::MilBit7, Century::None),
     .timeMask = kMilMasks,
@@ -55,16 +55,16 @@ constexpr FamilySpec kTypeA = {
     .digitalReg = 0x0B,
 };
 
-constexpr FamilySpec makeTypeB()
+constexpr FamilyTraits makeTypeB()
 {
-    FamilySpec spec = kTypeA;
-    spec.type = TypeB;
-    return spec;
+    FamilyTraits family = kTypeA;
+    family.type = TypeB;
+    return family;
 }
 
-constexpr FamilySpec kTypeB = makeTypeB();
+constexpr FamilyTraits kTypeB = makeTypeB();
 
-constexpr FamilySpec kTypeC = {
+constexpr FamilyTraits kTypeC = {
     .type = TypeC,
     .time = weekdayFirst(HourForm::Always24, Century::CebCb),
     .timeMask = kStOfMasks,
@@ -92,7 +92,7 @@ constexpr FamilySpec kTypeC = {
     .resets = {{{0x07, 0x80}}},  // OUT high: the output pin released
 };
 
-constexpr FamilySpec kTypeD = {
+constexpr FamilyTraits kTypeD = {
     .type = TypeD,
     .time = dateFirst(HourForm::MilBit7, Century::None),
     .timeMask = kMilMasks,
@@ -126,7 +126,7 @@ constexpr FamilySpec kTypeD = {
     .resets = {{{0x0B, 0x20}}}, // initial analog trim at its middle (0 ppm)
 };
 
-constexpr FamilySpec kTypeE = {
+constexpr FamilyTraits kTypeE = {
     .type = TypeE,
     .addressBytes = 2,
     .time = {0x30, 0, 1, 2, 3, 4, 5, 6, 7, HourForm::MilBit7, Century::Y2kByte, 0},
@@ -158,7 +158,7 @@ constexpr FamilySpec kTypeE = {
     .keptLast = 0x27, // alarms, control and ID live in EEPROM cells
 };
 
-constexpr FamilySpec kTypeF = {
+constexpr FamilyTraits kTypeF = {
     .type = TypeF,
     .time = dateFirst(HourForm::MilBit7, Century::None),
     .timeMask = kMilMasks,
@@ -187,7 +187,7 @@ constexpr FamilySpec kTypeF = {
     .computed = {{{0x07, Computed::SubSecTenths}}},
 };
 
-constexpr FamilySpec kTypeG = {
+constexpr FamilyTraits kTypeG = {
     .type = TypeG,
     .time = weekdayFirst(HourForm::TwelveBit6, Century::CentBit),
     .timeMask = {0x7F, 0x7F, 0x7F, 0x07, 0x3F, 0x9F, 0xFF, 0x00},
@@ -214,7 +214,7 @@ constexpr FamilySpec kTypeG = {
     .resets = {{{0x0E, 0x1C}}}, // INTCN set, square wave rate bits at their power-up value
 };
 
-constexpr FamilySpec kTypeH = {
+constexpr FamilyTraits kTypeH = {
     .type = TypeH,
     .time = dateFirst(HourForm::MilBit7, Century::None),
     .timeMask = kMilMasks,
@@ -242,7 +242,7 @@ constexpr FamilySpec kTypeH = {
     .irqGate = {0x08, 0x04}, // IRQE
 };
 
-constexpr FamilySpec kTypeJ = {
+constexpr FamilyTraits kTypeJ = {
     .type = TypeJ,
     .time = weekdayFirst(HourForm::Always24, Century::CebCb),
     .timeMask = kStOfMasks,
@@ -255,24 +255,24 @@ constexpr FamilySpec kTypeJ = {
     .resets = {{{0x07, 0x80}}}, // OUT high: the output pin released
 };
 
-constexpr FamilySpec makeTypeK()
+constexpr FamilyTraits makeTypeK()
 {
-    FamilySpec spec = kTypeA;
-    spec.type = TypeK;
-    spec.timeMask[1] = 0xFF;                                  // MN bit 7 is the OF flag
-    spec.status = {{{0x07, 0x0F, 0xF0}, {0x01, 0x80, 0x00}}}; // RTCF BATT ALM TMR
-    spec.oscStop = {0x01, 0x80};
-    spec.reseal = {0x07, 0x20};
-    spec.digital = DigitalTrim::Fine6;
-    spec.computed = {{{0x1F, Computed::SubSecHundredths}}};
-    return spec;
+    FamilyTraits family = kTypeA;
+    family.type = TypeK;
+    family.timeMask[1] = 0xFF;                                  // MN bit 7 is the OF flag
+    family.status = {{{0x07, 0x0F, 0xF0}, {0x01, 0x80, 0x00}}}; // RTCF BATT ALM TMR
+    family.oscStop = {0x01, 0x80};
+    family.reseal = {0x07, 0x20};
+    family.digital = DigitalTrim::Fine6;
+    family.computed = {{{0x1F, Computed::SubSecHundredths}}};
+    return family;
 }
 
-constexpr FamilySpec kTypeK = makeTypeK();
+constexpr FamilyTraits kTypeK = makeTypeK();
 
 } // namespace
 
-const FamilySpec* familySpec(PartType type)
+const FamilyTraits* familyTraits(PartType type)
 {
     switch (type) {
     case TypeA:

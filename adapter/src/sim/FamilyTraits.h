@@ -43,7 +43,7 @@ enum class AlarmHour : uint8_t {
     Own12Bit6, // bit 6 of the alarm hour set: 12-hour
 };
 
-struct AlarmSpec {
+struct AlarmTraits {
     uint8_t base = 0;
     std::array<AlarmField, 8> fields{}; // the field at each offset from base
     bool bit7Masks = false;             // bit 7 of a field: 1 = not compared (else 1 = compared)
@@ -99,7 +99,7 @@ struct ResetValue {
     uint8_t value = 0;
 };
 
-struct FamilySpec {
+struct FamilyTraits {
     PartType type = TypeNone;
     int addressBytes = 1; // register sub-address length
 
@@ -127,7 +127,7 @@ struct FamilySpec {
     uint8_t stampToBattery = 0, stampToSupply = 0; // 5-byte switch-over stamps (0: none)
     RegBit stampClear{};
 
-    std::array<AlarmSpec, 2> alarms{};
+    std::array<AlarmTraits, 2> alarms{};
     uint8_t alarmCount = 0;
     RegBit irqGate{};              // the output serves the alarms only with this set
     RegBit outLevel{}, freqTest{}; // OUT drives the pin while FT is clear
@@ -148,6 +148,6 @@ struct FamilySpec {
 };
 
 // The family of a type code, or nullptr for TypeNone.
-const FamilySpec* familySpec(PartType type);
+const FamilyTraits* familyTraits(PartType type);
 
 } // namespace kvrx::sim
