@@ -21,6 +21,7 @@
 #include "app/DisplayPanel.h"
 #include "app/GraphData.h"
 #include "app/PollingCycle.h"
+#include "app/BoardConnection.h"
 #include "app/ResultSinks.h"
 #include "app/SetupPage.h"
 #include "bus/AdapterApi.h"
@@ -69,6 +70,8 @@ constexpr int kDesignWidth = 778;
 constexpr int kDesignHeight = 426;
 
 constexpr int kPollIntervalMs = 110;
+
+const AdapterApi* startupAdapter = nullptr;
 
 // Tool bar pictures of the supply switch.
 constexpr int kPictureSupplyOff = 15;
@@ -122,7 +125,7 @@ std::unique_ptr<WindowResultSink> TMainApp::makeSink(TMainApp& window, bool scri
 TMainApp::TMainApp(const AppOptions& options, bool scriptMode, QWidget* parent)
     : QMainWindow(parent), options_(options), scriptMode_(scriptMode),
       reg_(settingsFileFor(options, scriptMode, scratch_)), sink_(makeSink(*this, scriptMode)),
-      bus_(LibraryAdapter(), *sink_)
+      bus_(startupAdapter ? *startupAdapter : LibraryAdapter(), *sink_)
 {
     initResources();
     setObjectName(QStringLiteral("TMainApp"));
@@ -139,12 +142,19 @@ TMainApp::TMainApp(const AppOptions& options, bool scriptMode, QWidget* parent)
     buildToolBar();
     buildCentral();
     buildStatusBar();
+    setup_->bind(*this);
+    connection_ = new BoardConnection(*this);
 
     FormCreate();
     fixWindowSize();
 }
 
 TMainApp::~TMainApp() = default;
+
+void TMainApp::setStartupAdapter(const AdapterApi* api)
+{
+    startupAdapter = api;
+}
 
 // ---------------------------------------------------------------------------
 // Frame
@@ -301,6 +311,7 @@ void TMainApp::setVccPicture(int picture)
 {
     VccSw->setProperty("picture", picture);
     VccSw->setIcon(supplyIcon(picture));
+    VccSw->setChecked(picture == kPictureSupplyOn);
 }
 
 void TMainApp::setPcClock(PcClock* clock)
@@ -397,6 +408,21 @@ void TMainApp::HelpAbout1Execute()
         aboutBox_->open(); // modal to the window, but a script must not wait on it
     else
         aboutBox_->exec();
+}
+
+void TMainApp::NotifyUSBArrival()
+{
+    connection_->NotifyUSBArrival();
+}
+
+void TMainApp::NotifyUSBRemove()
+{
+    connection_->NotifyUSBRemove();
+}
+
+void TMainApp::VccCheckedClick()
+{
+    connection_->VccCheckedClick();
 }
 
 void TMainApp::BuildPortRows(bool show)
@@ -506,13 +532,22 @@ void TMainApp::stepRunPartChoice()
     DeviceSelChange();
 }
 
-void TMainApp::stepShowTempOffset() {}
+void TMainApp::stepShowTempOffset()
+{
+    setup_->ShowTempOffset();
+}
 
 void TMainApp::stepInitSetClock() {}
 
-void TMainApp::stepConnectFirstBoard() {}
+void TMainApp::stepConnectFirstBoard()
+{
+    connection_->connectFirstBoard();
+}
 
-void TMainApp::stepApplySupply() {}
+void TMainApp::stepApplySupply()
+{
+    connection_->VccCheckedClick();
+}
 
 void TMainApp::stepRestartGraph()
 {

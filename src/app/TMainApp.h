@@ -14,6 +14,7 @@
 class DisplayPanel;
 class GraphData;
 class PollingCycle;
+class BoardConnection;
 class QAction;
 class QDialog;
 class QFrame;
@@ -68,6 +69,12 @@ class TMainApp : public QMainWindow {
     void setPageWidget(const QString& name, QWidget* widget);
 
     SetupPage* setupPage() const { return setup_; }
+    // Board list, bus speed, supply switch and plug notifications.
+    BoardConnection* boardConnection() const { return connection_; }
+
+    // The adapter table windows built from now on start with (null: the
+    // library), so tests can watch start-up's board listing.
+    static void setStartupAdapter(const AdapterApi* api);
 
     // The display panel rtc, the graph's points and the polling cycle's state.
     DisplayPanel* displayPanel() const { return display_; }
@@ -114,6 +121,11 @@ class TMainApp : public QMainWindow {
     void HelpAbout1Execute();
     // Binds the port rows and shows or hides the port page.
     void BuildPortRows(bool show);
+    // USB plug and unplug: the board list is read again.
+    void NotifyUSBArrival();
+    void NotifyUSBRemove();
+    // The supply follows VccChecked.
+    void VccCheckedClick();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -164,6 +176,7 @@ class TMainApp : public QMainWindow {
     PcClock* pcClock_ = &systemClock_;
     QDialog* aboutBox_ = nullptr;
     SetupPage* setup_ = nullptr;
+    BoardConnection* connection_ = nullptr;
     DisplayPanel* display_ = nullptr;
     GraphData* graph_ = nullptr;
     PollingCycle* polling_ = nullptr;

@@ -1,0 +1,225 @@
+#include "app/BoardConnection.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QToolButton>
+#include <QVariant>
+#include <array>
+
+#include "app/PollLogic.h"
+#include "app/SetupPage.h"
+#include "app/TMainApp.h"
+#include "app/UsbMonitor.h"
+
+namespace {
+
+const QString kNoAdapter = QStringLiteral("RTC Eval not Detected");
+const QString kNoBoard = QStringLiteral("None");
+const QString kBoardLine = QStringLiteral("USB RTC");
+
+constexpr int kBoardRole = Qt::UserRole;
+constexpr uint32_t kInitParam = 400;
+constexpr int kIdBufferSize = 256;
+
+// Pictures of the supply switch.
+constexpr int kSupplyOff = 15;
+constexpr int kSupplyOn = 16;
+
+// Controls that work only with an open board. Controls of pages that are not
+// built yet are simply not found.
+constexpr std::array kBoardControls{
+    "VccChecked",  "VccSw",       "BtnSetRTC",   "BtnGetRTC",  "BtnSetRTCtoPC", "BtnSetRTCfromPC",
+    "PageWrBtn",   "PageRdBtn",   "BtnRdEeprom", "BtnWrEeprom", "BtnRdInt",     "BtnWrInt",
+    "BtnRdAlarm",  "BtnWrAlarm",  "BtnClrAlarm", "BtnRdEvent", "BtnWrEvent",   "BtnClrEvent",
+    "LastEventBtn", "BtnRdXtl",   "BtnWrXtl"};
+constexpr int kRowButtons = 8; // WrBtn0..7 and RdBtn0..7 of the register rows
+
+// Display texts emptied when the board is closed.
+constexpr std::array<const char*, 3> kDisconnectTexts{"RTCtime", "RTCdate", "RTCtemp"};
+
+const QObject* id(const QObject* object)
+{
+    return object;
+}
+
+} // namespace
+
+BoardConnection::BoardConnection(TMainApp& window)
+    : QObject(&window), window_(window), beep_([] { QApplication::beep(); })
+{
+    setObjectName(QStringLiteral("Notify"));
+    SetupPage* page = window_.setupPage();
+    connect(page->EvalBoardSel, &QComboBox::activated, this, &BoardConnection::EvalBoardSelChange);
+    connect(page->BussSpeedSel, &QComboBox::activated, this,
+            [this, page] { BussSpeedSelChange(page->BussSpeedSel); });
+    page->BussSpeedSel->installEventFilter(this);
+    // Program-set states run the handler as a click does.
+    connect(page->VccChecked, &QAbstractButton::toggled, this, &BoardConnection::VccCheckedClick);
+    connect(window_.VccSw, &QToolButton::clicked, this, &BoardConnection::VccSwClick);
+
+    if (!window_.scriptMode()) {
+        monitor_ = new UsbMonitor(this);
+        connect(monitor_, &UsbMonitor::arrived, this, &BoardConnection::NotifyUSBArrival);
+        connect(monitor_, &UsbMonitor::removed, this, &BoardConnection::NotifyUSBRemove);
+    }
+}
+
+BoardConnection::~BoardConnection() = default;
+
+bool BoardConnection::notificationsActive() const
+{
+    return monitor_ && monitor_->isActive();
+}
+
+bool BoardConnection::ListBoards(QComboBox* list)
+{
+    const AdapterApi& api = window_.bus().api();
+    uint32_t count = 0;
+    const int32_t result = api.GetNumDevices(&count);
+    list->clear();
+    if (result != 0) {
+        list->addItem(kNoAdapter, 0);
+        return false;
+    }
+    list->addItem(kNoBoard, 0);
+    for (uint32_t board = 1; board <= count; ++board) {
+        uint8_t idBuffer[kIdBufferSize] = {};
+        // A board that does not identify itself gets no line, and the lines
+        // after it keep their own board numbers.
+        if (api.GetDeviceID(board, idBuffer) == 0)
+            list->addItem(kBoardLine, static_cast<int>(board));
+    }
+    return true;
+}
+
+int BoardConnection::boardOfLine(const QComboBox* list, int line)
+{
+    if (line < 0 || line >= list->count()) return 0;
+    return list->itemData(line, kBoardRole).toInt();
+}
+
+void BoardConnection::ConnectBoard(int board)
+{
+    RtcBus& bus = window_.bus();
+    const bool open = board > 0;
+    bus.BoardNo = open ? static_cast<uint32_t>(board) : 0;
+    if (open) {
+        window_.setStatusPanelText(1, QStringLiteral(" USB: Connect"));
+        window_.setStatusPanelText(3, QStringLiteral("USB Connected"));
+        bus.api().Init(bus.BoardNo, kInitParam); // result not looked at
+    } else {
+        window_.setStatusPanelText(1, QStringLiteral(" USB: Disconnect"));
+        window_.setStatusPanelText(3, QString());
+        window_.setStatusPanelText(2, QString());
+        for (const char* name : kDisconnectTexts) {
+            if (QWidget* text = window_.findChild<QWidget*>(QLatin1String(name)))
+                text->setProperty("text", QString());
+        }
+        for (const char* name : kDisconnectLamps) {
+            if (QWidget* lamp = window_.findChild<QWidget*>(QLatin1String(name)))
+                lamp->setProperty("lit", false);
+        }
+    }
+
+    auto enable = [this, open](const QString& name) {
+        if (QWidget* control = window_.findChild<QWidget*>(name)) control->setEnabled(open);
+    };
+    for (const char* name : kBoardControls)
+        enable(QLatin1String(name));
+    for (int i = 0; i < kRowButtons; ++i) {
+        enable(QStringLiteral("WrBtn%1").arg(i));
+        enable(QStringLiteral("RdBtn%1").arg(i));
+    }
+
+    // The chosen speed reaches the new board; a failure goes to the status bar.
+    BussSpeedSelChange(nullptr);
+}
+
+void BoardConnection::connectFirstBoard()
+{
+    QComboBox* list = window_.setupPage()->EvalBoardSel;
+    const bool listed = ListBoards(list);
+    // With no board listed there is nothing at line 1: stay on "None".
+    list->setCurrentIndex(listed && list->count() > 1 ? 1 : 0);
+    ConnectBoard(boardOfLine(list, list->currentIndex()));
+}
+
+void BoardConnection::relist()
+{
+    connectFirstBoard();
+    VccCheckedClick();
+}
+
+void BoardConnection::NotifyUSBArrival()
+{
+    relist();
+}
+
+void BoardConnection::NotifyUSBRemove()
+{
+    relist();
+}
+
+void BoardConnection::EvalBoardSelChange()
+{
+    const QComboBox* list = window_.setupPage()->EvalBoardSel;
+    ConnectBoard(boardOfLine(list, list->currentIndex()));
+    VccCheckedClick();
+}
+
+void BoardConnection::BussSpeedSelChange(QObject* sender)
+{
+    RtcBus& bus = window_.bus();
+    const QComboBox* list = window_.setupPage()->BussSpeedSel;
+    const uint16_t khz = BusSpeedKhz(list->currentText().toStdString());
+    const int32_t result = bus.api().ClockRate(bus.BoardNo, khz);
+    bus.ReportResult(id(sender), id(list), result);
+}
+
+bool BoardConnection::BussSpeedSelKeyPress(const QKeyEvent* key)
+{
+    const QString text = key->text();
+    // Keys that type nothing (arrows, function keys) and focus moves are not typing.
+    if (text.isEmpty() || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+        return false;
+    if (key->key() == Qt::Key_Backspace) return false;
+    if (text.size() == 1 && text[0] >= u'0' && text[0] <= u'9') return false;
+    beep_();
+    return true;
+}
+
+bool BoardConnection::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && watched == window_.setupPage()->BussSpeedSel)
+        return BussSpeedSelKeyPress(static_cast<QKeyEvent*>(event));
+    return QObject::eventFilter(watched, event);
+}
+
+void BoardConnection::VccCheckedClick()
+{
+    RtcBus& bus = window_.bus();
+    if (window_.setupPage()->VccChecked->isChecked()) {
+        window_.setVccPicture(kSupplyOn);
+        bus.api().VccOn(bus.BoardNo);
+    } else {
+        window_.setVccPicture(kSupplyOff);
+        bus.api().VccOff(bus.BoardNo);
+    }
+}
+
+void BoardConnection::VccSwClick()
+{
+    RtcBus& bus = window_.bus();
+    // Checking the box runs its own handler too, so the supply call is repeated.
+    if (window_.vccPicture() == kSupplyOff) {
+        window_.setVccPicture(kSupplyOn);
+        window_.setupPage()->VccChecked->setChecked(true);
+        bus.api().VccOn(bus.BoardNo);
+    } else {
+        window_.setVccPicture(kSupplyOff);
+        window_.setupPage()->VccChecked->setChecked(false);
+        bus.api().VccOff(bus.BoardNo);
+    }
+}

@@ -1,0 +1,66 @@
+// Finding and opening evaluation boards, following plug and unplug, the bus
+// speed and the chip supply.
+#pragma once
+
+#include <QObject>
+#include <functional>
+
+class QComboBox;
+class QKeyEvent;
+class TMainApp;
+class UsbMonitor;
+
+class BoardConnection : public QObject {
+    Q_OBJECT
+  public:
+    // Connects the Setup page's board list, bus-speed list and supply check
+    // box and the tool bar's supply switch. Plug notifications come from udev
+    // unless the window runs a script, which delivers its own.
+    explicit BoardConnection(TMainApp& window);
+    ~BoardConnection() override;
+
+    // Fills list with the boards the adapter reports: "None" first, then one
+    // "USB RTC" line per board that answers its identity query, each line
+    // carrying its board number. When the adapter cannot be reached the list
+    // holds only "RTC Eval not Detected" and the result is false.
+    bool ListBoards(QComboBox* list);
+
+    // The board number carried by a line of the board list; 0 for "None",
+    // "RTC Eval not Detected" and no line at all.
+    static int boardOfLine(const QComboBox* list, int line);
+
+    // 0 closes (texts emptied, lamps off, board buttons disabled), any other
+    // number opens that board.
+    void ConnectBoard(int board);
+
+    // Start-up's listing: list the boards, pick the first one when there is
+    // one, else "None", and connect to it.
+    void connectFirstBoard();
+
+    // Drops keys other than digits and backspace; settable so tests can hear it.
+    void setBeep(std::function<void()> beep) { beep_ = std::move(beep); }
+
+    bool notificationsActive() const;
+
+  public slots:
+    void NotifyUSBArrival();
+    void NotifyUSBRemove();
+    void EvalBoardSelChange();
+    // sender null: run as a step (a failure lands in the status bar).
+    void BussSpeedSelChange(QObject* sender);
+    void VccSwClick();
+    void VccCheckedClick();
+
+    // Key filter of the bus-speed list: true when the key is dropped.
+    bool BussSpeedSelKeyPress(const QKeyEvent* key);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void relist();
+
+    TMainApp& window_;
+    UsbMonitor* monitor_ = nullptr;
+    std::function<void()> beep_;
+};
