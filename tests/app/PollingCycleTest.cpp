@@ -1,0 +1,774 @@
+// The polling timer's tick against the recording fake adapter, with a pinned
+// PC clock: what the display panel, the lamps, the status bar and the graph
+// show, and what reached the chip.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QDateTime>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "AppTestSupport.h"
+#include "app/DisplayPanel.h"
+#include "app/GraphData.h"
+#include "app/PollingCycle.h"
+#include "app/TMainApp.h"
+#include "clock/TimeCodec.h"
+#include "kvrx_usb.h"
+#include "support/RecordingAdapter.h"
+
+// A lamp of a page that is not built yet: only its state.
+class StandInLamp : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool lit READ isLit WRITE setLit)
+  public:
+    using QObject::QObject;
+    bool isLit() const { return lit_; }
+    void setLit(bool lit) { lit_ = lit; }
+
+  private:
+    bool lit_ = false;
+};
+
+namespace {
+
+// Every lamp the tick drives, on the Setup page and mirrored on other pages.
+const std::vector<std::string> kAllLamps = {
+    "LedRTCF",       "LedBAT",        "LedALM",        "LedAlarm",      "LedAlarm0", "LedEVT",
+    "LedEvent",      "LedAlarm2",     "LedOSCfail",    "CBSLed2",       "CBSLed3",   "CBSLed5",
+    "CBSLed6",       "CBSLed7",       "CBSLed8",       "CBSLed9",       "CBSLed10",  "CBSLed11",
+    "CBSLedVDDTRIP", "CBSLed85BTRIP", "CBSLed75BTRIP", "CBSLedDSTCHNG",
+};
+
+const std::vector<std::string> kStatusLabelNames = {
+    "LabelRTCF", "LabelBAT", "LabelALM",  "LabelEVT",  "lblAlarm2",  "lblOSCFail",
+    "Label53",   "Label54",  "LabelLed8", "LabelLed9", "LabelLed10",
+};
+
+// ---- an adapter whose chosen reads fail ----
+
+struct ReadFault {
+    uint8_t slave;
+    uint32_t sub;
+};
+std::vector<ReadFault> gReadFaults;
+TMainApp* gWindow = nullptr;
+std::vector<bool> gTimerActiveInTick;
+
+int32_t readWithFaults(uint32_t board, uint8_t subLen, uint8_t slave, uint32_t sub, uint8_t* buf,
+                       uint32_t count)
+{
+    for (const ReadFault& f : gReadFaults) {
+        if (f.slave == slave && f.sub == sub) return KVRX_ERR_ADDR_NACK;
+    }
+    return RecordingAdapter::api().Read(board, subLen, slave, sub, buf, count);
+}
+
+int32_t runTimeSeeingTimer(uint32_t board, uint32_t* seconds)
+{
+    if (gWindow) gTimerActiveInTick.push_back(gWindow->pollTimer()->isActive());
+    return RecordingAdapter::api().RdRunTime(board, seconds);
+}
+
+const AdapterApi& testAdapter()
+{
+    static const AdapterApi api = [] {
+        AdapterApi a = RecordingAdapter::api();
+        a.Read = readWithFaults;
+        a.RdRunTime = runTimeSeeingTimer;
+        return a;
+    }();
+    return api;
+}
+
+std::tm toTm(const QDateTime& at)
+{
+    std::tm t{};
+    t.tm_year = at.date().year() - 1900;
+    t.tm_mon = at.date().month() - 1;
+    t.tm_mday = at.date().day();
+    t.tm_hour = at.time().hour();
+    t.tm_min = at.time().minute();
+    t.tm_sec = at.time().second();
+    t.tm_wday = at.date().dayOfWeek() % 7;
+    return t;
+}
+
+// 12 June 2024, 14:30:01 local time: the first tick of a new second.
+const QDateTime kStart(QDate(2024, 6, 12), QTime(14, 30, 1));
+
+class PollingCycleTest : public testing::Test {
+  protected:
+    void SetUp() override
+    {
+        ensureApp();
+        RecordingAdapter::reset();
+        gReadFaults.clear();
+        gTimerActiveInTick.clear();
+        AppOptions options;
+        options.settingsFile = store.path();
+        w = std::make_unique<TMainApp>(options, false);
+        gWindow = w.get();
+        w->pollTimer()->stop();
+        w->bus().setApi(testAdapter());
+        w->bus().BoardNo = 1;
+        w->setPcClock(&clock);
+        panel = w->displayPanel();
+        graph = w->graphData();
+        addMissingControls();
+    }
+
+    void TearDown() override
+    {
+        w->setPcClock(nullptr);
+        gWindow = nullptr;
+    }
+
+    // Lamps and labels of pages not built yet stand in under the window.
+    void addMissingControls()
+    {
+        for (const std::string& name : kAllLamps) {
+            if (w->findChild<QObject*>(QString::fromStdString(name))) continue;
+            auto* lamp = new StandInLamp(w.get());
+            lamp->setObjectName(QString::fromStdString(name));
+        }
+        for (const std::string& name : kStatusLabelNames) {
+            if (w->findChild<QObject*>(QString::fromStdString(name))) continue;
+            auto* label = new QLabel(w.get());
+            label->setObjectName(QString::fromStdString(name));
+        }
+        if (!w->findChild<QObject*>("Time24hr")) {
+            auto* group = new QGroupBox(w.get());
+            group->setObjectName("Time24hr");
+            auto* layout = new QVBoxLayout(group);
+            auto* h12 = new QRadioButton("12-Hour", group);
+            layout->addWidget(h12);
+            layout->addWidget(new QRadioButton("24-Hour", group));
+            h12->setChecked(true);
+        }
+    }
+
+    QObject* lamp(const std::string& name) const
+    {
+        QObject* found = w->findChild<QObject*>(QString::fromStdString(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    bool lit(const std::string& name) const { return lamp(name)->property("lit").toBool(); }
+    void setLit(const std::string& name, bool on) const { lamp(name)->setProperty("lit", on); }
+    std::set<std::string> litLamps() const
+    {
+        std::set<std::string> on;
+        for (const std::string& name : kAllLamps) {
+            if (lit(name)) on.insert(name);
+        }
+        return on;
+    }
+
+    void choosePart(const char* name)
+    {
+        const int row = FindPartRow(name);
+        ASSERT_EQ(PartTable[row].PartName, std::string(name));
+        w->bus().setPartRow(row);
+    }
+    const PartInfo& part() { return w->bus().part(); }
+
+    // The chip's time registers, in 24-hour form. Writing the time sets flag
+    // bits of the status registers; a test sets those itself.
+    void setChipTime(const QDateTime& at)
+    {
+        const uint8_t slave = part().RtcAddress;
+        std::map<uint32_t, uint8_t> kept;
+        for (uint32_t sub : {0x07u, 0x08u, 0x09u, 0x0Bu, 0x0Fu, 0x3Fu})
+            kept[sub] = RecordingAdapter::registerAt(slave, sub);
+        ASSERT_EQ(WriteRtcTime(w->bus(), toTm(at), true), 0);
+        for (const auto& [sub, value] : kept)
+            RecordingAdapter::setRegisters(slave, sub, {value});
+    }
+    void setChipRegister(uint32_t sub, uint8_t value)
+    {
+        RecordingAdapter::setRegisters(part().RtcAddress, sub, {value});
+    }
+    // The board sensor's word, high byte first as the sensor sends it.
+    void setSensorWord(uint16_t word)
+    {
+        RecordingAdapter::setRegisters(0x90, 0x00, {uint8_t(word >> 8), uint8_t(word & 0xFF)});
+    }
+
+    // A tick at the given PC time.
+    void tickAt(const QDateTime& at)
+    {
+        clock.set(at);
+        w->Timer1Timer();
+    }
+    // Tick at the next sample second (ElapsedSeconds a multiple of six).
+    void sampleTickAt(const QDateTime& at)
+    {
+        w->bus().data.ElapsedSeconds = 5;
+        tickAt(at);
+        ASSERT_EQ(w->bus().data.ElapsedSeconds, 6u);
+    }
+    size_t callCount() const { return RecordingAdapter::calls().size(); }
+
+    ScratchStore store;
+    PinnedPcClock clock{kStart.addSecs(-1)};
+    std::unique_ptr<TMainApp> w;
+    DisplayPanel* panel = nullptr;
+    GraphData* graph = nullptr;
+};
+
+// ---- the once-a-second rule ----
+
+TEST_F(PollingCycleTest, WorksOnlyInTheFirstTickOfEachPcSecond)
+{
+    choosePart("VK320");
+    setChipTime(kStart);
+    // Ticks every 110 ms over three seconds, starting 50 ms into second 1.
+    clock.set(kStart.addMSecs(50));
+    uint32_t lastElapsed = w->bus().data.ElapsedSeconds;
+    int lastSecond = -1;
+    for (int i = 0; i < 28; ++i) {
+        const size_t before = callCount();
+        const int second = clock.now().time().second();
+        w->Timer1Timer();
+        const bool worked = callCount() != before;
+        const bool newSecond = second != lastSecond;
+        EXPECT_EQ(worked, newSecond) << "tick at " << clock.now().toString("ss.zzz").toStdString();
+        EXPECT_EQ(w->bus().data.ElapsedSeconds, lastElapsed + (newSecond ? 1 : 0));
+        EXPECT_EQ(w->pollingCycle()->clock().LastSecond, second);
+        lastElapsed = w->bus().data.ElapsedSeconds;
+        lastSecond = second;
+        clock.advanceMs(110);
+    }
+}
+
+TEST_F(PollingCycleTest, TimerIsOffDuringTheTickAndRunsAfterIt)
+{
+    choosePart("VK320");
+    w->pollTimer()->start();
+    tickAt(kStart);
+    ASSERT_EQ(gTimerActiveInTick.size(), 1u);
+    EXPECT_FALSE(gTimerActiveInTick[0]);
+    EXPECT_TRUE(w->pollTimer()->isActive());
+    EXPECT_EQ(w->pollTimer()->interval(), 110);
+
+    // A tick within the same second does no work but also leaves the timer running.
+    w->pollTimer()->stop();
+    tickAt(kStart.addMSecs(500));
+    EXPECT_EQ(gTimerActiveInTick.size(), 1u);
+    EXPECT_TRUE(w->pollTimer()->isActive());
+}
+
+// ---- PC and chip time ----
+
+TEST_F(PollingCycleTest, ShowsPcAndChipTimeAndRunningTime)
+{
+    choosePart("VK320");
+    setChipTime(QDateTime(QDate(2023, 12, 31), QTime(23, 59, 58)));
+    RecordingAdapter::setRunTime(90061); // 1 day, 1 hour, 1 minute, 1 second
+    tickAt(kStart);
+    EXPECT_EQ(panel->PCtime->text(), "02:30:01 PM");
+    EXPECT_EQ(panel->PCdate->text(), "06/12/24");
+    EXPECT_EQ(panel->RTCtime->text(), "23:59:58");
+    EXPECT_EQ(panel->RTCdate->text(), "12/31/23");
+    EXPECT_EQ(w->statusPanelText(1), " USB: Active");
+    EXPECT_EQ(w->statusPanelText(2), " Up 1 Day(s) 01:01:01");
+    // The pinned clock's counter does not move during the tick.
+    EXPECT_EQ(w->PollingTime->text(), " 0.000 mS");
+}
+
+TEST_F(PollingCycleTest, PcTimeFollowsTheTimeFormatGroup)
+{
+    choosePart("VK320");
+    auto* group = w->findChild<QWidget*>("Time24hr");
+    ASSERT_NE(group, nullptr);
+    for (QAbstractButton* b : group->findChildren<QAbstractButton*>()) {
+        if (b->text() == "24-Hour") b->setChecked(true);
+    }
+    tickAt(kStart);
+    EXPECT_EQ(panel->PCtime->text(), "14:30:01");
+}
+
+TEST_F(PollingCycleTest, ClockNotSetOnAFreshChipThenTheTimeOnceSet)
+{
+    // A TypeE part reports a power failure in bit 0 of its status register.
+    choosePart("VK360");
+    setChipTime(kStart);
+    setChipRegister(0x3F, 0x01);
+    setSensorWord(0x1900);
+    sampleTickAt(kStart);
+    EXPECT_EQ(panel->RTCtime->text(), "Clock Not Set");
+    EXPECT_EQ(panel->RTCdate->text(), "Clock Not Set");
+    EXPECT_TRUE(lit("LedRTCF"));
+    // No sample while the clock is not set.
+    EXPECT_TRUE(panel->RTCdev->text().isEmpty());
+    EXPECT_TRUE(panel->RTCtemp->text().isEmpty());
+    EXPECT_TRUE(graph->points(GraphData::Deviation).isEmpty());
+    EXPECT_TRUE(graph->points(GraphData::Temperature).isEmpty());
+
+    // Setting the time clears the flag.
+    setChipTime(kStart.addSecs(6));
+    setChipRegister(0x3F, 0x00);
+    sampleTickAt(kStart.addSecs(6));
+    EXPECT_EQ(panel->RTCtime->text(), "14:30:07");
+    EXPECT_EQ(panel->RTCdate->text(), "06/12/24");
+    EXPECT_FALSE(lit("LedRTCF"));
+    EXPECT_EQ(panel->RTCdev->text(), "-00:00:00");
+    EXPECT_EQ(graph->points(GraphData::Deviation).size(), 1);
+}
+
+TEST_F(PollingCycleTest, AlarmFlagInBitZeroIsNotAClockNotSet)
+{
+    // TypeG's bit 0 is alarm 1, TypeJ's a power flag that the time still shows with.
+    for (const char* name : {"VK380", "VK382"}) {
+        choosePart(name);
+        setChipTime(kStart);
+        setChipRegister(StatusLayoutFor(part().TypeCode).Main.Address, 0x01);
+        tickAt(kStart.addSecs(w->bus().data.ElapsedSeconds + 1));
+        EXPECT_EQ(panel->RTCtime->text(), "14:30:01") << name;
+        EXPECT_TRUE(lit("LedRTCF")) << name;
+    }
+}
+
+TEST_F(PollingCycleTest, FailedTimeReadShowsErrorAndTakesNoSample)
+{
+    choosePart("VK320");
+    setChipTime(kStart);
+    panel->RTCdev->setText("00:00:01");
+    const QString message = w->statusPanelText(3);
+    gReadFaults.push_back({part().RtcAddress, 0x00});
+    sampleTickAt(kStart);
+    EXPECT_EQ(panel->RTCtime->text(), "Error");
+    EXPECT_EQ(panel->RTCdate->text(), "Error");
+    EXPECT_EQ(panel->RTCdev->text(), "00:00:01");
+    EXPECT_TRUE(graph->points(GraphData::Deviation).isEmpty());
+    // Nothing of a poll reaches an error box or the message panel.
+    EXPECT_EQ(w->statusPanelText(3), message);
+}
+
+TEST_F(PollingCycleTest, FailedRunTimeBlanksChipFieldsAndSwitchesLampsOff)
+{
+    choosePart("VK320");
+    setChipTime(kStart);
+    tickAt(kStart);
+    ASSERT_FALSE(panel->RTCtime->text().isEmpty());
+    panel->RTCdev->setText("00:00:01");
+    panel->RTCtemp->setText("25.0000*C (77.00*F)");
+    for (const std::string& name : kAllLamps)
+        setLit(name, true);
+
+    RecordingAdapter::failCall(callCount() + 1, KVRX_ERR_NOT_ATTACHED);
+    const size_t before = callCount();
+    tickAt(kStart.addSecs(1));
+    // Only the running-time question went to the board.
+    EXPECT_EQ(callCount(), before + 1);
+    EXPECT_EQ(panel->PCtime->text(), "02:30:02 PM");
+    for (QLabel* field : {panel->RTCtime, panel->RTCdate, panel->RTCdev, panel->RTCtemp})
+        EXPECT_TRUE(field->text().isEmpty()) << field->objectName().toStdString();
+    EXPECT_TRUE(w->statusPanelText(2).isEmpty());
+    // The lamps a dead board switches off; the power-management, DST and system
+    // management mirrors are not among them.
+    EXPECT_EQ(litLamps(),
+              (std::set<std::string>{"CBSLed5", "CBSLed6", "CBSLed7", "CBSLedVDDTRIP",
+                                     "CBSLed85BTRIP", "CBSLed75BTRIP", "CBSLedDSTCHNG"}));
+}
+
+TEST_F(PollingCycleTest, PollingSwitchedOffTouchesNoBoardAndGreysTheLabels)
+{
+    choosePart("VK320");
+    setChipTime(kStart);
+    tickAt(kStart);
+    setLit("LedALM", true);
+    panel->PollingEnable->setChecked(false);
+    const size_t before = callCount();
+    tickAt(kStart.addSecs(1));
+    EXPECT_EQ(callCount(), before);
+    EXPECT_EQ(panel->PCtime->text(), "02:30:02 PM");
+    EXPECT_TRUE(panel->RTCtime->text().isEmpty());
+    EXPECT_FALSE(lit("LedALM"));
+    for (const std::string& name : kStatusLabelNames)
+        EXPECT_FALSE(w->findChild<QWidget*>(QString::fromStdString(name))->isEnabled()) << name;
+
+    panel->PollingEnable->setChecked(true);
+    tickAt(kStart.addSecs(2));
+    EXPECT_EQ(panel->RTCtime->text(), "14:30:01");
+    for (const std::string& name : kStatusLabelNames)
+        EXPECT_TRUE(w->findChild<QWidget*>(QString::fromStdString(name))->isEnabled()) << name;
+}
+
+// ---- deviation, temperature, graph ----
+
+struct DeviationCase {
+    qint64 chipAheadSeconds;
+    const char* shown;
+};
+
+TEST_F(PollingCycleTest, DeviationShowsChipMinusPcWithoutWholeDays)
+{
+    const DeviationCase cases[] = {
+        {0, "-00:00:00"},        {3605, "01:00:05"}, {25 * 3600, "01:00:00"},
+        {-65, "-00:01:05"},      {1, "00:00:01"},    {-(2 * 86400 + 7384), "-02:03:04"},
+        {86400 - 1, "23:59:59"},
+    };
+    choosePart("VK320");
+    QDateTime pc = kStart;
+    for (const DeviationCase& c : cases) {
+        setChipTime(pc.addSecs(c.chipAheadSeconds));
+        sampleTickAt(pc);
+        EXPECT_EQ(panel->RTCdev->text(), c.shown) << c.chipAheadSeconds;
+        ASSERT_FALSE(graph->points(GraphData::Deviation).isEmpty());
+        EXPECT_DOUBLE_EQ(graph->points(GraphData::Deviation).last().y(),
+                         static_cast<double>(c.chipAheadSeconds))
+            << c.chipAheadSeconds;
+        pc = pc.addSecs(10);
+    }
+}
+
+struct SensorCase {
+    int sensor;
+    uint16_t word;
+    int32_t offset;
+    const char* shown;
+    double celsius;
+};
+
+TEST_F(PollingCycleTest, SensorWordsAndOffsetsOnThePanel)
+{
+    const SensorCase cases[] = {
+        {75, 0xFF80, 0, "-0.5000*C (31.10*F)", -0.5},
+        {76, 0x0C80, 0, "25.0000*C (77.00*F)", 25.0},
+        {75, 0x1900, 15, "26.5000*C (79.70*F)", 26.5},
+        {75, 0x1780, 0, "23.5000*C (74.30*F)", 23.5},
+        {76, 0xE480, -5, "-55.5000*C (-67.90*F)", -55.5},
+        {75, 0x0000, -50, "-5.0000*C (23.00*F)", -5.0},
+    };
+    choosePart("VK320");
+    QDateTime at = kStart;
+    for (const SensorCase& c : cases) {
+        w->TempSensor = c.sensor;
+        w->bus().data.TempOffset = c.offset;
+        setSensorWord(c.word);
+        setChipTime(at);
+        sampleTickAt(at);
+        at = at.addSecs(1);
+        EXPECT_EQ(panel->RTCtemp->text(), c.shown) << c.sensor << " " << c.word;
+        ASSERT_FALSE(graph->points(GraphData::Temperature).isEmpty());
+        EXPECT_DOUBLE_EQ(graph->points(GraphData::Temperature).last().y(), c.celsius);
+    }
+    // The sensor is read at its own address with a one-byte sub-address.
+    const std::vector<AdapterCall> transfers = RecordingAdapter::transfers();
+    bool sensorRead = false;
+    for (const AdapterCall& t : transfers) {
+        if (t.slave != 0x90) continue;
+        sensorRead = true;
+        EXPECT_EQ(t.op, AdapterOp::Read);
+        EXPECT_EQ(t.subLen, 1);
+        EXPECT_EQ(t.sub, 0u);
+        EXPECT_EQ(t.count, 2u);
+    }
+    EXPECT_TRUE(sensorRead);
+}
+
+TEST_F(PollingCycleTest, EverySixthSecondOneTemperatureAndOnePointPerSeries)
+{
+    // A fresh window restarted the graph at start-up: the first points come at 6 s.
+    choosePart("VK320");
+    ASSERT_EQ(w->bus().data.ElapsedSeconds, 0u);
+    setSensorWord(0x1900);
+    std::vector<double> expectX;
+    for (int s = 1; s <= 13; ++s) {
+        const QDateTime at = kStart.addSecs(s - 1);
+        setChipTime(at.addSecs(2));
+        const size_t before = callCount();
+        tickAt(at);
+        bool sensorRead = false;
+        for (size_t i = before; i < callCount(); ++i)
+            sensorRead = sensorRead || RecordingAdapter::calls()[i].slave == 0x90;
+        EXPECT_EQ(sensorRead, s % 6 == 0) << "second " << s;
+        if (s % 6 == 0) expectX.push_back(s / 3600.0);
+        if (s == 5) {
+            EXPECT_TRUE(panel->RTCtemp->text().isEmpty());
+            EXPECT_TRUE(panel->RTCdev->text().isEmpty());
+        }
+    }
+    EXPECT_EQ(panel->RTCtemp->text(), "25.0000*C (77.00*F)");
+    EXPECT_EQ(panel->RTCdev->text(), "00:00:02");
+    for (int series : {GraphData::Deviation, GraphData::Temperature}) {
+        const QList<QPointF>& points = graph->points(series);
+        ASSERT_EQ(points.size(), static_cast<qsizetype>(expectX.size())) << series;
+        for (size_t i = 0; i < expectX.size(); ++i) {
+            EXPECT_DOUBLE_EQ(points[i].x(), expectX[i]);
+            EXPECT_DOUBLE_EQ(points[i].y(), series == GraphData::Deviation ? 2.0 : 25.0);
+        }
+    }
+}
+
+TEST_F(PollingCycleTest, FailedSensorReadShowsErrorAndAddsNoTemperaturePoint)
+{
+    choosePart("VK320");
+    setChipTime(kStart.addSecs(-3));
+    RecordingAdapter::failSlave(0x90, KVRX_ERR_ADDR_NACK);
+    sampleTickAt(kStart);
+    EXPECT_EQ(panel->RTCtemp->text(), "Error");
+    EXPECT_EQ(panel->RTCdev->text(), "-00:00:03");
+    ASSERT_EQ(graph->points(GraphData::Deviation).size(), 1);
+    EXPECT_DOUBLE_EQ(graph->points(GraphData::Deviation)[0].y(), -3.0);
+    EXPECT_TRUE(graph->points(GraphData::Temperature).isEmpty());
+}
+
+// ---- status lamps ----
+
+struct FlagCase {
+    const char* part;
+    uint32_t sub; // status register
+    int bit;
+    std::set<std::string> lamps; // lit by that bit alone
+};
+
+// The families sharing one row of lamps: TypeNone, TypeA and TypeB read alike.
+PartType rowFamily(const char* part)
+{
+    const PartType type = PartTable[FindPartRow(part)].TypeCode;
+    return type == TypeNone || type == TypeB ? TypeA : type;
+}
+
+// Every lamp a family drives.
+std::set<std::string> rowOf(const std::vector<FlagCase>& cases, const char* part)
+{
+    std::set<std::string> row;
+    for (const FlagCase& c : cases) {
+        if (rowFamily(c.part) == rowFamily(part)) row.insert(c.lamps.begin(), c.lamps.end());
+    }
+    return row;
+}
+
+const std::vector<FlagCase>& flagCases()
+{
+    static const std::vector<FlagCase> cases = {
+        // TypeNone, TypeA, TypeB
+        {"Not Selected", 0x07, 0, {"LedRTCF"}},
+        {"Not Selected", 0x07, 2, {"LedALM", "LedAlarm"}},
+        {"VK310", 0x07, 0, {"LedRTCF"}},
+        {"VK310", 0x07, 1, {"LedBAT"}},
+        {"VK310", 0x07, 2, {"LedALM", "LedAlarm"}},
+        {"VK310", 0x07, 3, {"LedEVT", "LedEvent"}},
+        {"VK310", 0x07, 4, {}},
+        {"VK320", 0x07, 3, {"LedEVT", "LedEvent"}},
+        {"VK320", 0x07, 7, {}},
+        // TypeC: two reads
+        {"VK340", 0x0B, 0, {"LedRTCF"}},
+        {"VK340", 0x0B, 1, {"LedBAT"}},
+        {"VK340", 0x0B, 2, {"LedALM", "LedAlarm"}},
+        {"VK340", 0x0B, 3, {"LedEVT"}},
+        {"VK340", 0x0B, 4, {"LedAlarm2"}},
+        {"VK340", 0x0B, 5, {"LedOSCfail"}},
+        {"VK340", 0x0B, 6, {"CBSLed2"}},
+        {"VK340", 0x0B, 7, {"CBSLed3"}},
+        {"VK340", 0x01, 7, {"CBSLed8"}},
+        // TypeD
+        {"VK350", 0x07, 0, {"LedRTCF"}},
+        {"VK350", 0x07, 1, {"LedBAT", "CBSLed75BTRIP"}},
+        {"VK350", 0x07, 2, {"LedALM", "CBSLed85BTRIP"}},
+        {"VK350", 0x07, 3, {"LedEVT", "CBSLedVDDTRIP"}},
+        {"VK350", 0x07, 4, {"LedAlarm2", "LedAlarm"}},
+        {"VK350", 0x07, 5, {"LedOSCfail", "CBSLedDSTCHNG"}},
+        {"VK350", 0x07, 6, {"CBSLed2"}},
+        {"VK350", 0x07, 7, {"CBSLed3"}},
+        // TypeE: two-byte sub-address
+        {"VK360", 0x3F, 0, {"LedRTCF"}},
+        {"VK360", 0x3F, 1, {}},
+        {"VK360", 0x3F, 2, {}},
+        {"VK360", 0x3F, 3, {"LedEVT", "LedEvent"}},
+        {"VK360", 0x3F, 4, {"LedOSCfail"}},
+        {"VK360", 0x3F, 5, {"LedAlarm0", "LedAlarm2"}},
+        {"VK360", 0x3F, 6, {"LedALM", "LedAlarm"}},
+        {"VK360", 0x3F, 7, {"LedBAT"}},
+        // TypeF: two status bytes in one read
+        {"VK370", 0x08, 0, {"LedRTCF"}},
+        {"VK370", 0x08, 1, {"LedBAT", "CBSLed75BTRIP"}},
+        {"VK370", 0x08, 2, {"LedALM", "CBSLed85BTRIP"}},
+        {"VK370", 0x08, 3, {"LedEVT", "CBSLedVDDTRIP"}},
+        {"VK370", 0x08, 4, {"LedAlarm2", "LedAlarm0"}},
+        {"VK370", 0x08, 5, {"LedOSCfail", "LedAlarm"}},
+        {"VK370", 0x08, 6, {"CBSLed2", "CBSLedDSTCHNG"}},
+        {"VK370", 0x08, 7, {"CBSLed3"}},
+        {"VK370", 0x09, 0, {"CBSLed7", "CBSLed10"}},
+        {"VK370", 0x09, 1, {"CBSLed6", "CBSLed9"}},
+        {"VK370", 0x09, 4, {"CBSLed5", "CBSLed8"}},
+        {"VK370", 0x09, 7, {}},
+        // TypeG
+        {"VK380", 0x0F, 0, {"LedRTCF", "LedAlarm"}},
+        {"VK380", 0x0F, 1, {"LedBAT", "LedAlarm0"}},
+        {"VK380", 0x0F, 2, {}},
+        {"VK380", 0x0F, 7, {"LedALM"}},
+        // TypeH
+        {"VK381", 0x07, 0, {"LedRTCF"}},
+        {"VK381", 0x07, 1, {"LedBAT", "LedAlarm0"}},
+        {"VK381", 0x07, 2, {"LedALM", "LedAlarm"}},
+        {"VK381", 0x07, 3, {"LedEVT"}},
+        {"VK381", 0x07, 4, {}},
+        // TypeJ
+        {"VK382", 0x07, 0, {"LedRTCF"}},
+        {"VK382", 0x07, 1, {}},
+        // TypeK: two reads
+        {"VK390", 0x07, 0, {"LedRTCF"}},
+        {"VK390", 0x07, 1, {"LedBAT"}},
+        {"VK390", 0x07, 2, {"LedALM", "LedAlarm"}},
+        {"VK390", 0x07, 3, {"LedEVT", "CBSLed11"}},
+        {"VK390", 0x07, 4, {"LedAlarm2"}},
+        {"VK390", 0x07, 5, {"LedOSCfail"}},
+        {"VK390", 0x07, 6, {"CBSLed2"}},
+        {"VK390", 0x07, 7, {"CBSLed3"}},
+        {"VK390", 0x01, 7, {"CBSLed8"}},
+    };
+    return cases;
+}
+
+TEST_F(PollingCycleTest, EachFamilysFlagsLightItsLampsAndLeaveOthersAlone)
+{
+    for (const FlagCase& c : flagCases()) {
+        SCOPED_TRACE(std::string(c.part) + " register " + std::to_string(c.sub) + " bit " +
+                     std::to_string(c.bit));
+        RecordingAdapter::reset();
+        choosePart(c.part);
+        setChipTime(kStart);
+        // All status bytes clear but the one bit under test.
+        const StatusLayout& layout = StatusLayoutFor(part().TypeCode);
+        for (uint32_t i = 0; i < layout.Main.Count; ++i)
+            setChipRegister(layout.Main.Address + i, 0);
+        if (layout.Second.Count != 0) {
+            setChipRegister(layout.Second.Address,
+                            RecordingAdapter::registerAt(part().RtcAddress, layout.Second.Address) &
+                                0x7F);
+        }
+        setChipRegister(c.sub,
+                        RecordingAdapter::registerAt(part().RtcAddress, c.sub) | (1u << c.bit));
+
+        // Lamps outside the family's row are lit beforehand and must stay so.
+        const std::set<std::string> row = rowOf(flagCases(), c.part);
+        std::set<std::string> expected = c.lamps;
+        for (const std::string& name : kAllLamps) {
+            const bool inRow = row.count(name) != 0;
+            setLit(name, !inRow);
+            if (!inRow) expected.insert(name);
+        }
+        tickAt(kStart.addSecs(w->bus().data.ElapsedSeconds + 1));
+        EXPECT_EQ(litLamps(), expected);
+    }
+}
+
+TEST_F(PollingCycleTest, StatusReadsUseTheFamilysRegistersAndSubAddressLength)
+{
+    struct ReadCase {
+        const char* part;
+        std::vector<std::pair<uint32_t, uint32_t>> reads; // (sub, count) before the time read
+        uint8_t subLen;
+    };
+    const ReadCase cases[] = {
+        {"VK310", {{0x07, 1}}, 1},
+        {"VK340", {{0x0B, 1}, {0x01, 1}}, 1},
+        {"VK350", {{0x07, 1}}, 1},
+        {"VK360", {{0x3F, 1}}, 2},
+        {"VK370", {{0x08, 2}}, 1},
+        {"VK380", {{0x0F, 1}}, 1},
+        {"VK390", {{0x07, 1}, {0x01, 1}}, 1},
+    };
+    for (const ReadCase& c : cases) {
+        RecordingAdapter::reset();
+        choosePart(c.part);
+        tickAt(kStart.addSecs(w->bus().data.ElapsedSeconds + 1));
+        const std::vector<AdapterCall> t = RecordingAdapter::transfers();
+        ASSERT_GE(t.size(), c.reads.size() + 1) << c.part;
+        for (size_t i = 0; i < c.reads.size(); ++i) {
+            EXPECT_EQ(t[i].op, AdapterOp::Read) << c.part;
+            EXPECT_EQ(t[i].slave, part().RtcAddress) << c.part;
+            EXPECT_EQ(t[i].subLen, c.subLen) << c.part;
+            EXPECT_EQ(t[i].sub, c.reads[i].first) << c.part;
+            EXPECT_EQ(t[i].count, c.reads[i].second) << c.part;
+        }
+        // Then the time registers, and nothing is written.
+        EXPECT_EQ(t[c.reads.size()].count, 7u) << c.part;
+        for (const AdapterCall& call : t)
+            EXPECT_EQ(call.op, AdapterOp::Read) << c.part;
+    }
+}
+
+TEST_F(PollingCycleTest, FailedStatusReadSwitchesLampsOffAndStillShowsTheTime)
+{
+    choosePart("VK370");
+    setChipTime(kStart);
+    for (const std::string& name : kAllLamps)
+        setLit(name, true);
+    gReadFaults.push_back({part().RtcAddress, 0x08});
+    tickAt(kStart);
+    // A failed read counts as 0: no "Clock Not Set".
+    EXPECT_EQ(panel->RTCtime->text(), "14:30:01");
+    EXPECT_EQ(litLamps(), (std::set<std::string>{"CBSLed11", "CBSLedVDDTRIP", "CBSLed85BTRIP",
+                                                 "CBSLed75BTRIP", "CBSLedDSTCHNG"}));
+}
+
+TEST_F(PollingCycleTest, FailedSecondStatusReadCountsAsZero)
+{
+    choosePart("VK340");
+    setChipTime(kStart);
+    setChipRegister(0x0B, 0x00);
+    setLit("CBSLed8", true);
+    gReadFaults.push_back({part().RtcAddress, 0x01});
+    tickAt(kStart);
+    EXPECT_FALSE(lit("CBSLed8"));
+    EXPECT_EQ(panel->RTCtime->text(), "14:30:01");
+}
+
+// ---- TSE refresh ----
+
+TEST_F(PollingCycleTest, TseRefreshSetsTheBitEveryPeriodAndShowsIt)
+{
+    choosePart("VK350");
+    setChipTime(kStart);
+    setChipRegister(0x0D, 0x05);
+    w->bus().shared.TseRefreshPeriod = 3;
+    w->bus().shared.TseRefreshCount = 0;
+    for (int s = 1; s <= 6; ++s) {
+        const size_t before = RecordingAdapter::transfers().size();
+        tickAt(kStart.addSecs(s));
+        const std::vector<AdapterCall> t = RecordingAdapter::transfers();
+        bool wrote = false;
+        for (size_t i = before; i < t.size(); ++i) {
+            if (t[i].op != AdapterOp::Write) continue;
+            wrote = true;
+            EXPECT_EQ(t[i].sub, 0x0Du);
+            EXPECT_EQ(t[i].data, std::vector<uint8_t>{0x85});
+        }
+        EXPECT_EQ(wrote, s % 3 == 0) << "second " << s;
+        EXPECT_EQ(w->PollingTime->text() == "TSE Refresh", s % 3 == 0) << "second " << s;
+        EXPECT_EQ(w->bus().shared.TseRefreshCount, s % 3);
+    }
+}
+
+TEST_F(PollingCycleTest, TseRefreshWritesNothingWhenItsReadFails)
+{
+    choosePart("VK350");
+    setChipTime(kStart);
+    w->bus().shared.TseRefreshPeriod = 1;
+    gReadFaults.push_back({part().RtcAddress, 0x0D});
+    const size_t before = RecordingAdapter::transfers().size();
+    tickAt(kStart);
+    EXPECT_EQ(w->PollingTime->text(), "TSE Refresh");
+    const std::vector<AdapterCall> t = RecordingAdapter::transfers();
+    ASSERT_GT(t.size(), before);
+    for (size_t i = before; i < t.size(); ++i)
+        EXPECT_NE(t[i].op, AdapterOp::Write);
+}
+
+} // namespace
+
+#include "PollingCycleTest.moc"
