@@ -21,10 +21,12 @@
 #include "app/DisplayPanel.h"
 #include "app/GraphData.h"
 #include "app/PollingCycle.h"
+#include "app/PartChoice.h"
 #include "app/BoardConnection.h"
 #include "app/ResultSinks.h"
 #include "app/SetupPage.h"
 #include "bus/AdapterApi.h"
+#include "registers/RegistersPage.h"
 
 static void initResources()
 {
@@ -250,6 +252,10 @@ void TMainApp::buildCentral()
     layout->addWidget(TabFunctions, 1);
     setCentralWidget(central);
 
+    registers_ = new RegistersPage(bus_);
+    setPageWidget(QStringLiteral("tsReg"), registers_);
+    partChoice_ = std::make_unique<PartChoice>(*this);
+
     connect(setup_->DeviceSel, &QComboBox::activated, this, &TMainApp::DeviceSelChange);
 }
 
@@ -393,7 +399,12 @@ void TMainApp::Timer1Timer()
 
 void TMainApp::DeviceSelChange()
 {
-    bus_.setPartRow(std::max(setup_->DeviceSel->currentIndex(), 0));
+    partChoice_->DeviceSelChange();
+}
+
+void TMainApp::syncSimulatedSocket()
+{
+    partChoice_->syncSimulatedSocket();
 }
 
 void TMainApp::FileExit1Execute()

@@ -14,6 +14,7 @@
 class DisplayPanel;
 class GraphData;
 class PollingCycle;
+class PartChoice;
 class BoardConnection;
 class QAction;
 class QDialog;
@@ -24,6 +25,7 @@ class QTemporaryDir;
 class QTimer;
 class QToolButton;
 class RecordingSink;
+class RegistersPage;
 class SetupPage;
 class WindowResultSink;
 
@@ -75,6 +77,14 @@ class TMainApp : public QMainWindow {
     // The adapter table windows built from now on start with (null: the
     // library), so tests can watch start-up's board listing.
     static void setStartupAdapter(const AdapterApi* api);
+
+    // Applies the pages' settings when a part is chosen; its failures() list
+    // the settings that named no control.
+    PartChoice& partChoice() { return *partChoice_; }
+    RegistersPage* registersPage() const { return registers_; }
+    // Puts the chosen part into the simulated board's socket; the board
+    // connection runs it after opening a board.
+    void syncSimulatedSocket();
 
     // The display panel rtc, the graph's points and the polling cycle's state.
     DisplayPanel* displayPanel() const { return display_; }
@@ -177,6 +187,8 @@ class TMainApp : public QMainWindow {
     QDialog* aboutBox_ = nullptr;
     SetupPage* setup_ = nullptr;
     BoardConnection* connection_ = nullptr;
+    RegistersPage* registers_ = nullptr;
+    std::unique_ptr<PartChoice> partChoice_;
     DisplayPanel* display_ = nullptr;
     GraphData* graph_ = nullptr;
     PollingCycle* polling_ = nullptr;

@@ -1,0 +1,296 @@
+#include "app/PartChoice.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMetaProperty>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QtGlobal>
+
+#include "app/SetupPage.h"
+#include "app/TMainApp.h"
+#include "registers/RegistersPage.h"
+
+namespace {
+
+QString text(const char* stored)
+{
+    return stored != nullptr ? QString::fromLatin1(stored) : QString();
+}
+
+// A caption as a plain label shows it: "&&" is one ampersand and a single
+// ampersand only marks a shortcut key. Buttons, group boxes and tabs read the
+// stored form themselves.
+QString shownCaption(const QString& stored)
+{
+    QString shown;
+    shown.reserve(stored.size());
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        if (stored[i] == u'&') {
+            if (i + 1 < stored.size() && stored[i + 1] == u'&') {
+                shown += u'&';
+                ++i;
+            }
+            continue;
+        }
+        shown += stored[i];
+    }
+    return shown;
+}
+
+const char* propName(Prop property)
+{
+    switch (property) {
+    case Prop::Caption:
+        return "Caption";
+    case Prop::Visible:
+        return "Visible";
+    case Prop::Enabled:
+        return "Enabled";
+    case Prop::Lit:
+        return "Lit";
+    case Prop::Top:
+        return "Top";
+    case Prop::Items:
+        return "Items";
+    case Prop::ItemIndex:
+        return "ItemIndex";
+    case Prop::Hint:
+        return "Hint";
+    }
+    return "?";
+}
+
+bool hasProperty(const QWidget* widget, const char* name)
+{
+    const int index = widget->metaObject()->indexOfProperty(name);
+    return index >= 0 && widget->metaObject()->property(index).isWritable();
+}
+
+} // namespace
+
+PartChoice::PartChoice(TMainApp& window) : window_(window) {}
+
+std::span<const PageSettingsTable* const> PartChoice::pageTables()
+{
+    static const PageSettingsTable* const tables[] = {&RegistersPage::partSettings()};
+    return tables;
+}
+
+void PartChoice::DeviceSelChange()
+{
+    RtcBus& bus = window_.bus();
+    bus.setPartRow(window_.setupPage()->DeviceSel->currentIndex());
+    const int row = bus.partRow();
+    const size_t block = static_cast<size_t>(TypeBlockFor(row));
+    const PartChoiceState state = PartChoiceStateFor(row);
+
+    // First, so that a step that talks to the chip meets the chosen part.
+    syncSimulatedSocket();
+
+    // The Setup page's and the tab set's lists already run in step order
+    // (base state, supply controls, pages, product label, name rules, family
+    // block), and no other step touches their controls.
+    apply(SetupPageSettings(row));
+    apply(TabPageSettings(row));
+
+    // 1. Base state of the other pages, and the shared state.
+    for (const PageSettingsTable* table : pageTables())
+        apply(table->Base);
+    bus.shared.MemGridRow = state.MemGridRow;
+    bus.shared.MemGridCol = state.MemGridCol;
+    bus.shared.TseRefreshPeriod = state.TseRefreshPeriod;
+    bus.shared.TseRefreshCount = state.TseRefreshCount;
+
+    // 6. The event page's own update belongs to that page.
+
+    // 7. Title and Features grid.
+    window_.setWindowTitle(QString::fromStdString(WindowTitle(row)));
+    fillFeatures(row);
+
+    // 8. Section list; "Not Selected" leaves it as it was.
+    if (window_.isPageVisible(QStringLiteral("tsReg"))) fillSectionList(row);
+
+    // 9. Family blocks of the other pages, and the memory transfer state.
+    for (const PageSettingsTable* table : pageTables())
+        apply(table->Blocks[block]);
+    bus.shared.MemAddrLen = state.MemAddrLen;
+    if (state.MemLastLine) bus.shared.MemLastLine = *state.MemLastLine;
+}
+
+void PartChoice::syncSimulatedSocket()
+{
+    RtcBus& bus = window_.bus();
+    if (!qEnvironmentVariableIsEmpty("KVRX_SIM_PART")) return; // the socket is pinned
+    if (bus.BoardNo == 0 || bus.api().SimSetPart == nullptr) return;
+    const char* name = bus.partRow() == 0 ? "" : bus.part().PartName;
+    bus.api().SimSetPart(bus.BoardNo, name);
+}
+
+void PartChoice::apply(SettingList settings)
+{
+    for (const ControlSetting& setting : settings) {
+        const QString name = text(setting.Control);
+        const int page = window_.pageIndex(name);
+        if (page >= 0) {
+            if (!applyToPage(page, setting)) fail(setting, QStringLiteral("a tab page"));
+            continue;
+        }
+        QWidget* widget = control(name);
+        if (widget == nullptr) {
+            fail(setting, QStringLiteral("no control of that name"));
+            continue;
+        }
+        if (!applyToWidget(widget, setting))
+            fail(setting, QString::fromLatin1(widget->metaObject()->className()));
+    }
+}
+
+QWidget* PartChoice::control(const QString& name)
+{
+    const auto known = found_.constFind(name);
+    if (known != found_.cend() && !known->isNull() && (*known)->objectName() == name)
+        return known->data();
+    QWidget* widget = window_.findChild<QWidget*>(name);
+    if (widget != nullptr) found_.insert(name, widget);
+    return widget;
+}
+
+bool PartChoice::applyToPage(int index, const ControlSetting& setting)
+{
+    QTabWidget* tabs = window_.TabFunctions;
+    switch (setting.Property) {
+    case Prop::Visible:
+        tabs->setTabVisible(index, setting.Number != 0);
+        return true;
+    case Prop::Caption:
+        tabs->setTabText(index, text(setting.Text));
+        return true;
+    case Prop::Enabled:
+        tabs->setTabEnabled(index, setting.Number != 0);
+        return true;
+    case Prop::Hint:
+        tabs->setTabToolTip(index, text(setting.Text));
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool PartChoice::applyToWidget(QWidget* widget, const ControlSetting& setting)
+{
+    switch (setting.Property) {
+    case Prop::Caption: {
+        const QString caption = text(setting.Text);
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            label->setText(shownCaption(caption));
+        else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            button->setText(caption);
+        else if (auto* group = qobject_cast<QGroupBox*>(widget))
+            group->setTitle(caption);
+        else if (auto* edit = qobject_cast<QLineEdit*>(widget))
+            edit->setText(caption);
+        else if (hasProperty(widget, "caption"))
+            widget->setProperty("caption", caption);
+        else
+            return false;
+        return true;
+    }
+    case Prop::Visible:
+        widget->setVisible(setting.Number != 0);
+        return true;
+    case Prop::Enabled:
+        widget->setEnabled(setting.Number != 0);
+        return true;
+    case Prop::Lit:
+        if (!hasProperty(widget, "lit")) return false;
+        widget->setProperty("lit", setting.Number != 0);
+        return true;
+    case Prop::Top:
+        widget->move(widget->x(), setting.Number);
+        return true;
+    case Prop::Items: {
+        auto* list = qobject_cast<QComboBox*>(widget);
+        if (list == nullptr) return false;
+        QStringList items;
+        items.reserve(static_cast<qsizetype>(setting.Items.size()));
+        for (const char* item : setting.Items)
+            items << text(item);
+        list->clear();
+        list->addItems(items);
+        list->setCurrentIndex(-1);
+        return true;
+    }
+    case Prop::ItemIndex:
+        // Change handlers hang on user choices (activated), so neither way
+        // runs them; a radio group runs its click handler as a click would.
+        if (auto* list = qobject_cast<QComboBox*>(widget))
+            list->setCurrentIndex(setting.Number);
+        else if (hasProperty(widget, "itemIndex"))
+            widget->setProperty("itemIndex", setting.Number);
+        else
+            return false;
+        return true;
+    case Prop::Hint:
+        widget->setToolTip(text(setting.Text));
+        widget->setStatusTip(text(setting.Text));
+        return true;
+    }
+    return false;
+}
+
+void PartChoice::fail(const ControlSetting& setting, const QString& why)
+{
+    const QString failure =
+        QStringLiteral("%1 %2: %3")
+            .arg(text(setting.Control), QLatin1String(propName(setting.Property)), why);
+    qWarning("part choice cannot set %s", qPrintable(failure));
+    failures_ << failure;
+}
+
+void PartChoice::fillFeatures(int row)
+{
+    const ControlSetting grid{"Features", Prop::Items};
+    auto* features = qobject_cast<QTableWidget*>(control(QStringLiteral("Features")));
+    if (features == nullptr) {
+        fail(grid, QStringLiteral("no feature grid of that name"));
+        return;
+    }
+    if (features->rowCount() < kFeatureRows || features->columnCount() < 2) {
+        fail(grid, QStringLiteral("fewer than %1 rows or 2 columns").arg(kFeatureRows));
+        return;
+    }
+    const auto rows = FeatureRows(row);
+    for (int r = 0; r < kFeatureRows; ++r) {
+        const FeatureRow& feature = rows[static_cast<size_t>(r)];
+        const QString cells[2] = {QString::fromStdString(feature.Name),
+                                  QString::fromStdString(feature.Value)};
+        for (int c = 0; c < 2; ++c) {
+            QTableWidgetItem* item = features->item(r, c);
+            if (item == nullptr) {
+                item = new QTableWidgetItem;
+                features->setItem(r, c, item);
+            }
+            item->setText(cells[c]);
+        }
+    }
+}
+
+void PartChoice::fillSectionList(int row)
+{
+    auto* list = qobject_cast<QComboBox*>(control(QStringLiteral("SectionSel")));
+    if (list == nullptr) {
+        fail({"SectionSel", Prop::Items}, QStringLiteral("no section list of that name"));
+        return;
+    }
+    QStringList captions;
+    for (const MapSection& section : MapSections(PartTable[static_cast<size_t>(row)].RegisterMap))
+        captions << text(section.Header->Caption);
+    list->clear();
+    list->addItems(captions);
+    list->setCurrentIndex(0);
+    // ShowSection(0) comes with the register rows.
+}
