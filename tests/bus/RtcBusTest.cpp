@@ -26,7 +26,7 @@ class RtcBusTest : public ::testing::Test {
         bus.setPartRow(row);
     }
 
-    RecordingSink sink;
+    RecordingResultSink sink;
     RtcBus bus{RecordingAdapter::api(), sink};
     int btnUnlock = 0; // stands for the Unlock button
     int otherButton = 0;
@@ -272,7 +272,7 @@ TEST_F(UnlockPartTest, SecondWriteFailureOpensBoxOnlyWhenUnlockWasClicked)
     EXPECT_TRUE(sink.statusTexts.empty());
 
     RecordingAdapter::reset();
-    sink = RecordingSink{};
+    sink = RecordingResultSink{};
     RecordingAdapter::failCall(3, KVRX_ERR_DATA_NACK);
     bus.UnlockPart(&otherButton);
     EXPECT_TRUE(sink.errorBoxes.empty());

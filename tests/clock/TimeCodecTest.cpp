@@ -150,7 +150,7 @@ class CodecTest : public ::testing::Test {
         return n;
     }
 
-    RecordingSink sink;
+    RecordingResultSink sink;
     RtcBus bus{RecordingAdapter::api(), sink};
 };
 

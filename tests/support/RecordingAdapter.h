@@ -80,7 +80,7 @@ class RecordingAdapter {
 };
 
 // Records what ReportResult and UnlockPart show.
-class RecordingSink : public ResultSink {
+class RecordingResultSink : public ResultSink {
   public:
     void errorBox(const std::string& text) override { errorBoxes.push_back(text); }
     void statusText(const std::string& text) override { statusTexts.push_back(text); }
