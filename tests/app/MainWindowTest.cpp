@@ -280,8 +280,8 @@ TEST(MainWindow, ScriptModeRecordsBoxesAndKeepsTheUserStoreAway)
     EXPECT_TRUE(w.recordedBoxes()->empty());
     EXPECT_EQ(w.statusPanelText(3), " Bus busy");
 
-    auto* tries = new QLabel(w.page("tsReg"));
-    tries->setObjectName("Label115");
+    auto* tries = w.findChild<QLabel*>("Label115");
+    ASSERT_NE(tries, nullptr);
     w.bus().sink().unlockTries("Ack Trys 30");
     EXPECT_EQ(tries->text(), "Ack Trys 30");
 
