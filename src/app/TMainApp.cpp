@@ -1,6 +1,7 @@
 #include "app/TMainApp.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
@@ -267,6 +268,8 @@ void TMainApp::buildDisplayPanel()
     PollingTime = display_->PollingTime;
     graph_ = new GraphData(this);
     polling_ = new PollingCycle(*this, *display_, *graph_);
+    // Switching polling on or off also puts the supply in step with VccChecked.
+    connect(display_->PollingEnable, &QAbstractButton::toggled, this, &TMainApp::VccCheckedClick);
 }
 
 void TMainApp::buildStatusBar()
