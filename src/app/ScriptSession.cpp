@@ -394,6 +394,7 @@ Outcome doTick(Args& a, ScriptSession* s, const QString&)
     if (!a.end() || !s) return argsError(a);
     s->host().tick();
     s->afterTick();
+    s->tickPhaseMs() = 0; // a tick re-arms the timer: the next one is a whole interval later
     return std::nullopt;
 }
 

@@ -515,17 +515,21 @@ TEST_F(ScriptRun, AFailedExpectationShowsExpectedAndFound)
 TEST_F(ScriptRun, AdvanceMovesClockAndBoardInTheTimersStepsAndTicksAtEach)
 {
     const QDateTime start(QDate(2024, 3, 1), QTime(12, 0, 0));
-    ASSERT_EQ(run("pctime \"2024-03-01 12:00:00\"\nadvance 1\nadvance 0.1\ntick\nadvance 0.05"), 0)
+    ASSERT_EQ(run("pctime \"2024-03-01 12:00:00\"\nadvance 1\nadvance 0.1\nadvance 0.05\ntick\n"
+                  "advance 0.1\nadvance 0.01"),
+              0)
         << out.join('\n').toStdString();
     EXPECT_TRUE(script.pinsClock);
-    ASSERT_EQ(host.ticks.size(), 11);
+    ASSERT_EQ(host.ticks.size(), 12);
     for (int i = 0; i < 9; ++i) // at 110, 220, ... 990 ms
         EXPECT_EQ(start.msecsTo(host.ticks[i]), 110 * (i + 1));
-    // The timer's phase carries over: 100 ms more complete the tenth step.
+    // The timer's phase carries over: 100 ms more complete the tenth interval.
     EXPECT_EQ(start.msecsTo(host.ticks[9]), 1100);
-    EXPECT_EQ(start.msecsTo(host.ticks[10]), 1100); // tick does not move the clock
-    EXPECT_EQ(start.msecsTo(host.clock), 1150);
-    EXPECT_NEAR(sim().advanced, 1.15, 1e-9);
+    // tick runs at once without moving the clock and starts a new interval.
+    EXPECT_EQ(start.msecsTo(host.ticks[10]), 1150);
+    EXPECT_EQ(start.msecsTo(host.ticks[11]), 1260);
+    EXPECT_EQ(start.msecsTo(host.clock), 1260);
+    EXPECT_NEAR(sim().advanced, 1.26, 1e-9);
     EXPECT_GT(host.holds, 0);
 }
 
