@@ -388,8 +388,13 @@ TEST_F(PollingCycleTest, PollingSwitchedOffTouchesNoBoardAndGreysTheLabels)
     setChipTime(kStart);
     tickAt(kStart);
     setLit("LedALM", true);
+    // The switch also runs the supply handler, which follows the unticked VccChecked.
+    size_t before = callCount();
     panel->PollingEnable->setChecked(false);
-    const size_t before = callCount();
+    ASSERT_EQ(callCount(), before + 1);
+    EXPECT_EQ(RecordingAdapter::calls().back().op, AdapterOp::VccOff);
+    EXPECT_EQ(RecordingAdapter::calls().back().board, 1u);
+    before = callCount();
     tickAt(kStart.addSecs(1));
     EXPECT_EQ(callCount(), before);
     EXPECT_EQ(panel->PCtime->text(), "02:30:02 PM");

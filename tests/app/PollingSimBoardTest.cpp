@@ -1,0 +1,114 @@
+// The polling cycle end to end on the simulated evaluation board: a fresh chip
+// after the supply comes on, its time once set, and the samples that follow.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QLabel>
+#include <QTimer>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "AppTestSupport.h"
+#include "app/DisplayPanel.h"
+#include "app/GraphData.h"
+#include "app/SetupPage.h"
+#include "app/TMainApp.h"
+#include "clock/TimeCodec.h"
+
+namespace {
+
+std::tm toTm(const QDateTime& at)
+{
+    std::tm t{};
+    t.tm_year = at.date().year() - 1900;
+    t.tm_mon = at.date().month() - 1;
+    t.tm_mday = at.date().day();
+    t.tm_hour = at.time().hour();
+    t.tm_min = at.time().minute();
+    t.tm_sec = at.time().second();
+    t.tm_wday = at.date().dayOfWeek() % 7;
+    return t;
+}
+
+std::string str(const QString& s)
+{
+    return s.toStdString();
+}
+
+TEST(PollingSimBoard, FreshChipThenTimeSetThenSamples)
+{
+    const char* clockMode = std::getenv("KVRX_SIM_CLOCK");
+    if (!clockMode || std::string(clockMode) != "manual")
+        GTEST_SKIP() << "needs the simulated board's manual clock (KVRX_SIM_CLOCK=manual)";
+    ensureApp();
+    ScratchStore store;
+    AppOptions options;
+    options.settingsFile = store.path();
+    auto w = std::make_unique<TMainApp>(options, false);
+    w->pollTimer()->stop();
+    const QDateTime start(QDate(2024, 6, 12), QTime(14, 30, 1));
+    PinnedPcClock clock(start);
+    w->setPcClock(&clock);
+
+    const AdapterApi& api = w->bus().api();
+    if (api.SimSetPart(1, "VK320") != 0) GTEST_SKIP() << "no simulated board";
+    // Start-up connected the first board.
+    ASSERT_EQ(w->bus().BoardNo, 1u);
+    SetupPage* setup = w->setupPage();
+    setup->DeviceSel->setCurrentIndex(FindPartRow("VK320"));
+    w->DeviceSelChange();
+    ASSERT_EQ(std::string(w->bus().part().PartName), "VK320");
+    // At 25 degrees with no crystal error of its own the chip keeps exact time.
+    ASSERT_EQ(api.SimSetPpm(1, 0.0), 0);
+    ASSERT_EQ(api.SimSetTemperature(1, 25.0), 0);
+    setup->VccChecked->setChecked(true);
+
+    DisplayPanel* panel = w->displayPanel();
+    QObject* ledRtcf = w->findChild<QObject*>("LedRTCF");
+    ASSERT_NE(ledRtcf, nullptr);
+
+    // A chip that never had power reports its clock as not set.
+    w->Timer1Timer();
+    EXPECT_EQ(str(panel->PCtime->text()), "02:30:01 PM");
+    EXPECT_EQ(str(panel->RTCtime->text()), "Clock Not Set");
+    EXPECT_EQ(str(panel->RTCdate->text()), "Clock Not Set");
+    EXPECT_TRUE(ledRtcf->property("lit").toBool());
+    EXPECT_EQ(str(w->statusPanelText(1)), " USB: Active");
+    EXPECT_EQ(str(w->statusPanelText(2)).rfind(" Up 0 Day(s) 00:00:", 0), 0u)
+        << str(w->statusPanelText(2));
+
+    // Set the chip from the PC at the start of a second; both clocks then move together.
+    auto nextSecond = [&] {
+        clock.advanceMs(1000);
+        ASSERT_EQ(api.SimAdvance(1.0), 0);
+    };
+    nextSecond();
+    ASSERT_EQ(WriteRtcTime(w->bus(), toTm(clock.now()), true), 0);
+    for (int s = 2; s <= 12; ++s) {
+        SCOPED_TRACE("second " + std::to_string(s));
+        w->Timer1Timer();
+        ASSERT_EQ(w->bus().data.ElapsedSeconds, static_cast<uint32_t>(s));
+        EXPECT_EQ(str(panel->RTCtime->text()), str(clock.now().toString("HH:mm:ss")));
+        EXPECT_EQ(str(panel->RTCdate->text()), "06/12/24");
+        EXPECT_FALSE(ledRtcf->property("lit").toBool());
+        if (s == 6 || s == 12) {
+            EXPECT_EQ(str(panel->RTCdev->text()), "-00:00:00");
+            EXPECT_EQ(str(panel->RTCtemp->text()), "25.0000*C (77.00*F)");
+        }
+        if (s < 12) nextSecond();
+    }
+    for (int series : {GraphData::Deviation, GraphData::Temperature}) {
+        const QList<QPointF>& points = w->graphData()->points(series);
+        ASSERT_EQ(points.size(), 2) << series;
+        EXPECT_DOUBLE_EQ(points[0].x(), 6 / 3600.0);
+        EXPECT_DOUBLE_EQ(points[1].x(), 12 / 3600.0);
+        for (const QPointF& p : points)
+            EXPECT_DOUBLE_EQ(p.y(), series == GraphData::Deviation ? 0.0 : 25.0);
+    }
+    w->setPcClock(nullptr);
+}
+
+} // namespace
