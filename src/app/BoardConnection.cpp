@@ -30,9 +30,9 @@ constexpr int kSupplyOn = 16;
 // Controls that work only with an open board. Controls of pages that are not
 // built yet are simply not found.
 constexpr std::array kBoardControls{
-    "VccChecked",  "VccSw",       "BtnSetRTC",   "BtnGetRTC",  "BtnSetRTCtoPC", "BtnSetRTCfromPC",
-    "PageWrBtn",   "PageRdBtn",   "BtnRdEeprom", "BtnWrEeprom", "BtnRdInt",     "BtnWrInt",
-    "BtnRdAlarm",  "BtnWrAlarm",  "BtnClrAlarm", "BtnRdEvent", "BtnWrEvent",   "BtnClrEvent",
+    "VccChecked",   "VccSw",      "BtnSetRTC",   "BtnGetRTC",   "BtnSetRTCtoPC", "BtnSetRTCfromPC",
+    "PageWrBtn",    "PageRdBtn",  "BtnRdEeprom", "BtnWrEeprom", "BtnRdInt",      "BtnWrInt",
+    "BtnRdAlarm",   "BtnWrAlarm", "BtnClrAlarm", "BtnRdEvent",  "BtnWrEvent",    "BtnClrEvent",
     "LastEventBtn", "BtnRdXtl",   "BtnWrXtl"};
 constexpr int kRowButtons = 8; // WrBtn0..7 and RdBtn0..7 of the register rows
 
@@ -109,6 +109,8 @@ void BoardConnection::ConnectBoard(int board)
         window_.setStatusPanelText(1, QStringLiteral(" USB: Connect"));
         window_.setStatusPanelText(3, QStringLiteral("USB Connected"));
         bus.api().Init(bus.BoardNo, kInitParam); // result not looked at
+        // A simulated board's socket holds the chosen part.
+        window_.syncSimulatedSocket();
     } else {
         window_.setStatusPanelText(1, QStringLiteral(" USB: Disconnect"));
         window_.setStatusPanelText(3, QString());
@@ -182,8 +184,7 @@ bool BoardConnection::BussSpeedSelKeyPress(const QKeyEvent* key)
 {
     const QString text = key->text();
     // Keys that type nothing (arrows, function keys) and focus moves are not typing.
-    if (text.isEmpty() || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
-        return false;
+    if (text.isEmpty() || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) return false;
     if (key->key() == Qt::Key_Backspace) return false;
     if (text.size() == 1 && text[0] >= u'0' && text[0] <= u'9') return false;
     beep_();

@@ -155,8 +155,9 @@ void SetupPage::buildLeftColumn()
     Time24hr->hide();
 
     int row = 0;
-    for (QWidget* box : std::initializer_list<QWidget*>{GroupEvalBoard, GroupDevice, GroupBussSpeed,
-                                                        GroupDeviceControls, GroupTempCal, Time24hr})
+    for (QWidget* box :
+         std::initializer_list<QWidget*>{GroupEvalBoard, GroupDevice, GroupBussSpeed,
+                                         GroupDeviceControls, GroupTempCal, Time24hr})
         grid_->addWidget(box, row++, 0);
     grid_->setRowStretch(row, 1);
 }
@@ -196,15 +197,14 @@ void SetupPage::buildStatusGroup()
     for (const Line& line : lines) {
         *line.lamp = named(new LedIndicator(GroupStatus), line.lampName);
         (*line.lamp)->move(kLampLeft, top);
-        *line.label =
-            named(new QLabel(QLatin1String(line.caption), GroupStatus), line.labelName);
+        *line.label = named(new QLabel(QLatin1String(line.caption), GroupStatus), line.labelName);
         (*line.label)->setGeometry(kLabelLeft, top, labelWidth, LedIndicator::kSize);
         top += kLinePitch;
     }
     // Lines of the design that the part choice hides until a family needs them.
-    for (QWidget* hidden : std::initializer_list<QWidget*>{
-             Label53, Label54, CBSLed2, CBSLed3, CBSLed8, CBSLed9, CBSLed10, LabelLed8, LabelLed9,
-             LabelLed10})
+    for (QWidget* hidden :
+         std::initializer_list<QWidget*>{Label53, Label54, CBSLed2, CBSLed3, CBSLed8, CBSLed9,
+                                         CBSLed10, LabelLed8, LabelLed9, LabelLed10})
         hidden->hide();
     GroupStatus->setMinimumSize(kLabelLeft + labelWidth + 6,
                                 top - kLinePitch + LedIndicator::kSize + 8);
@@ -216,8 +216,7 @@ void SetupPage::buildStatusGroup()
     BtnClrAllEvents = named(new QPushButton(QStringLiteral("All"), GroupBox25), "BtnClrAllEvents");
     auto* clearLayout = new QHBoxLayout(GroupBox25);
     clearLayout->setSpacing(3);
-    for (QPushButton* button :
-         {BtnClrAlmEvent, BtnClrEvtEvent, BtnClrBatEvent, BtnClrAllEvents}) {
+    for (QPushButton* button : {BtnClrAlmEvent, BtnClrEvtEvent, BtnClrBatEvent, BtnClrAllEvents}) {
         button->setMinimumWidth(button->fontMetrics().horizontalAdvance(QStringLiteral(" BAT")) +
                                 14);
         button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -261,8 +260,8 @@ void SetupPage::buildRightColumn()
 
     GroupBox38 = group("GroupBox38", QStringLiteral("ID00 - ID07"), this);
     BtnReadID = named(new QPushButton(QStringLiteral("Read ID"), GroupBox38), "BtnReadID");
-    Read_ID_Buf = named(new QLineEdit(QStringLiteral("FFFFFFFFFFFFFFFF"), GroupBox38),
-                        "Read_ID_Buf");
+    Read_ID_Buf =
+        named(new QLineEdit(QStringLiteral("FFFFFFFFFFFFFFFF"), GroupBox38), "Read_ID_Buf");
     Read_ID_Buf->setReadOnly(true);
     setHint(Read_ID_Buf, QStringLiteral("Readback of ID Register"));
     Read_ID_Buf->setMinimumWidth(

@@ -14,7 +14,8 @@ UsbMonitor::UsbMonitor(QObject* parent) : QObject(parent)
     if (!udev_) return;
     udev_monitor* monitor = udev_monitor_new_from_netlink(udev_, "udev");
     // Whole devices only: one notification per plug, not one per interface.
-    if (!monitor || udev_monitor_filter_add_match_subsystem_devtype(monitor, "usb", "usb_device") < 0 ||
+    if (!monitor ||
+        udev_monitor_filter_add_match_subsystem_devtype(monitor, "usb", "usb_device") < 0 ||
         udev_monitor_enable_receiving(monitor) < 0) {
         if (monitor) udev_monitor_unref(monitor);
         return;
