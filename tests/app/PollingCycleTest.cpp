@@ -276,14 +276,14 @@ TEST_F(PollingCycleTest, ShowsPcAndChipTimeAndRunningTime)
     setChipTime(QDateTime(QDate(2023, 12, 31), QTime(23, 59, 58)));
     RecordingAdapter::setRunTime(90061); // 1 day, 1 hour, 1 minute, 1 second
     tickAt(kStart);
-    EXPECT_EQ(panel->PCtime->text(), "02:30:01 PM");
-    EXPECT_EQ(panel->PCdate->text(), "06/12/24");
-    EXPECT_EQ(panel->RTCtime->text(), "23:59:58");
-    EXPECT_EQ(panel->RTCdate->text(), "12/31/23");
-    EXPECT_EQ(w->statusPanelText(1), " USB: Active");
-    EXPECT_EQ(w->statusPanelText(2), " Up 1 Day(s) 01:01:01");
+    EXPECT_EQ(panel->PCtime->text().toStdString(), "02:30:01 PM");
+    EXPECT_EQ(panel->PCdate->text().toStdString(), "06/12/24");
+    EXPECT_EQ(panel->RTCtime->text().toStdString(), "23:59:58");
+    EXPECT_EQ(panel->RTCdate->text().toStdString(), "12/31/23");
+    EXPECT_EQ(w->statusPanelText(1).toStdString(), " USB: Active");
+    EXPECT_EQ(w->statusPanelText(2).toStdString(), " Up 1 Day(s) 01:01:01");
     // The pinned clock's counter does not move during the tick.
-    EXPECT_EQ(w->PollingTime->text(), " 0.000 mS");
+    EXPECT_EQ(w->PollingTime->text().toStdString(), " 0.000 mS");
 }
 
 TEST_F(PollingCycleTest, PcTimeFollowsTheTimeFormatGroup)
@@ -295,7 +295,7 @@ TEST_F(PollingCycleTest, PcTimeFollowsTheTimeFormatGroup)
         if (b->text() == "24-Hour") b->setChecked(true);
     }
     tickAt(kStart);
-    EXPECT_EQ(panel->PCtime->text(), "14:30:01");
+    EXPECT_EQ(panel->PCtime->text().toStdString(), "14:30:01");
 }
 
 TEST_F(PollingCycleTest, ClockNotSetOnAFreshChipThenTheTimeOnceSet)
@@ -306,8 +306,8 @@ TEST_F(PollingCycleTest, ClockNotSetOnAFreshChipThenTheTimeOnceSet)
     setChipRegister(0x3F, 0x01);
     setSensorWord(0x1900);
     sampleTickAt(kStart);
-    EXPECT_EQ(panel->RTCtime->text(), "Clock Not Set");
-    EXPECT_EQ(panel->RTCdate->text(), "Clock Not Set");
+    EXPECT_EQ(panel->RTCtime->text().toStdString(), "Clock Not Set");
+    EXPECT_EQ(panel->RTCdate->text().toStdString(), "Clock Not Set");
     EXPECT_TRUE(lit("LedRTCF"));
     // No sample while the clock is not set.
     EXPECT_TRUE(panel->RTCdev->text().isEmpty());
@@ -319,10 +319,10 @@ TEST_F(PollingCycleTest, ClockNotSetOnAFreshChipThenTheTimeOnceSet)
     setChipTime(kStart.addSecs(6));
     setChipRegister(0x3F, 0x00);
     sampleTickAt(kStart.addSecs(6));
-    EXPECT_EQ(panel->RTCtime->text(), "14:30:07");
-    EXPECT_EQ(panel->RTCdate->text(), "06/12/24");
+    EXPECT_EQ(panel->RTCtime->text().toStdString(), "14:30:07");
+    EXPECT_EQ(panel->RTCdate->text().toStdString(), "06/12/24");
     EXPECT_FALSE(lit("LedRTCF"));
-    EXPECT_EQ(panel->RTCdev->text(), "-00:00:00");
+    EXPECT_EQ(panel->RTCdev->text().toStdString(), "-00:00:00");
     EXPECT_EQ(graph->points(GraphData::Deviation).size(), 1);
 }
 
@@ -334,7 +334,7 @@ TEST_F(PollingCycleTest, AlarmFlagInBitZeroIsNotAClockNotSet)
         setChipTime(kStart);
         setChipRegister(StatusLayoutFor(part().TypeCode).Main.Address, 0x01);
         tickAt(kStart.addSecs(w->bus().data.ElapsedSeconds + 1));
-        EXPECT_EQ(panel->RTCtime->text(), "14:30:01") << name;
+        EXPECT_EQ(panel->RTCtime->text().toStdString(), "14:30:01") << name;
         EXPECT_TRUE(lit("LedRTCF")) << name;
     }
 }
@@ -347,9 +347,9 @@ TEST_F(PollingCycleTest, FailedTimeReadShowsErrorAndTakesNoSample)
     const QString message = w->statusPanelText(3);
     gReadFaults.push_back({part().RtcAddress, 0x00});
     sampleTickAt(kStart);
-    EXPECT_EQ(panel->RTCtime->text(), "Error");
-    EXPECT_EQ(panel->RTCdate->text(), "Error");
-    EXPECT_EQ(panel->RTCdev->text(), "00:00:01");
+    EXPECT_EQ(panel->RTCtime->text().toStdString(), "Error");
+    EXPECT_EQ(panel->RTCdate->text().toStdString(), "Error");
+    EXPECT_EQ(panel->RTCdev->text().toStdString(), "00:00:01");
     EXPECT_TRUE(graph->points(GraphData::Deviation).isEmpty());
     // Nothing of a poll reaches an error box or the message panel.
     EXPECT_EQ(w->statusPanelText(3), message);
@@ -371,7 +371,7 @@ TEST_F(PollingCycleTest, FailedRunTimeBlanksChipFieldsAndSwitchesLampsOff)
     tickAt(kStart.addSecs(1));
     // Only the running-time question went to the board.
     EXPECT_EQ(callCount(), before + 1);
-    EXPECT_EQ(panel->PCtime->text(), "02:30:02 PM");
+    EXPECT_EQ(panel->PCtime->text().toStdString(), "02:30:02 PM");
     for (QLabel* field : {panel->RTCtime, panel->RTCdate, panel->RTCdev, panel->RTCtemp})
         EXPECT_TRUE(field->text().isEmpty()) << field->objectName().toStdString();
     EXPECT_TRUE(w->statusPanelText(2).isEmpty());
@@ -397,7 +397,7 @@ TEST_F(PollingCycleTest, PollingSwitchedOffTouchesNoBoardAndGreysTheLabels)
     before = callCount();
     tickAt(kStart.addSecs(1));
     EXPECT_EQ(callCount(), before);
-    EXPECT_EQ(panel->PCtime->text(), "02:30:02 PM");
+    EXPECT_EQ(panel->PCtime->text().toStdString(), "02:30:02 PM");
     EXPECT_TRUE(panel->RTCtime->text().isEmpty());
     EXPECT_FALSE(lit("LedALM"));
     for (const std::string& name : kStatusLabelNames)
@@ -405,7 +405,7 @@ TEST_F(PollingCycleTest, PollingSwitchedOffTouchesNoBoardAndGreysTheLabels)
 
     panel->PollingEnable->setChecked(true);
     tickAt(kStart.addSecs(2));
-    EXPECT_EQ(panel->RTCtime->text(), "14:30:01");
+    EXPECT_EQ(panel->RTCtime->text().toStdString(), "14:30:01");
     for (const std::string& name : kStatusLabelNames)
         EXPECT_TRUE(w->findChild<QWidget*>(QString::fromStdString(name))->isEnabled()) << name;
 }
@@ -429,7 +429,7 @@ TEST_F(PollingCycleTest, DeviationShowsChipMinusPcWithoutWholeDays)
     for (const DeviationCase& c : cases) {
         setChipTime(pc.addSecs(c.chipAheadSeconds));
         sampleTickAt(pc);
-        EXPECT_EQ(panel->RTCdev->text(), c.shown) << c.chipAheadSeconds;
+        EXPECT_EQ(panel->RTCdev->text().toStdString(), c.shown) << c.chipAheadSeconds;
         ASSERT_FALSE(graph->points(GraphData::Deviation).isEmpty());
         EXPECT_DOUBLE_EQ(graph->points(GraphData::Deviation).last().y(),
                          static_cast<double>(c.chipAheadSeconds))
@@ -465,7 +465,7 @@ TEST_F(PollingCycleTest, SensorWordsAndOffsetsOnThePanel)
         setChipTime(at);
         sampleTickAt(at);
         at = at.addSecs(1);
-        EXPECT_EQ(panel->RTCtemp->text(), c.shown) << c.sensor << " " << c.word;
+        EXPECT_EQ(panel->RTCtemp->text().toStdString(), c.shown) << c.sensor << " " << c.word;
         ASSERT_FALSE(graph->points(GraphData::Temperature).isEmpty());
         EXPECT_DOUBLE_EQ(graph->points(GraphData::Temperature).last().y(), c.celsius);
     }
@@ -505,8 +505,8 @@ TEST_F(PollingCycleTest, EverySixthSecondOneTemperatureAndOnePointPerSeries)
             EXPECT_TRUE(panel->RTCdev->text().isEmpty());
         }
     }
-    EXPECT_EQ(panel->RTCtemp->text(), "25.0000*C (77.00*F)");
-    EXPECT_EQ(panel->RTCdev->text(), "00:00:02");
+    EXPECT_EQ(panel->RTCtemp->text().toStdString(), "25.0000*C (77.00*F)");
+    EXPECT_EQ(panel->RTCdev->text().toStdString(), "00:00:02");
     for (int series : {GraphData::Deviation, GraphData::Temperature}) {
         const QList<QPointF>& points = graph->points(series);
         ASSERT_EQ(points.size(), static_cast<qsizetype>(expectX.size())) << series;
@@ -523,8 +523,8 @@ TEST_F(PollingCycleTest, FailedSensorReadShowsErrorAndAddsNoTemperaturePoint)
     setChipTime(kStart.addSecs(-3));
     RecordingAdapter::failSlave(0x90, KVRX_ERR_ADDR_NACK);
     sampleTickAt(kStart);
-    EXPECT_EQ(panel->RTCtemp->text(), "Error");
-    EXPECT_EQ(panel->RTCdev->text(), "-00:00:03");
+    EXPECT_EQ(panel->RTCtemp->text().toStdString(), "Error");
+    EXPECT_EQ(panel->RTCdev->text().toStdString(), "-00:00:03");
     ASSERT_EQ(graph->points(GraphData::Deviation).size(), 1);
     EXPECT_DOUBLE_EQ(graph->points(GraphData::Deviation)[0].y(), -3.0);
     EXPECT_TRUE(graph->points(GraphData::Temperature).isEmpty());
@@ -716,7 +716,7 @@ TEST_F(PollingCycleTest, FailedStatusReadSwitchesLampsOffAndStillShowsTheTime)
     gReadFaults.push_back({part().RtcAddress, 0x08});
     tickAt(kStart);
     // A failed read counts as 0: no "Clock Not Set".
-    EXPECT_EQ(panel->RTCtime->text(), "14:30:01");
+    EXPECT_EQ(panel->RTCtime->text().toStdString(), "14:30:01");
     EXPECT_EQ(litLamps(), (std::set<std::string>{"CBSLed11", "CBSLedVDDTRIP", "CBSLed85BTRIP",
                                                  "CBSLed75BTRIP", "CBSLedDSTCHNG"}));
 }
@@ -730,7 +730,7 @@ TEST_F(PollingCycleTest, FailedSecondStatusReadCountsAsZero)
     gReadFaults.push_back({part().RtcAddress, 0x01});
     tickAt(kStart);
     EXPECT_FALSE(lit("CBSLed8"));
-    EXPECT_EQ(panel->RTCtime->text(), "14:30:01");
+    EXPECT_EQ(panel->RTCtime->text().toStdString(), "14:30:01");
 }
 
 // ---- TSE refresh ----
@@ -767,7 +767,7 @@ TEST_F(PollingCycleTest, TseRefreshWritesNothingWhenItsReadFails)
     gReadFaults.push_back({part().RtcAddress, 0x0D});
     const size_t before = RecordingAdapter::transfers().size();
     tickAt(kStart);
-    EXPECT_EQ(w->PollingTime->text(), "TSE Refresh");
+    EXPECT_EQ(w->PollingTime->text().toStdString(), "TSE Refresh");
     const std::vector<AdapterCall> t = RecordingAdapter::transfers();
     ASSERT_GT(t.size(), before);
     for (size_t i = before; i < t.size(); ++i)
