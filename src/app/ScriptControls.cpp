@@ -607,6 +607,21 @@ Reading read(QObject* control, const QString& property, const QWidget* root)
     return {QString(), wrongKind(control, QString::fromLatin1(p->belongs))};
 }
 
+Reading readCell(QObject* control, int row, int column)
+{
+    auto* view = qobject_cast<QAbstractItemView*>(control);
+    const QAbstractItemModel* model = view ? view->model() : nullptr;
+    if (!model) return {QString(), wrongKind(control, QStringLiteral("a grid"))};
+    if (row >= model->rowCount() || column >= model->columnCount())
+        return {
+            QString(),
+            Failure{QStringLiteral("a cell %1 %2 in %3").arg(row).arg(column).arg(nameOf(control)),
+                    QStringLiteral("%1 rows and %2 columns")
+                        .arg(model->rowCount())
+                        .arg(model->columnCount())}};
+    return {model->index(row, column).data(Qt::DisplayRole).toString(), std::nullopt};
+}
+
 QString normalised(const QString& property, const QString& expected)
 {
     const Property* p = propertyNamed(property);

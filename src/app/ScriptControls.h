@@ -57,6 +57,9 @@ bool isProperty(const QString& name);
 QStringList propertyNames();
 Reading read(QObject* control, const QString& property, const QWidget* root);
 
+// The text a grid or other item view shows in one cell.
+Reading readCell(QObject* control, int row, int column);
+
 // Brings an expected value written in a script to the form `read` gives for
 // that property ("on"/"off"/"1"/"0" for booleans, 0x numbers, lower-case colours).
 QString normalised(const QString& property, const QString& expected);

@@ -282,17 +282,25 @@ Outcome doKey(Args& a, ScriptSession* s, const QString&)
 Outcome doExpectProperty(Args& a, ScriptSession* s, const QString&)
 {
     QString name, property, value;
+    qint64 row = -1, column = -1;
     if (!a.name(&name, "NAME") ||
-        !a.choice(ScriptControls::propertyNames(), &property, "a property") ||
+        !a.choice(ScriptControls::propertyNames() << QStringLiteral("cell"), &property,
+                  "a property"))
+        return argsError(a);
+    const bool cell = property == QLatin1String("cell");
+    if ((cell && (!a.integer(&row, "ROW", 0, 1000000) || !a.integer(&column, "COL", 0, 1000000))) ||
         !a.text(&value, "\"VALUE\"") || !a.end() || !s)
         return argsError(a);
     auto c = control(*s, name);
     if (c.failure) return c.failure;
-    const auto reading = ScriptControls::read(c.object, property, s->window());
+    const auto reading =
+        cell ? ScriptControls::readCell(c.object, static_cast<int>(row), static_cast<int>(column))
+             : ScriptControls::read(c.object, property, s->window());
     if (reading.failure) return reading.failure;
-    const QString want = ScriptControls::normalised(property, value);
+    const QString want = cell ? value : ScriptControls::normalised(property, value);
     if (reading.value == want) return std::nullopt;
-    return Failure{QStringLiteral("%1 %2 %3").arg(name, property, ScriptParser::quoted(want)),
+    const QString what = cell ? QStringLiteral("cell %1 %2").arg(row).arg(column) : property;
+    return Failure{QStringLiteral("%1 %2 %3").arg(name, what, ScriptParser::quoted(want)),
                    ScriptParser::quoted(reading.value)};
 }
 
@@ -539,7 +547,8 @@ const Form kForms[] = {
     {"expect", "status", "expect status PANEL \"TEXT\"", true, false, doExpectStatus},
     {"expect", "box", "expect box \"TEXT\"", true, false, doExpectBox},
     {"expect", "nobox", "expect nobox", true, false, doExpectNoBox},
-    {"expect", nullptr, "expect NAME PROPERTY \"VALUE\"", true, false, doExpectProperty},
+    {"expect", nullptr, "expect NAME PROPERTY \"VALUE\" | expect NAME cell ROW COL \"VALUE\"", true,
+     false, doExpectProperty},
     {"pctime", nullptr, "pctime \"YYYY-MM-DD HH:MM:SS\"", false, true, doPcTime},
     {"advance", nullptr, "advance SECONDS", false, true, doAdvance},
     {"tick", nullptr, "tick", false, false, doTick},
@@ -627,7 +636,9 @@ Script compile(const QString& file, const QString& source)
 {
     Script script;
     script.file = file;
-    for (const ScriptLine& line : ScriptParser::splitScript(source)) {
+    // An editor's byte-order mark is not part of the first command.
+    const QString text = source.startsWith(QChar(0xFEFF)) ? source.mid(1) : source;
+    for (const ScriptLine& line : ScriptParser::splitScript(text)) {
         ScriptStep step;
         step.line = line.number;
         if (!line.error.isEmpty()) {

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <functional>
@@ -180,6 +181,12 @@ class TestWindow : public QWidget {
         EditA = add<QLineEdit>("EditA");
         EditA->installEventFilter(filter = new DigitsOnly(this));
         connect(EditA, &QLineEdit::returnPressed, this, [this] { ++enters; });
+
+        auto* grid = add<QTableWidget>("GridA");
+        grid->setRowCount(2);
+        grid->setColumnCount(2);
+        grid->setItem(1, 0, new QTableWidgetItem(QStringLiteral("Time Stamp")));
+        grid->setItem(1, 1, new QTableWidgetItem(QStringLiteral("Yes")));
 
         Tabs = add<QTabWidget>("Tabs");
         for (const char* name : {"PageA", "PageB", "PageC"}) {
@@ -346,7 +353,10 @@ TEST_F(ScriptRun, MalformedLinesFailWithTheirLineAndTheRestStillRuns)
                             "\"ENTRY\" or #INDEX"},
         {"key EditA F13", "key NAME KEY / \"F13\" where a key name belongs"},
         {"expect ListA colr \"x\"",
-         "expect NAME PROPERTY \"VALUE\" / \"colr\" where a property belongs"},
+         "expect NAME PROPERTY \"VALUE\" | expect NAME cell ROW COL \"VALUE\" / \"colr\" where a "
+         "property belongs"},
+        {"expect GridA cell 1 \"x\"", "expect NAME PROPERTY \"VALUE\" | expect NAME cell ROW COL "
+                                      "\"VALUE\" / \"x\" where COL belongs"},
         {"expect status 4 \"x\"",
          "expect status PANEL \"TEXT\" / \"4\" where a panel number 0 to 3 belongs"},
         {"expect window titel \"T\"",
@@ -497,6 +507,24 @@ TEST_F(ScriptRun, PropertiesReadWhatTheUserSees)
         source += QString::fromUtf8(line) + '\n';
     EXPECT_EQ(run(source), 0) << out.join('\n').toStdString();
     EXPECT_EQ(out.last(), QStringLiteral("%1 passed, 0 failed").arg(std::size(expectations)));
+}
+
+TEST_F(ScriptRun, GridCellsReadAsShown)
+{
+    EXPECT_EQ(run("expect GridA cell 1 0 \"Time Stamp\"\nexpect GridA cell 0x1 1 Yes\n"
+                  "expect GridA cell 0 0 \"\"\nexpect GridA cell 1 1 \"No\"\n"
+                  "expect GridA cell 2 0 \"x\"\nexpect ListA cell 0 0 \"100\""),
+              1);
+    EXPECT_EQ(out, QStringList({"FAIL t.rtcs:4: GridA cell 1 1 \"No\" / \"Yes\"",
+                                "FAIL t.rtcs:5: a cell 2 0 in \"GridA\" / 2 rows and 2 columns",
+                                "FAIL t.rtcs:6: a grid named \"ListA\" / a QComboBox",
+                                "3 passed, 3 failed"}));
+}
+
+TEST_F(ScriptRun, AByteOrderMarkIsNotPartOfTheFirstCommand)
+{
+    EXPECT_EQ(run(QString(QChar(0xFEFF)) + "expect window title \"T\""), 0);
+    EXPECT_EQ(out, QStringList({"1 passed, 0 failed"}));
 }
 
 TEST_F(ScriptRun, AFailedExpectationShowsExpectedAndFound)
