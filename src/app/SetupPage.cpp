@@ -14,6 +14,7 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 
 #include "app/PollLogic.h"
@@ -78,6 +79,27 @@ SetupPage::SetupPage(QWidget* parent) : QWidget(parent)
     buildLeftColumn();
     buildStatusGroup();
     buildRightColumn();
+    reserveRoom();
+}
+
+void SetupPage::reserveRoom()
+{
+    // The part choice shows and hides groups; the columns keep the width of
+    // their widest state so that the window's fixed size fits every part.
+    grid_->setColumnMinimumWidth(
+        1, std::max(GroupStatus->minimumWidth(), GroupBox25->minimumSizeHint().width()));
+
+    Read_ID_Buf->setVisible(true);
+    GroupBox38->layout()->invalidate();
+    const int idWidth = GroupBox38->minimumSizeHint().width();
+    const int idHeight = GroupBox38->minimumSizeHint().height();
+    Read_ID_Buf->setVisible(false);
+    QFontMetrics productMetrics(lblProduct->font());
+    const int productWidth = productMetrics.horizontalAdvance(QStringLiteral("Not Selected"));
+    grid_->setColumnMinimumWidth(2, std::max({Features->width(), idWidth, productWidth}));
+    const int rightColumn = grid_->contentsMargins().top() + grid_->contentsMargins().bottom() +
+                            lblProduct->sizeHint().height() + Features->height() + idHeight + 8;
+    setMinimumHeight(std::max(grid_->totalMinimumSize().height(), rightColumn));
 }
 
 void SetupPage::buildLeftColumn()
@@ -218,7 +240,7 @@ void SetupPage::buildStatusGroup()
     clearLayout->setSpacing(3);
     for (QPushButton* button : {BtnClrAlmEvent, BtnClrEvtEvent, BtnClrBatEvent, BtnClrAllEvents}) {
         button->setMinimumWidth(button->fontMetrics().horizontalAdvance(QStringLiteral(" BAT")) +
-                                14);
+                                8);
         button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
         clearLayout->addWidget(button);
     }

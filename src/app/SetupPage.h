@@ -110,6 +110,7 @@ class SetupPage : public QWidget {
     void buildLeftColumn();
     void buildStatusGroup();
     void buildRightColumn();
+    void reserveRoom();
     void clearEvents(QObject* sender, QPushButton* button, uint8_t keepMask,
                      std::initializer_list<LedIndicator*> lamps);
 

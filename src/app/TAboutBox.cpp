@@ -107,7 +107,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     RichEdit1 = new QPlainTextEdit(Panel1);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
     RichEdit1->setReadOnly(true);
-    RichEdit1->setFixedHeight(RichEdit1->fontMetrics().lineSpacing() * 7 + 10);
+    RichEdit1->setFixedHeight(RichEdit1->fontMetrics().lineSpacing() * 10 + 12);
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
@@ -132,7 +132,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     layout->addWidget(OKButton, 0, Qt::AlignHCenter);
 
     FormCreate();
-    RichEdit1->setMinimumWidth(RichEdit1->fontMetrics().averageCharWidth() * 52);
+    RichEdit1->setMinimumWidth(RichEdit1->fontMetrics().averageCharWidth() * 62);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
