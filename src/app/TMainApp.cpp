@@ -17,13 +17,14 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 
+#include "app/BoardConnection.h"
 #include "app/DisplayPanel.h"
 #include "app/GraphData.h"
-#include "app/PollingCycle.h"
 #include "app/PartChoice.h"
-#include "app/BoardConnection.h"
+#include "app/PollingCycle.h"
 #include "app/ResultSinks.h"
 #include "app/SetupPage.h"
 #include "bus/AdapterApi.h"
@@ -67,6 +68,7 @@ constexpr std::array<const char*, 19> kWideBusSpeeds{
     "200", "300", "400", "500", "600", "700", "800", "900", "1000"};
 
 constexpr std::array<int, 4> kPanelWidths{400, 100, 135, 20};
+const QString kLongestRunTime = QStringLiteral(" Up 999 Day(s) 23:59:59");
 
 // Client area of the design; Qt's fonts may need more, never less.
 constexpr int kDesignWidth = 778;
@@ -283,7 +285,11 @@ void TMainApp::buildStatusBar()
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
         // The last panel takes what is left, so longer messages still show.
-        if (i < 3)
+        // The running-time panel grows for runs of many days.
+        if (i == 2)
+            panel->setFixedWidth(std::max(
+                kPanelWidths[i], panel->fontMetrics().horizontalAdvance(kLongestRunTime) + 12));
+        else if (i < 3)
             panel->setFixedWidth(kPanelWidths[i]);
         else
             panel->setMinimumWidth(kPanelWidths[i]);
