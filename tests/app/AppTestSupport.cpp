@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QTextStream>
 
+#include "app/ResultSinks.h"
+#include "app/TMainApp.h"
+
 QApplication& ensureApp()
 {
     static QApplication* app = [] {
@@ -51,4 +54,16 @@ std::optional<QString> ScratchStore::raw(const QString& name) const
         if (general && eq > 0 && line.left(eq).trimmed() == name) return line.mid(eq + 1).trimmed();
     }
     return std::nullopt;
+}
+
+size_t recordedBoxCount(TMainApp& window)
+{
+    RecordingSink* boxes = window.recordedBoxes();
+    return boxes ? boxes->size() : 0;
+}
+
+QString takeRecordedBox(TMainApp& window)
+{
+    RecordingSink* boxes = window.recordedBoxes();
+    return boxes ? boxes->takeFirst() : QString();
 }

@@ -7,6 +7,7 @@
 #include <ostream>
 
 class QApplication;
+class TMainApp;
 
 // Readable QString values in failure messages.
 inline void PrintTo(const QString& text, std::ostream* os)
@@ -34,3 +35,8 @@ class ScratchStore {
   private:
     QTemporaryDir dir_;
 };
+
+// The error boxes a script-mode window recorded.
+size_t recordedBoxCount(TMainApp& window);
+// The oldest recorded box, removed from the record; empty when there is none.
+QString takeRecordedBox(TMainApp& window);

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "AppTestSupport.h"
-#include "SetupRecordedBoxesTest.h"
 #include "app/BoardConnection.h"
 #include "app/SetupPage.h"
 #include "app/TMainApp.h"

@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "AppTestSupport.h"
-#include "SetupRecordedBoxesTest.h"
 #include "app/SetupPage.h"
 #include "app/TMainApp.h"
 #include "kvrx_usb.h"
