@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -28,6 +29,7 @@
 #include "app/ResultSinks.h"
 #include "app/SetupPage.h"
 #include "bus/AdapterApi.h"
+#include "PartSelection.h"
 #include "registers/RegistersPage.h"
 
 static void initResources()
@@ -298,10 +300,37 @@ void TMainApp::buildStatusBar()
     }
 }
 
+int TMainApp::widestTabRow() const
+{
+    // Every part's tabs fit side by side, so none hides behind scroll buttons.
+    QTabBar* bar = TabFunctions->tabBar();
+    const QFontMetrics fm(bar->font());
+    const int padding = bar->tabRect(0).width() - fm.horizontalAdvance(TabFunctions->tabText(0));
+    auto tabWidth = [&](const QString& caption) { return fm.horizontalAdvance(caption) + padding; };
+    int fixedTabs = tabWidth(TabFunctions->tabText(pageIndex(QStringLiteral("tsSetup"))));
+    if (options_.wideBusList) fixedTabs += tabWidth(TabFunctions->tabText(pageIndex("tsPort")));
+    int widest = 0;
+    for (int row = 0; row < kPartCount; ++row) {
+        const PageVisibility shown = TabVisibility(row);
+        int width = fixedTabs;
+        for (size_t i = 0; i < kPartPages.size(); ++i) {
+            if (!shown.Shown[i]) continue;
+            const QString name = QLatin1String(kPartPages[i]);
+            // The memory tab is captioned "EEPROM" or "SRAM": allow for the longer.
+            width += name == QLatin1String("tsMemory")
+                         ? std::max(tabWidth(QStringLiteral("EEPROM")), tabWidth("SRAM"))
+                         : tabWidth(TabFunctions->tabText(pageIndex(name)));
+        }
+        widest = std::max(widest, width);
+    }
+    return widest;
+}
+
 void TMainApp::fixWindowSize()
 {
     // The menu bar is outside the design's client area.
     const QSize design(kDesignWidth, kDesignHeight + menuBar()->sizeHint().height());
+    TabFunctions->setMinimumWidth(widestTabRow() + 4);
     if (layout()) layout()->activate();
     setFixedSize(minimumSizeHint().expandedTo(design));
 }

@@ -147,6 +147,7 @@ class TMainApp : public QMainWindow {
     void buildCentral();
     void buildDisplayPanel();
     void buildStatusBar();
+    int widestTabRow() const;
     void fixWindowSize();
 
     void FormCreate();

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStatusTipEvent>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <memory>
@@ -243,6 +244,28 @@ TEST(MainWindow, FixedSizeHoldsTheDesignClientArea)
             if (!child->isVisible() || child->isWindow()) continue;
             const QRect inWindow(child->mapTo(w.get(), QPoint(0, 0)), child->size());
             EXPECT_TRUE(w->rect().contains(inWindow)) << child->objectName().toStdString();
+        }
+    }
+}
+
+TEST(MainWindow, EveryPartsTabsShowSideBySide)
+{
+    ScratchStore store;
+    for (bool wide : {false, true}) {
+        auto w = openWindow(store, wide);
+        w->show();
+        QComboBox* list = w->setupPage()->DeviceSel;
+        for (int row = 0; row < list->count(); ++row) {
+            list->setCurrentIndex(row);
+            emit list->activated(row);
+            QApplication::processEvents();
+            QTabBar* bar = w->TabFunctions->tabBar();
+            for (int i = 0; i < bar->count(); ++i) {
+                if (!bar->isTabVisible(i)) continue;
+                EXPECT_TRUE(bar->rect().contains(bar->tabRect(i)))
+                    << list->itemText(row).toStdString() << " "
+                    << bar->tabText(i).toStdString() << (wide ? " with -r" : "");
+            }
         }
     }
 }
