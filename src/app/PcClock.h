@@ -3,28 +3,29 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <ctime>
 
 class PcClock {
-public:
+  public:
     virtual ~PcClock() = default;
-    virtual QDateTime now() const = 0;           // local time, millisecond precision
-    virtual qint64 counterMs() const = 0;        // high-resolution counter
+    virtual QDateTime now() const = 0;    // local time, millisecond precision
+    virtual qint64 counterMs() const = 0; // high-resolution counter
     virtual bool pinned() const { return false; }
 };
 
 class SystemPcClock : public PcClock {
-public:
+  public:
     SystemPcClock() { timer_.start(); }
     QDateTime now() const override { return QDateTime::currentDateTime(); }
     qint64 counterMs() const override { return timer_.elapsed(); }
 
-private:
+  private:
     QElapsedTimer timer_;
 };
 
 // A clock that moves only when told to.
 class PinnedPcClock : public PcClock {
-public:
+  public:
     explicit PinnedPcClock(const QDateTime& at) : now_(at) {}
     QDateTime now() const override { return now_; }
     qint64 counterMs() const override { return counter_; }
@@ -36,7 +37,25 @@ public:
         counter_ += ms;
     }
 
-private:
+  private:
     QDateTime now_;
     qint64 counter_ = 0;
 };
+
+// A PC clock reading as a broken-down local time (daylight flag left to the library).
+inline std::tm ToTm(const QDateTime& at)
+{
+    const QDate d = at.date();
+    const QTime t = at.time();
+    std::tm tm{};
+    tm.tm_year = d.year() - 1900;
+    tm.tm_mon = d.month() - 1;
+    tm.tm_mday = d.day();
+    tm.tm_hour = t.hour();
+    tm.tm_min = t.minute();
+    tm.tm_sec = t.second();
+    tm.tm_wday = d.dayOfWeek() % 7;
+    tm.tm_yday = d.dayOfYear() - 1;
+    tm.tm_isdst = -1;
+    return tm;
+}

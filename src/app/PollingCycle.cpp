@@ -12,6 +12,7 @@
 
 #include "app/DisplayPanel.h"
 #include "app/GraphData.h"
+#include "app/PcClock.h"
 #include "app/TMainApp.h"
 #include "clock/TimeCodec.h"
 
@@ -51,23 +52,6 @@ const QSet<QString>& wantedNames()
     return names;
 }
 
-std::tm toTm(const QDateTime& at)
-{
-    const QDate d = at.date();
-    const QTime t = at.time();
-    std::tm tm{};
-    tm.tm_year = d.year() - 1900;
-    tm.tm_mon = d.month() - 1;
-    tm.tm_mday = d.day();
-    tm.tm_hour = t.hour();
-    tm.tm_min = t.minute();
-    tm.tm_sec = t.second();
-    tm.tm_wday = d.dayOfWeek() % 7;
-    tm.tm_yday = d.dayOfYear() - 1;
-    tm.tm_isdst = -1;
-    return tm;
-}
-
 QString text(const std::string& s)
 {
     return QString::fromStdString(s);
@@ -100,7 +84,7 @@ void PollingCycle::work(const QDateTime& now)
     counter.start();
 
     const Controls controls = findControls();
-    const std::tm pc = toTm(now);
+    const std::tm pc = ToTm(now);
     showPcTime(pc, controls);
 
     RtcBus& bus = window_.bus();

@@ -19,21 +19,10 @@
 
 #include "app/PollLogic.h"
 #include "app/TMainApp.h"
+#include "widgets/Controls.h"
 #include "widgets/LedIndicator.h"
 
 namespace {
-
-template <typename T> T* named(T* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-void setHint(QWidget* widget, const QString& hint)
-{
-    widget->setToolTip(hint);
-    widget->setStatusTip(hint);
-}
 
 QGroupBox* group(const char* name, const QString& title, QWidget* parent)
 {

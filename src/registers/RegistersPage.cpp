@@ -8,20 +8,9 @@
 #include <QVBoxLayout>
 
 #include "bus/RtcBus.h"
+#include "widgets/Controls.h"
 
 namespace {
-
-template <typename T> T* named(T* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-void setHint(QWidget* widget, const QString& hint)
-{
-    widget->setToolTip(hint);
-    widget->setStatusTip(hint);
-}
 
 // Only TypeE parts need the write-enable sequence, so only their block shows
 // the unlock controls.

@@ -20,6 +20,7 @@
 #include "AppTestSupport.h"
 #include "app/DisplayPanel.h"
 #include "app/GraphData.h"
+#include "app/PcClock.h"
 #include "app/PollingCycle.h"
 #include "app/TMainApp.h"
 #include "clock/TimeCodec.h"
@@ -88,19 +89,6 @@ const AdapterApi& testAdapter()
         return a;
     }();
     return api;
-}
-
-std::tm toTm(const QDateTime& at)
-{
-    std::tm t{};
-    t.tm_year = at.date().year() - 1900;
-    t.tm_mon = at.date().month() - 1;
-    t.tm_mday = at.date().day();
-    t.tm_hour = at.time().hour();
-    t.tm_min = at.time().minute();
-    t.tm_sec = at.time().second();
-    t.tm_wday = at.date().dayOfWeek() % 7;
-    return t;
 }
 
 // 12 June 2024, 14:30:01 local time: the first tick of a new second.
@@ -190,7 +178,7 @@ class PollingCycleTest : public testing::Test {
         std::map<uint32_t, uint8_t> kept;
         for (uint32_t sub : {0x07u, 0x08u, 0x09u, 0x0Bu, 0x0Fu, 0x3Fu})
             kept[sub] = RecordingAdapter::registerAt(slave, sub);
-        ASSERT_EQ(WriteRtcTime(w->bus(), toTm(at), true), 0);
+        ASSERT_EQ(WriteRtcTime(w->bus(), ToTm(at), true), 0);
         for (const auto& [sub, value] : kept)
             RecordingAdapter::setRegisters(slave, sub, {value});
     }

@@ -14,24 +14,12 @@
 #include "AppTestSupport.h"
 #include "app/DisplayPanel.h"
 #include "app/GraphData.h"
+#include "app/PcClock.h"
 #include "app/SetupPage.h"
 #include "app/TMainApp.h"
 #include "clock/TimeCodec.h"
 
 namespace {
-
-std::tm toTm(const QDateTime& at)
-{
-    std::tm t{};
-    t.tm_year = at.date().year() - 1900;
-    t.tm_mon = at.date().month() - 1;
-    t.tm_mday = at.date().day();
-    t.tm_hour = at.time().hour();
-    t.tm_min = at.time().minute();
-    t.tm_sec = at.time().second();
-    t.tm_wday = at.date().dayOfWeek() % 7;
-    return t;
-}
 
 std::string str(const QString& s)
 {
@@ -86,7 +74,7 @@ TEST(PollingSimBoard, FreshChipThenTimeSetThenSamples)
         ASSERT_EQ(api.SimAdvance(1.0), 0);
     };
     nextSecond();
-    ASSERT_EQ(WriteRtcTime(w->bus(), toTm(clock.now()), true), 0);
+    ASSERT_EQ(WriteRtcTime(w->bus(), ToTm(clock.now()), true), 0);
     for (int s = 2; s <= 12; ++s) {
         SCOPED_TRACE("second " + std::to_string(s));
         w->Timer1Timer();
