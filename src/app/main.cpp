@@ -18,10 +18,19 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "rtceval: %s\n", qPrintable(error));
         return 2;
     }
-    // Scripts also run where there is no screen at all.
-    if (!options.scriptFile.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    const bool noDisplay = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+                           qEnvironmentVariableIsEmpty("DISPLAY") &&
+                           qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+                           !rawArgs.contains(QStringLiteral("-platform"));
+    // Scripts also run where there is no screen at all; the window needs one.
+    if (noDisplay && !options.scriptFile.isEmpty()) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    } else if (noDisplay) {
+        std::fprintf(stderr, "rtceval: no display found (DISPLAY and WAYLAND_DISPLAY are unset).\n"
+                             "Start it from a desktop session or under Xvfb (xvfb-run -a rtceval),\n"
+                             "or run a scenario headless with --script FILE.\n");
+        return 1;
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kavrolux RTC Evaluation"));
