@@ -11,6 +11,8 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QStyle>
+#include <QStyleOptionTab>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -303,10 +305,20 @@ void TMainApp::buildStatusBar()
 int TMainApp::widestTabRow() const
 {
     // Every part's tabs fit side by side, so none hides behind scroll buttons.
+    // A tab's width as the tab bar sizes it, whether or not it is laid out yet.
     QTabBar* bar = TabFunctions->tabBar();
-    const QFontMetrics fm(bar->font());
-    const int padding = bar->tabRect(0).width() - fm.horizontalAdvance(TabFunctions->tabText(0));
-    auto tabWidth = [&](const QString& caption) { return fm.horizontalAdvance(caption) + padding; };
+    auto tabWidth = [bar](const QString& caption) {
+        QStyleOptionTab option;
+        option.initFrom(bar);
+        option.text = caption;
+        option.shape = bar->shape();
+        const int space = bar->style()->pixelMetric(QStyle::PM_TabBarTabHSpace, &option, bar);
+        const QSize text = bar->fontMetrics().size(Qt::TextShowMnemonic, caption);
+        return bar->style()
+            ->sizeFromContents(QStyle::CT_TabBarTab, &option,
+                               QSize(text.width() + space, text.height()), bar)
+            .width();
+    };
     int fixedTabs = tabWidth(TabFunctions->tabText(pageIndex(QStringLiteral("tsSetup"))));
     if (options_.wideBusList) fixedTabs += tabWidth(TabFunctions->tabText(pageIndex("tsPort")));
     int widest = 0;
