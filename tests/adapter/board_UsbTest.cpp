@@ -144,6 +144,27 @@ TEST(BoardUsb, UnpluggedBoardDropsOutUntilPluggedAndOpenedAgain)
     EXPECT_EQ(numDevices(), 2u);
 }
 
+TEST(BoardUsb, BoardsKeepTheirNumbersWhenALowerOneIsUnplugged)
+{
+    setenv("KVRX_SIM_BOARDS", "3", 1);
+    std::array<uint8_t, 256> id{};
+    ASSERT_EQ(KVRX_SimSetAttached(1, 0), KVRX_OK);
+    // Boards 2 and 3 are still reachable by the count and keep their numbers;
+    // board 1 answers its identity query with a failure.
+    EXPECT_EQ(numDevices(), 3u);
+    EXPECT_EQ(KVRX_GetDeviceID(1, id.data()), KVRX_ERR_NOT_ATTACHED);
+    EXPECT_EQ(KVRX_GetDeviceID(2, id.data()), KVRX_OK);
+    EXPECT_EQ(KVRX_GetDeviceID(3, id.data()), KVRX_OK);
+
+    ASSERT_EQ(KVRX_SimSetAttached(3, 0), KVRX_OK);
+    EXPECT_EQ(numDevices(), 2u);
+    ASSERT_EQ(KVRX_SimSetAttached(2, 0), KVRX_OK);
+    EXPECT_EQ(numDevices(), 0u);
+    ASSERT_EQ(KVRX_SimSetAttached(3, 1), KVRX_OK);
+    EXPECT_EQ(numDevices(), 3u);
+    EXPECT_EQ(KVRX_GetDeviceID(3, id.data()), KVRX_OK);
+}
+
 TEST(BoardUsb, RunTimeCountsWholeSecondsSinceThePlugIn)
 {
     ASSERT_EQ(KVRX_Init(1, 400), KVRX_OK);

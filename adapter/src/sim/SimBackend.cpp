@@ -132,11 +132,17 @@ class SimBackend final : public Backend {
         }
     }
 
+    // Boards keep their numbers while others come and go, so the count
+    // reaches the highest board plugged in; an unplugged board below it
+    // fails its identity query instead of hiding the boards above it.
     int32_t getNumDevices(uint32_t* count) override
     {
         std::lock_guard lock(mutex_);
-        *count = static_cast<uint32_t>(std::count_if(boards_.begin(), boards_.end(),
-                                                     [](const auto& b) { return b->attached(); }));
+        uint32_t highest = 0;
+        for (uint32_t n = 1; n <= boards_.size(); ++n) {
+            if (boards_[n - 1]->attached()) highest = n;
+        }
+        *count = highest;
         return KVRX_OK;
     }
 
