@@ -1,6 +1,7 @@
 #include "app/PartChoice.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -8,6 +9,7 @@
 #include <QMetaProperty>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QtGlobal>
 
 #include "app/SetupPage.h"
@@ -96,6 +98,12 @@ void PartChoice::DeviceSelChange()
     // block), and no other step touches their controls.
     apply(SetupPageSettings(row));
     apply(TabPageSettings(row));
+    // A part alone does not make the supply switchable: with no board open
+    // the supply controls stay disabled, as every other board control does.
+    if (bus.BoardNo == 0) {
+        window_.VccSw->setEnabled(false);
+        window_.setupPage()->VccChecked->setEnabled(false);
+    }
 
     // 1. Base state of the other pages, and the shared state.
     for (const PageSettingsTable* table : pageTables())
