@@ -234,6 +234,11 @@ void SetupPage::buildStatusGroup()
         clearLayout->addWidget(button);
     }
 
+    // The buttons' preferred width would widen the column whenever the group
+    // is shown, moving the Features grid with the part; the column keeps the
+    // status group's width instead (its minimum still fits the buttons).
+    GroupBox25->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
     grid_->addWidget(GroupStatus, 0, 1, 4, 1, Qt::AlignTop);
     grid_->addWidget(GroupBox25, 4, 1, 1, 1, Qt::AlignTop);
 }
@@ -287,7 +292,9 @@ void SetupPage::buildRightColumn()
     column->setSpacing(4);
     column->addWidget(lblProduct);
     column->addWidget(Features, 0, Qt::AlignHCenter);
-    column->addWidget(GroupBox38);
+    // Under the Features grid and as wide, rather than stretched across the page.
+    GroupBox38->setMinimumWidth(Features->width());
+    column->addWidget(GroupBox38, 0, Qt::AlignHCenter);
     column->addStretch(1);
     grid_->addLayout(column, 0, 2, 6, 1);
     grid_->setColumnStretch(2, 1);
