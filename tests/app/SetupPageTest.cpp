@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -160,6 +161,44 @@ TEST_F(SetupPageTest, StatusLinesKeepTheirOrderAndLampAndLabelShareALine)
     const int widest = page().lblOSCFail->fontMetrics().horizontalAdvance(
         QStringLiteral("Oscillator Failure (OSCF)"));
     EXPECT_GE(page().lblOSCFail->width(), widest);
+}
+
+// The window's size is fixed, so the page's columns must not shift with what
+// a part shows (the Clear Events group, the ID group).
+TEST_F(SetupPageTest, FeaturesGridKeepsItsPlaceWhicheverPartIsChosen)
+{
+    TMainApp& w = open();
+    w.show();
+    auto rectOf = [&](const QWidget* widget) {
+        return QRect(widget->mapTo(&page(), QPoint(0, 0)), widget->size());
+    };
+    auto placeFor = [&](const QString& part) {
+        QComboBox* list = page().DeviceSel;
+        const int row = list->findText(part, Qt::MatchExactly);
+        list->setCurrentIndex(row);
+        emit list->activated(row);
+        page().layout()->activate();
+        return rectOf(page().Features);
+    };
+    // "x,y wxh", readable in a failure message.
+    auto text = [](const QRect& r) {
+        return QStringLiteral("%1,%2 %3x%4")
+            .arg(r.x())
+            .arg(r.y())
+            .arg(r.width())
+            .arg(r.height())
+            .toStdString();
+    };
+    const QRect first = placeFor(QStringLiteral("Not Selected"));
+    for (const char* part : {"VK310", "VK340", "VK360", "VK370", "VK382", "Not Selected"})
+        EXPECT_EQ(text(placeFor(QLatin1String(part))), text(first)) << part;
+    // The ID group lies under the grid, spans it, and stays within the page.
+    placeFor(QStringLiteral("VK360"));
+    const QRect id = rectOf(page().GroupBox38);
+    EXPECT_GE(id.top(), first.bottom());
+    EXPECT_LE(id.left(), first.left());
+    EXPECT_GE(id.right(), first.right());
+    EXPECT_LE(id.right(), page().width());
 }
 
 // ---- Clear Events ----
