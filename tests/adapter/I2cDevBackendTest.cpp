@@ -128,7 +128,7 @@ TEST(AdapterLibrary, EveryFailureCodeHasLowBitsAndATextOfItsOwn)
         KVRX_ERR_ADDR_NACK,     KVRX_ERR_DATA_NACK,       KVRX_ERR_BAD_ARG,
         KVRX_ERR_NOT_SUPPORTED, KVRX_ERR_UNKNOWN_BACKEND, KVRX_ERR_NOT_ATTACHED,
         KVRX_ERR_TOO_LONG,      KVRX_ERR_UNKNOWN_PART,    KVRX_ERR_IO,
-        KVRX_ERR_BAD_MODE,      KVRX_ERR_NO_DEVICE};
+        KVRX_ERR_BAD_MODE,      KVRX_ERR_NO_DEVICE,       KVRX_ERR_BAD_SETTING};
     const std::string fallback = KVRX_ResultStr(100000);
     const std::string success = KVRX_ResultStr(KVRX_OK);
     for (int32_t code : named) {
