@@ -639,16 +639,19 @@ void TMainApp::closeEvent(QCloseEvent* event)
 
 void TMainApp::FormClose()
 {
-    reg_.RegWrInteger(RegCurrentUser, QStringLiteral("FormTop"), y());
-    reg_.RegWrInteger(RegCurrentUser, QStringLiteral("FormLeft"), x());
-    reg_.RegWrInteger(RegCurrentUser, QStringLiteral("TempCal"), bus_.data.TempOffset);
-    reg_.RegWrString(RegCurrentUser, QStringLiteral("BussSpeed"),
-                     setup_->BussSpeedSel->currentText());
+    bool saved = reg_.RegWrInteger(RegCurrentUser, QStringLiteral("FormTop"), y());
+    saved &= reg_.RegWrInteger(RegCurrentUser, QStringLiteral("FormLeft"), x());
+    saved &= reg_.RegWrInteger(RegCurrentUser, QStringLiteral("TempCal"), bus_.data.TempOffset);
+    saved &= reg_.RegWrString(RegCurrentUser, QStringLiteral("BussSpeed"),
+                              setup_->BussSpeedSel->currentText());
     const int row = std::max(setup_->DeviceSel->currentIndex(), 0);
-    reg_.RegWrString(RegCurrentUser, QStringLiteral("Device"),
-                     QString::fromLatin1(PartTable[static_cast<size_t>(row)].PartName));
+    saved &= reg_.RegWrString(RegCurrentUser, QStringLiteral("Device"),
+                              QString::fromLatin1(PartTable[static_cast<size_t>(row)].PartName));
     if (!bus_.data.LastFile.empty()) {
-        reg_.RegWrString(RegCurrentUser, QStringLiteral("FileDir"),
-                         directoryPart(QString::fromStdString(bus_.data.LastFile)));
+        saved &= reg_.RegWrString(RegCurrentUser, QStringLiteral("FileDir"),
+                                  directoryPart(QString::fromStdString(bus_.data.LastFile)));
     }
+    // The window is going away: the terminal is the one place left to say so.
+    if (!saved)
+        qWarning("rtceval: the settings could not be saved to %s", qPrintable(reg_.location()));
 }

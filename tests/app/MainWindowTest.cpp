@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -214,6 +215,39 @@ TEST(MainWindow, FileDirIsSavedOnlyAfterADumpFile)
     EXPECT_EQ(store.raw("FileDir"), QString("/home/eva/rtc runs/"));
     auto w = openWindow(store);
     EXPECT_EQ(w->fileDialogFolder(), "/home/eva/rtc runs/");
+}
+
+QStringList& settingsWarnings()
+{
+    static QStringList warnings;
+    return warnings;
+}
+
+void keepSettingsWarnings(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtWarningMsg && message.contains("settings")) settingsWarnings() << message;
+}
+
+TEST(MainWindow, CloseSaysWhenTheSettingsCannotBeSaved)
+{
+    ScratchStore good;
+    ScratchStore blocked;
+    ASSERT_TRUE(QDir().mkpath(blocked.path())); // a folder where the file would be
+    auto fine = openWindow(good);
+    auto stuck = openWindow(blocked);
+
+    settingsWarnings().clear();
+    const QtMessageHandler previous = qInstallMessageHandler(keepSettingsWarnings);
+    fine->close();
+    const QStringList afterGoodClose = settingsWarnings();
+    stuck->close();
+    qInstallMessageHandler(previous);
+
+    EXPECT_TRUE(afterGoodClose.isEmpty()) << afterGoodClose.join('\n').toStdString();
+    EXPECT_EQ(good.raw("Device"), QString("Not Selected"));
+    ASSERT_EQ(settingsWarnings().size(), 1);
+    EXPECT_TRUE(settingsWarnings()[0].contains("could not be saved"));
+    EXPECT_TRUE(settingsWarnings()[0].contains(blocked.path()));
 }
 
 TEST(MainWindow, PartChoiceRunsOnUserChoiceOnly)
