@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QMetaMethod>
 #include <QPixmap>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
@@ -411,11 +412,7 @@ Outcome doWait(Args& a, ScriptSession* s, const QString&)
     double seconds = 0;
     if (!a.number(&seconds, "SECONDS (0 to 86400)", 0, kLongestWait) || !a.end() || !s)
         return argsError(a);
-    // Real time with the event loop running, as it passes for a user.
-    QEventLoop loop;
-    QTimer::singleShot(static_cast<int>(std::llround(seconds * 1000.0)), Qt::PreciseTimer, &loop,
-                       &QEventLoop::quit);
-    loop.exec();
+    s->waitRealTime(std::llround(seconds * 1000.0));
     return std::nullopt;
 }
 
@@ -697,16 +694,35 @@ void ScriptSession::afterTick()
     QApplication::processEvents();
 }
 
+void ScriptSession::waitRealTime(qint64 ms)
+{
+    // Real time with the event loop running, as it passes for a user.
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(ms), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    ++ownLoops_;
+    loop.exec();
+    --ownLoops_;
+}
+
 void ScriptSession::collectBoxes()
 {
     for (const QString& box : host_.takeBoxes())
         boxes_.push_back(box);
 }
 
-// A modal dialog would wait for a click that never comes. Message boxes join
-// the recorded error boxes; any other dialog is closed as a user cancels it.
+// A modal dialog or menu that runs its own event loop would wait for a click
+// that never comes. Message boxes join the recorded error boxes; any other
+// dialog is closed as a user cancels it. A dialog that does not hold up the
+// script (opened without waiting, like the About box) stays for the script
+// to work.
 void ScriptSession::dismissModal()
 {
+    if (QThread::currentThread()->loopLevel() <= ownLoops_) return;
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+        out_(QStringLiteral("menu closed: ") + ScriptParser::quoted(popup->objectName()));
+        popup->close();
+        return;
+    }
     auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
     if (!dialog) return;
     if (auto* box = qobject_cast<QMessageBox*>(dialog)) {

@@ -81,6 +81,8 @@ class ScriptSession {
     int& tickPhaseMs() { return tickPhaseMs_; }
     void afterTick();
     void markClosed() { closed_ = true; }
+    // Lets real time pass with the event loop running.
+    void waitRealTime(qint64 ms);
 
   private:
     void collectBoxes();
@@ -96,5 +98,6 @@ class ScriptSession {
     int tickPhaseMs_ = 0; // time since the polling timer last fired, in a pinned run
     uint32_t lastBoard_ = 1;
     bool closed_ = false;
+    int ownLoops_ = 0;  // event loops the script itself runs (wait)
     QTimer modalGuard_; // fires only while a step runs an event loop
 };

@@ -164,6 +164,22 @@ class TestWindow : public QWidget {
             dialogResult = dialog.exec();
         });
 
+        // Opened without waiting, as the window opens its About box in script mode.
+        Later = new QDialog(this);
+        Later->setWindowTitle(QStringLiteral("Later"));
+        Later->setObjectName(QStringLiteral("Later"));
+        auto* laterOk = new QPushButton(QStringLiteral("OK"), Later);
+        laterOk->setObjectName(QStringLiteral("LaterOk"));
+        connect(laterOk, &QPushButton::clicked, Later, &QDialog::accept);
+        connect(add<QPushButton>("BtnLater"), &QPushButton::clicked, Later, &QDialog::open);
+        connect(add<QPushButton>("BtnMenu"), &QPushButton::clicked, this, [this] {
+            QMenu menu(this);
+            menu.setObjectName(QStringLiteral("PopupMenu"));
+            menu.addAction(QStringLiteral("Copy"));
+            menuResult = menu.exec(mapToGlobal(QPoint(0, 0)));
+            ++menusClosed;
+        });
+
         BtnA = add<QPushButton>("BtnA");
         connect(BtnA, &QPushButton::clicked, this, [this] { ++btnClicks; });
         add<QPushButton>("BtnOff")->setEnabled(false);
@@ -217,6 +233,9 @@ class TestWindow : public QWidget {
     QTabWidget* Tabs;
     QAction* ActA;
     DigitsOnly* filter;
+    QDialog* Later;
+    QAction* menuResult = nullptr;
+    int menusClosed = 0;
 
     QList<int> picks;
     int chkClicks = 0, radioBClicks = 0, btnClicks = 0, enters = 0, actions = 0;
@@ -600,6 +619,23 @@ TEST_F(ScriptRun, ModalDialogsNeverWaitForAClick)
     EXPECT_EQ(window.dialogResult, QDialog::Rejected);
     EXPECT_EQ(
         out, QStringList({"box: Hello\\nWorld", "dialog closed: \"About\"", "2 passed, 0 failed"}));
+}
+
+TEST_F(ScriptRun, MenusThatWaitForAChoiceAreClosed)
+{
+    EXPECT_EQ(run("click BtnMenu\nexpect nobox"), 0);
+    EXPECT_EQ(window.menusClosed, 1);
+    EXPECT_EQ(window.menuResult, nullptr);
+    EXPECT_EQ(out, QStringList({"menu closed: \"PopupMenu\"", "1 passed, 0 failed"}));
+}
+
+TEST_F(ScriptRun, ADialogThatDoesNotHoldUpTheScriptStaysForItToWork)
+{
+    EXPECT_EQ(run("click BtnLater\nwait 0.2\nexpect LaterOk visible on\n"
+                  "click LaterOk\nexpect LaterOk visible off"),
+              0)
+        << out.join('\n').toStdString();
+    EXPECT_EQ(window.Later->result(), QDialog::Accepted);
 }
 
 // ---- the simulated board ----
