@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <memory>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "app/BoardConnection.h"
 #include "app/SetupPage.h"
 #include "app/TMainApp.h"
+#include "app/UsbMonitor.h"
 #include "kvrx_usb.h"
 #include "support/RecordingAdapter.h"
 #include "widgets/LedIndicator.h"
@@ -423,6 +425,33 @@ TEST_F(BoardConnectionTest, ScriptWindowsTakeNoNotificationsFromTheSystem)
 {
     open();
     EXPECT_FALSE(connection().notificationsActive());
+    EXPECT_EQ(window->findChild<UsbMonitor*>(), nullptr);
+}
+
+// A user's window listens to the system's plug notifications (udev where it is
+// there; without it the monitor stays silent) and relists on each of them.
+TEST_F(BoardConnectionTest, SystemPlugNotificationsRelistTheBoards)
+{
+    AppOptions options;
+    options.settingsFile = store.path();
+    window = std::make_unique<TMainApp>(options, false);
+    window->pollTimer()->stop();
+    UsbMonitor* monitor = window->findChild<UsbMonitor*>();
+    ASSERT_NE(monitor, nullptr);
+    EXPECT_EQ(connection().notificationsActive(), monitor->isActive());
+    ASSERT_EQ(window->bus().BoardNo, 1u);
+
+    // Unplugged: the adapter lists no board, so the window closes its board.
+    arrange(kListings[1]);
+    emit monitor->removed();
+    expectListing(*window, kListings[1]);
+
+    // Plugged in again: the first board is opened.
+    arrange(kListings[2]);
+    emit monitor->arrived();
+    expectListing(*window, kListings[2]);
+    EXPECT_EQ(boardCalls().front().op, AdapterOp::GetNumDevices);
+    EXPECT_EQ(boardCalls().back().op, AdapterOp::VccOff);
 }
 
 } // namespace
