@@ -28,10 +28,14 @@ std::unique_ptr<QSettings> Reg::open(RegKey key) const
 {
     // An explicit file is the only store there is: both hives lead to it.
     if (!iniFile_.isEmpty()) return std::make_unique<QSettings>(iniFile_, QSettings::IniFormat);
-    return std::make_unique<QSettings>(QSettings::NativeFormat,
-                                       key == RegCurrentUser ? QSettings::UserScope
-                                                             : QSettings::SystemScope,
-                                       kOrganisation, kApplication);
+    auto s = std::make_unique<QSettings>(QSettings::NativeFormat,
+                                         key == RegCurrentUser ? QSettings::UserScope
+                                                               : QSettings::SystemScope,
+                                         kOrganisation, kApplication);
+    // One key, as in the registry: no organisation-wide or system-wide file
+    // stands in for a missing value or makes a missing key look present.
+    s->setFallbacksEnabled(false);
+    return s;
 }
 
 QString Reg::location(RegKey key) const

@@ -2,6 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <cstdlib>
 
 #include "AppTestSupport.h"
 #include "app/Reg.h"
@@ -144,6 +147,36 @@ TEST(RegStore, WriteToAnUnusableLocationReportsFalse)
     EXPECT_FALSE(reg.RegWrInteger(RegCurrentUser, "FormTop", 3));
     EXPECT_FALSE(reg.RegWrString(RegCurrentUser, "Device", "VK310"));
     EXPECT_EQ(store.raw("FormTop"), QString("1"));
+}
+
+// The user's own store, with organisation-wide and system-wide files beside it
+// that must not stand in for it. Runs in a fresh process, since Qt fixes the
+// store's folders at its first use.
+TEST(RegStore, UserStoreIsOneKeyWithoutFallbacks)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString user = dir.filePath("user");
+    const QString system = dir.filePath("system");
+    for (const QString& file : {user + "/kavrolux.conf", system + "/kavrolux/rtc eval.conf"}) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()));
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[General]\nFormTop=5\nDevice=VK310\n");
+    }
+    const auto firstRunInFreshProcess = [&] {
+        qputenv("XDG_CONFIG_HOME", user.toLocal8Bit());
+        qputenv("XDG_CONFIG_DIRS", system.toLocal8Bit());
+        const Reg reg;
+        const bool defaults = reg.RegRdInteger(RegCurrentUser, "FormTop", 0) == 0 &&
+                              reg.RegRdString(RegCurrentUser, "Device", "Not Selected") ==
+                                  "Not Selected";
+        const bool ownFile = reg.location() == user + "/kavrolux/rtc eval.conf";
+        const bool nothingWritten = !QFileInfo::exists(reg.location());
+        std::exit(defaults && ownFile && nothingWritten ? 0 : 1);
+    };
+    EXPECT_EXIT(firstRunInFreshProcess(), testing::ExitedWithCode(0), "");
 }
 
 } // namespace
