@@ -169,9 +169,9 @@ TEST(RegStore, UserStoreIsOneKeyWithoutFallbacks)
         qputenv("XDG_CONFIG_HOME", user.toLocal8Bit());
         qputenv("XDG_CONFIG_DIRS", system.toLocal8Bit());
         const Reg reg;
-        const bool defaults = reg.RegRdInteger(RegCurrentUser, "FormTop", 0) == 0 &&
-                              reg.RegRdString(RegCurrentUser, "Device", "Not Selected") ==
-                                  "Not Selected";
+        const bool defaults =
+            reg.RegRdInteger(RegCurrentUser, "FormTop", 0) == 0 &&
+            reg.RegRdString(RegCurrentUser, "Device", "Not Selected") == "Not Selected";
         const bool ownFile = reg.location() == user + "/kavrolux/rtc eval.conf";
         const bool nothingWritten = !QFileInfo::exists(reg.location());
         std::exit(defaults && ownFile && nothingWritten ? 0 : 1);
