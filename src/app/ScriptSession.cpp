@@ -23,7 +23,9 @@ namespace {
 
 constexpr int kTimerMs = 110;          // the polling timer's interval
 constexpr double kLongestWait = 86400; // one day of real time
-constexpr double kLongestAdvance = 400 * 86400.0;
+// A month of simulated time, the graph's longest time base: a few minutes of
+// real time, so an advance always ends.
+constexpr double kLongestAdvance = 31 * 86400.0;
 
 // Reads a step's arguments one by one; the first mismatch is kept as the error.
 class Args {
@@ -370,7 +372,7 @@ Outcome doPcTime(Args& a, ScriptSession* s, const QString&)
 Outcome doAdvance(Args& a, ScriptSession* s, const QString& line)
 {
     double seconds = 0;
-    if (!a.number(&seconds, "SECONDS (0 to 34560000)", 0, kLongestAdvance) || !a.end() || !s)
+    if (!a.number(&seconds, "SECONDS (0 to 2678400)", 0, kLongestAdvance) || !a.end() || !s)
         return argsError(a);
     ScriptHost& host = s->host();
     if (!host.clockPinned())
@@ -378,6 +380,15 @@ Outcome doAdvance(Args& a, ScriptSession* s, const QString& line)
                        QStringLiteral("the PC's own clock")};
     const AdapterApi& api = host.adapter();
     if (!api.SimAdvance) return Failure{line, QStringLiteral("no simulated clock")};
+    // Nobody watches the window between the ticks of one advance: painting
+    // each second would take most of the time. What the controls hold is
+    // unchanged, and the window repaints once at the end.
+    struct PaintLater {
+        QWidget* window;
+        bool was = window->updatesEnabled();
+        ~PaintLater() { window->setUpdatesEnabled(was); }
+    } paintLater{s->window()};
+    paintLater.window->setUpdatesEnabled(false);
     // In the timer's own steps, so each tick sees the time it would see.
     qint64 remaining = std::llround(seconds * 1000.0);
     int& phase = s->tickPhaseMs();

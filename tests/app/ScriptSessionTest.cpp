@@ -280,7 +280,11 @@ class FakeHost : public ScriptHost {
     void pinClock(const QDateTime& at) override { clock = at; }
     bool clockPinned() const override { return clock.isValid(); }
     void advanceClock(qint64 ms) override { clock = clock.addMSecs(ms); }
-    void tick() override { ticks.append(clock); }
+    void tick() override
+    {
+        ticks.append(clock);
+        paintedDuringTicks = paintedDuringTicks || w_->updatesEnabled();
+    }
     void holdTimer() override { ++holds; }
     void close() override { closed = true; }
 
@@ -291,6 +295,7 @@ class FakeHost : public ScriptHost {
     QList<QDateTime> ticks;
     int holds = 0;
     bool closed = false;
+    bool paintedDuringTicks = false;
 
   private:
     QWidget* w_;
@@ -386,6 +391,10 @@ TEST_F(ScriptRun, MalformedLinesFailWithTheirLineAndTheRestStillRuns)
          "sim poke SLAVE SUB VALUE / \"0x1FF\" where SLAVE (0 to 0xFF) belongs"},
         {"sim attach 2", "sim attach 0|1 / \"2\" where 0 or 1 belongs"},
         {"wait -1", "wait SECONDS / \"-1\" where SECONDS (0 to 86400) belongs"},
+        {"wait 86400.5", "wait SECONDS / \"86400.5\" where SECONDS (0 to 86400) belongs"},
+        {"advance -0.1", "advance SECONDS / \"-0.1\" where SECONDS (0 to 2678400) belongs"},
+        {"advance 2678401",
+         "advance SECONDS / \"2678401\" where SECONDS (0 to 2678400) belongs"},
         {"pctime \"2024-13-01 00:00:00\"",
          "pctime \"YYYY-MM-DD HH:MM:SS\" / \"2024-13-01 00:00:00\", not a local date and time"},
     };
@@ -578,6 +587,14 @@ TEST_F(ScriptRun, AdvanceMovesClockAndBoardInTheTimersStepsAndTicksAtEach)
     EXPECT_EQ(start.msecsTo(host.clock), 1260);
     EXPECT_NEAR(sim().advanced, 1.26, 1e-9);
     EXPECT_GT(host.holds, 0);
+    // Painting waits for the end of an advance, whichever way it ends.
+    host.paintedDuringTicks = false;
+    ASSERT_EQ(run("pctime \"2024-03-01 12:00:00\"\nadvance 0.5"), 0);
+    EXPECT_FALSE(host.paintedDuringTicks);
+    EXPECT_TRUE(window.updatesEnabled());
+    sim().failWith = 7;
+    EXPECT_EQ(run("pctime \"2024-03-01 12:00:00\"\nadvance 1"), 1);
+    EXPECT_TRUE(window.updatesEnabled());
 }
 
 TEST_F(ScriptRun, ScriptsWithoutPctimeLeaveTheClockToTheWindow)
