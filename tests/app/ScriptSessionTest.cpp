@@ -393,8 +393,7 @@ TEST_F(ScriptRun, MalformedLinesFailWithTheirLineAndTheRestStillRuns)
         {"wait -1", "wait SECONDS / \"-1\" where SECONDS (0 to 86400) belongs"},
         {"wait 86400.5", "wait SECONDS / \"86400.5\" where SECONDS (0 to 86400) belongs"},
         {"advance -0.1", "advance SECONDS / \"-0.1\" where SECONDS (0 to 2678400) belongs"},
-        {"advance 2678401",
-         "advance SECONDS / \"2678401\" where SECONDS (0 to 2678400) belongs"},
+        {"advance 2678401", "advance SECONDS / \"2678401\" where SECONDS (0 to 2678400) belongs"},
         {"pctime \"2024-13-01 00:00:00\"",
          "pctime \"YYYY-MM-DD HH:MM:SS\" / \"2024-13-01 00:00:00\", not a local date and time"},
     };
