@@ -61,6 +61,8 @@ std::pair<const QTabWidget*, int> tabOf(const QWidget* w)
 
 bool enabled(const QObject* c)
 {
+    // A menu is what its entry in the menu bar shows.
+    if (auto* m = qobject_cast<const QMenu*>(c)) return m->menuAction()->isEnabled();
     if (auto* w = qobject_cast<const QWidget*>(c)) return w->isEnabled();
     if (auto* a = qobject_cast<const QAction*>(c)) return a->isEnabled();
     return true;
@@ -444,6 +446,7 @@ Lookup find(QWidget* root, const QString& name)
 bool shown(const QObject* control, const QWidget* root)
 {
     if (auto* a = qobject_cast<const QAction*>(control)) return a->isVisible();
+    if (auto* m = qobject_cast<const QMenu*>(control)) return m->menuAction()->isVisible();
     if (auto* group = qobject_cast<const QButtonGroup*>(control)) {
         for (const QAbstractButton* b : group->buttons()) {
             if (shown(b, root)) return true;
@@ -541,11 +544,23 @@ Outcome click(QObject* control, const QWidget* root)
         return std::nullopt;
     }
     auto* w = qobject_cast<QWidget*>(control);
-    // Lists, edits and tab sets have their own verbs; a click on them says nothing.
+    // Lists, edits, tab sets and menus have their own verbs or entries; a click
+    // on them says nothing.
     if (!w || qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w) ||
         qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QAbstractScrollArea*>(w) ||
-        qobject_cast<QTabWidget*>(w) || qobject_cast<QTabBar*>(w) || qobject_cast<QGroupBox*>(w))
+        qobject_cast<QTabWidget*>(w) || qobject_cast<QTabBar*>(w) || qobject_cast<QGroupBox*>(w) ||
+        qobject_cast<QMenu*>(w))
         return wrongKind(control, kinds);
+    // A widget holding buttons (a spin button's arrows, a page) is no panel:
+    // which button its middle hits says nothing about what the script meant.
+    if (const auto buttons = w->findChildren<QAbstractButton*>(); !buttons.isEmpty()) {
+        QStringList names;
+        for (const QAbstractButton* b : buttons)
+            names.append(nameOf(b));
+        return Failure{QStringLiteral("%1 named %2").arg(kinds, nameOf(control)),
+                       QStringLiteral("%1 holding the buttons %2")
+                           .arg(kindOf(control), names.join(QStringLiteral(", ")))};
+    }
     if (auto f = reachable(w, root)) return f;
     // Panels and LEDs react to the mouse itself.
     sendClick(w);

@@ -19,6 +19,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <functional>
 #include <map>
@@ -215,7 +216,20 @@ class TestWindow : public QWidget {
         Tabs->setTabVisible(1, false);
         Tabs->setCurrentIndex(2);
 
-        auto* menu = new QMenu(this);
+        // Up and down arrows side by side, as the window's spin buttons are.
+        auto* spin = add<QWidget>("SpinA");
+        auto* spinLayout = new QVBoxLayout(spin);
+        for (const char* arrow : {"SpinAUp", "SpinADown"}) {
+            auto* b = new QToolButton(spin);
+            b->setObjectName(QLatin1String(arrow));
+            spinLayout->addWidget(b);
+        }
+
+        auto* menu = new QMenu(QStringLiteral("&File"), this);
+        menu->setObjectName(QStringLiteral("MenuA"));
+        auto* hiddenMenu = new QMenu(QStringLiteral("&Tools"), this);
+        hiddenMenu->setObjectName(QStringLiteral("MenuB"));
+        hiddenMenu->menuAction()->setVisible(false);
         ActA = menu->addAction(QStringLiteral("&Open"));
         ActA->setObjectName(QStringLiteral("ActA"));
         connect(ActA, &QAction::triggered, this, [this] { ++actions; });
@@ -417,6 +431,9 @@ TEST_F(ScriptRun, ControlsAUserCannotWorkSoFailWithWhatWasFound)
         {"type BtnA \"1\"",
          "an edit box, list or other control that takes keys named \"BtnA\" / a QPushButton"},
         {"click ListA", "a button, panel, LED or menu action named \"ListA\" / a QComboBox"},
+        {"click SpinA", "a button, panel, LED or menu action named \"SpinA\" / a QWidget "
+                        "holding the buttons \"SpinAUp\", \"SpinADown\""},
+        {"click MenuA", "a button, panel, LED or menu action named \"MenuA\" / a QMenu"},
         {"expect BtnA lit on", "an LED named \"BtnA\" / a QPushButton"},
         {"expect ChkA items \"x\"", "a list, radio group or tab set named \"ChkA\" / a QCheckBox"},
         {"click BtnOff", "\"BtnOff\" enabled / disabled"},
@@ -504,6 +521,10 @@ TEST_F(ScriptRun, PropertiesReadWhatTheUserSees)
         "expect PageA visible on",
         "expect HiddenLbl visible 0",
         "expect ActA visible yes",
+        // A menu is shown as its menu bar entry is, not as its popup.
+        "expect MenuA visible on",
+        "expect MenuB visible off",
+        "expect MenuA text \"File\"",
         "expect BtnOff enabled off",
         "expect BtnA enabled true",
         // Tab sets list their shown tabs.
