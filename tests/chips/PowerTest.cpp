@@ -23,7 +23,7 @@ TEST_P(BatteryBackup, ClockRunsOnTheBatteryAndTheReturnSetsTheBatteryFlag)
     EXPECT_EQ(0, bench.reg(c.flagReg) & c.flagMask);
 
     bench.supply(false);
-    EXPECT_FALSE(bench.chip().answers(bench.rtc(), false));
+    EXPECT_FALSE(bench.chip().answers(bench.rtc()));
     bench.run(3600 + 120);
     bench.supply(true);
 
@@ -77,9 +77,9 @@ INSTANTIATE_TEST_SUITE_P(Families, NoBattery,
 
 TEST(Supply, AFreshChipStandsStillUntilItsFirstPowerUp)
 {
-    ChipBench bench("VK320", 7, false);
-    bench.chip().advance(3600, 25.0);
-    EXPECT_FALSE(bench.chip().answers(0xDE, false));
+    ChipBench bench("VK320", false);
+    bench.run(3600);
+    EXPECT_FALSE(bench.chip().answers(0xDE));
     bench.supply(true);
     EXPECT_EQ((Time{2000, 1, 1, 0, 0, 0, 6}), bench.readTime());
     EXPECT_EQ(0x01, bench.reg(0x07) & 0x03) << "power-fail set, battery flag clear";
@@ -137,17 +137,17 @@ TEST(Supply, TypeFAnswersOnTheBatteryWithI2cInBatteryModeSet)
     ChipBench bench("VK370");
     bench.changeReg(0x11, 0x20, 0x20); // I2CBAT
     bench.supply(false);
-    EXPECT_TRUE(bench.chip().answers(0xDE, false));
-    EXPECT_TRUE(bench.chip().answers(0xAE, false));
+    EXPECT_TRUE(bench.chip().answers(0xDE));
+    EXPECT_TRUE(bench.chip().answers(0xAE));
     EXPECT_EQ(0x80, bench.reg(0x08) & 0x80) << "BMODE";
     bench.supply(true);
     bench.changeReg(0x11, 0x20, 0x00);
     bench.supply(false);
-    EXPECT_FALSE(bench.chip().answers(0xDE, false));
+    EXPECT_FALSE(bench.chip().answers(0xDE));
     for (const char* other : {"VK310", "VK340", "VK350", "VK360", "VK390"}) {
         ChipBench b(other);
         b.supply(false);
-        EXPECT_FALSE(b.chip().answers(b.rtc(), false)) << other;
+        EXPECT_FALSE(b.chip().answers(b.rtc())) << other;
     }
 }
 

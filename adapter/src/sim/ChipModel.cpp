@@ -29,6 +29,9 @@ constexpr double kNominalLoadPf = 12.5;
 constexpr double kTempCoeffPpm = -0.034;
 constexpr double kTurnoverC = 25.0;
 constexpr double kOwnPpmSpan = 4.0; // own error drawn from -4 .. +4 ppm
+// Sums of decimal fractions of a second (ten advances of 0.1 s) fall a hair
+// short of the whole second they make; the counter takes them as whole.
+constexpr double kPhaseSlack = 1e-9;
 // Battery of the simulated board, for the low-battery trip levels.
 constexpr double kBatteryVolts = 3.0;
 
@@ -377,9 +380,9 @@ uint8_t ChipModel::computedValue(Computed what) const
     case Computed::None:
         break;
     case Computed::SubSecHundredths:
-        return toBcd(std::min(99, static_cast<int>(phase_ * 100.0)));
+        return toBcd(std::min(99, static_cast<int>((phase_ + kPhaseSlack) * 100.0)));
     case Computed::SubSecTenths:
-        return toBcd(std::min(9, static_cast<int>(phase_ * 10.0)));
+        return toBcd(std::min(9, static_cast<int>((phase_ + kPhaseSlack) * 10.0)));
     case Computed::FinalAnalogTrim:
         // Without temperature compensation the final trims are the initial ones.
         return regs_[family_.analogReg] & 0x3F;
@@ -580,9 +583,9 @@ void ChipModel::advance(double seconds, double temperatureC)
 
     const double rate = std::max(0.0, 1.0 + rateErrorPpm(temperature_) * 1e-6);
     phase_ += seconds * rate;
-    if (phase_ < 1.0) return;
-    const double whole = std::floor(phase_);
-    phase_ -= whole;
+    if (phase_ + kPhaseSlack < 1.0) return;
+    const double whole = std::floor(phase_ + kPhaseSlack);
+    phase_ = std::max(0.0, phase_ - whole);
     uint64_t ticks = static_cast<uint64_t>(whole);
     // Whole days at once while nothing needs to look at each second.
     while (ticks >= 86400 && !needsEverySecond()) {
