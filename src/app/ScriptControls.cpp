@@ -488,8 +488,9 @@ Outcome select(QObject* control, const QString& entry, const QWidget* root)
     if (!e) return wrongKind(control, kListKinds);
     const int index = static_cast<int>(e->texts.indexOf(entry));
     if (index < 0)
-        return Failure{QStringLiteral("an entry \"%1\" in %2").arg(entry, nameOf(control)),
-                       QStringLiteral("entries \"%1\"").arg(e->texts.join(u'|'))};
+        return Failure{
+            QStringLiteral("an entry %1 in %2").arg(ScriptParser::quoted(entry), nameOf(control)),
+            QStringLiteral("entries %1").arg(ScriptParser::quoted(e->texts.join(u'|')))};
     return e->pick(index);
 }
 

@@ -154,7 +154,9 @@ class Args {
 QString adapterText(const AdapterApi& api, int32_t code)
 {
     const char* text = api.ResultStr ? api.ResultStr(code) : nullptr;
-    return QStringLiteral("\"%1\" (code %2)").arg(QString::fromUtf8(text ? text : "?")).arg(code);
+    return QStringLiteral("%1 (code %2)")
+        .arg(ScriptParser::quoted(QString::fromUtf8(text ? text : "?")))
+        .arg(code);
 }
 
 Outcome adapterCall(const AdapterApi& api, int32_t code, const QString& what)
@@ -595,11 +597,11 @@ std::pair<int, ScriptControls::Failure> formFor(const QList<ScriptToken>& tokens
     if (known)
         return {-1,
                 {QStringLiteral("%1 followed by one of %2").arg(verb.text, subs.join(u' ')),
-                 tokens.size() > 1 ? QStringLiteral("\"%1\"").arg(tokens[1].text)
+                 tokens.size() > 1 ? ScriptParser::quoted(tokens[1].text)
                                    : QStringLiteral("the end of the line")}};
     return {-1,
             {QStringLiteral("a command: %1").arg(ScriptLanguage::verbs().join(u' ')),
-             QStringLiteral("\"%1\"").arg(verb.text)}};
+             ScriptParser::quoted(verb.text)}};
 }
 
 QList<ScriptToken> argumentsOf(const QList<ScriptToken>& tokens, const Form& f)

@@ -401,6 +401,11 @@ TEST_F(ScriptRun, MalformedLinesFailWithTheirLineAndTheRestStillRuns)
          "expect window title \"TEXT\" / \"titel\" where title belongs"},
         {"sim",
          "sim followed by one of part temp ppm poke expect attach event / the end of the line"},
+        // Texts in a FAIL line are written as the script writes them, so it stays one line.
+        {"sim \"a\\nb\"",
+         "sim followed by one of part temp ppm poke expect attach event / \"a\\nb\""},
+        {"\"\\r\" x", "a command: select check click type key expect pctime advance tick wait "
+                      "sim open save screenshot quit / \"\\r\""},
         {"sim poke 0x1FF 0 0",
          "sim poke SLAVE SUB VALUE / \"0x1FF\" where SLAVE (0 to 0xFF) belongs"},
         {"sim attach 2", "sim attach 0|1 / \"2\" where 0 or 1 belongs"},
@@ -440,6 +445,7 @@ TEST_F(ScriptRun, ControlsAUserCannotWorkSoFailWithWhatWasFound)
         {"click BtnOnB", "\"BtnOnB\" shown / hidden"}, // its tab is not shown
         {"click HiddenLbl", "\"HiddenLbl\" shown / hidden"},
         {"select ListA \"500\"", "an entry \"500\" in \"ListA\" / entries \"100|400\""},
+        {"select ListA \"1\\n00\"", "an entry \"1\\n00\" in \"ListA\" / entries \"100|400\""},
         {"select ListA #2", "an entry #2 in \"ListA\" / 2 entries"},
         {"check RadioA off", "\"RadioA\" off / still on after a click"},
     };
