@@ -120,22 +120,23 @@ TEST_P(ScriptNumbers, ReadDecimalAndHexadecimal)
     EXPECT_EQ(ScriptParser::toNumber(QString::fromLatin1(c.word)), c.number) << c.word;
 }
 
-INSTANTIATE_TEST_SUITE_P(Words, ScriptNumbers,
-                         ::testing::Values(NumberCase{"12", 12, 12.0}, NumberCase{"0", 0, 0.0},
-                                           NumberCase{"-3", -3, -3.0}, NumberCase{"+4", 4, 4.0},
-                                           NumberCase{"0x1F", 31, 31.0},
-                                           NumberCase{"0XfF", 255, 255.0},
-                                           NumberCase{"0.11", std::nullopt, 0.11},
-                                           NumberCase{"-2.5", std::nullopt, -2.5},
-                                           NumberCase{".5", std::nullopt, 0.5},
-                                           NumberCase{"0x", std::nullopt, std::nullopt},
-                                           NumberCase{"0x1G", std::nullopt, std::nullopt},
-                                           NumberCase{"1e5", std::nullopt, std::nullopt},
-                                           NumberCase{"inf", std::nullopt, std::nullopt},
-                                           NumberCase{"nan", std::nullopt, std::nullopt},
-                                           NumberCase{"12a", std::nullopt, std::nullopt},
-                                           NumberCase{"", std::nullopt, std::nullopt},
-                                           NumberCase{"-0x10", std::nullopt, std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(
+    Words, ScriptNumbers,
+    ::testing::Values(
+        NumberCase{"12", 12, 12.0}, NumberCase{"0", 0, 0.0}, NumberCase{"-3", -3, -3.0},
+        NumberCase{"+4", 4, 4.0}, NumberCase{"0x1F", 31, 31.0}, NumberCase{"0XfF", 255, 255.0},
+        NumberCase{"0.11", std::nullopt, 0.11}, NumberCase{"-2.5", std::nullopt, -2.5},
+        NumberCase{".5", std::nullopt, 0.5}, NumberCase{"0x", std::nullopt, std::nullopt},
+        NumberCase{"0x1G", std::nullopt, std::nullopt},
+        NumberCase{"1e5", std::nullopt, std::nullopt},
+        NumberCase{"inf", std::nullopt, std::nullopt},
+        NumberCase{"nan", std::nullopt, std::nullopt},
+        NumberCase{"12a", std::nullopt, std::nullopt}, NumberCase{"", std::nullopt, std::nullopt},
+        NumberCase{"-0x10", std::nullopt, std::nullopt},
+        // Too long to hold: refused, never wrapped round.
+        NumberCase{"9999999999999999999", std::nullopt, std::nullopt},
+        NumberCase{"0x10000000000000000", std::nullopt, std::nullopt},
+        NumberCase{"1234567890123456.5", std::nullopt, std::nullopt}));
 
 TEST(ScriptQuoted, SplitsBackToTheSameText)
 {
