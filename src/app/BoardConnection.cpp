@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QToolButton>
 #include <QVariant>
+#include <algorithm>
 #include <array>
 
 #include "app/PollLogic.h"
@@ -22,6 +23,7 @@ const QString kBoardLine = QStringLiteral("USB RTC");
 constexpr int kBoardRole = Qt::UserRole;
 constexpr uint32_t kInitParam = 400;
 constexpr int kIdBufferSize = 256;
+constexpr uint32_t kMaxBoards = 127;
 
 // Pictures of the supply switch.
 constexpr int kSupplyOff = 15;
@@ -84,6 +86,9 @@ bool BoardConnection::ListBoards(QComboBox* list)
         return false;
     }
     list->addItem(kNoBoard, 0);
+    // A confused adapter may report any count; a bench never holds more boards
+    // than this, and the window must not spin through billions of queries.
+    count = std::min(count, kMaxBoards);
     for (uint32_t board = 1; board <= count; ++board) {
         uint8_t idBuffer[kIdBufferSize] = {};
         // A board that does not identify itself gets no line, and the lines

@@ -193,6 +193,20 @@ TEST_F(BoardConnectionTest, LinesCarryTheirBoardNumbers)
         {{AdapterOp::Init, 3, 400}, {AdapterOp::ClockRate, 3, 100}, {AdapterOp::VccOff, 3}});
 }
 
+TEST_F(BoardConnectionTest, AnAbsurdBoardCountIsListedInBoundedTime)
+{
+    // An adapter that reports every possible board must not hold the window.
+    RecordingAdapter::reset();
+    RecordingAdapter::setDeviceCount(UINT32_MAX);
+    open();
+    size_t queries = 0;
+    for (const AdapterCall& call : boardCalls())
+        if (call.op == AdapterOp::GetDeviceID) ++queries;
+    EXPECT_EQ(queries, 127u);
+    EXPECT_EQ(page().EvalBoardSel->count(), 128);
+    EXPECT_EQ(BoardConnection::boardOfLine(page().EvalBoardSel, 127), 127);
+}
+
 // ---- connecting ----
 
 TEST_F(BoardConnectionTest, StartUpOpensTheFirstBoardAtTheSavedSpeedWithTheSupplyOff)
