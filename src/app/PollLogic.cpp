@@ -305,8 +305,9 @@ std::string TemperatureText(std::optional<double> celsius)
 std::string TempOffsetText(int32_t tempOffset)
 {
     const int64_t magnitude = std::abs(static_cast<int64_t>(tempOffset));
-    return (tempOffset < 0 ? "-" : "") + std::to_string(magnitude / 10) + "." +
-           std::to_string(magnitude % 10) + "*C";
+    std::string text = tempOffset < 0 ? "-" : "";
+    text += std::to_string(magnitude / 10) + "." + std::to_string(magnitude % 10) + "*C";
+    return text;
 }
 
 int32_t TempOffsetUp(int32_t tempOffset)
@@ -339,7 +340,9 @@ std::string RunTimeText(uint32_t seconds)
 
 std::string PollDurationText(double milliseconds)
 {
-    return " " + FormatFixed(milliseconds, 3) + " mS";
+    std::string text = " ";
+    text += FormatFixed(milliseconds, 3) + " mS";
+    return text;
 }
 
 // ---- bus speed ----
