@@ -8,7 +8,7 @@
 
 #include "PartTable.h"
 #include "app/AppOptions.h"
-#include "app/SetupPage.h"
+#include "app/setup/SetupPage.h"
 #include "app/TMainApp.h"
 
 namespace {

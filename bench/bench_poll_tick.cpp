@@ -14,9 +14,9 @@
 
 #include "PartTable.h"
 #include "app/AppOptions.h"
-#include "app/GraphData.h"
+#include "app/polling/GraphData.h"
 #include "app/PcClock.h"
-#include "app/SetupPage.h"
+#include "app/setup/SetupPage.h"
 #include "app/TMainApp.h"
 #include "clock/TimeCodec.h"
 

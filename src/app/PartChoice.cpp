@@ -12,7 +12,7 @@
 #include <QToolButton>
 #include <QtGlobal>
 
-#include "app/SetupPage.h"
+#include "app/setup/SetupPage.h"
 #include "app/TMainApp.h"
 #include "registers/RegistersPage.h"
 

@@ -23,13 +23,13 @@
 #include <algorithm>
 #include <array>
 
-#include "app/BoardConnection.h"
-#include "app/DisplayPanel.h"
-#include "app/GraphData.h"
+#include "app/setup/BoardConnection.h"
+#include "app/polling/DisplayPanel.h"
+#include "app/polling/GraphData.h"
 #include "app/PartChoice.h"
-#include "app/PollingCycle.h"
+#include "app/polling/PollingCycle.h"
 #include "app/ResultSinks.h"
-#include "app/SetupPage.h"
+#include "app/setup/SetupPage.h"
 #include "bus/AdapterApi.h"
 #include "PartSelection.h"
 #include "registers/RegistersPage.h"

@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "app/AppOptions.h"
-#include "app/ScriptRunner.h"
+#include "script/ScriptRunner.h"
 #include "app/TAboutBox.h"
 #include "app/TMainApp.h"
 

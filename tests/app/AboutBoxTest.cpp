@@ -10,7 +10,7 @@
 #include <QUrl>
 #include <memory>
 
-#include "AppTestSupport.h"
+#include "support/AppTestSupport.h"
 #include "app/TAboutBox.h"
 #include "app/TMainApp.h"
 

@@ -14,9 +14,9 @@
 #include <QTimer>
 #include <memory>
 
-#include "AppTestSupport.h"
+#include "support/AppTestSupport.h"
 #include "app/ResultSinks.h"
-#include "app/SetupPage.h"
+#include "app/setup/SetupPage.h"
 #include "app/TMainApp.h"
 
 namespace {

@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "AppTestSupport.h"
+#include "support/AppTestSupport.h"
 #include "PartSelection.h"
 #include "app/PartChoice.h"
-#include "app/SetupPage.h"
+#include "app/setup/SetupPage.h"
 #include "app/TMainApp.h"
 #include "support/RecordingAdapter.h"
 

@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 
-#include "AppTestSupport.h"
+#include "support/AppTestSupport.h"
 #include "app/Reg.h"
 
 namespace {

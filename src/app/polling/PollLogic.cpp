@@ -1,4 +1,4 @@
-#include "PollLogic.h"
+#include "app/polling/PollLogic.h"
 
 #include <algorithm>
 #include <cmath>

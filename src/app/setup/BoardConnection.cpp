@@ -1,4 +1,4 @@
-#include "app/BoardConnection.h"
+#include "app/setup/BoardConnection.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <array>
 
-#include "app/PollLogic.h"
-#include "app/SetupPage.h"
+#include "app/polling/PollLogic.h"
+#include "app/setup/SetupPage.h"
 #include "app/TMainApp.h"
-#include "app/UsbMonitor.h"
+#include "app/setup/UsbMonitor.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/GraphData.h"
+#include "app/polling/GraphData.h"
 
 GraphData::GraphData(QObject* parent) : QObject(parent)
 {

@@ -1,4 +1,4 @@
-#include "app/ScriptControls.h"
+#include "script/ScriptControls.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -26,7 +26,7 @@
 #include <QTextEdit>
 #include <functional>
 
-#include "app/ScriptParser.h"
+#include "script/ScriptParser.h"
 
 namespace ScriptControls {
 

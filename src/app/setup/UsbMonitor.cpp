@@ -1,4 +1,4 @@
-#include "app/UsbMonitor.h"
+#include "app/setup/UsbMonitor.h"
 
 #include <QSocketNotifier>
 #include <cstring>

@@ -11,8 +11,8 @@
 #include <functional>
 #include <optional>
 
-#include "app/ScriptControls.h"
-#include "app/ScriptParser.h"
+#include "script/ScriptControls.h"
+#include "script/ScriptParser.h"
 
 struct AdapterApi;
 class QWidget;

@@ -11,11 +11,11 @@
 #include <memory>
 #include <string>
 
-#include "AppTestSupport.h"
-#include "app/DisplayPanel.h"
-#include "app/GraphData.h"
+#include "support/AppTestSupport.h"
+#include "app/polling/DisplayPanel.h"
+#include "app/polling/GraphData.h"
 #include "app/PcClock.h"
-#include "app/SetupPage.h"
+#include "app/setup/SetupPage.h"
 #include "app/TMainApp.h"
 #include "clock/TimeCodec.h"
 

@@ -1,4 +1,4 @@
-#include "app/DisplayPanel.h"
+#include "app/polling/DisplayPanel.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -17,8 +17,8 @@
 #include <memory>
 #include <vector>
 
-#include "AppTestSupport.h"
-#include "app/SetupPage.h"
+#include "support/AppTestSupport.h"
+#include "app/setup/SetupPage.h"
 #include "app/TMainApp.h"
 #include "kvrx_usb.h"
 #include "support/RecordingAdapter.h"

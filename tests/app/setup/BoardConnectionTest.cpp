@@ -11,11 +11,11 @@
 #include <memory>
 #include <vector>
 
-#include "AppTestSupport.h"
-#include "app/BoardConnection.h"
-#include "app/SetupPage.h"
+#include "support/AppTestSupport.h"
+#include "app/setup/BoardConnection.h"
+#include "app/setup/SetupPage.h"
 #include "app/TMainApp.h"
-#include "app/UsbMonitor.h"
+#include "app/setup/UsbMonitor.h"
 #include "kvrx_usb.h"
 #include "support/RecordingAdapter.h"
 #include "widgets/LedIndicator.h"

@@ -17,11 +17,11 @@
 #include <string>
 #include <vector>
 
-#include "AppTestSupport.h"
-#include "app/DisplayPanel.h"
-#include "app/GraphData.h"
+#include "support/AppTestSupport.h"
+#include "app/polling/DisplayPanel.h"
+#include "app/polling/GraphData.h"
 #include "app/PcClock.h"
-#include "app/PollingCycle.h"
+#include "app/polling/PollingCycle.h"
 #include "app/TMainApp.h"
 #include "clock/TimeCodec.h"
 #include "kvrx_usb.h"

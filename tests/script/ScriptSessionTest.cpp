@@ -25,8 +25,8 @@
 #include <map>
 #include <utility>
 
-#include "AppTestSupport.h"
-#include "app/ScriptSession.h"
+#include "support/AppTestSupport.h"
+#include "script/ScriptSession.h"
 #include "bus/AdapterApi.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/PollLogic.h"
+#include "app/polling/PollLogic.h"
 
 namespace {
 

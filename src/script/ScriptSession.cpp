@@ -1,4 +1,4 @@
-#include "app/ScriptSession.h"
+#include "script/ScriptSession.h"
 
 #include <QApplication>
 #include <QDialog>

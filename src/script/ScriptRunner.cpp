@@ -1,4 +1,4 @@
-#include "app/ScriptRunner.h"
+#include "script/ScriptRunner.h"
 
 #include <QFile>
 #include <QTimer>
@@ -8,7 +8,7 @@
 
 #include "app/PcClock.h"
 #include "app/ResultSinks.h"
-#include "app/ScriptSession.h"
+#include "script/ScriptSession.h"
 #include "app/TMainApp.h"
 
 namespace ScriptRunner {

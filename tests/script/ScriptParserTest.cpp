@@ -3,8 +3,8 @@
 #include <QString>
 #include <vector>
 
-#include "AppTestSupport.h"
-#include "app/ScriptParser.h"
+#include "support/AppTestSupport.h"
+#include "script/ScriptParser.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <ctime>
 #include <optional>
 
-#include "app/PollLogic.h"
+#include "app/polling/PollLogic.h"
 
 class DisplayPanel;
 class GraphData;

@@ -1,4 +1,4 @@
-#include "app/PollingCycle.h"
+#include "app/polling/PollingCycle.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -10,8 +10,8 @@
 #include <QWidget>
 #include <array>
 
-#include "app/DisplayPanel.h"
-#include "app/GraphData.h"
+#include "app/polling/DisplayPanel.h"
+#include "app/polling/GraphData.h"
 #include "app/PcClock.h"
 #include "app/TMainApp.h"
 #include "clock/TimeCodec.h"

@@ -1,4 +1,4 @@
-#include "app/SetupPage.h"
+#include "app/setup/SetupPage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,7 +17,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/PollLogic.h"
+#include "app/polling/PollLogic.h"
 #include "app/TMainApp.h"
 #include "widgets/Controls.h"
 #include "widgets/LedIndicator.h"

@@ -9,8 +9,8 @@
 #include <QStatusBar>
 #include <memory>
 
-#include "AppTestSupport.h"
-#include "app/DisplayPanel.h"
+#include "support/AppTestSupport.h"
+#include "app/polling/DisplayPanel.h"
 #include "app/TMainApp.h"
 
 namespace {
