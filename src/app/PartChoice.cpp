@@ -12,9 +12,9 @@
 #include <QToolButton>
 #include <QtGlobal>
 
-#include "app/setup/SetupPage.h"
+#include "app/PageTable.h"
 #include "app/TMainApp.h"
-#include "registers/RegistersPage.h"
+#include "app/setup/SetupPage.h"
 
 namespace {
 
@@ -76,9 +76,12 @@ bool hasProperty(const QWidget* widget, const char* name)
 
 PartChoice::PartChoice(TMainApp& window) : window_(window) {}
 
-std::span<const PageSettingsTable* const> PartChoice::pageTables()
+std::vector<const PageSettingsTable*> PartChoice::pageTables()
 {
-    static const PageSettingsTable* const tables[] = {&RegistersPage::partSettings()};
+    std::vector<const PageSettingsTable*> tables;
+    for (const PageRow& row : Pages()) {
+        if (row.Make != nullptr && row.PartSettings != nullptr) tables.push_back(row.PartSettings);
+    }
     return tables;
 }
 
@@ -106,7 +109,8 @@ void PartChoice::DeviceSelChange()
     }
 
     // 1. Base state of the other pages, and the shared state.
-    for (const PageSettingsTable* table : pageTables())
+    const std::vector<const PageSettingsTable*> tables = pageTables();
+    for (const PageSettingsTable* table : tables)
         apply(table->Base);
     bus.shared.MemGridRow = state.MemGridRow;
     bus.shared.MemGridCol = state.MemGridCol;
@@ -123,7 +127,7 @@ void PartChoice::DeviceSelChange()
     if (window_.isPageVisible(QStringLiteral("tsReg"))) fillSectionList(row);
 
     // 9. Family blocks of the other pages, and the memory transfer state.
-    for (const PageSettingsTable* table : pageTables())
+    for (const PageSettingsTable* table : tables)
         apply(table->Blocks[block]);
     bus.shared.MemAddrLen = state.MemAddrLen;
     if (state.MemLastLine) bus.shared.MemLastLine = *state.MemLastLine;
@@ -255,8 +259,7 @@ void PartChoice::fail(const ControlSetting& setting, const QString& why)
     const QString failure =
         QStringLiteral("%1 %2: %3")
             .arg(text(setting.Control), QLatin1String(propName(setting.Property)), why);
-    qWarning("part choice cannot set %s", qPrintable(failure));
-    failures_ << failure;
+    window_.recordControlFailure(failure);
 }
 
 void PartChoice::fillFeatures(int row)

@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
-#include <span>
+#include <vector>
 
 #include "PartSelection.h"
 
@@ -28,17 +28,13 @@ class PartChoice {
     void syncSimulatedSocket();
 
     // Applies the settings in order. A setting that names no control, or a
-    // property the control cannot take, is skipped with a warning and kept in
-    // failures().
+    // property the control cannot take, is recorded as the window's control
+    // failure.
     void apply(SettingList settings);
 
-    // Everything apply() could not do since the window was built.
-    const QStringList& failures() const { return failures_; }
-    void clearFailures() { failures_.clear(); }
-
-    // The pages, beyond the Setup page and the tab set, whose base state and
-    // family blocks the part choice applies, in page order.
-    static std::span<const PageSettingsTable* const> pageTables();
+    // The built pages, beyond the Setup page and the tab set, whose base state
+    // and family blocks the part choice applies, in page order.
+    static std::vector<const PageSettingsTable*> pageTables();
 
   private:
     QWidget* control(const QString& name);
@@ -51,5 +47,4 @@ class PartChoice {
 
     TMainApp& window_;
     QHash<QString, QPointer<QWidget>> found_; // name lookups, re-done when a control is gone
-    QStringList failures_;
 };

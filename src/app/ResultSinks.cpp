@@ -1,6 +1,5 @@
 #include "app/ResultSinks.h"
 
-#include <QLabel>
 #include <QMessageBox>
 #include <cstdio>
 
@@ -27,14 +26,6 @@ void WindowResultSink::errorBox(const std::string& text)
 void WindowResultSink::statusText(const std::string& text)
 {
     window_.setStatusPanelText(3, QString::fromStdString(text));
-}
-
-void WindowResultSink::unlockTries(const std::string& text)
-{
-    // The label lives on the register rows page; before that page exists there
-    // is nowhere to show the count.
-    if (auto* label = window_.findChild<QLabel*>(QStringLiteral("Label115")))
-        label->setText(QString::fromStdString(text));
 }
 
 void RecordingSink::errorBox(const std::string& text)

@@ -16,8 +16,7 @@ class WindowResultSink : public ResultSink {
     // Critical box with one OK button, 20 px right of and below the window's
     // top-left corner. Blocks until dismissed.
     void errorBox(const std::string& text) override;
-    void statusText(const std::string& text) override;  // status bar panel 3
-    void unlockTries(const std::string& text) override; // label Label115
+    void statusText(const std::string& text) override; // status bar panel 3
 
     // The text as the box shows it: the adapter's "\r" line break as a newline.
     static QString boxText(const std::string& text);

@@ -23,16 +23,16 @@
 #include <algorithm>
 #include <array>
 
-#include "app/setup/BoardConnection.h"
+#include "PartSelection.h"
+#include "app/PageTable.h"
+#include "app/PartChoice.h"
+#include "app/ResultSinks.h"
 #include "app/polling/DisplayPanel.h"
 #include "app/polling/GraphData.h"
-#include "app/PartChoice.h"
 #include "app/polling/PollingCycle.h"
-#include "app/ResultSinks.h"
+#include "app/setup/BoardConnection.h"
 #include "app/setup/SetupPage.h"
 #include "bus/AdapterApi.h"
-#include "PartSelection.h"
-#include "registers/RegistersPage.h"
 
 static void initResources()
 {
@@ -42,28 +42,6 @@ static void initResources()
 namespace {
 
 const QString kTitle = QStringLiteral("Kavrolux RTC Evaluation");
-
-// Tab pages in their fixed order: objectName and caption.
-struct PageSpec {
-    const char* name;
-    const char* caption;
-};
-constexpr std::array<PageSpec, 14> kPages{{
-    {"tsSetup", "Setup"},
-    {"tsSetTime", "Set Clock"},
-    {"tsReg", "Registers"},
-    {"tsMemory", "EEPROM"},
-    {"tsGraph", "Graph"},
-    {"tsInterrupt", "Interrupt"},
-    {"tsAlarm", "Alarm"},
-    {"tsEvent", "Event"},
-    {"tsComp", "Crystal Comp."},
-    {"tsPort", "Port"},
-    {"tsSysMgmt", "SysMgmt"},
-    {"tsDST", "DST"},
-    {"tsTCOMP", "TempComp"},
-    {"tsPWR", "PwrMgmt"},
-}};
 
 // Bus speeds in kHz: the usual pair, and the wide list of the "-r" switch.
 constexpr std::array<const char*, 2> kBusSpeeds{"100", "400"};
@@ -151,7 +129,6 @@ TMainApp::TMainApp(const AppOptions& options, bool scriptMode, QWidget* parent)
     buildToolBar();
     buildCentral();
     buildStatusBar();
-    setup_->bind(*this);
     connection_ = new BoardConnection(*this);
 
     FormCreate();
@@ -245,22 +222,15 @@ void TMainApp::buildCentral()
     TabFunctions->setObjectName(QStringLiteral("TabFunctions"));
     TabFunctions->setUsesScrollButtons(true);
     TabFunctions->setElideMode(Qt::ElideNone);
-    for (const PageSpec& spec : kPages) {
-        QWidget* widget = nullptr;
-        if (QLatin1String(spec.name) == QLatin1String("tsSetup")) {
-            setup_ = new SetupPage(TabFunctions);
-            widget = setup_;
-        } else {
-            widget = new QWidget(TabFunctions);
-            widget->setObjectName(QLatin1String(spec.name));
-        }
-        TabFunctions->addTab(widget, QLatin1String(spec.caption));
+    for (const PageRow& row : Pages()) {
+        QWidget* widget = row.Make ? row.Make(*this) : new QWidget;
+        widget->setObjectName(QLatin1String(row.Name));
+        TabFunctions->addTab(widget, QLatin1String(row.Caption));
     }
+    setup_ = qobject_cast<SetupPage*>(page(QStringLiteral("tsSetup")));
     layout->addWidget(TabFunctions, 1);
     setCentralWidget(central);
 
-    registers_ = new RegistersPage(bus_);
-    setPageWidget(QStringLiteral("tsReg"), registers_);
     partChoice_ = std::make_unique<PartChoice>(*this);
 
     connect(setup_->DeviceSel, &QComboBox::activated, this, &TMainApp::DeviceSelChange);
@@ -406,21 +376,82 @@ bool TMainApp::isPageVisible(const QString& name) const
     return index >= 0 && TabFunctions->isTabVisible(index);
 }
 
-void TMainApp::setPageWidget(const QString& name, QWidget* widget)
+QWidget* TMainApp::control(const QString& name)
 {
-    const int index = pageIndex(name);
-    if (index < 0 || !widget) return;
-    QWidget* old = TabFunctions->widget(index);
-    if (old == widget || old == setup_) return;
-    const QString caption = TabFunctions->tabText(index);
-    const bool visible = TabFunctions->isTabVisible(index);
-    const bool current = TabFunctions->currentIndex() == index;
-    TabFunctions->removeTab(index);
-    delete old;
-    widget->setObjectName(name);
-    TabFunctions->insertTab(index, widget, caption);
-    TabFunctions->setTabVisible(index, visible);
-    if (current) TabFunctions->setCurrentIndex(index);
+    QWidget* found = findChild<QWidget*>(name);
+    if (found == nullptr)
+        recordControlFailure(QStringLiteral("%1: no control of that name").arg(name));
+    return found;
+}
+
+void TMainApp::recordControlFailure(const QString& failure)
+{
+    // Once each: the polling cycle asks every second.
+    if (failedNames_.contains(failure)) return;
+    failedNames_.insert(failure);
+    qWarning("window: %s", qPrintable(failure));
+    failures_ << failure;
+}
+
+void TMainApp::clearControlFailures()
+{
+    failures_.clear();
+    failedNames_.clear();
+}
+
+QObject* TMainApp::lamp(const char* name)
+{
+    const QString key = QLatin1String(name);
+    const auto known = lamps_.constFind(key);
+    if (known != lamps_.cend() && !known->isNull()) return known->data();
+    const PageRow* row = PageOfLamp(name);
+    if (row == nullptr) {
+        recordControlFailure(QStringLiteral("%1: a lamp on no page").arg(key));
+        return nullptr;
+    }
+    QWidget* holder = page(QLatin1String(row->Name));
+    QObject* found = holder ? holder->findChild<QObject*>(key) : nullptr;
+    if (found != nullptr && found->metaObject()->indexOfProperty("lit") < 0) found = nullptr;
+    if (found == nullptr) {
+        // A page that is not built yet has no lamps to light.
+        if (row->Make != nullptr)
+            recordControlFailure(
+                QStringLiteral("%1: no lamp of that name on %2").arg(key, row->Name));
+        return nullptr;
+    }
+    lamps_.insert(key, found);
+    return found;
+}
+
+QList<QWidget*> TMainApp::boardControls()
+{
+    QList<QWidget*> controls{VccSw};
+    for (const PageRow& row : Pages()) {
+        if (row.Make == nullptr) continue;
+        QWidget* holder = page(QLatin1String(row.Name));
+        for (const char* name : row.BoardControls) {
+            QWidget* found = holder ? holder->findChild<QWidget*>(QLatin1String(name)) : nullptr;
+            if (found == nullptr)
+                recordControlFailure(
+                    QStringLiteral("%1: no board control of that name on %2").arg(name, row.Name));
+            else
+                controls << found;
+        }
+    }
+    return controls;
+}
+
+void TMainApp::unlockPart(const void* sender)
+{
+    if (unlocker_)
+        unlocker_(sender);
+    else
+        bus_.UnlockPart(sender, nullptr);
+}
+
+void TMainApp::setUnlocker(std::function<void(const void*)> unlocker)
+{
+    unlocker_ = std::move(unlocker);
 }
 
 QString TMainApp::directoryPart(const QString& path)
@@ -525,7 +556,7 @@ void TMainApp::stepCaption()
 
 void TMainApp::stepTempSensor()
 {
-    TempSensor = 75;
+    bus_.TempSensor = 75;
     Label4->setText(QStringLiteral("LM75 Temperature"));
 }
 

@@ -2,11 +2,17 @@
 // it, the status bar, start-up (FormCreate) and shutdown (FormClose).
 #pragma once
 
+#include <QHash>
 #include <QMainWindow>
+#include <QPointer>
+#include <QSet>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <memory>
 
 #include "app/AppOptions.h"
+#include "app/PageContext.h"
 #include "app/PcClock.h"
 #include "app/Reg.h"
 #include "bus/RtcBus.h"
@@ -25,11 +31,10 @@ class QTemporaryDir;
 class QTimer;
 class QToolButton;
 class RecordingSink;
-class RegistersPage;
 class SetupPage;
 class WindowResultSink;
 
-class TMainApp : public QMainWindow {
+class TMainApp : public QMainWindow, public PageContext {
     Q_OBJECT
   public:
     // FormCreate runs here. In script mode error boxes are recorded instead of
@@ -37,19 +42,24 @@ class TMainApp : public QMainWindow {
     TMainApp(const AppOptions& options, bool scriptMode, QWidget* parent = nullptr);
     ~TMainApp() override;
 
-    RtcBus& bus() { return bus_; }
-    const AppOptions& options() const { return options_; }
-    bool scriptMode() const { return scriptMode_; }
-    const Reg& settings() const { return reg_; }
+    // What pages get.
+    RtcBus& bus() override { return bus_; }
+    PcClock& pcClock() override { return *pcClock_; }
+    QString statusPanelText(int panel) const override;
+    void setStatusPanelText(int panel, const QString& text) override;
+    QWidget* page(const QString& name) const override;
+    QWidget* control(const QString& name) override;
+    QWidget* dialogParent() override { return this; }
+    bool scriptMode() const override { return scriptMode_; }
+    void unlockPart(const void* sender) override;
+    void setUnlocker(std::function<void(const void* sender)> unlocker) override;
 
-    // Status bar panels 0 to 3 (hints, connection, running time, messages).
-    QString statusPanelText(int panel) const;
-    void setStatusPanelText(int panel, const QString& text);
+    const AppOptions& options() const { return options_; }
+    const Reg& settings() const { return reg_; }
 
     // The PC clock the window reads; the window's own unless one is set.
     // The window does not own a clock set here; null restores its own.
     void setPcClock(PcClock* clock);
-    PcClock& pcClock() { return *pcClock_; }
 
     QTimer* pollTimer() { return Timer1; }
 
@@ -60,16 +70,25 @@ class TMainApp : public QMainWindow {
     void setAboutBox(QDialog* box) { aboutBox_ = box; }
     QDialog* aboutBox() const { return aboutBox_; }
 
-    // Tab pages by objectName (tsSetup, tsSetTime, tsReg, ...).
-    QWidget* page(const QString& name) const;
+    // Tab pages by objectName (tsSetup, tsSetTime, tsReg, ...), built from
+    // the page table.
     int pageIndex(const QString& name) const;
     void setPageVisible(const QString& name, bool visible);
     bool isPageVisible(const QString& name) const;
-    // Puts a page class in place of the empty page of that name, keeping its
-    // caption, position and visibility. The page takes the name. The Setup
-    // page stays: it is filled in place.
-    void setPageWidget(const QString& name, QWidget* widget);
 
+    // Controls the page table names, as the window holds them: the lamp of
+    // that name on its page (null while its page is not built yet), and the
+    // controls that work only with an open board.
+    QObject* lamp(const char* name);
+    QList<QWidget*> boardControls();
+
+    // Every name in the page table and the part choice's settings that
+    // matched no control since the window was built.
+    const QStringList& controlFailures() const { return failures_; }
+    void recordControlFailure(const QString& failure);
+    void clearControlFailures();
+
+    // The shell's own Setup page.
     SetupPage* setupPage() const { return setup_; }
     // Board list, bus speed, supply switch and plug notifications.
     BoardConnection* boardConnection() const { return connection_; }
@@ -78,10 +97,9 @@ class TMainApp : public QMainWindow {
     // library), so tests can watch start-up's board listing.
     static void setStartupAdapter(const AdapterApi* api);
 
-    // Applies the pages' settings when a part is chosen; its failures() list
+    // Applies the pages' settings when a part is chosen; controlFailures() lists
     // the settings that named no control.
     PartChoice& partChoice() { return *partChoice_; }
-    RegistersPage* registersPage() const { return registers_; }
     // Puts the chosen part into the simulated board's socket; the board
     // connection runs it after opening a board.
     void syncSimulatedSocket();
@@ -102,9 +120,6 @@ class TMainApp : public QMainWindow {
     // Directory part of a path: everything up to and including the last
     // separator; empty when there is none.
     static QString directoryPart(const QString& path);
-
-    // Board sensor format: 75 (LM75) or 76 (LM76).
-    int TempSensor = 75;
 
     // Controls, named as designed.
     QAction* FileOpen1 = nullptr;
@@ -188,11 +203,14 @@ class TMainApp : public QMainWindow {
     QDialog* aboutBox_ = nullptr;
     SetupPage* setup_ = nullptr;
     BoardConnection* connection_ = nullptr;
-    RegistersPage* registers_ = nullptr;
     std::unique_ptr<PartChoice> partChoice_;
     DisplayPanel* display_ = nullptr;
     GraphData* graph_ = nullptr;
     PollingCycle* polling_ = nullptr;
     QLabel* statusPanels_[4] = {};
     QString dialogFolder_;
+    std::function<void(const void*)> unlocker_;
+    QStringList failures_;
+    QSet<QString> failedNames_;
+    QHash<QString, QPointer<QObject>> lamps_;
 };

@@ -49,9 +49,9 @@ void RtcBus::ReportResult(const void* sender, const void* control, int32_t code)
         sink_->statusText(" " + reason);
 }
 
-void RtcBus::UnlockPart(const void* sender)
+int RtcBus::UnlockPart(const void* sender, const void* control)
 {
-    if (part().TypeCode != TypeE) return;
+    if (part().TypeCode != TypeE) return 0;
     const uint8_t slave = part().RtcAddress;
 
     // The part does not acknowledge while it finishes an internal write.
@@ -61,11 +61,11 @@ void RtcBus::UnlockPart(const void* sender)
         result = api_->Read(BoardNo, 2, slave, kTypeEStatus, &data.Regs[kTypeEStatus], 1);
         ++tries;
     } while (result != 0 && tries < kAckPollLimit);
-    sink_->unlockTries("Ack Trys " + std::to_string(tries));
 
     uint8_t work = kWel;
     api_->Write(BoardNo, 2, slave, kTypeEStatus, &work, 1);
     work = kWelRwel;
     result = api_->Write(BoardNo, 2, slave, kTypeEStatus, &work, 1);
-    ReportResult(sender, unlockButton, result);
+    ReportResult(sender, control, result);
+    return tries;
 }

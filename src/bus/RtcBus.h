@@ -36,9 +36,8 @@ struct SharedPageState {
 class ResultSink {
   public:
     virtual ~ResultSink() = default;
-    virtual void errorBox(const std::string& text) = 0;    // modal error box
-    virtual void statusText(const std::string& text) = 0;  // status bar panel 3
-    virtual void unlockTries(const std::string& text) = 0; // label Label115
+    virtual void errorBox(const std::string& text) = 0;   // modal error box
+    virtual void statusText(const std::string& text) = 0; // status bar panel 3
 };
 
 // Shared context of all pages: the selected part, the open board, the image.
@@ -56,11 +55,10 @@ class RtcBus {
     const PartInfo& part() const { return PartTable[static_cast<size_t>(partRow_)]; }
 
     uint32_t BoardNo = 0;
+    // Board sensor format: 75 (LM75) or 76 (LM76).
+    int TempSensor = 75;
     rtcDataRec data;
     SharedPageState shared;
-
-    // The control that owns the unlock action (the register page's BtnUnlock).
-    const void* unlockButton = nullptr;
 
     // Move count registers from address on between the chip and the image
     // (image offset = register address). A run reaching past the image is
@@ -74,9 +72,10 @@ class RtcBus {
     // bar. Codes whose low seven bits are zero count as success.
     void ReportResult(const void* sender, const void* control, int32_t code);
 
-    // Write enable of TypeE parts: acknowledge polling, then WEL and RWEL.
-    // Does nothing for other types.
-    void UnlockPart(const void* sender);
+    // Write enable of TypeE parts: acknowledge polling, then WEL and RWEL;
+    // control is the unlock action's own control, for ReportResult. Returns
+    // the polling tries; does nothing for other types and returns 0.
+    int UnlockPart(const void* sender, const void* control);
 
     // 2 for TypeE parts, 1 for all others.
     uint8_t subAddressLength() const { return part().TypeCode == TypeE ? 2 : 1; }

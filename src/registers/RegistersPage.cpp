@@ -7,37 +7,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/PageContext.h"
 #include "bus/RtcBus.h"
 #include "widgets/Controls.h"
 
-namespace {
-
-// Only TypeE parts need the write-enable sequence, so only their block shows
-// the unlock controls.
-constexpr ControlSetting kUnlockHidden[] = {
-    Hide("BtnUnlock"),
-    Hide("Label115"),
-    Hide("ChkAutoUnlock"),
-    Hide("Label52"),
-};
-
-constexpr ControlSetting kUnlockShown[] = {
-    Show("BtnUnlock"),
-    Show("Label115"),
-    Show("ChkAutoUnlock"),
-    Hide("Label52"),
-};
-
-// In TypeBlock order: NoneAB, E, C, D, F, G, H, J, VK390.
-const PageSettingsTable kRegistersPageSettings = {
-    SettingList(),
-    {SettingList(kUnlockHidden), kUnlockShown, kUnlockHidden, kUnlockHidden, kUnlockHidden,
-     kUnlockHidden, kUnlockHidden, kUnlockHidden, kUnlockHidden},
-};
-
-} // namespace
-
-RegistersPage::RegistersPage(RtcBus& bus, QWidget* parent) : QWidget(parent), bus_(bus)
+RegistersPage::RegistersPage(PageContext& context, QWidget* parent)
+    : QWidget(parent), context_(context)
 {
     setObjectName(QStringLiteral("tsReg"));
 
@@ -58,28 +33,29 @@ RegistersPage::RegistersPage(RtcBus& bus, QWidget* parent) : QWidget(parent), bu
     top->addWidget(SectionSel);
     top->addStretch(1);
 
-    auto* unlock = new QHBoxLayout;
-    unlock->addWidget(BtnUnlock);
-    unlock->addWidget(Label115);
-    unlock->addStretch(1);
-    unlock->addWidget(ChkAutoUnlock);
-    unlock->addWidget(Label52);
+    auto* unlockRow = new QHBoxLayout;
+    unlockRow->addWidget(BtnUnlock);
+    unlockRow->addWidget(Label115);
+    unlockRow->addStretch(1);
+    unlockRow->addWidget(ChkAutoUnlock);
+    unlockRow->addWidget(Label52);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addStretch(1);
-    layout->addLayout(unlock);
+    layout->addLayout(unlockRow);
 
-    bus_.unlockButton = static_cast<const QObject*>(BtnUnlock);
+    context_.setUnlocker([this](const void* sender) { unlock(sender); });
     connect(BtnUnlock, &QPushButton::clicked, this, &RegistersPage::BtnUnlockClick);
-}
-
-const PageSettingsTable& RegistersPage::partSettings()
-{
-    return kRegistersPageSettings;
 }
 
 void RegistersPage::BtnUnlockClick()
 {
-    bus_.UnlockPart(sender());
+    unlock(static_cast<const QObject*>(sender()));
+}
+
+void RegistersPage::unlock(const void* sender)
+{
+    const int tries = context_.bus().UnlockPart(sender, static_cast<const QObject*>(BtnUnlock));
+    if (tries > 0) Label115->setText(QStringLiteral("Ack Trys %1").arg(tries));
 }

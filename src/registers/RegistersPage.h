@@ -5,19 +5,17 @@
 
 #include <QWidget>
 
-#include "PartSelection.h"
-
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class PageContext;
 class QPushButton;
-class RtcBus;
 
 class RegistersPage : public QWidget {
     Q_OBJECT
   public:
-    // Makes BtnUnlock the bus's unlock control.
-    explicit RegistersPage(RtcBus& bus, QWidget* parent = nullptr);
+    // The page's unlock does the write-enable step of every page.
+    explicit RegistersPage(PageContext& context, QWidget* parent = nullptr);
 
     // Controls keep their designed names (also their objectNames).
     QComboBox* SectionSel = nullptr;
@@ -26,14 +24,13 @@ class RegistersPage : public QWidget {
     QLabel* Label52 = nullptr;
     QLabel* Label115 = nullptr;
 
-    // This page's part of the part choice: no base state of its own, and per
-    // family the unlock controls (shown for TypeE only) and Label52 (always
-    // hidden; the TypeE transfers show it).
-    static const PageSettingsTable& partSettings();
+    // Write enable with BtnUnlock as its control: a failure opens the box only
+    // when Unlock was clicked; the tries show in Label115.
+    void unlock(const void* sender);
 
   public slots:
     void BtnUnlockClick();
 
   private:
-    RtcBus& bus_;
+    PageContext& context_;
 };

@@ -8,8 +8,8 @@
 
 #include "app/PcClock.h"
 #include "app/ResultSinks.h"
-#include "script/ScriptSession.h"
 #include "app/TMainApp.h"
+#include "script/ScriptSession.h"
 
 namespace ScriptRunner {
 
@@ -64,6 +64,7 @@ class MainWindowHost : public ScriptHost {
         if (QTimer* timer = window_.pollTimer()) timer->stop();
     }
     void close() override { window_.close(); }
+    QStringList controlFailures() const override { return window_.controlFailures(); }
 
   private:
     TMainApp& window_;

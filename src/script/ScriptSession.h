@@ -34,6 +34,8 @@ class ScriptHost {
     virtual void tick() = 0;                  // one polling tick, as the timer runs it
     virtual void holdTimer() = 0;             // keep the polling timer from firing by itself
     virtual void close() = 0;                 // as the user closes the window
+    // Names the window's tables gave that matched no control, since start-up.
+    virtual QStringList controlFailures() const { return {}; }
 };
 
 // One line of a script, checked for its shape when the script is read.

@@ -12,12 +12,14 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <memory>
 
-#include "support/AppTestSupport.h"
+#include "app/PageTable.h"
 #include "app/ResultSinks.h"
-#include "app/setup/SetupPage.h"
 #include "app/TMainApp.h"
+#include "app/setup/SetupPage.h"
+#include "support/AppTestSupport.h"
 
 namespace {
 
@@ -59,7 +61,7 @@ TEST(MainWindow, FrameHasTitleTabsAndStartState)
     }
     EXPECT_EQ(w->TabFunctions->currentWidget()->objectName(), "tsSetup");
 
-    EXPECT_EQ(w->TempSensor, 75);
+    EXPECT_EQ(w->bus().TempSensor, 75);
     EXPECT_EQ(w->Label4->text(), "LM75 Temperature");
     EXPECT_TRUE(w->PollingTime->text().isEmpty());
     EXPECT_FALSE(w->setupPage()->VccChecked->isChecked());
@@ -297,8 +299,8 @@ TEST(MainWindow, EveryPartsTabsShowSideBySide)
             for (int i = 0; i < bar->count(); ++i) {
                 if (!bar->isTabVisible(i)) continue;
                 EXPECT_TRUE(bar->rect().contains(bar->tabRect(i)))
-                    << list->itemText(row).toStdString() << " "
-                    << bar->tabText(i).toStdString() << (wide ? " with -r" : "");
+                    << list->itemText(row).toStdString() << " " << bar->tabText(i).toStdString()
+                    << (wide ? " with -r" : "");
             }
         }
     }
@@ -346,11 +348,6 @@ TEST(MainWindow, ScriptModeRecordsBoxesAndKeepsTheUserStoreAway)
     EXPECT_TRUE(w.recordedBoxes()->empty());
     EXPECT_EQ(w.statusPanelText(3), " Bus busy");
 
-    auto* tries = w.findChild<QLabel*>("Label115");
-    ASSERT_NE(tries, nullptr);
-    w.bus().sink().unlockTries("Ack Trys 30");
-    EXPECT_EQ(tries->text(), "Ack Trys 30");
-
     QDialog about(&w);
     w.setAboutBox(&about);
     w.HelpAbout1->trigger(); // returns at once in script mode
@@ -383,22 +380,49 @@ TEST(MainWindow, ErrorBoxIsCriticalAndPlacedBesideTheWindowCorner)
     EXPECT_EQ(at, w->pos() + QPoint(20, 20));
 }
 
-TEST(MainWindow, PagesCanBeReplacedInPlace)
+TEST(MainWindow, TabsFollowThePageTable)
 {
     ScratchStore store;
     auto w = openWindow(store);
-    auto* alarm = new QWidget;
-    w->setPageWidget("tsAlarm", alarm);
-    EXPECT_EQ(w->page("tsAlarm"), alarm);
-    EXPECT_EQ(w->TabFunctions->indexOf(alarm), 6);
-    EXPECT_EQ(w->TabFunctions->tabText(6), "Alarm");
-    auto* port = new QWidget;
-    w->setPageWidget("tsPort", port);
-    EXPECT_FALSE(w->isPageVisible("tsPort"));
-    auto* setup = new QWidget;
-    w->setPageWidget("tsSetup", setup);
+    const auto rows = Pages();
+    ASSERT_EQ(w->TabFunctions->count(), static_cast<int>(rows.size()));
+    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+        const PageRow& row = rows[static_cast<size_t>(i)];
+        EXPECT_EQ(w->TabFunctions->widget(i)->objectName(), QLatin1String(row.Name));
+        EXPECT_EQ(w->page(QLatin1String(row.Name)), w->TabFunctions->widget(i));
+    }
     EXPECT_EQ(w->page("tsSetup"), w->setupPage());
-    delete setup;
+    EXPECT_EQ(w->page("tsNoSuchPage"), nullptr);
+}
+
+TEST(MainWindow, PageTableNamesAreRecordedWhenTheyMatchNoControl)
+{
+    ScratchStore store;
+    auto w = openWindow(store);
+    EXPECT_EQ(w->controlFailures(), QStringList());
+
+    // Every board control and lamp of a built page is there.
+    const QList<QWidget*> board = w->boardControls();
+    EXPECT_TRUE(board.contains(static_cast<QWidget*>(w->VccSw)));
+    EXPECT_TRUE(board.contains(static_cast<QWidget*>(w->setupPage()->VccChecked)));
+    EXPECT_NE(w->lamp("LedRTCF"), nullptr);
+    EXPECT_EQ(w->controlFailures(), QStringList());
+
+    // A lamp on a page that is not built yet is not looked for; a lamp that no
+    // page holds, or a control of no name, is a failure, recorded once.
+    const PageRow* unbuilt = nullptr;
+    for (const PageRow& row : Pages())
+        if (row.Make == nullptr && !row.Lamps.empty()) unbuilt = &row;
+    if (unbuilt != nullptr) {
+        EXPECT_EQ(w->lamp(unbuilt->Lamps[0]), nullptr);
+        EXPECT_EQ(w->controlFailures(), QStringList());
+    }
+    EXPECT_EQ(w->lamp("LedNoSuchLamp"), nullptr);
+    EXPECT_EQ(w->lamp("LedNoSuchLamp"), nullptr);
+    EXPECT_EQ(w->control("NoSuchControl"), nullptr);
+    EXPECT_EQ(w->controlFailures().size(), 2);
+    EXPECT_TRUE(w->controlFailures()[0].contains("LedNoSuchLamp"));
+    EXPECT_TRUE(w->controlFailures()[1].contains("NoSuchControl"));
 }
 
 } // namespace

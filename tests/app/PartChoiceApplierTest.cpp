@@ -14,11 +14,11 @@
 #include <set>
 #include <string>
 
-#include "support/AppTestSupport.h"
 #include "PartSelection.h"
 #include "app/PartChoice.h"
-#include "app/setup/SetupPage.h"
 #include "app/TMainApp.h"
+#include "app/setup/SetupPage.h"
+#include "support/AppTestSupport.h"
 
 namespace {
 
@@ -58,17 +58,17 @@ TEST(PartChoiceApplier, EveryNameOfEveryPartFindsExactlyOneControl)
             EXPECT_EQ(w->findChildren<QWidget*>(control).size(), 1) << name;
         }
     }
-    w->partChoice().clearFailures();
+    w->clearControlFailures();
     QComboBox* list = w->setupPage()->DeviceSel;
     for (int row = 0; row < kPartCount; ++row) {
         list->setCurrentIndex(row);
         emit list->activated(row);
-        EXPECT_EQ(w->partChoice().failures(), QStringList()) << PartTable[row].PartName;
+        EXPECT_EQ(w->controlFailures(), QStringList()) << PartTable[row].PartName;
     }
     // Back to the start, so a table that only works from the design state shows up.
     list->setCurrentIndex(0);
     emit list->activated(0);
-    EXPECT_EQ(w->partChoice().failures(), QStringList());
+    EXPECT_EQ(w->controlFailures(), QStringList());
 }
 
 TEST(PartChoiceApplier, PropertiesLandAsTheControlShowsThem)
@@ -96,9 +96,9 @@ TEST(PartChoiceApplier, PropertiesLandAsTheControlShowsThem)
         SetTop("LedAlarm2", 40),
         Hide("Label54"),
     };
-    w->partChoice().clearFailures();
+    w->clearControlFailures();
     w->partChoice().apply(settings);
-    EXPECT_EQ(w->partChoice().failures(), QStringList());
+    EXPECT_EQ(w->controlFailures(), QStringList());
 
     EXPECT_EQ(w->findChild<QLabel*>("Label53")->text(), "Temp & Gain");
     EXPECT_EQ(w->findChild<QGroupBox*>("GroupBox38")->title(), "ID && more");
@@ -123,7 +123,7 @@ TEST(PartChoiceApplier, PropertiesLandAsTheControlShowsThem)
     EXPECT_EQ(userChoices.count(), 0); // a list's change handler runs on user choices only
     EXPECT_TRUE(w->isPageVisible("tsReg"));
     EXPECT_FALSE(w->findChild<QWidget*>("CBSLed2")->property("lit").toBool());
-    EXPECT_EQ(w->partChoice().failures(), QStringList());
+    EXPECT_EQ(w->controlFailures(), QStringList());
 }
 
 TEST(PartChoiceApplier, SettingsThatCannotApplyAreReportedAndTheRestStillApply)
@@ -138,9 +138,9 @@ TEST(PartChoiceApplier, SettingsThatCannotApplyAreReportedAndTheRestStillApply)
         SetTop("tsReg", 5),          // a tab has no position
         SetCaption("LabelRTCF", "still set"),
     };
-    w->partChoice().clearFailures();
+    w->clearControlFailures();
     w->partChoice().apply(settings);
-    const QStringList failures = w->partChoice().failures();
+    const QStringList failures = w->controlFailures();
     ASSERT_EQ(failures.size(), 4) << failures.join(u'\n').toStdString();
     EXPECT_TRUE(failures[0].startsWith("NoSuchControl Caption")) << failures[0].toStdString();
     EXPECT_TRUE(failures[1].startsWith("Label53 Items")) << failures[1].toStdString();
@@ -148,23 +148,6 @@ TEST(PartChoiceApplier, SettingsThatCannotApplyAreReportedAndTheRestStillApply)
     EXPECT_TRUE(failures[3].startsWith("tsReg Top")) << failures[3].toStdString();
     EXPECT_EQ(w->findChild<QLabel*>("LabelRTCF")->text(), "still set");
     EXPECT_EQ(w->findChild<QLabel*>("Label53")->text(), "Oscillator Failure (OSCF)");
-}
-
-TEST(PartChoiceApplier, ReplacedPageIsFoundAgain)
-{
-    ScratchStore store;
-    auto w = openWindow(store);
-    const ControlSetting hide[] = {Hide("SectionSel")};
-    w->partChoice().clearFailures();
-    w->partChoice().apply(hide); // remembers where SectionSel lives
-    // A page class replaces the register page; the old controls go with it.
-    auto* page = new QWidget;
-    auto* replacement = new QComboBox(page);
-    replacement->setObjectName("SectionSel");
-    w->setPageWidget("tsReg", page);
-    w->partChoice().apply(hide);
-    EXPECT_EQ(w->partChoice().failures(), QStringList());
-    EXPECT_TRUE(replacement->isHidden());
 }
 
 } // namespace

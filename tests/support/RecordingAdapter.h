@@ -79,14 +79,12 @@ class RecordingAdapter {
     static std::string resultText(int32_t code);
 };
 
-// Records what ReportResult and UnlockPart show.
+// Records what ReportResult shows.
 class RecordingResultSink : public ResultSink {
   public:
     void errorBox(const std::string& text) override { errorBoxes.push_back(text); }
     void statusText(const std::string& text) override { statusTexts.push_back(text); }
-    void unlockTries(const std::string& text) override { unlockTexts.push_back(text); }
 
     std::vector<std::string> errorBoxes;
     std::vector<std::string> statusTexts;
-    std::vector<std::string> unlockTexts;
 };

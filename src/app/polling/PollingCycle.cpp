@@ -10,47 +10,19 @@
 #include <QWidget>
 #include <array>
 
-#include "app/polling/DisplayPanel.h"
-#include "app/polling/GraphData.h"
 #include "app/PcClock.h"
 #include "app/TMainApp.h"
+#include "app/polling/DisplayPanel.h"
+#include "app/polling/GraphData.h"
+#include "app/setup/SetupPage.h"
 #include "clock/TimeCodec.h"
 
 namespace {
-
-// The hidden radio group on the Setup page that follows the Set Clock page's
-// time format; the PC time shows in 24-hour form when it says so.
-const QString kTime24hr = QStringLiteral("Time24hr");
-const QString k24Hour = QStringLiteral("24-Hour");
 
 // TSE refresh: bit 7 of register 0x0D makes the chip take a new temperature reading.
 constexpr uint8_t kTseRegister = 0x0D;
 constexpr uint8_t kTseBit = 0x80;
 const QString kTseRefreshText = QStringLiteral("TSE Refresh");
-
-constexpr std::array<PartType, 11> kAllTypes{TypeNone, TypeA, TypeB, TypeC, TypeD, TypeE,
-                                             TypeF,    TypeG, TypeH, TypeJ, TypeK};
-
-// Every control a tick may touch.
-const QSet<QString>& wantedNames()
-{
-    static const QSet<QString> names = [] {
-        QSet<QString> set{kTime24hr};
-        for (const char* name : kPollOffLamps)
-            set.insert(QLatin1String(name));
-        for (const char* name : kStatusLabels)
-            set.insert(QLatin1String(name));
-        const StatusResult failed;
-        for (const LampState& lamp : StatusLamps(TypeNone, failed))
-            set.insert(QLatin1String(lamp.Lamp));
-        for (PartType type : kAllTypes) {
-            for (const StatusBit& bit : StatusLayoutFor(type).Bits)
-                set.insert(QLatin1String(bit.Lamp));
-        }
-        return set;
-    }();
-    return names;
-}
 
 QString text(const std::string& s)
 {
@@ -83,25 +55,23 @@ void PollingCycle::work(const QDateTime& now)
     QElapsedTimer counter;
     counter.start();
 
-    const Controls controls = findControls();
     const std::tm pc = ToTm(now);
-    showPcTime(pc, controls);
+    showPcTime(pc);
 
     RtcBus& bus = window_.bus();
     const bool polling = panel_.pollingEnabled();
     for (const char* name : kStatusLabels) {
-        if (auto* label = qobject_cast<QWidget*>(controls.value(QLatin1String(name))))
-            label->setEnabled(polling);
+        if (QWidget* label = window_.control(QLatin1String(name))) label->setEnabled(polling);
     }
     uint32_t runSeconds = 0;
     const int32_t runResult = polling ? bus.api().RdRunTime(bus.BoardNo, &runSeconds) : -1;
     if (!polling || runResult != 0) {
         panel_.blankChipFields();
         for (const char* lamp : kPollOffLamps)
-            setLamp(controls, lamp, false);
+            setLamp(lamp, false);
         window_.setStatusPanelText(2, QString());
     } else {
-        pollChip(pc, runSeconds, controls);
+        pollChip(pc, runSeconds);
     }
 
     const double ms = pcClock.pinned() ? static_cast<double>(pcClock.counterMs() - startMs)
@@ -110,13 +80,16 @@ void PollingCycle::work(const QDateTime& now)
     tseRefreshStep();
 }
 
-void PollingCycle::showPcTime(const std::tm& pc, const Controls& controls)
+void PollingCycle::showPcTime(const std::tm& pc)
 {
-    panel_.PCtime->setText(text(ClockTimeText(pc, pcTimeIs24(controls))));
+    // The Setup page's hidden format follows the Set Clock page's choice.
+    const SetupPage* setup = window_.setupPage();
+    const bool is24 = setup != nullptr && setup->is24Hour();
+    panel_.PCtime->setText(text(ClockTimeText(pc, is24)));
     panel_.PCdate->setText(text(ClockDateText(pc)));
 }
 
-void PollingCycle::pollChip(const std::tm& pc, uint32_t runSeconds, const Controls& controls)
+void PollingCycle::pollChip(const std::tm& pc, uint32_t runSeconds)
 {
     RtcBus& bus = window_.bus();
     const AdapterApi& api = bus.api();
@@ -135,7 +108,7 @@ void PollingCycle::pollChip(const std::tm& pc, uint32_t runSeconds, const Contro
                                    layout.Second.Address, &status.Second, 1) == 0;
     }
     for (const LampState& lamp : StatusLamps(type, status))
-        setLamp(controls, lamp.Lamp, lamp.On);
+        setLamp(lamp.Lamp, lamp.On);
 
     std::tm chip{};
     bool chipIs24 = false;
@@ -167,7 +140,7 @@ std::optional<double> PollingCycle::readTemperature()
     std::array<uint8_t, 2> word{};
     if (bus.api().Read(bus.BoardNo, 1, kSensorSlave, kSensorRegister, word.data(), 2) != 0)
         return std::nullopt;
-    return DecodeSensorWord(SensorWord(word[0], word[1]), window_.TempSensor, bus.data.TempOffset);
+    return DecodeSensorWord(SensorWord(word[0], word[1]), bus.TempSensor, bus.data.TempOffset);
 }
 
 void PollingCycle::tseRefreshStep()
@@ -186,30 +159,7 @@ void PollingCycle::tseRefreshStep()
     bus.WriteRegisters(subLen, kTseRegister, 1);
 }
 
-PollingCycle::Controls PollingCycle::findControls() const
+void PollingCycle::setLamp(const char* name, bool on)
 {
-    const QSet<QString>& wanted = wantedNames();
-    Controls found;
-    for (QObject* object : window_.findChildren<QObject*>()) {
-        const QString name = object->objectName();
-        if (!name.isEmpty() && wanted.contains(name)) found.insert(name, object);
-    }
-    return found;
-}
-
-bool PollingCycle::pcTimeIs24(const Controls& controls)
-{
-    const QObject* group = controls.value(kTime24hr);
-    if (!group) return false;
-    for (const QAbstractButton* button : group->findChildren<QAbstractButton*>()) {
-        if (button->text() == k24Hour) return button->isChecked();
-    }
-    return false;
-}
-
-void PollingCycle::setLamp(const Controls& controls, const char* name, bool on)
-{
-    // Lamps of pages not built yet are simply not there.
-    QObject* lamp = controls.value(QLatin1String(name));
-    if (lamp && lamp->metaObject()->indexOfProperty("lit") >= 0) lamp->setProperty("lit", on);
+    if (QObject* lamp = window_.lamp(name)) lamp->setProperty("lit", on);
 }

@@ -30,19 +30,13 @@ class PollingCycle : public QObject {
     const PollClock& clock() const { return clock_; }
 
   private:
-    // Controls found by name, once per tick: lamps and labels live on pages
-    // that can be replaced, so no pointer is kept between ticks.
-    using Controls = QHash<QString, QObject*>;
-
     void work(const QDateTime& now);
-    void showPcTime(const std::tm& pc, const Controls& controls);
-    void pollChip(const std::tm& pc, uint32_t runSeconds, const Controls& controls);
+    void showPcTime(const std::tm& pc);
+    void pollChip(const std::tm& pc, uint32_t runSeconds);
     std::optional<double> readTemperature();
     void tseRefreshStep();
 
-    Controls findControls() const;
-    static bool pcTimeIs24(const Controls& controls);
-    static void setLamp(const Controls& controls, const char* name, bool on);
+    void setLamp(const char* name, bool on);
 
     TMainApp& window_;
     DisplayPanel& panel_;

@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <array>
 
+#include "app/TMainApp.h"
 #include "app/polling/PollLogic.h"
 #include "app/setup/SetupPage.h"
-#include "app/TMainApp.h"
 #include "app/setup/UsbMonitor.h"
 
 namespace {
@@ -28,15 +28,6 @@ constexpr uint32_t kMaxBoards = 127;
 // Pictures of the supply switch.
 constexpr int kSupplyOff = 15;
 constexpr int kSupplyOn = 16;
-
-// Controls that work only with an open board. Controls of pages that are not
-// built yet are simply not found.
-constexpr std::array kBoardControls{
-    "VccChecked",   "VccSw",      "BtnSetRTC",   "BtnGetRTC",   "BtnSetRTCtoPC", "BtnSetRTCfromPC",
-    "PageWrBtn",    "PageRdBtn",  "BtnRdEeprom", "BtnWrEeprom", "BtnRdInt",      "BtnWrInt",
-    "BtnRdAlarm",   "BtnWrAlarm", "BtnClrAlarm", "BtnRdEvent",  "BtnWrEvent",    "BtnClrEvent",
-    "LastEventBtn", "BtnRdXtl",   "BtnWrXtl"};
-constexpr int kRowButtons = 8; // WrBtn0..7 and RdBtn0..7 of the register rows
 
 // Display texts emptied when the board is closed.
 constexpr std::array<const char*, 3> kDisconnectTexts{"RTCtime", "RTCdate", "RTCtemp"};
@@ -121,24 +112,16 @@ void BoardConnection::ConnectBoard(int board)
         window_.setStatusPanelText(3, QString());
         window_.setStatusPanelText(2, QString());
         for (const char* name : kDisconnectTexts) {
-            if (QWidget* text = window_.findChild<QWidget*>(QLatin1String(name)))
+            if (QWidget* text = window_.control(QLatin1String(name)))
                 text->setProperty("text", QString());
         }
         for (const char* name : kDisconnectLamps) {
-            if (QWidget* lamp = window_.findChild<QWidget*>(QLatin1String(name)))
-                lamp->setProperty("lit", false);
+            if (QObject* lamp = window_.lamp(name)) lamp->setProperty("lit", false);
         }
     }
 
-    auto enable = [this, open](const QString& name) {
-        if (QWidget* control = window_.findChild<QWidget*>(name)) control->setEnabled(open);
-    };
-    for (const char* name : kBoardControls)
-        enable(QLatin1String(name));
-    for (int i = 0; i < kRowButtons; ++i) {
-        enable(QStringLiteral("WrBtn%1").arg(i));
-        enable(QStringLiteral("RdBtn%1").arg(i));
-    }
+    for (QWidget* control : window_.boardControls())
+        control->setEnabled(open);
 
     // The chosen speed reaches the new board; a failure goes to the status bar.
     BussSpeedSelChange(nullptr);

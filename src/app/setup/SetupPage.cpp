@@ -17,8 +17,9 @@
 #include <algorithm>
 #include <array>
 
+#include "app/PageContext.h"
 #include "app/polling/PollLogic.h"
-#include "app/TMainApp.h"
+#include "bus/RtcBus.h"
 #include "widgets/Controls.h"
 #include "widgets/LedIndicator.h"
 
@@ -57,7 +58,7 @@ const QObject* id(const QObject* object)
 
 } // namespace
 
-SetupPage::SetupPage(QWidget* parent) : QWidget(parent)
+SetupPage::SetupPage(PageContext& context, QWidget* parent) : QWidget(parent), context_(context)
 {
     setObjectName(QStringLiteral("tsSetup"));
     grid_ = new QGridLayout(this);
@@ -69,6 +70,7 @@ SetupPage::SetupPage(QWidget* parent) : QWidget(parent)
     buildStatusGroup();
     buildRightColumn();
     reserveRoom();
+    connectHandlers();
 }
 
 void SetupPage::reserveRoom()
@@ -308,9 +310,8 @@ bool SetupPage::is24Hour() const
 // ---------------------------------------------------------------------------
 // Handlers
 
-void SetupPage::bind(TMainApp& window)
+void SetupPage::connectHandlers()
 {
-    window_ = &window;
     connect(BtnClrAlmEvent, &QPushButton::clicked, this,
             [this] { BtnClrAlmEventClick(BtnClrAlmEvent); });
     connect(BtnClrEvtEvent, &QPushButton::clicked, this,
@@ -334,7 +335,7 @@ void SetupPage::bind(TMainApp& window)
 void SetupPage::clearEvents(QObject* sender, QPushButton* button, uint8_t keepMask,
                             std::initializer_list<LedIndicator*> lamps)
 {
-    RtcBus& bus = window_->bus();
+    RtcBus& bus = context_.bus();
     const uint8_t slave = bus.part().RtcAddress;
     uint8_t work = 0;
     int32_t result = bus.api().Read(bus.BoardNo, 1, slave, kEventRegister, &work, 1);
@@ -370,7 +371,7 @@ void SetupPage::BtnClrAllEventsClick(QObject* sender)
 
 void SetupPage::BtnReadIDClick(QObject* sender)
 {
-    RtcBus& bus = window_->bus();
+    RtcBus& bus = context_.bus();
     Read_ID_Buf->clear();
     // The raw bus page picks up this transfer from the shared state.
     bus.shared.MemAddrLen = 2;
@@ -391,31 +392,33 @@ void SetupPage::BtnReadIDClick(QObject* sender)
 
 void SetupPage::rbLM75SelectClick()
 {
-    window_->TempSensor = 75;
-    window_->Label4->setText(QStringLiteral("LM75 Temperature"));
+    context_.bus().TempSensor = 75;
+    if (QWidget* label = context_.control(QStringLiteral("Label4")))
+        label->setProperty("text", QStringLiteral("LM75 Temperature"));
 }
 
 void SetupPage::rbLM76SelectClick()
 {
-    window_->TempSensor = 76;
-    window_->Label4->setText(QStringLiteral("LM76 Temperature"));
+    context_.bus().TempSensor = 76;
+    if (QWidget* label = context_.control(QStringLiteral("Label4")))
+        label->setProperty("text", QStringLiteral("LM76 Temperature"));
 }
 
 void SetupPage::CSpinButton1UpClick()
 {
-    int32_t& offset = window_->bus().data.TempOffset;
+    int32_t& offset = context_.bus().data.TempOffset;
     offset = TempOffsetUp(offset);
     ShowTempOffset();
 }
 
 void SetupPage::CSpinButton1DownClick()
 {
-    int32_t& offset = window_->bus().data.TempOffset;
+    int32_t& offset = context_.bus().data.TempOffset;
     offset = TempOffsetDown(offset);
     ShowTempOffset();
 }
 
 void SetupPage::ShowTempOffset()
 {
-    TempCal->setText(QString::fromStdString(TempOffsetText(window_->bus().data.TempOffset)));
+    TempCal->setText(QString::fromStdString(TempOffsetText(context_.bus().data.TempOffset)));
 }

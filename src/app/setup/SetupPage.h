@@ -16,15 +16,12 @@ class QPushButton;
 class QRadioButton;
 class QTableWidget;
 class QToolButton;
-class TMainApp;
+class PageContext;
 
 class SetupPage : public QWidget {
     Q_OBJECT
   public:
-    explicit SetupPage(QWidget* parent = nullptr);
-
-    // Connects the page's own handlers; they work on the window's bus.
-    void bind(TMainApp& window);
+    explicit SetupPage(PageContext& context, QWidget* parent = nullptr);
 
     // Controls keep their designed names (also their objectNames).
     QGroupBox* GroupEvalBoard = nullptr;
@@ -114,6 +111,8 @@ class SetupPage : public QWidget {
     void clearEvents(QObject* sender, QPushButton* button, uint8_t keepMask,
                      std::initializer_list<LedIndicator*> lamps);
 
-    TMainApp* window_ = nullptr;
+    void connectHandlers();
+
+    PageContext& context_;
     QGridLayout* grid_ = nullptr;
 };

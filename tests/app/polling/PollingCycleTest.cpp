@@ -17,14 +17,15 @@
 #include <string>
 #include <vector>
 
-#include "support/AppTestSupport.h"
+#include "app/PageTable.h"
+#include "app/PcClock.h"
+#include "app/TMainApp.h"
 #include "app/polling/DisplayPanel.h"
 #include "app/polling/GraphData.h"
-#include "app/PcClock.h"
 #include "app/polling/PollingCycle.h"
-#include "app/TMainApp.h"
 #include "clock/TimeCodec.h"
 #include "kvrx_usb.h"
+#include "support/AppTestSupport.h"
 #include "support/RecordingAdapter.h"
 
 // A lamp of a page that is not built yet: only its state.
@@ -121,12 +122,14 @@ class PollingCycleTest : public testing::Test {
         gWindow = nullptr;
     }
 
-    // Lamps and labels of pages not built yet stand in under the window.
+    // Lamps of pages not built yet stand in on their (empty) pages.
     void addMissingControls()
     {
         for (const std::string& name : kAllLamps) {
             if (w->findChild<QObject*>(QString::fromStdString(name))) continue;
-            auto* lamp = new StandInLamp(w.get());
+            const PageRow* row = PageOfLamp(name);
+            ASSERT_NE(row, nullptr) << name << " is on no page of the page table";
+            auto* lamp = new StandInLamp(w->page(QLatin1String(row->Name)));
             lamp->setObjectName(QString::fromStdString(name));
         }
         for (const std::string& name : kStatusLabelNames) {
@@ -447,7 +450,7 @@ TEST_F(PollingCycleTest, SensorWordsAndOffsetsOnThePanel)
     choosePart("VK320");
     QDateTime at = kStart;
     for (const SensorCase& c : cases) {
-        w->TempSensor = c.sensor;
+        w->bus().TempSensor = c.sensor;
         w->bus().data.TempOffset = c.offset;
         setSensorWord(c.word);
         setChipTime(at);

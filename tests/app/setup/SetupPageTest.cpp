@@ -17,10 +17,10 @@
 #include <memory>
 #include <vector>
 
-#include "support/AppTestSupport.h"
-#include "app/setup/SetupPage.h"
 #include "app/TMainApp.h"
+#include "app/setup/SetupPage.h"
 #include "kvrx_usb.h"
+#include "support/AppTestSupport.h"
 #include "support/RecordingAdapter.h"
 #include "widgets/LedIndicator.h"
 
@@ -330,11 +330,11 @@ TEST_F(SetupPageTest, SensorChoiceSetsTheFormatAndTheTemperatureCaption)
 {
     TMainApp& w = open();
     page().rbLM76Select->click();
-    EXPECT_EQ(w.TempSensor, 76);
+    EXPECT_EQ(w.bus().TempSensor, 76);
     EXPECT_EQ(w.Label4->text(), "LM76 Temperature");
     // Set from the program, the choice runs the same handler.
     page().rbLM75Select->setChecked(true);
-    EXPECT_EQ(w.TempSensor, 75);
+    EXPECT_EQ(w.bus().TempSensor, 75);
     EXPECT_EQ(w.Label4->text(), "LM75 Temperature");
     EXPECT_TRUE(RecordingAdapter::calls().empty());
 }

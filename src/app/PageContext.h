@@ -1,0 +1,38 @@
+// What a page gets from the window: the bus with the register image and the
+// shared page state, the status bar, the PC clock and the other pages. Pages
+// never see the main window itself.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class PcClock;
+class QWidget;
+class RtcBus;
+
+class PageContext {
+  public:
+    virtual ~PageContext() = default;
+
+    virtual RtcBus& bus() = 0;
+    // The PC clock the window reads (pinned by scripts and tests).
+    virtual PcClock& pcClock() = 0;
+    // Status bar panels 0 to 3 (hints, connection, running time, messages).
+    virtual QString statusPanelText(int panel) const = 0;
+    virtual void setStatusPanelText(int panel, const QString& text) = 0;
+    // A tab page by objectName (tsSetup, tsSetTime, tsReg, ...); null when
+    // there is none.
+    virtual QWidget* page(const QString& name) const = 0;
+    // A control of another page or of the window frame by its name; a name
+    // that matches nothing is recorded as a failure and gives null.
+    virtual QWidget* control(const QString& name) = 0;
+    // Parent of the page's dialogs.
+    virtual QWidget* dialogParent() = 0;
+    // True when a script drives the window: no dialog may wait for a click.
+    virtual bool scriptMode() const = 0;
+    // The write-enable step before a write of a part that needs one; sender
+    // as ReportResult takes it. The register page does it with its own unlock
+    // button and tries label once it has handed in its unlocker.
+    virtual void unlockPart(const void* sender) = 0;
+    virtual void setUnlocker(std::function<void(const void* sender)> unlocker) = 0;
+};

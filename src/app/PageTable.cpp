@@ -1,0 +1,77 @@
+#include "app/PageTable.h"
+
+#include <array>
+
+#include "app/setup/SetupPage.h"
+#include "registers/RegistersCodec.h"
+#include "registers/RegistersPage.h"
+
+namespace {
+
+template <class Page> QWidget* make(PageContext& context)
+{
+    return new Page(context);
+}
+
+using Names = std::span<const char* const>;
+
+constexpr const char* kSetupLamps[] = {"LedRTCF",   "LedBAT",     "LedALM",  "LedEVT",
+                                       "LedAlarm2", "LedOSCfail", "CBSLed2", "CBSLed3",
+                                       "CBSLed8",   "CBSLed9",    "CBSLed10"};
+constexpr const char* kSetupBoard[] = {"VccChecked"};
+constexpr const char* kSetClockBoard[] = {"BtnSetRTC", "BtnGetRTC", "BtnSetRTCtoPC",
+                                          "BtnSetRTCfromPC"};
+constexpr const char* kMemoryBoard[] = {"BtnRdEeprom", "BtnWrEeprom"};
+constexpr const char* kInterruptBoard[] = {"BtnRdInt", "BtnWrInt"};
+constexpr const char* kInterruptLamps[] = {"CBSLed11"};
+constexpr const char* kAlarmBoard[] = {"BtnRdAlarm", "BtnWrAlarm", "BtnClrAlarm"};
+constexpr const char* kAlarmLamps[] = {"LedAlarm", "LedAlarm0"};
+constexpr const char* kEventBoard[] = {"BtnRdEvent", "BtnWrEvent", "BtnClrEvent", "LastEventBtn"};
+constexpr const char* kEventLamps[] = {"LedEvent"};
+constexpr const char* kTrimBoard[] = {"BtnRdXtl", "BtnWrXtl"};
+constexpr const char* kSysMgmtLamps[] = {"CBSLed5", "CBSLed6", "CBSLed7"};
+constexpr const char* kDstLamps[] = {"CBSLedDSTCHNG"};
+constexpr const char* kPowerLamps[] = {"CBSLedVDDTRIP", "CBSLed85BTRIP", "CBSLed75BTRIP"};
+
+// Tab order. Pages without a builder yet stay empty pages of their name.
+constexpr std::array<PageRow, 14> kPages{{
+    {"tsSetup", "Setup", make<SetupPage>, nullptr, kSetupBoard, kSetupLamps},
+    {"tsSetTime", "Set Clock", nullptr, nullptr, kSetClockBoard, {}},
+    {"tsReg", "Registers", make<RegistersPage>, &kRegistersPageSettings, {}, {}},
+    {"tsMemory", "EEPROM", nullptr, nullptr, kMemoryBoard, {}},
+    {"tsGraph", "Graph", nullptr, nullptr, {}, {}},
+    {"tsInterrupt", "Interrupt", nullptr, nullptr, kInterruptBoard, kInterruptLamps},
+    {"tsAlarm", "Alarm", nullptr, nullptr, kAlarmBoard, kAlarmLamps},
+    {"tsEvent", "Event", nullptr, nullptr, kEventBoard, kEventLamps},
+    {"tsComp", "Crystal Comp.", nullptr, nullptr, kTrimBoard, {}},
+    {"tsPort", "Port", nullptr, nullptr, {}, {}},
+    {"tsSysMgmt", "SysMgmt", nullptr, nullptr, {}, kSysMgmtLamps},
+    {"tsDST", "DST", nullptr, nullptr, {}, kDstLamps},
+    {"tsTCOMP", "TempComp", nullptr, nullptr, {}, {}},
+    {"tsPWR", "PwrMgmt", nullptr, nullptr, {}, kPowerLamps},
+}};
+
+} // namespace
+
+std::span<const PageRow> Pages()
+{
+    return kPages;
+}
+
+const PageRow* FindPage(std::string_view name)
+{
+    for (const PageRow& row : kPages) {
+        if (name == row.Name) return &row;
+    }
+    return nullptr;
+}
+
+const PageRow* PageOfLamp(std::string_view lamp)
+{
+    for (const PageRow& row : kPages) {
+        for (const char* name : row.Lamps) {
+            if (lamp == name) return &row;
+        }
+    }
+    return nullptr;
+}
