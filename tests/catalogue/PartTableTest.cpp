@@ -1,5 +1,6 @@
 // The part table row by row, its shared maps and the lookup by name.
 #include "PartTable.h"
+#include "RegisterMaps.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,8 @@
 #include <string>
 
 namespace {
+
+using namespace RegisterMaps;
 
 struct ExpectedRow {
     const char* name;
@@ -24,27 +27,27 @@ struct ExpectedRow {
 
 const ExpectedRow kRows[kPartCount] = {
     {"Not Selected", TypeNone, nullptr, 0xD0, 0x00, 0, 0, 0, "0000000000"},
-    {"VK310", TypeA, MapVK310, 0xDE, 0xAE, 1, 0, 2, "1001101111"},
-    {"VK311", TypeA, MapVK311, 0xDE, 0xAE, 1, 0, 2, "1001111111"},
-    {"VK320", TypeB, MapVK320, 0xDE, 0xAE, 1, 0, 8, "1001101111"},
-    {"VK321", TypeB, MapVK321, 0xDE, 0xAE, 1, 0, 2, "1101111111"},
-    {"VK330", TypeB, MapVK320, 0xDE, 0xAE, 1, 0, 8, "1001101111"},
-    {"VK331", TypeB, MapVK321, 0xDE, 0xAE, 1, 0, 2, "1101111111"},
-    {"VK340", TypeC, MapVK340, 0xD0, 0xAE, 1, 0, 0, "1001100111"},
-    {"VK350", TypeD, MapVK350, 0xDE, 0xAE, 1, 0, 128, "1101101110"},
-    {"VK352", TypeD, MapVK350, 0xDE, 0xAE, 1, 0, 128, "1101101110"},
-    {"VK354", TypeD, MapVK350, 0xDE, 0xAE, 1, 0, 128, "1101101110"},
-    {"VK360", TypeE, MapVK360, 0xDE, 0xAE, 2, 512, 0, "1001101111"},
-    {"VK361", TypeE, MapVK361, 0xDE, 0xAE, 2, 512, 0, "1011100011"},
-    {"VK362", TypeE, MapVK362, 0xDE, 0xAE, 2, 512, 0, "1001101111"},
-    {"VK363", TypeE, MapVK363, 0xDE, 0xAE, 2, 512, 0, "1001100011"},
-    {"VK364", TypeE, MapVK364, 0xDE, 0xAE, 2, 512, 0, "1011101111"},
-    {"VK365", TypeE, MapVK365, 0xDE, 0xAE, 2, 512, 0, "1011101111"},
-    {"VK370", TypeF, MapVK370, 0xDE, 0xAE, 2, 0, 128, "1101111110"},
-    {"VK380", TypeG, MapVK380, 0xD0, 0x00, 2, 0, 0, "1000001110"},
-    {"VK381", TypeH, MapVK381, 0xDE, 0x00, 2, 0, 0, "1000001110"},
-    {"VK382", TypeJ, MapVK382, 0xD0, 0x00, 0, 0, 0, "1000000110"},
-    {"VK390", TypeK, MapVK390, 0xDE, 0xAE, 1, 0, 0, "1001101111"},
+    {"VK310", TypeA, MapVK310.data(), 0xDE, 0xAE, 1, 0, 2, "1001101111"},
+    {"VK311", TypeA, MapVK311.data(), 0xDE, 0xAE, 1, 0, 2, "1001111111"},
+    {"VK320", TypeB, MapVK320.data(), 0xDE, 0xAE, 1, 0, 8, "1001101111"},
+    {"VK321", TypeB, MapVK321.data(), 0xDE, 0xAE, 1, 0, 2, "1101111111"},
+    {"VK330", TypeB, MapVK320.data(), 0xDE, 0xAE, 1, 0, 8, "1001101111"},
+    {"VK331", TypeB, MapVK321.data(), 0xDE, 0xAE, 1, 0, 2, "1101111111"},
+    {"VK340", TypeC, MapVK340.data(), 0xD0, 0xAE, 1, 0, 0, "1001100111"},
+    {"VK350", TypeD, MapVK350.data(), 0xDE, 0xAE, 1, 0, 128, "1101101110"},
+    {"VK352", TypeD, MapVK350.data(), 0xDE, 0xAE, 1, 0, 128, "1101101110"},
+    {"VK354", TypeD, MapVK350.data(), 0xDE, 0xAE, 1, 0, 128, "1101101110"},
+    {"VK360", TypeE, MapVK360.data(), 0xDE, 0xAE, 2, 512, 0, "1001101111"},
+    {"VK361", TypeE, MapVK361.data(), 0xDE, 0xAE, 2, 512, 0, "1011100011"},
+    {"VK362", TypeE, MapVK362.data(), 0xDE, 0xAE, 2, 512, 0, "1001101111"},
+    {"VK363", TypeE, MapVK363.data(), 0xDE, 0xAE, 2, 512, 0, "1001100011"},
+    {"VK364", TypeE, MapVK364.data(), 0xDE, 0xAE, 2, 512, 0, "1011101111"},
+    {"VK365", TypeE, MapVK365.data(), 0xDE, 0xAE, 2, 512, 0, "1011101111"},
+    {"VK370", TypeF, MapVK370.data(), 0xDE, 0xAE, 2, 0, 128, "1101111110"},
+    {"VK380", TypeG, MapVK380.data(), 0xD0, 0x00, 2, 0, 0, "1000001110"},
+    {"VK381", TypeH, MapVK381.data(), 0xDE, 0x00, 2, 0, 0, "1000001110"},
+    {"VK382", TypeJ, MapVK382.data(), 0xD0, 0x00, 0, 0, 0, "1000000110"},
+    {"VK390", TypeK, MapVK390.data(), 0xDE, 0xAE, 1, 0, 0, "1001101111"},
 };
 
 std::string FlagsOf(const PartInfo& p)

@@ -1,4 +1,5 @@
 // The register maps: their shape, their sections, and the registers that differ between parts.
+#include "RegisterMaps.h"
 #include "PartTable.h"
 
 #include <gtest/gtest.h>
@@ -10,17 +11,20 @@
 
 namespace {
 
+using namespace RegisterMaps;
+
 struct NamedMap {
     const char* name;
     RegisterMapRef map;
 };
 
 const NamedMap kMaps[] = {
-    {"VK310", MapVK310}, {"VK311", MapVK311}, {"VK320", MapVK320}, {"VK321", MapVK321},
-    {"VK390", MapVK390}, {"VK340", MapVK340}, {"VK350", MapVK350}, {"VK360", MapVK360},
-    {"VK361", MapVK361}, {"VK362", MapVK362}, {"VK363", MapVK363}, {"VK364", MapVK364},
-    {"VK365", MapVK365}, {"VK370", MapVK370}, {"VK380", MapVK380}, {"VK381", MapVK381},
-    {"VK382", MapVK382},
+    {"VK310", MapVK310.data()}, {"VK311", MapVK311.data()}, {"VK320", MapVK320.data()},
+    {"VK321", MapVK321.data()}, {"VK390", MapVK390.data()}, {"VK340", MapVK340.data()},
+    {"VK350", MapVK350.data()}, {"VK360", MapVK360.data()}, {"VK361", MapVK361.data()},
+    {"VK362", MapVK362.data()}, {"VK363", MapVK363.data()}, {"VK364", MapVK364.data()},
+    {"VK365", MapVK365.data()}, {"VK370", MapVK370.data()}, {"VK380", MapVK380.data()},
+    {"VK381", MapVK381.data()}, {"VK382", MapVK382.data()},
 };
 
 RegisterMapRef MapOfPart(const char* part)
@@ -286,7 +290,7 @@ TEST(MapSections, SectionShortNames)
 TEST(MapSections, Vk360SectionsStartWhereListed)
 {
     std::vector<int> starts;
-    for (const MapSection& s : MapSections(MapVK360))
+    for (const MapSection& s : MapSections(MapVK360.data()))
         starts.push_back(s.FirstRegister->Address);
     EXPECT_EQ(starts, (std::vector<int>{0x30, 0x20, 0x10, 0x3F, 0x08, 0x00}));
 }
@@ -316,7 +320,7 @@ TEST(MapSections, DeviceIdSectionOnlyOnVk360AndVk361)
 
 TEST(MapSections, Vk390DigitalTrimFollowsAnalogTrim)
 {
-    const std::vector<MapSection> sections = MapSections(MapVK390);
+    const std::vector<MapSection> sections = MapSections(MapVK390.data());
     ASSERT_GE(sections.size(), 2u);
     const MapSection& csr = sections[1];
     EXPECT_STREQ(csr.Header->Caption, "Control and Status");
@@ -484,19 +488,19 @@ TEST(FindRegister, RegistersReadAsListed)
 TEST(FindRegister, MissingAddressesAndNoMap)
 {
     EXPECT_EQ(FindRegister(nullptr, 0x00), nullptr);
-    EXPECT_EQ(FindRegister(MapVK310, 0x14), nullptr); // after the last user byte
-    EXPECT_EQ(FindRegister(MapVK311, 0x14), nullptr);
-    EXPECT_EQ(FindRegister(MapVK390, 0x15), nullptr); // between the timer and sub-seconds
-    EXPECT_EQ(FindRegister(MapVK381, 0x09), nullptr); // gap between control and alarm 1
-    EXPECT_EQ(FindRegister(MapVK360, 0x15), nullptr);
-    EXPECT_EQ(FindRegister(MapVK382, 0x08), nullptr);
-    EXPECT_EQ(FindRegister(MapVK370, 0xFF), nullptr);
+    EXPECT_EQ(FindRegister(MapVK310.data(), 0x14), nullptr); // after the last user byte
+    EXPECT_EQ(FindRegister(MapVK311.data(), 0x14), nullptr);
+    EXPECT_EQ(FindRegister(MapVK390.data(), 0x15), nullptr); // between the timer and sub-seconds
+    EXPECT_EQ(FindRegister(MapVK381.data(), 0x09), nullptr); // gap between control and alarm 1
+    EXPECT_EQ(FindRegister(MapVK360.data(), 0x15), nullptr);
+    EXPECT_EQ(FindRegister(MapVK382.data(), 0x08), nullptr);
+    EXPECT_EQ(FindRegister(MapVK370.data(), 0xFF), nullptr);
 }
 
 TEST(RegisterMaps, Vk365HasTheRegistersOfVk364)
 {
-    const RegMapEntry* a = MapVK364;
-    const RegMapEntry* b = MapVK365;
+    const RegMapEntry* a = MapVK364.data();
+    const RegMapEntry* b = MapVK365.data();
     for (;; ++a, ++b) {
         ASSERT_EQ(a->Kind, b->Kind);
         EXPECT_STREQ(a->ShortName, b->ShortName);

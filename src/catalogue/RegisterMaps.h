@@ -1,34 +1,17 @@
-// Register maps of every supported part, one constant array per map. Names, captions and bit
-// names are shown to the user and written to dump files as they stand here; their odd spellings
-// and trailing blanks are part of the data, so do not tidy them.
-#include "PartTable.h"
+// Register maps of every supported part, one constant array per map, each ended by an EndOfMap
+// entry; PartTable refers to them. Names, captions and bit names are shown to the user and written
+// to dump files as they stand here; their odd spellings and trailing blanks are part of the data,
+// so do not tidy them.
+#pragma once
 
-namespace {
+#include <array>
 
-using Bits = std::array<const char*, 8>;
+#include "MapEdits.h"
 
-constexpr Bits kNoBits = {"", "", "", "", "", "", "", ""};
-
-constexpr RegMapEntry Section(const char* shortName, const char* caption)
-{
-    return {RegKind::SectionHeader, shortName, caption, 0, 0, kNoBits};
-}
-
-constexpr RegMapEntry Row(const char* shortName, const char* caption, uint8_t address, uint8_t mask,
-                          const Bits& bitNames)
-{
-    return {RegKind::RegisterRow, shortName, caption, address, mask, bitNames};
-}
-
-constexpr RegMapEntry EndOfMap()
-{
-    return {RegKind::EndOfMap, "", "", 0, 0, kNoBits};
-}
-
-} // namespace
+namespace RegisterMaps {
 
 // VK310.
-const RegMapEntry MapVK310[] = {
+inline constexpr auto MapVK310 = std::to_array<RegMapEntry>({
     Section("RTC", "RTC (Set WRTC bit to modify this section)"),
     Row("SC", "SC (Seconds)", 0x00, 0x7F,
         {"", "SC22", "SC21", "SC20", "SC13", "SC12", "SC11", "SC10"}),
@@ -70,11 +53,11 @@ const RegMapEntry MapVK310[] = {
     Row("USR2", "USR2 (User Byte 2)", 0x13, 0xFF,
         {"USR27", "USR26", "USR25", "USR24", "USR23", "USR22", "USR21", "USR20"}),
     EndOfMap(),
-};
+});
 
 // VK311: VK310 with the event detect register at 0x09, the EVT flag in SR, the
 // shorter ATR/DTR captions and the user bytes captioned as SRAM.
-const RegMapEntry MapVK311[] = {
+inline constexpr auto MapVK311 = std::to_array<RegMapEntry>({
     Section("RTC", "RTC (Set WRTC bit to modify this section)"),
     Row("SC", "SC (Seconds)", 0x00, 0x7F,
         {"", "SC22", "SC21", "SC20", "SC13", "SC12", "SC11", "SC10"}),
@@ -116,10 +99,10 @@ const RegMapEntry MapVK311[] = {
     Row("USR2", "USR2 (User Byte 2)", 0x13, 0xFF,
         {"USR27", "USR26", "USR25", "USR24", "USR23", "USR22", "USR21", "USR20"}),
     EndOfMap(),
-};
+});
 
 // VK320 and VK330: VK310 with the shorter ATR/DTR captions and eight user SRAM bytes.
-const RegMapEntry MapVK320[] = {
+inline constexpr auto MapVK320 = std::to_array<RegMapEntry>({
     Section("RTC", "RTC (Set WRTC bit to modify this section)"),
     Row("SC", "SC (Seconds)", 0x00, 0x7F,
         {"", "SC22", "SC21", "SC20", "SC13", "SC12", "SC11", "SC10"}),
@@ -172,10 +155,10 @@ const RegMapEntry MapVK320[] = {
     Row("USR8", "USR8 (User Byte 8)", 0x19, 0xFF,
         {"USR87", "USR86", "USR85", "USR84", "USR83", "USR82", "USR81", "USR80"}),
     EndOfMap(),
-};
+});
 
 // VK321 and VK331: VK311 with a two-bit day of week and a time stamp section.
-const RegMapEntry MapVK321[] = {
+inline constexpr auto MapVK321 = std::to_array<RegMapEntry>({
     Section("RTC", "RTC (Set WRTC bit to modify this section)"),
     Row("SC", "SC (Seconds)", 0x00, 0x7F,
         {"", "SC22", "SC21", "SC20", "SC13", "SC12", "SC11", "SC10"}),
@@ -230,11 +213,11 @@ const RegMapEntry MapVK321[] = {
     Row("YRT", "YRT (Year)", 0x19, 0xFF,
         {"YRT23", "YRT22", "YRT21", "YRT20", "YRT13", "YRT12", "YRT11", "YRT10"}),
     EndOfMap(),
-};
+});
 
 // VK390: VK310 with the timer, the oscillator fail flag and a six-bit digital trim;
 // the user bytes give way to the timer registers and the sub-seconds.
-const RegMapEntry MapVK390[] = {
+inline constexpr auto MapVK390 = std::to_array<RegMapEntry>({
     Section("RTC", "RTC (Set WRTC bit to modify this section)"),
     Row("SC", "SC (Seconds)", 0x00, 0x7F,
         {"", "SC22", "SC21", "SC20", "SC13", "SC12", "SC11", "SC10"}),
@@ -282,10 +265,10 @@ const RegMapEntry MapVK390[] = {
     Row("SS", "RTC Sub Seconds", 0x1F, 0xFF,
         {"SS23", "SS22", "SS21", "SS20", "SS13", "SS12", "SS11", "SS10"}),
     EndOfMap(),
-};
+});
 
 // VK340.
-const RegMapEntry MapVK340[] = {
+inline constexpr auto MapVK340 = std::to_array<RegMapEntry>({
     Section("RTC", "RTC Real Time Clock"),
     Row("SC", "SC (Seconds)", 0x00, 0xFF,
         {"ST", "SC22", "SC21", "SC20", "SC13", "SC12", "SC11", "SC10"}),
@@ -328,10 +311,10 @@ const RegMapEntry MapVK340[] = {
     Row("SS", "USR1 (User Byte 1)", 0x1F, 0x00,
         {"SS23", "SS22", "SS21", "SS20", "SS13", "SS12", "SS11", "SS10"}),
     EndOfMap(),
-};
+});
 
 // VK350, VK352 and VK354.
-const RegMapEntry MapVK350[] = {
+inline constexpr auto MapVK350 = std::to_array<RegMapEntry>({
     Section("RTC", "RTC (Set WRTC bit to modify this section)"),
     Row("SC", "SC (Seconds)", 0x00, 0x7F,
         {"", "SC22", "SC21", "SC20", "SC13", "SC12", "SC11", "SC10"}),
@@ -430,10 +413,10 @@ const RegMapEntry MapVK350[] = {
     Row("SRAM1", "SRAM", 0x2E, 0xFF, {"D7", "D6", "D5", "D4", "D3", "D2", "D1", "D0"}),
     Row("SRAM2", "SRAM", 0x2F, 0xFF, {"D7", "D6", "D5", "D4", "D3", "D2", "D1", "D0"}),
     EndOfMap(),
-};
+});
 
 // VK360. Sections run in the order the evaluation software shows them, not by address.
-const RegMapEntry MapVK360[] = {
+inline constexpr auto MapVK360 = std::to_array<RegMapEntry>({
     Section("RTC", "RTC Setting "),
     Row("SC", "SC (Seconds)", 0x30, 0x7F, {"", "S22", "S21", "S20", "S13", "S12", "S11", "S10"}),
     Row("MN", "MN (Minutes)", 0x31, 0x7F, {"", "M22", "M21", "M20", "M13", "M12", "M11", "M10"}),
@@ -506,10 +489,10 @@ const RegMapEntry MapVK360[] = {
     Row("A0Y2K0", "Y2K Alarm0)", 0x07, 0x39,
         {"", "", "A0Y2K21", "A0Y2K20", "A0Y2K13", "", "", "A0Y2K10"}),
     EndOfMap(),
-};
+});
 
 // VK361: VK360 with watchdog bits, alarm enables only, and VDD trip select.
-const RegMapEntry MapVK361[] = {
+inline constexpr auto MapVK361 = std::to_array<RegMapEntry>({
     Section("RTC", "RTC Setting "),
     Row("SC", "SC (Seconds)", 0x30, 0x7F, {"", "S22", "S21", "S20", "S13", "S12", "S11", "S10"}),
     Row("MN", "MN (Minutes)", 0x31, 0x7F, {"", "M22", "M21", "M20", "M13", "M12", "M11", "M10"}),
@@ -582,10 +565,10 @@ const RegMapEntry MapVK361[] = {
     Row("A0Y2K0", "Y2K Alarm0)", 0x07, 0x39,
         {"", "", "A0Y2K21", "A0Y2K20", "A0Y2K13", "", "", "A0Y2K10"}),
     EndOfMap(),
-};
+});
 
 // VK362: VK360 without the device ID section, block protect only.
-const RegMapEntry MapVK362[] = {
+inline constexpr auto MapVK362 = std::to_array<RegMapEntry>({
     Section("RTC", "RTC Setting "),
     Row("SC", "SC (Seconds)", 0x30, 0x7F, {"", "S22", "S21", "S20", "S13", "S12", "S11", "S10"}),
     Row("MN", "MN (Minutes)", 0x31, 0x7F, {"", "M22", "M21", "M20", "M13", "M12", "M11", "M10"}),
@@ -642,10 +625,10 @@ const RegMapEntry MapVK362[] = {
     Row("A0Y2K0", "Y2K Alarm0)", 0x07, 0x39,
         {"", "", "A0Y2K21", "A0Y2K20", "A0Y2K13", "", "", "A0Y2K10"}),
     EndOfMap(),
-};
+});
 
 // VK363: as VK361 without the device ID section, INT captioned as on VK360.
-const RegMapEntry MapVK363[] = {
+inline constexpr auto MapVK363 = std::to_array<RegMapEntry>({
     Section("RTC", "RTC Setting "),
     Row("SC", "SC (Seconds)", 0x30, 0x7F, {"", "S22", "S21", "S20", "S13", "S12", "S11", "S10"}),
     Row("MN", "MN (Minutes)", 0x31, 0x7F, {"", "M22", "M21", "M20", "M13", "M12", "M11", "M10"}),
@@ -702,10 +685,10 @@ const RegMapEntry MapVK363[] = {
     Row("A0Y2K0", "Y2K Alarm0)", 0x07, 0x39,
         {"", "", "A0Y2K21", "A0Y2K20", "A0Y2K13", "", "", "A0Y2K10"}),
     EndOfMap(),
-};
+});
 
 // VK364: VK360 without the device ID section, with watchdog bits and VDD trip select.
-const RegMapEntry MapVK364[] = {
+inline constexpr auto MapVK364 = std::to_array<RegMapEntry>({
     Section("RTC", "RTC Setting "),
     Row("SC", "SC (Seconds)", 0x30, 0x7F, {"", "S22", "S21", "S20", "S13", "S12", "S11", "S10"}),
     Row("MN", "MN (Minutes)", 0x31, 0x7F, {"", "M22", "M21", "M20", "M13", "M12", "M11", "M10"}),
@@ -762,10 +745,10 @@ const RegMapEntry MapVK364[] = {
     Row("A0Y2K0", "Y2K Alarm0)", 0x07, 0x39,
         {"", "", "A0Y2K21", "A0Y2K20", "A0Y2K13", "", "", "A0Y2K10"}),
     EndOfMap(),
-};
+});
 
 // VK365: the same registers as VK364.
-const RegMapEntry MapVK365[] = {
+inline constexpr auto MapVK365 = std::to_array<RegMapEntry>({
     Section("RTC", "RTC Setting "),
     Row("SC", "SC (Seconds)", 0x30, 0x7F, {"", "S22", "S21", "S20", "S13", "S12", "S11", "S10"}),
     Row("MN", "MN (Minutes)", 0x31, 0x7F, {"", "M22", "M21", "M20", "M13", "M12", "M11", "M10"}),
@@ -822,10 +805,10 @@ const RegMapEntry MapVK365[] = {
     Row("A0Y2K0", "Y2K Alarm0)", 0x07, 0x39,
         {"", "", "A0Y2K21", "A0Y2K20", "A0Y2K13", "", "", "A0Y2K10"}),
     EndOfMap(),
-};
+});
 
 // VK370.
-const RegMapEntry MapVK370[] = {
+inline constexpr auto MapVK370 = std::to_array<RegMapEntry>({
     Section("RTC", "RTC (Set WRTC bit to modify this section)"),
     Row("SC", "SC (Seconds)", 0x00, 0x7F,
         {"", "SC22", "SC21", "SC20", "SC13", "SC12", "SC11", "SC10"}),
@@ -938,10 +921,10 @@ const RegMapEntry MapVK370[] = {
         {"", "", "EDT21", "EDT20", "EDT13", "EDT12", "EDT11", "EDT10"}),
     Row("EMO", "ETS Months", 0x37, 0x1F, {"", "", "", "EMO20", "EMO13", "EMO12", "EMO11", "EMO10"}),
     EndOfMap(),
-};
+});
 
 // VK380.
-const RegMapEntry MapVK380[] = {
+inline constexpr auto MapVK380 = std::to_array<RegMapEntry>({
     Section("RTC", "Real Time Clock Registers"),
     Row("SC", "SC (Seconds)", 0x00, 0x7F,
         {"", "SC22", "SC21", "SC20", "SC13", "SC12", "SC11", "SC10"}),
@@ -975,10 +958,10 @@ const RegMapEntry MapVK380[] = {
         {"/EOSC", "", "", "RS2", "RS1", "INTCN", "A2IE", "A1IE"}),
     Row("SR", "SR Status Register", 0x0F, 0xFF, {"OSF", "", "", "", "", "", "A2F", "A1F"}),
     EndOfMap(),
-};
+});
 
 // VK381.
-const RegMapEntry MapVK381[] = {
+inline constexpr auto MapVK381 = std::to_array<RegMapEntry>({
     Section("RTC", "Real Time Clock Registers (Set WRTC in SR before WR)"),
     Row("SC", "SC (Seconds)", 0x00, 0x7F,
         {"", "SC22", "SC21", "SC20", "SC13", "SC12", "SC11", "SC10"}),
@@ -1017,10 +1000,10 @@ const RegMapEntry MapVK381[] = {
     Row("A2DW", "A2 MO/DW (Month / Day of Week Alarm)", 0x14, 0xFF,
         {"A2M4", "DW/DT", "A2DT21", "A2DT20", "A2DT13", "A2DT12", "A2DT11", "A2DT10"}),
     EndOfMap(),
-};
+});
 
 // VK382.
-const RegMapEntry MapVK382[] = {
+inline constexpr auto MapVK382 = std::to_array<RegMapEntry>({
     Section("RTC", "RTC Real Time Clock Registers"),
     Row("SC", "SC (Seconds)", 0x00, 0xFF,
         {"ST", "SC22", "SC21", "SC20", "SC13", "SC12", "SC11", "SC10"}),
@@ -1036,4 +1019,6 @@ const RegMapEntry MapVK382[] = {
     Section("CTRL", "Control /Status Register"),
     Row("FT/OUT", "Control/ Status Register", 0x07, 0xFF, {"OUT", "FT", "", "", "", "", "", "PF"}),
     EndOfMap(),
-};
+});
+
+} // namespace RegisterMaps
