@@ -7,7 +7,19 @@
 #include <vector>
 
 // Family of a part; pages branch on it. Tests on it are sets of members.
-enum PartType : uint8_t { TypeNone, TypeA, TypeB, TypeC, TypeD, TypeE, TypeF, TypeG, TypeH, TypeJ, TypeK };
+enum PartType : uint8_t {
+    TypeNone,
+    TypeA,
+    TypeB,
+    TypeC,
+    TypeD,
+    TypeE,
+    TypeF,
+    TypeG,
+    TypeH,
+    TypeJ,
+    TypeK
+};
 
 enum class RegKind : uint8_t { SectionHeader, RegisterRow, EndOfMap };
 
@@ -27,7 +39,7 @@ using RegisterMapRef = const RegMapEntry*;
 
 struct PartInfo {
     const char* PartName;
-    RegisterMapRef RegisterMap;  // nullptr for "Not Selected"
+    RegisterMapRef RegisterMap; // nullptr for "Not Selected"
     PartType TypeCode;
     uint8_t RtcAddress;
     uint8_t MemAddress;
@@ -46,25 +58,8 @@ struct PartInfo {
     uint8_t HasCrystalTrim;
 };
 
-// The register maps, each ended by an EndOfMap entry. VK330 uses MapVK320, VK331 MapVK321,
-// VK352 and VK354 MapVK350.
-extern const RegMapEntry MapVK310[];
-extern const RegMapEntry MapVK311[];
-extern const RegMapEntry MapVK320[];
-extern const RegMapEntry MapVK321[];
-extern const RegMapEntry MapVK390[];
-extern const RegMapEntry MapVK340[];
-extern const RegMapEntry MapVK350[];
-extern const RegMapEntry MapVK360[];
-extern const RegMapEntry MapVK361[];
-extern const RegMapEntry MapVK362[];
-extern const RegMapEntry MapVK363[];
-extern const RegMapEntry MapVK364[];
-extern const RegMapEntry MapVK365[];
-extern const RegMapEntry MapVK370[];
-extern const RegMapEntry MapVK380[];
-extern const RegMapEntry MapVK381[];
-extern const RegMapEntry MapVK382[];
+// The register maps themselves are constants in RegisterMaps.h; a row refers to its part's map.
+// VK330 uses the map of VK320, VK331 that of VK321, VK352 and VK354 that of VK350.
 
 constexpr int kPartCount = 22;
 extern const std::array<PartInfo, kPartCount> PartTable;

@@ -266,10 +266,12 @@ TEST(PartSelectionSetup, SupplyControlsAndProductLabelFollowThePart)
 
 TEST(PartSelectionSetup, IdGroupOnlyForTheFirstTwoEepromParts)
 {
+    int idParts = 0;
     for (int row = 0; row < kPartCount; ++row) {
         const std::vector<ControlSetting> settings = SetupPageSettings(row);
         const std::string name = PartTable[static_cast<size_t>(row)].PartName;
         const bool idPart = name == "VK360" || name == "VK361";
+        idParts += idPart ? 1 : 0;
         EXPECT_EQ(NumberOf(settings, "GroupBox38", Prop::Visible), idPart ? 1 : 0) << name;
         // The read-back box appears only after a successful Read ID.
         EXPECT_EQ(NumberOf(settings, "Read_ID_Buf", Prop::Visible), 0) << name;
@@ -277,6 +279,8 @@ TEST(PartSelectionSetup, IdGroupOnlyForTheFirstTwoEepromParts)
             EXPECT_STREQ(CaptionOf(settings, "GroupBox38"), "ID00 (0x20)- ID07(0x27)");
         }
     }
+    // Both names must be parts of the table, or the check above proves nothing.
+    EXPECT_EQ(idParts, 2);
 }
 
 // A property a part's settings leave alone keeps whatever an earlier part

@@ -1,105 +1,208 @@
-// The part table row by row, its shared maps and the lookup by name.
+// The part table: each row agrees with its register map and its family, the shared maps and
+// the lookup by name.
 #include "PartTable.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
-struct ExpectedRow {
-    const char* name;
-    PartType type;
-    RegisterMapRef map;
-    uint8_t rtcAddress;
-    uint8_t memAddress;
-    uint8_t alarmCount;
-    uint32_t eepromBytes;
-    uint32_t sramBytes;
-    // 0/1 in this order: row access, time stamp, watchdog, ShipGuard, battery backup,
-    // event detect, IRQ output, frequency output, graph, crystal trim.
-    const char* flags;
-};
-
-const ExpectedRow kRows[kPartCount] = {
-    {"Not Selected", TypeNone, nullptr, 0xD0, 0x00, 0, 0, 0, "0000000000"},
-    {"VK310", TypeA, MapVK310, 0xDE, 0xAE, 1, 0, 2, "1001101111"},
-    {"VK311", TypeA, MapVK311, 0xDE, 0xAE, 1, 0, 2, "1001111111"},
-    {"VK320", TypeB, MapVK320, 0xDE, 0xAE, 1, 0, 8, "1001101111"},
-    {"VK321", TypeB, MapVK321, 0xDE, 0xAE, 1, 0, 2, "1101111111"},
-    {"VK330", TypeB, MapVK320, 0xDE, 0xAE, 1, 0, 8, "1001101111"},
-    {"VK331", TypeB, MapVK321, 0xDE, 0xAE, 1, 0, 2, "1101111111"},
-    {"VK340", TypeC, MapVK340, 0xD0, 0xAE, 1, 0, 0, "1001100111"},
-    {"VK350", TypeD, MapVK350, 0xDE, 0xAE, 1, 0, 128, "1101101110"},
-    {"VK352", TypeD, MapVK350, 0xDE, 0xAE, 1, 0, 128, "1101101110"},
-    {"VK354", TypeD, MapVK350, 0xDE, 0xAE, 1, 0, 128, "1101101110"},
-    {"VK360", TypeE, MapVK360, 0xDE, 0xAE, 2, 512, 0, "1001101111"},
-    {"VK361", TypeE, MapVK361, 0xDE, 0xAE, 2, 512, 0, "1011100011"},
-    {"VK362", TypeE, MapVK362, 0xDE, 0xAE, 2, 512, 0, "1001101111"},
-    {"VK363", TypeE, MapVK363, 0xDE, 0xAE, 2, 512, 0, "1001100011"},
-    {"VK364", TypeE, MapVK364, 0xDE, 0xAE, 2, 512, 0, "1011101111"},
-    {"VK365", TypeE, MapVK365, 0xDE, 0xAE, 2, 512, 0, "1011101111"},
-    {"VK370", TypeF, MapVK370, 0xDE, 0xAE, 2, 0, 128, "1101111110"},
-    {"VK380", TypeG, MapVK380, 0xD0, 0x00, 2, 0, 0, "1000001110"},
-    {"VK381", TypeH, MapVK381, 0xDE, 0x00, 2, 0, 0, "1000001110"},
-    {"VK382", TypeJ, MapVK382, 0xD0, 0x00, 0, 0, 0, "1000000110"},
-    {"VK390", TypeK, MapVK390, 0xDE, 0xAE, 1, 0, 0, "1001101111"},
-};
-
-std::string FlagsOf(const PartInfo& p)
+const PartInfo& Part(const char* name)
 {
-    std::string s;
-    for (uint8_t f :
-         {p.HasRowAccess, p.HasTimeStamp, p.HasWatchdog, p.HasShipGuard, p.HasBatteryBackup,
-          p.HasEventDetect, p.HasIrqOutput, p.HasFreqOut, p.HasGraph, p.HasCrystalTrim}) {
-        // Flags are stored as 0 or 1, never another non-zero value.
-        s += f == 0 ? '0' : f == 1 ? '1' : '?';
-    }
-    return s;
+    const int row = FindPartRow(name);
+    EXPECT_NE(row, 0) << "no part named " << name;
+    return PartTable[static_cast<size_t>(row)];
 }
 
-TEST(PartTable, EveryRowMatchesTheCatalogue)
+std::vector<const PartInfo*> RealParts()
 {
-    for (int row = 0; row < kPartCount; ++row) {
-        const ExpectedRow& want = kRows[row];
-        const PartInfo& got = PartTable[row];
-        SCOPED_TRACE(testing::Message() << "row " << row << " " << want.name);
-        EXPECT_STREQ(got.PartName, want.name);
-        EXPECT_EQ(got.TypeCode, want.type);
-        EXPECT_EQ(got.RegisterMap, want.map);
-        EXPECT_EQ(got.RtcAddress, want.rtcAddress);
-        EXPECT_EQ(got.MemAddress, want.memAddress);
-        EXPECT_EQ(got.AlarmCount, want.alarmCount);
-        EXPECT_EQ(got.EepromBytes, want.eepromBytes);
-        EXPECT_EQ(got.SramBytes, want.sramBytes);
-        EXPECT_EQ(FlagsOf(got), want.flags);
-    }
+    std::vector<const PartInfo*> parts;
+    for (size_t row = 1; row < PartTable.size(); ++row)
+        parts.push_back(&PartTable[row]);
+    return parts;
 }
 
-// The family list names its members independently of the row table; both must agree.
-TEST(PartTable, FamiliesHoldTheirListedParts)
+bool HasBit(RegisterMapRef map, std::string_view bit)
 {
-    const std::pair<PartType, std::set<std::string>> families[] = {
-        {TypeNone, {"Not Selected"}},
-        {TypeA, {"VK310", "VK311"}},
-        {TypeB, {"VK320", "VK321", "VK330", "VK331"}},
-        {TypeC, {"VK340"}},
-        {TypeD, {"VK350", "VK352", "VK354"}},
-        {TypeE, {"VK360", "VK361", "VK362", "VK363", "VK364", "VK365"}},
-        {TypeF, {"VK370"}},
-        {TypeG, {"VK380"}},
-        {TypeH, {"VK381"}},
-        {TypeJ, {"VK382"}},
-        {TypeK, {"VK390"}},
-    };
-    for (const auto& [type, members] : families) {
-        std::set<std::string> found;
-        for (const PartInfo& p : PartTable) {
-            if (p.TypeCode == type) found.insert(p.PartName);
+    for (const RegMapEntry* e = map;
+         e->Kind == RegKind::RegisterRow || e->Kind == RegKind::SectionHeader; ++e) {
+        for (const char* name : e->BitNames) {
+            if (e->Kind == RegKind::RegisterRow && bit == name) return true;
         }
-        EXPECT_EQ(found, members) << "type code " << int(type);
     }
+    return false;
+}
+
+int SectionsWhere(RegisterMapRef map, bool (*match)(const RegMapEntry& header))
+{
+    int count = 0;
+    for (const MapSection& s : MapSections(map))
+        count += match(*s.Header) ? 1 : 0;
+    return count;
+}
+
+const RegMapEntry* FindByName(RegisterMapRef map, std::string_view shortName)
+{
+    for (const MapSection& s : MapSections(map)) {
+        for (int r = 0; r < s.RegisterCount; ++r) {
+            if (shortName == s.FirstRegister[r].ShortName) return &s.FirstRegister[r];
+        }
+    }
+    return nullptr;
+}
+
+// Flags hold 0 or 1; the addresses and counts take the few values the board and pages know.
+TEST(PartTable, FieldsHoldOnlyTheirValidValues)
+{
+    for (const PartInfo& p : PartTable) {
+        SCOPED_TRACE(p.PartName);
+        for (uint8_t flag :
+             {p.HasRowAccess, p.HasTimeStamp, p.HasWatchdog, p.HasShipGuard, p.HasBatteryBackup,
+              p.HasEventDetect, p.HasIrqOutput, p.HasFreqOut, p.HasGraph, p.HasCrystalTrim})
+            EXPECT_LE(flag, 1);
+        EXPECT_TRUE(p.RtcAddress == 0xDE || p.RtcAddress == 0xD0) << int(p.RtcAddress);
+        EXPECT_TRUE(p.MemAddress == 0xAE || p.MemAddress == 0) << int(p.MemAddress);
+        EXPECT_LE(p.AlarmCount, 2);
+    }
+}
+
+TEST(PartTable, EveryRealPartHasAMapAndRowAccess)
+{
+    for (const PartInfo* p : RealParts()) {
+        EXPECT_NE(p->RegisterMap, nullptr) << p->PartName;
+        EXPECT_NE(p->TypeCode, TypeNone) << p->PartName;
+        EXPECT_EQ(p->HasRowAccess, 1) << p->PartName;
+    }
+}
+
+// Pages take register addresses from the type code, so the parts of one family must agree on
+// where the clock, its first alarm register and the chip itself are.
+TEST(PartTable, PartsOfOneFamilyShareTheirLayout)
+{
+    auto firstAlarmRegister = [](RegisterMapRef map) -> int {
+        for (const MapSection& s : MapSections(map)) {
+            if (std::string_view(s.Header->ShortName).starts_with("Alarm"))
+                return s.FirstRegister->Address;
+        }
+        return -1;
+    };
+    std::map<PartType, const PartInfo*> first;
+    for (const PartInfo* p : RealParts()) {
+        const auto [it, inserted] = first.insert({p->TypeCode, p});
+        if (inserted) continue;
+        const PartInfo& ref = *it->second;
+        SCOPED_TRACE(testing::Message() << p->PartName << " against " << ref.PartName);
+        EXPECT_EQ(p->RtcAddress, ref.RtcAddress);
+        EXPECT_EQ(p->MemAddress, ref.MemAddress);
+        EXPECT_EQ(p->AlarmCount, ref.AlarmCount);
+        EXPECT_EQ(p->EepromBytes, ref.EepromBytes);
+        ASSERT_NE(FindByName(p->RegisterMap, "SC"), nullptr);
+        EXPECT_EQ(FindByName(p->RegisterMap, "SC")->Address,
+                  FindByName(ref.RegisterMap, "SC")->Address);
+        EXPECT_EQ(firstAlarmRegister(p->RegisterMap), firstAlarmRegister(ref.RegisterMap));
+    }
+}
+
+// TypeE parts are the EEPROM parts: their clock sits at 0x30 behind two-byte sub-addresses and
+// a write-enable latch (WEL) in the status register, and their alarms are kept in EEPROM.
+TEST(PartTable, TypeEIsExactlyTheEepromFamily)
+{
+    for (const PartInfo* p : RealParts()) {
+        SCOPED_TRACE(p->PartName);
+        const bool typeE = p->TypeCode == TypeE;
+        EXPECT_EQ(p->EepromBytes != 0, typeE);
+        EXPECT_EQ(HasBit(p->RegisterMap, "WEL"), typeE);
+        EXPECT_EQ(FindByName(p->RegisterMap, "SC")->Address == 0x30, typeE);
+        if (typeE) {
+            EXPECT_EQ(p->EepromBytes, 512u);
+            EXPECT_EQ(p->SramBytes, 0u);
+        }
+    }
+}
+
+// User bytes inside the register map are the part's SRAM; any other user memory answers on the
+// memory address 0xAE.
+TEST(PartTable, MemorySizesAgreeWithTheMapAndTheMemoryAddress)
+{
+    for (const PartInfo* p : RealParts()) {
+        SCOPED_TRACE(p->PartName);
+        int userBytes = -1;
+        for (const MapSection& s : MapSections(p->RegisterMap)) {
+            if (std::string_view(s.Header->ShortName) == "User") userBytes = s.RegisterCount;
+        }
+        if (userBytes >= 0) {
+            EXPECT_EQ(p->SramBytes, static_cast<uint32_t>(userBytes));
+        } else if (p->SramBytes != 0 || p->EepromBytes != 0) {
+            EXPECT_EQ(p->MemAddress, 0xAE);
+        }
+        if (p->MemAddress == 0) {
+            EXPECT_EQ(p->SramBytes, 0u);
+            EXPECT_EQ(p->EepromBytes, 0u);
+        }
+        EXPECT_FALSE(p->SramBytes != 0 && p->EepromBytes != 0) << "both kinds of memory";
+    }
+}
+
+// Each feature flag against the registers that carry the feature.
+TEST(PartTable, FeatureFlagsAgreeWithTheRegisterMap)
+{
+    for (const PartInfo* p : RealParts()) {
+        SCOPED_TRACE(p->PartName);
+        const RegisterMapRef map = p->RegisterMap;
+        // Alarm sections are named Alarm, Alarm0, Alarm1 or Alarm2.
+        EXPECT_EQ(SectionsWhere(map,
+                                [](const RegMapEntry& h) {
+                                    return std::string_view(h.ShortName).starts_with("Alarm");
+                                }),
+                  p->AlarmCount);
+        EXPECT_EQ(SectionsWhere(map,
+                                [](const RegMapEntry& h) {
+                                    return std::string_view(h.Caption).find("Time Stamp") !=
+                                           std::string_view::npos;
+                                }) != 0,
+                  p->HasTimeStamp != 0);
+        // The event input is switched on by an EVEN bit.
+        EXPECT_EQ(HasBit(map, "EVEN"), p->HasEventDetect != 0);
+        // A battery flag in the status register.
+        EXPECT_EQ(HasBit(map, "BAT") || HasBit(map, "BATT") || HasBit(map, "LBAT75"),
+                  p->HasBatteryBackup != 0);
+        // Watchdog parts have its bits; an FO0 bit selects the frequency output.
+        if (p->HasWatchdog) {
+            EXPECT_TRUE(HasBit(map, "WD0"));
+        }
+        if (HasBit(map, "FO0")) {
+            EXPECT_EQ(p->HasFreqOut, 1);
+        }
+        // Trim registers for the crystal page.
+        if (p->HasCrystalTrim) {
+            EXPECT_NE(FindByName(map, "ATR"), nullptr);
+        }
+    }
+}
+
+// Type codes: every member names at least one row; a few families are named outright.
+TEST(PartTable, TypeCodes)
+{
+    std::set<PartType> used;
+    for (const PartInfo& p : PartTable)
+        used.insert(p.TypeCode);
+    EXPECT_EQ(used.size(), 11u);
+    auto membersOf = [](PartType type) {
+        std::set<std::string> names;
+        for (const PartInfo& p : PartTable) {
+            if (p.TypeCode == type) names.insert(p.PartName);
+        }
+        return names;
+    };
+    using Names = std::set<std::string>;
+    EXPECT_EQ(membersOf(TypeNone), (Names{"Not Selected"}));
+    EXPECT_EQ(membersOf(TypeE), (Names{"VK360", "VK361", "VK362", "VK363", "VK364", "VK365"}));
+    EXPECT_EQ(membersOf(TypeK), (Names{"VK390"}));
 }
 
 TEST(PartTable, NotSelectedRowIsEmpty)
@@ -108,7 +211,10 @@ TEST(PartTable, NotSelectedRowIsEmpty)
     EXPECT_STREQ(none.PartName, "Not Selected");
     EXPECT_EQ(none.RegisterMap, nullptr);
     EXPECT_EQ(none.TypeCode, TypeNone);
-    EXPECT_EQ(FlagsOf(none), "0000000000");
+    for (uint8_t flag : {none.HasRowAccess, none.HasTimeStamp, none.HasWatchdog, none.HasShipGuard,
+                         none.HasBatteryBackup, none.HasEventDetect, none.HasIrqOutput,
+                         none.HasFreqOut, none.HasGraph, none.HasCrystalTrim})
+        EXPECT_EQ(flag, 0);
     EXPECT_EQ(none.AlarmCount, 0);
     EXPECT_EQ(none.EepromBytes, 0u);
     EXPECT_EQ(none.SramBytes, 0u);
@@ -116,7 +222,7 @@ TEST(PartTable, NotSelectedRowIsEmpty)
 
 TEST(PartTable, PartsSharingAMapPointAtTheSameObject)
 {
-    auto mapOf = [](const char* name) { return PartTable[FindPartRow(name)].RegisterMap; };
+    auto mapOf = [](const char* name) { return Part(name).RegisterMap; };
     EXPECT_EQ(mapOf("VK330"), mapOf("VK320"));
     EXPECT_EQ(mapOf("VK331"), mapOf("VK321"));
     EXPECT_EQ(mapOf("VK352"), mapOf("VK350"));
@@ -134,10 +240,13 @@ TEST(PartTable, PartsSharingAMapPointAtTheSameObject)
 
 TEST(PartTable, FeatureEdgeCases)
 {
-    const PartInfo& vk382 = PartTable[FindPartRow("VK382")];
-    EXPECT_EQ(vk382.AlarmCount, 0);
+    EXPECT_EQ(Part("VK382").AlarmCount, 0);
+    EXPECT_EQ(Part("VK350").SramBytes, 128u);
+    EXPECT_EQ(Part("VK320").SramBytes, 8u);
+    EXPECT_EQ(Part("VK340").RtcAddress, 0xD0);
+    EXPECT_EQ(Part("VK381").MemAddress, 0);
     for (const char* name : {"VK361", "VK363"}) {
-        const PartInfo& p = PartTable[FindPartRow(name)];
+        const PartInfo& p = Part(name);
         EXPECT_EQ(p.HasIrqOutput, 0) << name;
         EXPECT_EQ(p.HasFreqOut, 0) << name;
     }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -10,22 +11,28 @@
 
 namespace {
 
+// Every map the part table refers to, named by the first part that uses it.
 struct NamedMap {
     const char* name;
     RegisterMapRef map;
 };
 
-const NamedMap kMaps[] = {
-    {"VK310", MapVK310}, {"VK311", MapVK311}, {"VK320", MapVK320}, {"VK321", MapVK321},
-    {"VK390", MapVK390}, {"VK340", MapVK340}, {"VK350", MapVK350}, {"VK360", MapVK360},
-    {"VK361", MapVK361}, {"VK362", MapVK362}, {"VK363", MapVK363}, {"VK364", MapVK364},
-    {"VK365", MapVK365}, {"VK370", MapVK370}, {"VK380", MapVK380}, {"VK381", MapVK381},
-    {"VK382", MapVK382},
-};
+std::vector<NamedMap> MapsInUse()
+{
+    std::vector<NamedMap> maps;
+    std::set<RegisterMapRef> seen;
+    for (const PartInfo& p : PartTable) {
+        if (p.RegisterMap != nullptr && seen.insert(p.RegisterMap).second)
+            maps.push_back({p.PartName, p.RegisterMap});
+    }
+    return maps;
+}
 
 RegisterMapRef MapOfPart(const char* part)
 {
-    return PartTable[FindPartRow(part)].RegisterMap;
+    const int row = FindPartRow(part);
+    if (row == 0) ADD_FAILURE() << "no part named " << part;
+    return PartTable[static_cast<size_t>(row)].RegisterMap;
 }
 
 // Bit names written as in the chip tables: bit 7 first, "-" for an unnamed bit.
@@ -43,7 +50,9 @@ std::string BitsText(const RegMapEntry& e)
 
 TEST(RegisterMaps, EveryMapIsWellFormed)
 {
-    for (const auto& [name, map] : kMaps) {
+    const std::vector<NamedMap> maps = MapsInUse();
+    EXPECT_EQ(maps.size(), 17u);
+    for (const auto& [name, map] : maps) {
         SCOPED_TRACE(name);
         ASSERT_EQ(map[0].Kind, RegKind::SectionHeader);
 
@@ -227,7 +236,7 @@ TEST(MapSections, ListEachMapsSectionsInOrder)
                 EXPECT_EQ(sections[i].FirstRegister[r].Kind, RegKind::RegisterRow);
         }
     }
-    EXPECT_EQ(covered.size(), std::size(kMaps));
+    EXPECT_EQ(covered.size(), MapsInUse().size());
 }
 
 TEST(MapSections, NoMapGivesNoSections)
@@ -286,7 +295,7 @@ TEST(MapSections, SectionShortNames)
 TEST(MapSections, Vk360SectionsStartWhereListed)
 {
     std::vector<int> starts;
-    for (const MapSection& s : MapSections(MapVK360))
+    for (const MapSection& s : MapSections(MapOfPart("VK360")))
         starts.push_back(s.FirstRegister->Address);
     EXPECT_EQ(starts, (std::vector<int>{0x30, 0x20, 0x10, 0x3F, 0x08, 0x00}));
 }
@@ -316,7 +325,7 @@ TEST(MapSections, DeviceIdSectionOnlyOnVk360AndVk361)
 
 TEST(MapSections, Vk390DigitalTrimFollowsAnalogTrim)
 {
-    const std::vector<MapSection> sections = MapSections(MapVK390);
+    const std::vector<MapSection> sections = MapSections(MapOfPart("VK390"));
     ASSERT_GE(sections.size(), 2u);
     const MapSection& csr = sections[1];
     EXPECT_STREQ(csr.Header->Caption, "Control and Status");
@@ -484,19 +493,19 @@ TEST(FindRegister, RegistersReadAsListed)
 TEST(FindRegister, MissingAddressesAndNoMap)
 {
     EXPECT_EQ(FindRegister(nullptr, 0x00), nullptr);
-    EXPECT_EQ(FindRegister(MapVK310, 0x14), nullptr); // after the last user byte
-    EXPECT_EQ(FindRegister(MapVK311, 0x14), nullptr);
-    EXPECT_EQ(FindRegister(MapVK390, 0x15), nullptr); // between the timer and sub-seconds
-    EXPECT_EQ(FindRegister(MapVK381, 0x09), nullptr); // gap between control and alarm 1
-    EXPECT_EQ(FindRegister(MapVK360, 0x15), nullptr);
-    EXPECT_EQ(FindRegister(MapVK382, 0x08), nullptr);
-    EXPECT_EQ(FindRegister(MapVK370, 0xFF), nullptr);
+    EXPECT_EQ(FindRegister(MapOfPart("VK310"), 0x14), nullptr); // after the last user byte
+    EXPECT_EQ(FindRegister(MapOfPart("VK311"), 0x14), nullptr);
+    EXPECT_EQ(FindRegister(MapOfPart("VK390"), 0x15), nullptr); // between the timer and sub-seconds
+    EXPECT_EQ(FindRegister(MapOfPart("VK381"), 0x09), nullptr); // gap between control and alarm 1
+    EXPECT_EQ(FindRegister(MapOfPart("VK360"), 0x15), nullptr);
+    EXPECT_EQ(FindRegister(MapOfPart("VK382"), 0x08), nullptr);
+    EXPECT_EQ(FindRegister(MapOfPart("VK370"), 0xFF), nullptr);
 }
 
 TEST(RegisterMaps, Vk365HasTheRegistersOfVk364)
 {
-    const RegMapEntry* a = MapVK364;
-    const RegMapEntry* b = MapVK365;
+    const RegMapEntry* a = MapOfPart("VK364");
+    const RegMapEntry* b = MapOfPart("VK365");
     for (;; ++a, ++b) {
         ASSERT_EQ(a->Kind, b->Kind);
         EXPECT_STREQ(a->ShortName, b->ShortName);
@@ -505,6 +514,137 @@ TEST(RegisterMaps, Vk365HasTheRegistersOfVk364)
         EXPECT_EQ(a->Mask, b->Mask);
         EXPECT_EQ(BitsText(*a), BitsText(*b));
         if (a->Kind == RegKind::EndOfMap) break;
+    }
+}
+
+// --- Maps built on another ------------------------------------------------------------------
+
+// How a map differs from the map it is built on: registers by address, section headers by
+// their short name and caption.
+struct MapDifference {
+    std::set<int> changed;
+    std::set<int> added;
+    std::set<int> removed;
+    std::set<std::string> headersGone;
+    std::set<std::string> headersNew;
+};
+
+std::string RegisterText(const RegMapEntry& e)
+{
+    return std::string(e.ShortName) + " / " + e.Caption + " / " + std::to_string(e.Mask) + " / " +
+           BitsText(e);
+}
+
+MapDifference Difference(RegisterMapRef base, RegisterMapRef derived)
+{
+    std::map<int, std::string> before, after;
+    std::multiset<std::string> headersBefore, headersAfter;
+    auto collect = [](RegisterMapRef map, std::map<int, std::string>& rows,
+                      std::multiset<std::string>& headers) {
+        for (const MapSection& s : MapSections(map)) {
+            headers.insert(std::string(s.Header->ShortName) + " / " + s.Header->Caption);
+            for (int r = 0; r < s.RegisterCount; ++r)
+                rows[s.FirstRegister[r].Address] = RegisterText(s.FirstRegister[r]);
+        }
+    };
+    collect(base, before, headersBefore);
+    collect(derived, after, headersAfter);
+    MapDifference d;
+    for (const auto& [address, text] : after) {
+        const auto it = before.find(address);
+        if (it == before.end()) {
+            d.added.insert(address);
+        } else if (it->second != text) {
+            d.changed.insert(address);
+        }
+    }
+    for (const auto& [address, text] : before) {
+        if (!after.count(address)) d.removed.insert(address);
+    }
+    for (const std::string& h : headersBefore) {
+        if (!headersAfter.count(h)) d.headersGone.insert(h);
+    }
+    for (const std::string& h : headersAfter) {
+        if (!headersBefore.count(h)) d.headersNew.insert(h);
+    }
+    return d;
+}
+
+std::set<int> Range(int first, int last)
+{
+    std::set<int> addresses;
+    for (int a = first; a <= last; ++a)
+        addresses.insert(a);
+    return addresses;
+}
+
+struct DerivedMapCase {
+    const char* part;
+    const char* base;
+    MapDifference expected;
+};
+
+TEST(DerivedMaps, DifferFromTheirBaseExactlyWhereTheDesignSays)
+{
+    const std::set<std::string> csrAndUser = {"CSR / Control and Status", "User / User"};
+    const std::set<std::string> renamedCsrAndSram = {"Control and Status / Control and Status",
+                                                     "User / User SRAM"};
+    const DerivedMapCase cases[] = {
+        {"VK311", "VK310", {{0x07, 0x09, 0x0A, 0x0B}, {}, {}, csrAndUser, renamedCsrAndSram}},
+        {"VK320", "VK310", {{0x0A, 0x0B}, Range(0x14, 0x19), {}, csrAndUser, renamedCsrAndSram}},
+        {"VK321", "VK311", {{0x06}, Range(0x14, 0x19), {}, {}, {"Time Stamp / Time Stamp"}}},
+        // The timer takes the user bytes' addresses 0x12 and 0x13.
+        {"VK390",
+         "VK310",
+         {{0x01, 0x07, 0x08, 0x09, 0x0B, 0x12, 0x13},
+          {0x14, 0x1F},
+          {},
+          {"User / User"},
+          {"Timer / Timer Control", "RTC / RTC Sub-Seconds"}}},
+        {"VK361", "VK360", {{0x10, 0x11, 0x14}, {}, {}, {}, {}}},
+        {"VK362", "VK360", {{0x10}, {}, Range(0x20, 0x27), {"ID / Device ID "}, {}}},
+        {"VK363", "VK360", {{0x10, 0x11, 0x14}, {}, Range(0x20, 0x27), {"ID / Device ID "}, {}}},
+        {"VK364", "VK360", {{0x10, 0x14}, {}, Range(0x20, 0x27), {"ID / Device ID "}, {}}},
+        {"VK365", "VK360", {{0x10, 0x14}, {}, Range(0x20, 0x27), {"ID / Device ID "}, {}}},
+    };
+    for (const DerivedMapCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.part << " on " << c.base);
+        const MapDifference d = Difference(MapOfPart(c.base), MapOfPart(c.part));
+        EXPECT_EQ(d.changed, c.expected.changed);
+        EXPECT_EQ(d.added, c.expected.added);
+        EXPECT_EQ(d.removed, c.expected.removed);
+        EXPECT_EQ(d.headersGone, c.expected.headersGone);
+        EXPECT_EQ(d.headersNew, c.expected.headersNew);
+    }
+}
+
+// Within a changed register only the fields the design names differ from the base.
+TEST(DerivedMaps, ChangedRegistersKeepTheFieldsLeftAlone)
+{
+    struct Case {
+        const char* part;
+        const char* base;
+        uint8_t address;
+        bool sameShortName, sameCaption, sameMask, sameBits;
+    };
+    const Case cases[] = {
+        {"VK320", "VK310", 0x0A, true, false, true, true},
+        {"VK321", "VK311", 0x06, true, true, false, true},
+        {"VK361", "VK360", 0x14, true, true, false, false},
+        {"VK363", "VK360", 0x11, true, true, false, false},
+        {"VK362", "VK360", 0x10, true, false, false, true},
+        {"VK364", "VK360", 0x10, true, false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.part << " 0x" << std::hex << int(c.address));
+        const RegMapEntry* base = FindRegister(MapOfPart(c.base), c.address);
+        const RegMapEntry* derived = FindRegister(MapOfPart(c.part), c.address);
+        ASSERT_NE(base, nullptr);
+        ASSERT_NE(derived, nullptr);
+        EXPECT_EQ(std::string(base->ShortName) == derived->ShortName, c.sameShortName);
+        EXPECT_EQ(std::string(base->Caption) == derived->Caption, c.sameCaption);
+        EXPECT_EQ(base->Mask == derived->Mask, c.sameMask);
+        EXPECT_EQ(BitsText(*base) == BitsText(*derived), c.sameBits);
     }
 }
 
