@@ -579,7 +579,12 @@ void ChipModel::advance(double seconds, double temperatureC)
     if (!(seconds > 0.0)) return;
     memory_.timePassed(seconds);
     if (std::isfinite(temperatureC)) temperature_ = temperatureC;
-    if (!alive_ || halted()) return;
+    if (!alive_) return;
+    if (halted()) {
+        // The stop-flag circuit sees the oscillator stand still.
+        if (family_.haltSetsOscStop) setFlag(family_.oscStop);
+        return;
+    }
 
     const double rate = std::max(0.0, 1.0 + rateErrorPpm(temperature_) * 1e-6);
     phase_ += seconds * rate;
