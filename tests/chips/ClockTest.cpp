@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "ChipBench.h"
+#include "clock/TimeCodec.h"
 
 namespace chiptest {
 namespace {
@@ -273,8 +274,9 @@ TEST(CrystalDrift, EachChipHasASmallErrorOfItsOwn)
     for (ChipBench* bench : {&one, &two, &three}) {
         const uint8_t sc = bench->peek(0x00), mn = bench->peek(0x01), hr = bench->peek(0x02),
                       ss = bench->peek(0x1F);
-        const long counted = (bin(hr & 0x3F) * 3600L + bin(mn & 0x7F) * 60L + bin(sc)) * 100 +
-                             bin(ss) - (13 * 3600L + 46 * 60 + 40) * 100;
+        const long counted =
+            (BcdToBin(hr & 0x3F) * 3600L + BcdToBin(mn & 0x7F) * 60L + BcdToBin(sc)) * 100 +
+            BcdToBin(ss) - (13 * 3600L + 46 * 60 + 40) * 100;
         // A few ppm over 1e6 s are a few seconds.
         EXPECT_LE(std::labs(counted), 500) << "board " << bench->board();
         hundredthsAhead.push_back(counted);
@@ -310,7 +312,8 @@ TEST(SubSecond, TenthsOfASecondAddUpToWholeSeconds)
     ASSERT_EQ(KVRX_OK, bench.writeTime({2024, 3, 7, 14, 5, 9, 4}));
     for (int i = 0; i < 30; ++i) {
         bench.run(0.1);
-        EXPECT_EQ(bcd((i + 1) % 10 * 10), bench.reg(0x1F)) << "after " << i + 1 << " tenths";
+        EXPECT_EQ(BinToBcd((i + 1) % 10 * 10, 8), bench.reg(0x1F))
+            << "after " << i + 1 << " tenths";
     }
     EXPECT_EQ(12, bench.readTime().second);
 }
