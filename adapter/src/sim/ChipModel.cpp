@@ -55,6 +55,17 @@ bool containsNoCase(std::string_view text, std::string_view word)
                        [&](char a, char b) { return lower(a) == lower(b); }) != text.end();
 }
 
+// The bits a map row names; a bit without a name ("-") is no bit of the part.
+uint8_t namedBits(const RegMapEntry& row)
+{
+    uint8_t bits = 0;
+    for (int i = 0; i < 8; ++i) {
+        if (row.BitNames[i] != nullptr && row.BitNames[i][0] != '\0')
+            bits = static_cast<uint8_t>(bits | (0x80 >> i));
+    }
+    return bits;
+}
+
 // A section the chip fills itself: stamps, counters, measured values.
 bool isChipOwnedSection(const RegMapEntry& header)
 {
@@ -132,6 +143,7 @@ ChipModel::ChipModel(const PartInfo& part, const FamilyTraits& family, uint32_t 
 
 void ChipModel::buildRegisterFile(const PartInfo& part)
 {
+    used_.fill(0xFF); // a register of the family's own that the map leaves out keeps all
     const RegMapEntry* header = nullptr;
     for (const RegMapEntry* e = part.RegisterMap; e; ++e) {
         if (e->Kind == RegKind::SectionHeader) {
@@ -141,6 +153,7 @@ void ChipModel::buildRegisterFile(const PartInfo& part)
         if (e->Kind != RegKind::RegisterRow) break;
         const uint8_t a = e->Address;
         keep_[a] = e->Mask;
+        used_[a] = namedBits(*e);
         kind_[a] = Kind::Plain;
         const std::string_view caption = e->Caption ? e->Caption : "";
         if (e->Mask == 0 || (header && isChipOwnedSection(*header))) kind_[a] = Kind::ReadOnly;
@@ -328,6 +341,7 @@ void ChipModel::storeRegister(uint8_t a, uint8_t v)
         break;
     }
     const uint8_t old = regs_[a];
+    v = static_cast<uint8_t>((v & used_[a]) | (old & ~used_[a])); // writes miss absent bits
     const uint8_t f = flags_[a];
     const uint8_t cleared = clearable_[a] & static_cast<uint8_t>(~v);
     regs_[a] =
@@ -355,22 +369,27 @@ void ChipModel::writeLatchStatus(uint8_t v)
     sr = static_cast<uint8_t>((sr & ~(kWel | kRwel)) | latches);
 }
 
+// Bits the part does not have read 0, whatever the engine keeps there.
 uint8_t ChipModel::readRegister(uint32_t address) const
 {
     if (address > 0xFF) return 0;
+    uint8_t value = 0;
     switch (kind_[address]) {
     case Kind::Unmapped:
     case Kind::WriteOnly:
         return 0;
     case Kind::Computed:
-        return computedValue(computed_[address]);
+        value = computedValue(computed_[address]);
+        break;
     case Kind::Alias:
-        return regs_[family_.alias.target] & family_.alias.mask;
+        value = regs_[family_.alias.target] & family_.alias.mask;
+        break;
     case Kind::Plain:
     case Kind::ReadOnly:
+        value = regs_[address];
         break;
     }
-    return regs_[address];
+    return value & used_[address];
 }
 
 uint8_t ChipModel::computedValue(Computed what) const
@@ -403,7 +422,7 @@ bool ChipModel::peek(uint8_t slave, uint32_t sub, uint8_t* value)
     if (!value) return false;
     if (isMemory(slave)) return memory_.peek(sub, value);
     if ((slave & 0xFE) != rtcAddress_ || sub > 0xFF || kind_[sub] == Kind::Unmapped) return false;
-    *value = kind_[sub] == Kind::WriteOnly ? regs_[sub] : readRegister(sub);
+    *value = kind_[sub] == Kind::WriteOnly ? regs_[sub] & used_[sub] : readRegister(sub);
     return true;
 }
 

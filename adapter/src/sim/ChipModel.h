@@ -83,6 +83,7 @@ class ChipModel final : public Chip {
     std::array<uint8_t, 256> regs_{};
     std::array<Kind, 256> kind_{};
     std::array<uint8_t, 256> keep_{};      // bits a register stores
+    std::array<uint8_t, 256> used_{};      // bits the part has: the map's named bits
     std::array<uint8_t, 256> flags_{};     // bits only the chip sets
     std::array<uint8_t, 256> clearable_{}; // flag bits a written 0 clears
     std::array<Computed, 256> computed_{};
