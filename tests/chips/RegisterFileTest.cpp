@@ -138,6 +138,71 @@ TEST(RegisterFile, TheAddressCountsOnThroughATransfer)
     EXPECT_EQ(0xA3, b[1]);
 }
 
+// ---------------------------------------------------------------- address wrap
+
+struct WrapCase {
+    const char* part;
+    uint32_t last; // the last register of the part's map
+};
+
+const WrapCase kWrapCases[] = {
+    {"VK310", 0x13}, {"VK320", 0x19}, {"VK321", 0x19}, {"VK340", 0x1F},
+    {"VK350", 0x2F}, {"VK360", 0x3F}, {"VK362", 0x3F}, {"VK370", 0x37},
+    {"VK380", 0x0F}, {"VK381", 0x14}, {"VK382", 0x07}, {"VK390", 0x1F},
+};
+
+class AddressWrap : public ::testing::TestWithParam<WrapCase> {};
+
+TEST_P(AddressWrap, ReadsRunFromTheLastRegisterOnToTheFirst)
+{
+    const WrapCase& c = GetParam();
+    ChipBench bench(c.part);
+    ASSERT_EQ(KVRX_OK, bench.writeTime({2024, 3, 7, 14, 5, 9, 4}));
+    if (bench.type() == TypeE) bench.setRegs(0x00, {0x12, 0x34}); // its clock sits at 0x30
+    const std::vector<uint8_t> head = bench.regs(0x00, 2);
+    ASSERT_NE(0, head[0]);
+    ASSERT_NE(0, head[1]);
+    const uint8_t last = bench.reg(c.last);
+
+    EXPECT_EQ((std::vector<uint8_t>{last, head[0], head[1]}), bench.regs(c.last, 3));
+
+    // Without a sub-address the chip goes on from where the last transfer stopped.
+    uint8_t b[2] = {};
+    ASSERT_EQ(KVRX_OK, bench.read(bench.rtc(), bench.subLen(), c.last, b, 1));
+    ASSERT_EQ(KVRX_OK, bench.read(bench.rtc(), 0, 0, b, 2));
+    EXPECT_EQ(head[0], b[0]);
+    EXPECT_EQ(head[1], b[1]);
+
+    // A write that ends on the last register leaves the counter at the first.
+    bench.setReg(c.last, last);
+    ASSERT_EQ(KVRX_OK, bench.read(bench.rtc(), 0, 0, b, 1));
+    EXPECT_EQ(head[0], b[0]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Maps, AddressWrap, ::testing::ValuesIn(kWrapCases),
+                         [](const auto& info) { return std::string(info.param.part); });
+
+TEST(AddressWrap, WritesRunFromTheLastRegisterOnToTheFirst)
+{
+    struct Case {
+        const char* part;
+        uint32_t last;
+        uint8_t lastValue;
+    };
+    for (const Case& c :
+         {Case{"VK310", 0x13, 0xAA}, Case{"VK380", 0x0F, 0x00}, Case{"VK382", 0x07, 0x80}}) {
+        ChipBench bench(c.part);
+        if (bench.type() == TypeA) {
+            bench.changeReg(0x07, 0x10, 0x10); // WRTC
+        }
+        ASSERT_EQ(KVRX_OK, bench.write(bench.rtc(), 1, c.last, {c.lastValue, 0x30, 0x45}));
+        EXPECT_EQ(0x30, bench.peek(0x00)) << c.part;
+        EXPECT_EQ(0x45, bench.peek(0x01)) << c.part;
+        EXPECT_EQ(c.lastValue, bench.peek(c.last) & ~0x01)
+            << c.part << " (a power-fail flag aside)";
+    }
+}
+
 TEST(RegisterFile, SubAddressBytesBeyondTheChipsAddressAreData)
 {
     ChipBench bench("VK310");

@@ -154,6 +154,7 @@ void ChipModel::buildRegisterFile(const PartInfo& part)
         const uint8_t a = e->Address;
         keep_[a] = e->Mask;
         used_[a] = namedBits(*e);
+        spaceEnd_ = std::max<uint32_t>(spaceEnd_, a + 1u);
         kind_[a] = Kind::Plain;
         const std::string_view caption = e->Caption ? e->Caption : "";
         if (e->Mask == 0 || (header && isChipOwnedSection(*header))) kind_[a] = Kind::ReadOnly;
@@ -187,6 +188,15 @@ void ChipModel::buildRegisterFile(const PartInfo& part)
         computed_[c.reg] = c.what;
     }
     if (family_.alias.mask) kind_[family_.alias.reg] = Kind::Alias;
+}
+
+// The counter runs from the last register of the map back to 0, as the
+// chips' own counters do; an address beyond the map (reads 0, takes no
+// write) counts on to the end of the sub-address width.
+uint32_t ChipModel::nextAddress(uint32_t address) const
+{
+    if (address + 1 == spaceEnd_) return 0;
+    return (address + 1) & (family_.addressBytes == 2 ? 0xFFFFu : 0xFFu);
 }
 
 bool ChipModel::isTimeRegister(uint32_t address) const
@@ -246,7 +256,7 @@ int32_t ChipModel::read(uint8_t slave, uint8_t subLen, uint32_t sub, uint8_t* bu
     for (uint32_t i = 0; i < count; ++i) {
         buf[i] = readRegister(pointer_);
         statusRead = statusRead || pointer_ == family_.autoResetStatus;
-        pointer_ = (pointer_ + 1) & (family_.addressBytes == 2 ? 0xFFFF : 0xFF);
+        pointer_ = nextAddress(pointer_);
     }
     if (statusRead && isSet(family_.autoReset))
         regs_[family_.autoResetStatus] &= static_cast<uint8_t>(~family_.autoResetClears);
@@ -297,7 +307,7 @@ void ChipModel::writeRegisters(const WireBytes& wire)
     bool latchUsed = false;
     for (uint32_t i = width; i < wire.size(); ++i) {
         const uint32_t a = pointer_;
-        pointer_ = (pointer_ + 1) & (width == 2 ? 0xFFFF : 0xFF);
+        pointer_ = nextAddress(pointer_);
         if (family_.guard == Guard::WelRwel && a == family_.wrtc.reg) {
             writeLatchStatus(wire[i]);
             continue;

@@ -44,6 +44,7 @@ class ChipModel final : public Chip {
 
     void buildRegisterFile(const PartInfo& part);
     bool isTimeRegister(uint32_t address) const;
+    uint32_t nextAddress(uint32_t address) const;
     bool isMemory(uint8_t slave) const;
 
     uint8_t readRegister(uint32_t address) const;
@@ -89,7 +90,8 @@ class ChipModel final : public Chip {
     std::array<Computed, 256> computed_{};
     std::vector<uint8_t> identity_; // ID bytes, set at the factory
 
-    uint32_t pointer_ = 0; // register address counter
+    uint32_t pointer_ = 0;  // register address counter
+    uint32_t spaceEnd_ = 0; // one past the last register: the counter wraps there
     bool rwelAtStart_ = false;
 
     bool powered_ = false; // supply on
