@@ -4,6 +4,35 @@
  * non-zero low seven bits. KVRX_ResultStr() gives the text of any code.
  * The backend is chosen by the environment variable KVRX_BACKEND:
  * "sim" (the default, a simulated evaluation board) or "i2c-dev".
+ *
+ * Boards are numbered from 1 (KVRX_GetNumDevices gives the highest number).
+ * A board is opened with KVRX_Init(board, khz): khz is the I2C clock to start
+ * with, in kHz (10 to 1000; 0 keeps the board's present clock, 100 kHz after
+ * plug-in; anything else is KVRX_ERR_BAD_ARG and leaves the board closed).
+ * Opening an open board again is fine. The supply, run time, port, clock and
+ * bus operations need an open board (KVRX_ERR_NOT_OPEN otherwise). The chip
+ * socket's supply is off until KVRX_VccOn; an unplugged board comes back
+ * closed with its supply off.
+ *
+ * Bus transfers (i2cRead, i2cWrite):
+ * - slave is the 8-bit write form of the address (0xD0 for the 7-bit 0x68);
+ *   bit 0 is ignored, the library sets the read/write bit itself;
+ * - subLen (0 to 3) low-order bytes of sub go out first, high byte first.
+ *   A read sends them, then a repeated start and the reading address. With
+ *   subLen 0 a read starts at the device's own register pointer, which a
+ *   device leaves after the last byte of the previous transfer; a write with
+ *   subLen 0 sends only buf, whose first bytes the device takes as its address;
+ * - count is 0 to KVRX_MAX_TRANSFER bytes (more: KVRX_ERR_TOO_LONG); a write
+ *   of 0 bytes with subLen 0 only asks whether the address is acknowledged.
+ *   buf may be NULL only when count is 0, and a read's buf holds data only
+ *   when the call succeeds. A call returns when its transfer is over.
+ *
+ * What a backend may answer with KVRX_ERR_NOT_SUPPORTED:
+ * - i2c-dev: KVRX_VccOn, KVRX_VccOff, KVRX_PortIn, KVRX_PortOut and
+ *   KVRX_PortMode (the bridge has no supply switch or port). Its bus clock is
+ *   set by the kernel driver: KVRX_Init's khz and i2cClockRate are checked but
+ *   change nothing; KVRX_RdRunTime counts from KVRX_Init.
+ * - every backend but the simulated board: all KVRX_Sim* controls.
  */
 #ifndef KVRX_USB_H
 #define KVRX_USB_H
@@ -45,7 +74,7 @@ enum {
 
 KVRX_API int32_t KVRX_GetNumDevices(uint32_t* count);
 KVRX_API int32_t KVRX_GetDeviceID(uint32_t board, uint8_t* id); /* 256-byte buffer */
-KVRX_API int32_t KVRX_Init(uint32_t board, uint32_t param);
+KVRX_API int32_t KVRX_Init(uint32_t board, uint32_t param);     /* param: bus clock in kHz */
 KVRX_API const char* KVRX_ResultStr(int32_t code);
 KVRX_API int32_t KVRX_VccOn(uint32_t board);
 KVRX_API int32_t KVRX_VccOff(uint32_t board);
@@ -53,16 +82,21 @@ KVRX_API int32_t KVRX_RdRunTime(uint32_t board, uint32_t* seconds);
 KVRX_API int32_t KVRX_PortIn(uint32_t board, uint8_t* value);
 KVRX_API int32_t KVRX_PortOut(uint32_t board, uint8_t value);
 KVRX_API int32_t KVRX_PortMode(uint32_t board, uint8_t mode);
-KVRX_API int32_t i2cClockRate(uint32_t board, uint16_t khz);
+KVRX_API int32_t i2cClockRate(uint32_t board, uint16_t khz); /* 10 to 1000 */
 KVRX_API int32_t i2cRead(uint32_t board, uint8_t subLen, uint8_t slave, uint32_t sub, uint8_t* buf,
                          uint32_t count);
 KVRX_API int32_t i2cWrite(uint32_t board, uint8_t subLen, uint8_t slave, uint32_t sub,
                           const uint8_t* buf, uint32_t count);
 KVRX_API uint16_t bo16(uint16_t value);
 
-/* Simulated board controls; other backends answer KVRX_ERR_NOT_SUPPORTED. */
+/* Simulated board controls; other backends answer KVRX_ERR_NOT_SUPPORTED.
+ * KVRX_SimPeek and KVRX_SimPoke reach a byte of the chip in the socket directly,
+ * without protection or side effects (a time register peeks as its current BCD
+ * value; a poke of the seconds restarts the sub-second phase). A poke stores
+ * the whole byte, but bits the part does not have (unnamed in its register
+ * map) always read 0, through KVRX_SimPeek as on the bus. */
 KVRX_API int32_t KVRX_SimSetPart(uint32_t board, const char* partName); /* "" empties the socket */
-KVRX_API int32_t KVRX_SimAdvance(double seconds);                        /* manual clock only */
+KVRX_API int32_t KVRX_SimAdvance(double seconds);                       /* manual clock only */
 KVRX_API int32_t KVRX_SimSetTemperature(uint32_t board, double celsius);
 KVRX_API int32_t KVRX_SimPeek(uint32_t board, uint8_t slave, uint32_t sub, uint8_t* value);
 KVRX_API int32_t KVRX_SimPoke(uint32_t board, uint8_t slave, uint32_t sub, uint8_t value);

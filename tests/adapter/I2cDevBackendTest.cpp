@@ -45,6 +45,15 @@ TEST(I2cDevBackend, WithoutAnyI2cDeviceNoAdapterIsReported)
     EXPECT_EQ(i2cWrite(1, 1, 0xDE, 0x00, buf, 4), KVRX_ERR_NO_ADAPTER);
 }
 
+// The bus clock a board is opened with is checked as on the simulated board,
+// before any device is looked for.
+TEST(I2cDevBackend, OpeningWithABadClockIsABadArgument)
+{
+    useBackend("i2c-dev");
+    for (uint32_t khz : {5u, 1001u, 0xFFFFFFFFu})
+        EXPECT_EQ(KVRX_Init(1, khz), KVRX_ERR_BAD_ARG) << khz;
+}
+
 TEST(I2cDevBackend, BoardsOutsideTheListAreRefused)
 {
     useBackend("i2c-dev");

@@ -103,6 +103,32 @@ TEST(BoardSocket, UnknownPartNamesLeaveTheSocketAsItWas)
     EXPECT_EQ(readReg(kVK320, 0x01), 0x42);
 }
 
+// Slaves are given in the 8-bit write form; bit 0 is the bridge's own
+// read/write bit, so 0xD1 reaches the same chip as 0xD0, and 0x68 (the
+// 7-bit form) is another address. The socket has no supply until VccOn.
+TEST(BoardSocket, SlavesAreTheWriteFormWithBitZeroIgnored)
+{
+    ASSERT_EQ(KVRX_SimSetPart(kBoard, kVK380.part), KVRX_OK);
+    ASSERT_EQ(KVRX_Init(kBoard, 400), KVRX_OK);
+    uint8_t b = 0x5C;
+    EXPECT_EQ(i2cRead(kBoard, 1, 0xD0, 0x0E, &b, 1), KVRX_ERR_ADDR_NACK) << "supply still off";
+    ASSERT_EQ(KVRX_VccOn(kBoard), KVRX_OK);
+
+    const uint8_t control = 0x05;
+    ASSERT_EQ(i2cWrite(kBoard, 1, 0xD1, 0x0E, &control, 1), KVRX_OK);
+    for (uint8_t slave : {0xD0, 0xD1}) {
+        b = 0;
+        EXPECT_EQ(i2cRead(kBoard, 1, slave, 0x0E, &b, 1), KVRX_OK) << int(slave);
+        EXPECT_EQ(b, control) << int(slave);
+        b = 0;
+        EXPECT_EQ(KVRX_SimPeek(kBoard, slave, 0x0E, &b), KVRX_OK) << int(slave);
+        EXPECT_EQ(b, control) << int(slave);
+    }
+    EXPECT_EQ(i2cRead(kBoard, 1, 0x68, 0x0E, &b, 1), KVRX_ERR_ADDR_NACK);
+    uint8_t temperature[2] = {};
+    EXPECT_EQ(i2cRead(kBoard, 1, 0x91, 0x00, temperature, 2), KVRX_OK) << "the sensor at 0x90";
+}
+
 TEST(BoardSocket, AnEmptySocketHasNothingToReach)
 {
     openPowered();

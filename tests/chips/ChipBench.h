@@ -15,24 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "PartTable.h"
+#include "bus/RtcBus.h"
 #include "kvrx_usb.h"
 
 namespace chiptest {
-
-// The chip families, named as the application names them.
-enum PartType : uint8_t {
-    TypeNone,
-    TypeA,
-    TypeB,
-    TypeC,
-    TypeD,
-    TypeE,
-    TypeF,
-    TypeG,
-    TypeH,
-    TypeJ,
-    TypeK
-};
 
 // A calendar time as the application's codec hands it over.
 struct Time {
@@ -47,7 +34,7 @@ struct Time {
 };
 
 std::string toString(const Time& t);
-// Seconds since 2000-01-01 00:00:00, and back (with the weekday).
+// Seconds since 2000-01-01 00:00:00 (UTC calendar), and back (with the weekday).
 long secondsOf(const Time& t);
 Time timeAt(long seconds);
 inline Time addSeconds(const Time& t, long n)
@@ -57,15 +44,6 @@ inline Time addSeconds(const Time& t, long n)
 inline void PrintTo(const Time& t, std::ostream* os)
 {
     *os << toString(t);
-}
-
-inline uint8_t bcd(int v)
-{
-    return static_cast<uint8_t>(((v / 10) << 4) | (v % 10));
-}
-inline int bin(uint8_t b)
-{
-    return (b & 0x0F) + 10 * ((b >> 4) & 0x0F);
 }
 
 // True for the families that keep the weekday before the date (and count it 1..7).
@@ -96,6 +74,8 @@ class ChipBench {
   public:
     // exactCrystal: the chip's own crystal error set to 0 ppm.
     explicit ChipBench(const char* partName, bool powerUp = true, bool exactCrystal = true);
+    ChipBench(const ChipBench&) = delete; // the bus points into the bench
+    ChipBench& operator=(const ChipBench&) = delete;
 
     ChipHandle& chip() { return chip_; }
     uint32_t board() const { return board_; }
@@ -128,7 +108,7 @@ class ChipBench {
     // TypeE write enable: acknowledge polling on the status register, then WEL, WEL|RWEL.
     int unlock();
 
-    // The application's time codec.
+    // The application's time codec (ReadRtcTime, WriteRtcTime) on this board.
     int32_t writeTime(const Time& t, bool hour24 = true);
     Time readTime(bool* hour24 = nullptr);
 
@@ -141,10 +121,20 @@ class ChipBench {
     }
 
   private:
+    // Results of the codec's transfers come back as codes; nothing is shown.
+    class QuietSink : public ResultSink {
+      public:
+        void errorBox(const std::string&) override {}
+        void statusText(const std::string&) override {}
+        void unlockTries(const std::string&) override {}
+    };
+
     uint32_t board_;
     PartType type_ = TypeNone;
     uint8_t rtc_ = 0;
     ChipHandle chip_;
+    QuietSink sink_;
+    RtcBus bus_; // the application's view of this board and part
 };
 
 // One part of each family.

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "ChipBench.h"
+#include "clock/TimeCodec.h"
 
 namespace chiptest {
 namespace {
@@ -124,18 +125,31 @@ TEST_P(Protection, TimeWritesWithoutTheEnableAreAcknowledgedAndIgnored)
 
 INSTANTIATE_TEST_SUITE_P(Guarded, Protection,
                          ::testing::Values(FamilyPart{"VK310", TypeA}, FamilyPart{"VK321", TypeB},
-                                           FamilyPart{"VK340", TypeC}, FamilyPart{"VK352", TypeD},
-                                           FamilyPart{"VK363", TypeE}, FamilyPart{"VK381", TypeH},
-                                           FamilyPart{"VK390", TypeK}),
+                                           FamilyPart{"VK352", TypeD}, FamilyPart{"VK363", TypeE},
+                                           FamilyPart{"VK381", TypeH}, FamilyPart{"VK390", TypeK}),
                          familyName);
 
 TEST(Protection, UnguardedFamiliesTakeABareTimeWrite)
 {
-    for (const char* name : {"VK370", "VK380", "VK382"}) {
+    for (const char* name : {"VK340", "VK370", "VK380", "VK382"}) {
         ChipBench bench(name);
         bareTimeWrite(bench, {0x09, 0x05, 0x14, 0x07, 0x03, 0x24, 0x04});
         EXPECT_EQ(0x09, bench.peek(0x00)) << name;
         EXPECT_EQ(0x05, bench.peek(0x01)) << name;
+    }
+}
+
+// TypeC has no write-enable bit: bit 4 of its status register, which the
+// application's time framing sets and clears, is no bit of the part.
+TEST(Protection, TypeCStatusBit4NeitherHoldsNorGuards)
+{
+    ChipBench bench("VK340");
+    for (uint8_t status : {0x10, 0x00}) {
+        bench.setReg(0x0B, status);
+        EXPECT_EQ(0x00, bench.reg(0x0B) & 0x10);
+        const uint8_t minute = status ? 0x21 : 0x42;
+        bareTimeWrite(bench, {0x09, minute, 0x14, 0x05, 0x07, 0x03, 0x24});
+        EXPECT_EQ(minute, bench.peek(0x01) & 0x7F) << "status written as " << int(status);
     }
 }
 
@@ -260,8 +274,9 @@ TEST(CrystalDrift, EachChipHasASmallErrorOfItsOwn)
     for (ChipBench* bench : {&one, &two, &three}) {
         const uint8_t sc = bench->peek(0x00), mn = bench->peek(0x01), hr = bench->peek(0x02),
                       ss = bench->peek(0x1F);
-        const long counted = (bin(hr & 0x3F) * 3600L + bin(mn & 0x7F) * 60L + bin(sc)) * 100 +
-                             bin(ss) - (13 * 3600L + 46 * 60 + 40) * 100;
+        const long counted =
+            (BcdToBin(hr & 0x3F) * 3600L + BcdToBin(mn & 0x7F) * 60L + BcdToBin(sc)) * 100 +
+            BcdToBin(ss) - (13 * 3600L + 46 * 60 + 40) * 100;
         // A few ppm over 1e6 s are a few seconds.
         EXPECT_LE(std::labs(counted), 500) << "board " << bench->board();
         hundredthsAhead.push_back(counted);
@@ -297,7 +312,8 @@ TEST(SubSecond, TenthsOfASecondAddUpToWholeSeconds)
     ASSERT_EQ(KVRX_OK, bench.writeTime({2024, 3, 7, 14, 5, 9, 4}));
     for (int i = 0; i < 30; ++i) {
         bench.run(0.1);
-        EXPECT_EQ(bcd((i + 1) % 10 * 10), bench.reg(0x1F)) << "after " << i + 1 << " tenths";
+        EXPECT_EQ(BinToBcd((i + 1) % 10 * 10, 8), bench.reg(0x1F))
+            << "after " << i + 1 << " tenths";
     }
     EXPECT_EQ(12, bench.readTime().second);
 }
@@ -363,6 +379,34 @@ TEST(Oscillator, StopBitsHoldTheClock)
         bench.run(10);
         EXPECT_EQ(19, bench.readTime().second) << s.part;
     }
+}
+
+// TypeG: /EOSC stops the oscillator; the stop-flag circuit raises OSF, which
+// stays set after the oscillator runs again until a written 0 clears it.
+TEST(Oscillator, TypeGEoscStopsTheClockAndRaisesOsf)
+{
+    ChipBench bench("VK380");
+    ASSERT_EQ(KVRX_OK, bench.writeTime({2024, 3, 7, 14, 5, 9, 4}));
+    bench.changeReg(0x0F, 0x80, 0x00); // OSF of the first power-up
+    ASSERT_EQ(0x00, bench.reg(0x0F) & 0x80);
+    const uint8_t control = bench.reg(0x0E);
+    ASSERT_EQ(0x00, control & 0x80);
+
+    bench.changeReg(0x0E, 0x80, 0x80);
+    const Time stopped = bench.readTime();
+    bench.run(10);
+    EXPECT_EQ(stopped, bench.readTime()) << "the time stands still";
+    EXPECT_EQ(0x80, bench.reg(0x0F) & 0x80) << "OSF";
+
+    bench.changeReg(0x0E, 0x80, 0x00);
+    EXPECT_EQ(control, bench.reg(0x0E));
+    bench.run(10);
+    EXPECT_EQ(19, bench.readTime().second) << "running again";
+    EXPECT_EQ(0x80, bench.reg(0x0F) & 0x80) << "OSF stays until cleared";
+    bench.changeReg(0x0F, 0x80, 0x00);
+    bench.run(10);
+    EXPECT_EQ(0x00, bench.reg(0x0F) & 0x80) << "a running oscillator raises no OSF";
+    EXPECT_EQ(29, bench.readTime().second);
 }
 
 } // namespace

@@ -94,9 +94,11 @@ class I2cDevBackend : public Backend {
         return 0;
     }
 
-    // The parameter has no meaning here.
-    int32_t init(uint32_t board, uint32_t) override
+    // The bus clock is the kernel driver's: a valid one (or 0) is accepted as
+    // the simulated board accepts it, and changes nothing.
+    int32_t init(uint32_t board, uint32_t khz) override
     {
+        if (khz != 0 && (khz < 10 || khz > 1000)) return KVRX_ERR_BAD_ARG;
         std::lock_guard lock(mutex_);
         Board* b = nullptr;
         if (const int32_t result = find(board, b); result != 0) return result;

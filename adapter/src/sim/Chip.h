@@ -9,7 +9,7 @@
 namespace kvrx::sim {
 
 class Chip {
-public:
+  public:
     virtual ~Chip() = default;
 
     // A fresh chip of the part in row partRow (1..21) of the part table. The
@@ -23,7 +23,10 @@ public:
     virtual bool answers(uint8_t slave, bool supplyOn) const = 0;
 
     // One bus transaction to a slave that answers. subLen bytes of sub were
-    // sent (0: continue at the current address). Returns a KVRX result code.
+    // sent (0: a read continues at the current address; a write's first data
+    // bytes are the address). The address counts on through the transfer and
+    // wraps from the last register of the part's map to 0; it stays after the
+    // last byte for the next transfer. Returns a KVRX result code.
     virtual int32_t read(uint8_t slave, uint8_t subLen, uint32_t sub, uint8_t* buf,
                          uint32_t count) = 0;
     virtual int32_t write(uint8_t slave, uint8_t subLen, uint32_t sub, const uint8_t* buf,
@@ -31,7 +34,9 @@ public:
 
     // Direct access without protection or side effects (a time register peeks
     // as its current BCD value; a poke of the seconds restarts the sub-second
-    // phase). False when the chip has no such device or byte.
+    // phase). A poke stores the whole byte, but bits the part's map leaves
+    // unnamed read 0, through peek as on the bus. False when the chip has no
+    // such device or byte.
     virtual bool peek(uint8_t slave, uint32_t sub, uint8_t* value) = 0;
     virtual bool poke(uint8_t slave, uint32_t sub, uint8_t value) = 0;
 
@@ -52,4 +57,4 @@ public:
     virtual bool irqLow() const = 0;
 };
 
-}  // namespace kvrx::sim
+} // namespace kvrx::sim

@@ -55,6 +55,17 @@ bool containsNoCase(std::string_view text, std::string_view word)
                        [&](char a, char b) { return lower(a) == lower(b); }) != text.end();
 }
 
+// The bits a map row names; a bit without a name ("-") is no bit of the part.
+uint8_t namedBits(const RegMapEntry& row)
+{
+    uint8_t bits = 0;
+    for (int i = 0; i < 8; ++i) {
+        if (row.BitNames[i] != nullptr && row.BitNames[i][0] != '\0')
+            bits = static_cast<uint8_t>(bits | (0x80 >> i));
+    }
+    return bits;
+}
+
 // A section the chip fills itself: stamps, counters, measured values.
 bool isChipOwnedSection(const RegMapEntry& header)
 {
@@ -132,6 +143,7 @@ ChipModel::ChipModel(const PartInfo& part, const FamilyTraits& family, uint32_t 
 
 void ChipModel::buildRegisterFile(const PartInfo& part)
 {
+    used_.fill(0xFF); // a register of the family's own that the map leaves out keeps all
     const RegMapEntry* header = nullptr;
     for (const RegMapEntry* e = part.RegisterMap; e; ++e) {
         if (e->Kind == RegKind::SectionHeader) {
@@ -141,6 +153,8 @@ void ChipModel::buildRegisterFile(const PartInfo& part)
         if (e->Kind != RegKind::RegisterRow) break;
         const uint8_t a = e->Address;
         keep_[a] = e->Mask;
+        used_[a] = namedBits(*e);
+        spaceEnd_ = std::max<uint32_t>(spaceEnd_, a + 1u);
         kind_[a] = Kind::Plain;
         const std::string_view caption = e->Caption ? e->Caption : "";
         if (e->Mask == 0 || (header && isChipOwnedSection(*header))) kind_[a] = Kind::ReadOnly;
@@ -174,6 +188,15 @@ void ChipModel::buildRegisterFile(const PartInfo& part)
         computed_[c.reg] = c.what;
     }
     if (family_.alias.mask) kind_[family_.alias.reg] = Kind::Alias;
+}
+
+// The counter runs from the last register of the map back to 0, as the
+// chips' own counters do; an address beyond the map (reads 0, takes no
+// write) counts on to the end of the sub-address width.
+uint32_t ChipModel::nextAddress(uint32_t address) const
+{
+    if (address + 1 == spaceEnd_) return 0;
+    return (address + 1) & (family_.addressBytes == 2 ? 0xFFFFu : 0xFFu);
 }
 
 bool ChipModel::isTimeRegister(uint32_t address) const
@@ -233,7 +256,7 @@ int32_t ChipModel::read(uint8_t slave, uint8_t subLen, uint32_t sub, uint8_t* bu
     for (uint32_t i = 0; i < count; ++i) {
         buf[i] = readRegister(pointer_);
         statusRead = statusRead || pointer_ == family_.autoResetStatus;
-        pointer_ = (pointer_ + 1) & (family_.addressBytes == 2 ? 0xFFFF : 0xFF);
+        pointer_ = nextAddress(pointer_);
     }
     if (statusRead && isSet(family_.autoReset))
         regs_[family_.autoResetStatus] &= static_cast<uint8_t>(~family_.autoResetClears);
@@ -284,7 +307,7 @@ void ChipModel::writeRegisters(const WireBytes& wire)
     bool latchUsed = false;
     for (uint32_t i = width; i < wire.size(); ++i) {
         const uint32_t a = pointer_;
-        pointer_ = (pointer_ + 1) & (width == 2 ? 0xFFFF : 0xFF);
+        pointer_ = nextAddress(pointer_);
         if (family_.guard == Guard::WelRwel && a == family_.wrtc.reg) {
             writeLatchStatus(wire[i]);
             continue;
@@ -328,6 +351,7 @@ void ChipModel::storeRegister(uint8_t a, uint8_t v)
         break;
     }
     const uint8_t old = regs_[a];
+    v = static_cast<uint8_t>((v & used_[a]) | (old & ~used_[a])); // writes miss absent bits
     const uint8_t f = flags_[a];
     const uint8_t cleared = clearable_[a] & static_cast<uint8_t>(~v);
     regs_[a] =
@@ -355,22 +379,27 @@ void ChipModel::writeLatchStatus(uint8_t v)
     sr = static_cast<uint8_t>((sr & ~(kWel | kRwel)) | latches);
 }
 
+// Bits the part does not have read 0, whatever the engine keeps there.
 uint8_t ChipModel::readRegister(uint32_t address) const
 {
     if (address > 0xFF) return 0;
+    uint8_t value = 0;
     switch (kind_[address]) {
     case Kind::Unmapped:
     case Kind::WriteOnly:
         return 0;
     case Kind::Computed:
-        return computedValue(computed_[address]);
+        value = computedValue(computed_[address]);
+        break;
     case Kind::Alias:
-        return regs_[family_.alias.target] & family_.alias.mask;
+        value = regs_[family_.alias.target] & family_.alias.mask;
+        break;
     case Kind::Plain:
     case Kind::ReadOnly:
+        value = regs_[address];
         break;
     }
-    return regs_[address];
+    return value & used_[address];
 }
 
 uint8_t ChipModel::computedValue(Computed what) const
@@ -403,7 +432,7 @@ bool ChipModel::peek(uint8_t slave, uint32_t sub, uint8_t* value)
     if (!value) return false;
     if (isMemory(slave)) return memory_.peek(sub, value);
     if ((slave & 0xFE) != rtcAddress_ || sub > 0xFF || kind_[sub] == Kind::Unmapped) return false;
-    *value = kind_[sub] == Kind::WriteOnly ? regs_[sub] : readRegister(sub);
+    *value = kind_[sub] == Kind::WriteOnly ? regs_[sub] & used_[sub] : readRegister(sub);
     return true;
 }
 
@@ -579,7 +608,12 @@ void ChipModel::advance(double seconds, double temperatureC)
     if (!(seconds > 0.0)) return;
     memory_.timePassed(seconds);
     if (std::isfinite(temperatureC)) temperature_ = temperatureC;
-    if (!alive_ || halted()) return;
+    if (!alive_) return;
+    if (halted()) {
+        // The stop-flag circuit sees the oscillator stand still.
+        if (family_.haltSetsOscStop) setFlag(family_.oscStop);
+        return;
+    }
 
     const double rate = std::max(0.0, 1.0 + rateErrorPpm(temperature_) * 1e-6);
     phase_ += seconds * rate;

@@ -44,6 +44,7 @@ class ChipModel final : public Chip {
 
     void buildRegisterFile(const PartInfo& part);
     bool isTimeRegister(uint32_t address) const;
+    uint32_t nextAddress(uint32_t address) const;
     bool isMemory(uint8_t slave) const;
 
     uint8_t readRegister(uint32_t address) const;
@@ -83,12 +84,14 @@ class ChipModel final : public Chip {
     std::array<uint8_t, 256> regs_{};
     std::array<Kind, 256> kind_{};
     std::array<uint8_t, 256> keep_{};      // bits a register stores
+    std::array<uint8_t, 256> used_{};      // bits the part has: the map's named bits
     std::array<uint8_t, 256> flags_{};     // bits only the chip sets
     std::array<uint8_t, 256> clearable_{}; // flag bits a written 0 clears
     std::array<Computed, 256> computed_{};
     std::vector<uint8_t> identity_; // ID bytes, set at the factory
 
-    uint32_t pointer_ = 0; // register address counter
+    uint32_t pointer_ = 0;  // register address counter
+    uint32_t spaceEnd_ = 0; // one past the last register: the counter wraps there
     bool rwelAtStart_ = false;
 
     bool powered_ = false; // supply on

@@ -68,9 +68,9 @@ constexpr FamilyTraits kTypeC = {
     .type = TypeC,
     .time = weekdayFirst(HourForm::Always24, Century::CebCb),
     .timeMask = kStOfMasks,
-    .guard = Guard::WrtcBit,
-    .wrtc = {0x0B, 0x10},
-    .status = {{{0x0B, 0x07, 0xF0}, {0x01, 0x80, 0x00}}}, // RTCF BAT ALM; OF in MN
+    // No write enable: the time registers take every write. Bit 4 of the
+    // status register is not a bit of this part.
+    .status = {{{0x0B, 0x07, 0xE0}, {0x01, 0x80, 0x00}}}, // RTCF BAT ALM; ARST XSTOP RESEAL; OF
     .powerFail = {0x0B, 0x01},
     .oscStop = {0x01, 0x80},
     .batteryFlag = {0x0B, 0x02},
@@ -191,8 +191,10 @@ constexpr FamilyTraits kTypeG = {
     .type = TypeG,
     .time = weekdayFirst(HourForm::TwelveBit6, Century::CentBit),
     .timeMask = {0x7F, 0x7F, 0x7F, 0x07, 0x3F, 0x9F, 0xFF, 0x00},
-    .status = {{{0x0F, 0x83, 0x08}}}, // OSF A2F A1F; EN32K
+    .status = {{{0x0F, 0x83, 0x00}}}, // OSF A2F A1F
     .oscStop = {0x0F, 0x80},
+    .haltBits = {{{0x0E, 0x80}}}, // /EOSC
+    .haltSetsOscStop = true,
     .alarms = {{{.base = 0x07,
                  .fields = {F::Sec, F::Min, F::Hour, F::DayOrDate, F::None, F::None, F::None,
                             F::None},

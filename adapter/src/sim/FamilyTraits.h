@@ -122,6 +122,7 @@ struct FamilyTraits {
     uint8_t autoResetStatus = 0;
     uint8_t autoResetClears = 0;
     std::array<RegBit, 2> haltBits{}; // any set stops the oscillator
+    bool haltSetsOscStop = false;     // a stopped oscillator raises oscStop
     RegBit reseal{};                  // disconnects the battery at the next supply loss
     RegBit i2cInBattery{};            // the bus answers on the battery
     uint8_t stampToBattery = 0, stampToSupply = 0; // 5-byte switch-over stamps (0: none)
