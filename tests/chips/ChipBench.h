@@ -126,7 +126,6 @@ class ChipBench {
       public:
         void errorBox(const std::string&) override {}
         void statusText(const std::string&) override {}
-        void unlockTries(const std::string&) override {}
     };
 
     uint32_t board_;
