@@ -301,8 +301,10 @@ class FakeHost : public ScriptHost {
     }
     void holdTimer() override { ++holds; }
     void close() override { closed = true; }
+    QStringList controlFailures() const override { return failures; }
 
     QString status[4] = {"", " USB: Active", "", ""};
+    QStringList failures;
     QStringList boxes;
     uint32_t board = 1;
     QDateTime clock;
@@ -590,6 +592,15 @@ TEST_F(ScriptRun, AFailedExpectationShowsExpectedAndFound)
               QStringList({"FAIL t.rtcs:3: ListA items \"100|400|500\" / \"100|400\"",
                            "FAIL t.rtcs:4: PanelA colour \"#FFFFFF\" / \"#A6CAF0\"",
                            "FAIL t.rtcs:5: LedA lit \"false\" / \"true\"", "0 passed, 3 failed"}));
+}
+
+TEST_F(ScriptRun, NamesTheWindowCouldNotFindFailTheRunWhateverTheScriptChecked)
+{
+    host.failures = {"LedAlarm: no lamp of that name on tsAlarm"};
+    EXPECT_EQ(run("expect LedA lit on"), 1);
+    EXPECT_EQ(out, QStringList({"FAIL t.rtcs:0: every control the window names / "
+                                "\"LedAlarm: no lamp of that name on tsAlarm\"",
+                                "1 passed, 1 failed"}));
 }
 
 // ---- time ----
