@@ -36,3 +36,12 @@ class PageContext {
     virtual void unlockPart(const void* sender) = 0;
     virtual void setUnlocker(std::function<void(const void* sender)> unlocker) = 0;
 };
+
+// A page with a step of its own in the part choice: run for each built page
+// the chosen part shows, after the section list is filled and before the
+// family blocks.
+class PartChoiceStep {
+  public:
+    virtual ~PartChoiceStep() = default;
+    virtual void partChosen() = 0;
+};

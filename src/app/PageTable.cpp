@@ -21,6 +21,9 @@ constexpr const char* kSetupLamps[] = {"LedRTCF",   "LedBAT",     "LedALM",  "Le
 constexpr const char* kSetupBoard[] = {"VccChecked"};
 constexpr const char* kSetClockBoard[] = {"BtnSetRTC", "BtnGetRTC", "BtnSetRTCtoPC",
                                           "BtnSetRTCfromPC"};
+constexpr const char* kRegistersBoard[] = {
+    "PageWrBtn", "PageRdBtn", "WrBtn0", "WrBtn1", "WrBtn2", "WrBtn3", "WrBtn4", "WrBtn5", "WrBtn6",
+    "WrBtn7",    "RdBtn0",    "RdBtn1", "RdBtn2", "RdBtn3", "RdBtn4", "RdBtn5", "RdBtn6", "RdBtn7"};
 constexpr const char* kMemoryBoard[] = {"BtnRdEeprom", "BtnWrEeprom"};
 constexpr const char* kInterruptBoard[] = {"BtnRdInt", "BtnWrInt"};
 constexpr const char* kInterruptLamps[] = {"CBSLed11"};
@@ -37,7 +40,7 @@ constexpr const char* kPowerLamps[] = {"CBSLedVDDTRIP", "CBSLed85BTRIP", "CBSLed
 constexpr std::array<PageRow, 14> kPages{{
     {"tsSetup", "Setup", make<SetupPage>, nullptr, kSetupBoard, kSetupLamps},
     {"tsSetTime", "Set Clock", nullptr, nullptr, kSetClockBoard, {}},
-    {"tsReg", "Registers", make<RegistersPage>, &kRegistersPageSettings, {}, {}},
+    {"tsReg", "Registers", make<RegistersPage>, &kRegistersPageSettings, kRegistersBoard, {}},
     {"tsMemory", "EEPROM", nullptr, nullptr, kMemoryBoard, {}},
     {"tsGraph", "Graph", nullptr, nullptr, {}, {}},
     {"tsInterrupt", "Interrupt", nullptr, nullptr, kInterruptBoard, kInterruptLamps},

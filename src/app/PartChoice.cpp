@@ -123,8 +123,10 @@ void PartChoice::DeviceSelChange()
     window_.setWindowTitle(QString::fromStdString(WindowTitle(row)));
     fillFeatures(row);
 
-    // 8. Section list; "Not Selected" leaves it as it was.
+    // 8. Section list; "Not Selected" leaves it as it was. Then the own steps
+    // of the pages the part shows, which may use the list.
     if (window_.isPageVisible(QStringLiteral("tsReg"))) fillSectionList(row);
+    runPageSteps();
 
     // 9. Family blocks of the other pages, and the memory transfer state.
     for (const PageSettingsTable* table : tables)
@@ -303,5 +305,14 @@ void PartChoice::fillSectionList(int row)
     list->clear();
     list->addItems(captions);
     list->setCurrentIndex(0);
-    // ShowSection(0) comes with the register rows.
+}
+
+void PartChoice::runPageSteps()
+{
+    for (const PageRow& page : Pages()) {
+        if (page.Make == nullptr) continue;
+        const QString name = QLatin1String(page.Name);
+        if (!window_.isPageVisible(name)) continue;
+        if (auto* step = dynamic_cast<PartChoiceStep*>(window_.page(name))) step->partChosen();
+    }
 }

@@ -44,6 +44,8 @@ class PartChoice {
 
     void fillFeatures(int row);
     void fillSectionList(int row);
+    // The own part-choice step of every built page the part shows.
+    void runPageSteps();
 
     TMainApp& window_;
     QHash<QString, QPointer<QWidget>> found_; // name lookups, re-done when a control is gone

@@ -547,7 +547,11 @@ void TMainApp::FormCreate()
     stepStartPolling();
 }
 
-void TMainApp::stepBuildRowTable() {}
+void TMainApp::stepBuildRowTable()
+{
+    // The register page binds its rows of RowTable as it is built (its
+    // BuildRowTable), before any step here can show a section in them.
+}
 
 void TMainApp::stepCaption()
 {

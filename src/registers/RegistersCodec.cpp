@@ -1,5 +1,8 @@
 #include "registers/RegistersCodec.h"
 
+#include <algorithm>
+#include <cstdio>
+
 namespace {
 
 // Only TypeE parts need the write-enable sequence, so only their block shows
@@ -18,6 +21,16 @@ constexpr ControlSetting kUnlockShown[] = {
     Hide("Label52"),
 };
 
+constexpr int kImageSize = 256;
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
 } // namespace
 
 // In TypeBlock order: NoneAB, E, C, D, F, G, H, J, VK390.
@@ -26,3 +39,123 @@ const PageSettingsTable kRegistersPageSettings = {
     {SettingList(kUnlockHidden), kUnlockShown, kUnlockHidden, kUnlockHidden, kUnlockHidden,
      kUnlockHidden, kUnlockHidden, kUnlockHidden, kUnlockHidden},
 };
+
+namespace RegistersCodec {
+
+std::optional<SectionView> Section(RegisterMapRef map, int n)
+{
+    const std::vector<MapSection> sections = MapSections(map);
+    if (n < 0 || n >= static_cast<int>(sections.size())) return std::nullopt;
+    const MapSection& section = sections[static_cast<size_t>(n)];
+    SectionView view;
+    view.Caption = section.Header->Caption;
+    view.WritesBarred = view.Caption == kReadOnlySection;
+    const int count = std::min(section.RegisterCount, kPageRows);
+    view.PageStart = section.FirstRegister->Address;
+    for (int r = 0; r < count; ++r) {
+        const RegMapEntry& entry = section.FirstRegister[r];
+        const std::string address = " 0x" + HexByte(entry.Address);
+        RowView row;
+        row.Name = std::string(entry.ShortName) + address;
+        row.Hint = std::string(entry.Caption) + address;
+        row.Address = entry.Address;
+        row.Mask = entry.Mask;
+        for (int bit = 0; bit < 8; ++bit)
+            row.BitCaptions[static_cast<size_t>(bit)] =
+                entry.BitNames[static_cast<size_t>(7 - bit)];
+        view.Rows.push_back(std::move(row));
+    }
+    return view;
+}
+
+bool RowReadsAllowed(const PartInfo& part, bool boardOpen)
+{
+    return boardOpen && part.HasRowAccess != 0;
+}
+
+bool RowWritesAllowed(const PartInfo& part, bool boardOpen, bool writesBarred)
+{
+    return RowReadsAllowed(part, boardOpen) && !writesBarred;
+}
+
+uint32_t BitColour(uint8_t value, int bit)
+{
+    return ((value >> bit) & 1) != 0 ? SetColour : ClearColour;
+}
+
+uint8_t BitsValue(const std::array<uint32_t, 8>& colours)
+{
+    uint8_t value = 0;
+    for (int bit = 0; bit < 8; ++bit) {
+        if (colours[static_cast<size_t>(bit)] == SetColour)
+            value = static_cast<uint8_t>(value | (1u << bit));
+    }
+    return value;
+}
+
+uint8_t ToggleBit(uint8_t value, int bit)
+{
+    return static_cast<uint8_t>(value ^ (1u << bit));
+}
+
+std::string HexByte(uint8_t value)
+{
+    char text[3];
+    std::snprintf(text, sizeof text, "%02X", value);
+    return text;
+}
+
+std::optional<uint8_t> ParseHexByte(std::string_view text)
+{
+    if (text.empty() || text.size() > 2) return std::nullopt;
+    int value = 0;
+    for (char c : text) {
+        const int digit = hexDigit(c);
+        if (digit < 0) return std::nullopt;
+        value = value * 16 + digit;
+    }
+    return static_cast<uint8_t>(value);
+}
+
+std::optional<uint8_t> AddressFromName(std::string_view name)
+{
+    // The name ends with "0x" and two hex digits.
+    if (name.size() < 4) return std::nullopt;
+    const std::string_view tail = name.substr(name.size() - 4);
+    if (tail[0] != '0' || (tail[1] != 'x' && tail[1] != 'X')) return std::nullopt;
+    return ParseHexByte(tail.substr(2));
+}
+
+std::optional<char> HexKey(char key)
+{
+    if (key == '\b') return key;
+    const char upper = (key >= 'a' && key <= 'z') ? static_cast<char>(key - 'a' + 'A') : key;
+    if (hexDigit(upper) >= 0) return upper;
+    return std::nullopt;
+}
+
+uint8_t SubAddressLength(PartType type)
+{
+    return type == TypeE ? 2 : 1;
+}
+
+bool UnlockBeforeWrite(PartType type, bool autoUnlock)
+{
+    return type == TypeE && autoUnlock;
+}
+
+std::optional<RegisterRun> PageRun(int pageStart, int pageCount)
+{
+    if (pageStart < 0 || pageCount < 1 || pageCount > kPageRows) return std::nullopt;
+    if (pageStart + pageCount > kImageSize) return std::nullopt;
+    return RegisterRun{static_cast<uint8_t>(pageStart), static_cast<uint32_t>(pageCount)};
+}
+
+std::optional<uint8_t> RowRegister(int pageStart, int pageCount, int k)
+{
+    const std::optional<RegisterRun> page = PageRun(pageStart, pageCount);
+    if (!page || k < 0 || k >= pageCount) return std::nullopt;
+    return static_cast<uint8_t>(pageStart + k);
+}
+
+} // namespace RegistersCodec

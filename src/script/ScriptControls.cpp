@@ -568,9 +568,33 @@ Outcome click(QObject* control, const QWidget* root)
     return std::nullopt;
 }
 
+namespace {
+
+// The user selects the whole text (with the mouse, so no key filter sees it);
+// the first typed key then replaces it. Lists without an edit line have no
+// text to select.
+void selectAllText(QWidget* w)
+{
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        e->selectAll();
+    else if (auto* spin = qobject_cast<QAbstractSpinBox*>(w))
+        spin->selectAll();
+    else if (auto* combo = qobject_cast<QComboBox*>(w); combo && combo->lineEdit())
+        combo->lineEdit()->selectAll();
+    else if (auto* t = qobject_cast<QTextEdit*>(w))
+        t->selectAll();
+    else if (auto* t = qobject_cast<QPlainTextEdit*>(w))
+        t->selectAll();
+}
+
+} // namespace
+
 Outcome type(QObject* control, const QString& text, const QWidget* root)
 {
-    return sendKeys(control, root, [&text](QWidget* w) { sendText(w, text); });
+    return sendKeys(control, root, [&text](QWidget* w) {
+        selectAllText(w);
+        sendText(w, text);
+    });
 }
 
 Outcome key(QObject* control, const QString& keyName, const QWidget* root)

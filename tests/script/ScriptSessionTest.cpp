@@ -509,6 +509,20 @@ TEST_F(ScriptRun, TypingGoesKeyByKeyThroughTheKeyFilter)
     EXPECT_EQ(window.enters, 1);
 }
 
+TEST_F(ScriptRun, TypingReplacesTheTextAsAUserTypingOverItsSelection)
+{
+    window.EditA->setText(QStringLiteral("987"));
+    window.EditA->setCursorPosition(1);
+    ASSERT_EQ(run("type EditA \"12\"\nexpect EditA text \"12\""), 0)
+        << out.join('\n').toStdString();
+    // A dropped first key leaves the old text; the next key replaces it.
+    ASSERT_EQ(run("type EditA \"x\"\nexpect EditA text \"12\"\ntype EditA \"x5\"\n"
+                  "expect EditA text \"5\""),
+              0)
+        << out.join('\n').toStdString();
+    EXPECT_EQ(window.filter->dropped, 2);
+}
+
 TEST_F(ScriptRun, SelectOnATabSetBringsAShownTabToTheFront)
 {
     ASSERT_EQ(run("select Tabs \"A-tab\"\nexpect Tabs index 0\nexpect Tabs text \"A-tab\""), 0)
