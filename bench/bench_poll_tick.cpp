@@ -14,10 +14,10 @@
 
 #include "PartTable.h"
 #include "app/AppOptions.h"
-#include "app/polling/GraphData.h"
 #include "app/PcClock.h"
-#include "app/setup/SetupPage.h"
 #include "app/TMainApp.h"
+#include "app/polling/GraphData.h"
+#include "app/setup/SetupPage.h"
 #include "clock/TimeCodec.h"
 
 namespace {
@@ -43,7 +43,8 @@ struct Bench {
         app();
         AppOptions options;
         options.settingsFile = dir.filePath(QStringLiteral("settings.ini"));
-        window = std::make_unique<TMainApp>(options, false);
+        // Script mode: an error box is recorded, never waited on.
+        window = std::make_unique<TMainApp>(options, true);
         window->pollTimer()->stop();
         window->setPcClock(&clock);
         const AdapterApi& api = window->bus().api();

@@ -10,11 +10,14 @@
 #include <QUrl>
 #include <memory>
 
-#include "support/AppTestSupport.h"
 #include "app/TAboutBox.h"
 #include "app/TMainApp.h"
+#include "support/AppTestSupport.h"
+#include "support/WindowFixture.h"
 
 namespace {
+
+class AboutBox : public WindowFixture {};
 
 // A left click as the mouse delivers it.
 void clickOn(QWidget* widget)
@@ -29,9 +32,8 @@ void clickOn(QWidget* widget)
     QApplication::sendEvent(widget, &release);
 }
 
-TEST(AboutBox, NamesProductVersionNoticeAndWebAddress)
+TEST_F(AboutBox, NamesProductVersionNoticeAndWebAddress)
 {
-    ensureApp();
     TAboutBox box;
     EXPECT_EQ(box.windowTitle(), "About");
     EXPECT_EQ(box.ProductName->text(), "Kavrolux RTC Evaluation");
@@ -51,9 +53,8 @@ TEST(AboutBox, NamesProductVersionNoticeAndWebAddress)
     EXPECT_TRUE(box.isModal());
 }
 
-TEST(AboutBox, ClickOnTheAddressOpensItAndClosesOnlyWhenThatWorked)
+TEST_F(AboutBox, ClickOnTheAddressOpensItAndClosesOnlyWhenThatWorked)
 {
-    ensureApp();
     for (const char* clicked : {"Comments", "ProgramIcon"}) {
         for (const bool opens : {true, false}) {
             SCOPED_TRACE(std::string(clicked) + (opens ? " opens" : " fails"));
@@ -75,9 +76,8 @@ TEST(AboutBox, ClickOnTheAddressOpensItAndClosesOnlyWhenThatWorked)
     }
 }
 
-TEST(AboutBox, OkCloses)
+TEST_F(AboutBox, OkCloses)
 {
-    ensureApp();
     TAboutBox box;
     box.show();
     box.OKButton->click();
@@ -85,13 +85,9 @@ TEST(AboutBox, OkCloses)
     EXPECT_EQ(box.result(), QDialog::Accepted);
 }
 
-TEST(AboutBox, ScriptWindowShowsItWithoutWaitingAndOpensNothing)
+TEST_F(AboutBox, ScriptWindowShowsItWithoutWaitingAndOpensNothing)
 {
-    ensureApp();
-    ScratchStore store;
-    AppOptions options;
-    options.settingsFile = store.path();
-    TMainApp window(options, true);
+    TMainApp& window = open();
     auto* box = new TAboutBox(&window);
     window.setAboutBox(box);
     window.HelpAbout1->trigger(); // returns: a script never waits on a dialog

@@ -1,3 +1,4 @@
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -20,18 +21,11 @@
 #include "app/TMainApp.h"
 #include "app/setup/SetupPage.h"
 #include "support/AppTestSupport.h"
+#include "support/WindowFixture.h"
 
 namespace {
 
-std::unique_ptr<TMainApp> openWindow(const ScratchStore& store, bool wide = false,
-                                     bool script = false)
-{
-    ensureApp();
-    AppOptions options;
-    options.wideBusList = wide;
-    options.settingsFile = store.path();
-    return std::make_unique<TMainApp>(options, script);
-}
+class MainWindow : public WindowFixture {};
 
 QStringList comboItems(const QComboBox* list)
 {
@@ -41,10 +35,9 @@ QStringList comboItems(const QComboBox* list)
     return items;
 }
 
-TEST(MainWindow, FrameHasTitleTabsAndStartState)
+TEST_F(MainWindow, FrameHasTitleTabsAndStartState)
 {
-    ScratchStore store;
-    auto w = openWindow(store);
+    auto w = makeWindow();
     EXPECT_EQ(w->objectName(), "TMainApp");
     EXPECT_EQ(w->windowTitle(), "Kavrolux RTC Evaluation");
 
@@ -68,23 +61,21 @@ TEST(MainWindow, FrameHasTitleTabsAndStartState)
     EXPECT_EQ(w->vccPicture(), 15);
     EXPECT_TRUE(w->pollTimer()->isActive());
     EXPECT_EQ(w->pollTimer()->interval(), 110);
-    EXPECT_EQ(w->recordedBoxes(), nullptr);
     for (const char* name :
          {"OpenBtn", "SaveBtn", "PrintBtn", "VccSw", "rtc", "FileOpen1", "FileExit1", "HelpAbout1",
           "DeviceSel", "BussSpeedSel", "EvalBoardSel", "VccChecked", "Label4", "PollingTime"})
         EXPECT_NE(w->findChild<QObject*>(name), nullptr) << name;
 }
 
-TEST(MainWindow, SwitchShapesBusListPortPageAndPollingTime)
+TEST_F(MainWindow, SwitchShapesBusListPortPageAndPollingTime)
 {
-    ScratchStore store;
-    auto normal = openWindow(store);
+    auto normal = makeWindow();
     EXPECT_EQ(comboItems(normal->setupPage()->BussSpeedSel), QStringList({"100", "400"}));
     EXPECT_FALSE(normal->isPageVisible("tsPort"));
     EXPECT_TRUE(normal->PollingTime->isHidden());
     EXPECT_TRUE(normal->isPageVisible("tsSetup"));
 
-    auto wide = openWindow(store, true);
+    auto wide = makeWindow(WindowOptions().wide());
     EXPECT_EQ(comboItems(wide->setupPage()->BussSpeedSel),
               QStringList({"10", "20", "30", "40", "50", "60", "70", "80", "90", "100", "200",
                            "300", "400", "500", "600", "700", "800", "900", "1000"}));
@@ -93,10 +84,9 @@ TEST(MainWindow, SwitchShapesBusListPortPageAndPollingTime)
     EXPECT_TRUE(wide->PollingTime->text().isEmpty());
 }
 
-TEST(MainWindow, FirstRunUsesDefaultsAndWritesNothingBeforeClose)
+TEST_F(MainWindow, FirstRunUsesDefaultsAndWritesNothingBeforeClose)
 {
-    ScratchStore store;
-    auto w = openWindow(store);
+    auto w = makeWindow();
     EXPECT_EQ(w->pos(), QPoint(0, 0));
     EXPECT_EQ(w->setupPage()->BussSpeedSel->currentText(), "100");
     EXPECT_EQ(w->setupPage()->DeviceSel->currentText(), "Not Selected");
@@ -118,15 +108,14 @@ void PrintTo(const SpeedCase& c, std::ostream* os)
     *os << (c.wide ? "-r, " : "") << (c.stored ? c.stored : "(absent)");
 }
 
-class BussSpeedRestore : public testing::TestWithParam<SpeedCase> {};
+class BussSpeedRestore : public WindowFixture, public testing::WithParamInterface<SpeedCase> {};
 
 TEST_P(BussSpeedRestore, SelectsSavedEntryOrEntryZero)
 {
     const SpeedCase& c = GetParam();
-    ScratchStore store;
     store.write(c.stored ? QStringLiteral("BussSpeed=%1\n").arg(c.stored)
                          : QStringLiteral("Device=VK310\n"));
-    auto w = openWindow(store, c.wide);
+    auto w = makeWindow(WindowOptions().wide(c.wide));
     EXPECT_EQ(w->setupPage()->BussSpeedSel->currentText(), QString(c.selected));
     if (!c.stored) {
         EXPECT_FALSE(store.raw("BussSpeed").has_value()) << "absent until close";
@@ -141,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
                     SpeedCase{false, nullptr, "100"}, SpeedCase{true, nullptr, "10"},
                     SpeedCase{false, "a, b", "100"}));
 
-TEST(MainWindow, DeviceIsRestoredByExactName)
+TEST_F(MainWindow, DeviceIsRestoredByExactName)
 {
     const struct {
         const char* stored;
@@ -152,20 +141,19 @@ TEST(MainWindow, DeviceIsRestoredByExactName)
                  {"\"VK360 \"", "Not Selected"},
                  {"Nothing", "Not Selected"}};
     for (const auto& c : cases) {
-        ScratchStore store;
-        store.write(QStringLiteral("Device=%1\n").arg(c.stored));
-        auto w = openWindow(store);
+        ScratchStore own;
+        own.write(QStringLiteral("Device=%1\n").arg(c.stored));
+        auto w = makeWindow(WindowOptions().store(own));
         EXPECT_EQ(w->setupPage()->DeviceSel->currentText(), QString(c.selected)) << c.stored;
         EXPECT_EQ(w->setupPage()->DeviceSel->count(), 22);
         EXPECT_EQ(w->bus().partRow(), w->setupPage()->DeviceSel->currentIndex());
     }
 }
 
-TEST(MainWindow, MissingIntegersAreWrittenAtStartUp)
+TEST_F(MainWindow, MissingIntegersAreWrittenAtStartUp)
 {
-    ScratchStore store;
     store.write("FormLeft=33\nBussSpeed=400\n");
-    auto w = openWindow(store);
+    auto w = makeWindow();
     EXPECT_EQ(w->pos(), QPoint(33, 0));
     EXPECT_EQ(store.raw("FormTop"), QString("0"));
     EXPECT_EQ(store.raw("TempCal"), QString("0"));
@@ -174,11 +162,10 @@ TEST(MainWindow, MissingIntegersAreWrittenAtStartUp)
     EXPECT_FALSE(store.raw("FileDir").has_value());
 }
 
-TEST(MainWindow, CloseSavesAndNextStartRestores)
+TEST_F(MainWindow, CloseSavesAndNextStartRestores)
 {
-    ScratchStore store;
     {
-        auto first = openWindow(store);
+        auto first = makeWindow();
         first->move(140, 95);
         first->bus().data.TempOffset = -15;
         first->setupPage()->BussSpeedSel->setCurrentIndex(1);
@@ -191,7 +178,7 @@ TEST(MainWindow, CloseSavesAndNextStartRestores)
     EXPECT_EQ(store.raw("BussSpeed"), QString("400"));
     EXPECT_EQ(store.raw("Device"), QString("VK370"));
 
-    auto second = openWindow(store);
+    auto second = makeWindow();
     EXPECT_EQ(second->pos(), QPoint(140, 95));
     EXPECT_EQ(second->bus().data.TempOffset, -15);
     EXPECT_EQ(second->setupPage()->BussSpeedSel->currentText(), "400");
@@ -199,23 +186,22 @@ TEST(MainWindow, CloseSavesAndNextStartRestores)
     EXPECT_EQ(second->bus().partRow(), 17);
 }
 
-TEST(MainWindow, FileDirIsSavedOnlyAfterADumpFile)
+TEST_F(MainWindow, FileDirIsSavedOnlyAfterADumpFile)
 {
-    ScratchStore store;
     store.write("FileDir=/srv/dumps/old.csv\n");
     {
-        auto w = openWindow(store);
+        auto w = makeWindow();
         EXPECT_EQ(w->fileDialogFolder(), "/srv/dumps/");
         w->close();
     }
     EXPECT_EQ(store.raw("FileDir"), QString("/srv/dumps/old.csv"));
     {
-        auto w = openWindow(store);
+        auto w = makeWindow();
         w->bus().data.LastFile = "/home/eva/rtc runs/vk310.csv";
         w->close();
     }
     EXPECT_EQ(store.raw("FileDir"), QString("/home/eva/rtc runs/"));
-    auto w = openWindow(store);
+    auto w = makeWindow();
     EXPECT_EQ(w->fileDialogFolder(), "/home/eva/rtc runs/");
 }
 
@@ -230,13 +216,13 @@ void keepSettingsWarnings(QtMsgType type, const QMessageLogContext&, const QStri
     if (type == QtWarningMsg && message.contains("settings")) settingsWarnings() << message;
 }
 
-TEST(MainWindow, CloseSaysWhenTheSettingsCannotBeSaved)
+TEST_F(MainWindow, CloseSaysWhenTheSettingsCannotBeSaved)
 {
     ScratchStore good;
     ScratchStore blocked;
     ASSERT_TRUE(QDir().mkpath(blocked.path())); // a folder where the file would be
-    auto fine = openWindow(good);
-    auto stuck = openWindow(blocked);
+    auto fine = makeWindow(WindowOptions().store(good));
+    auto stuck = makeWindow(WindowOptions().store(blocked));
 
     settingsWarnings().clear();
     const QtMessageHandler previous = qInstallMessageHandler(keepSettingsWarnings);
@@ -252,10 +238,9 @@ TEST(MainWindow, CloseSaysWhenTheSettingsCannotBeSaved)
     EXPECT_TRUE(settingsWarnings()[0].contains(blocked.path()));
 }
 
-TEST(MainWindow, PartChoiceRunsOnUserChoiceOnly)
+TEST_F(MainWindow, PartChoiceRunsOnUserChoiceOnly)
 {
-    ScratchStore store;
-    auto w = openWindow(store);
+    auto w = makeWindow();
     QComboBox* list = w->setupPage()->DeviceSel;
     list->setCurrentIndex(3);
     EXPECT_EQ(w->bus().partRow(), 0);
@@ -263,11 +248,10 @@ TEST(MainWindow, PartChoiceRunsOnUserChoiceOnly)
     EXPECT_EQ(w->bus().partRow(), 3);
 }
 
-TEST(MainWindow, FixedSizeHoldsTheDesignClientArea)
+TEST_F(MainWindow, FixedSizeHoldsTheDesignClientArea)
 {
-    ScratchStore store;
     for (bool wide : {false, true}) {
-        auto w = openWindow(store, wide);
+        auto w = makeWindow(WindowOptions().wide(wide));
         w->show();
         QApplication::processEvents();
         EXPECT_EQ(w->minimumSize(), w->maximumSize());
@@ -284,11 +268,10 @@ TEST(MainWindow, FixedSizeHoldsTheDesignClientArea)
     }
 }
 
-TEST(MainWindow, EveryPartsTabsShowSideBySide)
+TEST_F(MainWindow, EveryPartsTabsShowSideBySide)
 {
-    ScratchStore store;
     for (bool wide : {false, true}) {
-        auto w = openWindow(store, wide);
+        auto w = makeWindow(WindowOptions().wide(wide));
         w->show();
         QComboBox* list = w->setupPage()->DeviceSel;
         for (int row = 0; row < list->count(); ++row) {
@@ -306,10 +289,9 @@ TEST(MainWindow, EveryPartsTabsShowSideBySide)
     }
 }
 
-TEST(MainWindow, StatusBarHasFourPanelsAndTakesHints)
+TEST_F(MainWindow, StatusBarHasFourPanelsAndTakesHints)
 {
-    ScratchStore store;
-    auto w = openWindow(store);
+    auto w = makeWindow();
     const int widths[] = {400, 100, 135, 20};
     for (int i = 0; i < 4; ++i) {
         auto* panel = w->findChild<QLabel*>(QStringLiteral("StatusPanel%1").arg(i));
@@ -333,7 +315,7 @@ TEST(MainWindow, StatusBarHasFourPanelsAndTakesHints)
     EXPECT_EQ(w->statusPanelText(3), message);
 }
 
-TEST(MainWindow, ScriptModeRecordsBoxesAndKeepsTheUserStoreAway)
+TEST_F(MainWindow, ScriptModeRecordsBoxesAndKeepsTheUserStoreAway)
 {
     ensureApp();
     AppOptions options;
@@ -355,10 +337,12 @@ TEST(MainWindow, ScriptModeRecordsBoxesAndKeepsTheUserStoreAway)
     about.close();
 }
 
-TEST(MainWindow, ErrorBoxIsCriticalAndPlacedBesideTheWindowCorner)
+// The user's own window shows the box and waits for its click; the test clicks
+// it, and the fixture's watchdog closes it should that ever fail.
+TEST_F(MainWindow, ErrorBoxIsCriticalAndPlacedBesideTheWindowCorner)
 {
-    ScratchStore store;
-    auto w = openWindow(store);
+    auto w = makeWindow(WindowOptions().userWindow());
+    EXPECT_EQ(w->recordedBoxes(), nullptr);
     w->move(100, 120);
     w->show();
     QApplication::processEvents();
@@ -366,24 +350,35 @@ TEST(MainWindow, ErrorBoxIsCriticalAndPlacedBesideTheWindowCorner)
     QString text;
     QPoint at;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QTimer::singleShot(0, [&] {
+    QTimer answer;
+    answer.setInterval(10);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box) return;
+        answer.stop();
         text = box->text();
         at = box->pos();
         icon = box->icon();
         box->accept();
     });
+    answer.start();
     w->bus().sink().errorBox("Communication error Occured\rNo acknowledge");
     EXPECT_EQ(text, "Communication error Occured\nNo acknowledge");
     EXPECT_EQ(icon, QMessageBox::Critical);
     EXPECT_EQ(at, w->pos() + QPoint(20, 20));
 }
 
-TEST(MainWindow, TabsFollowThePageTable)
+// A box nobody answers fails the test instead of holding it.
+TEST_F(MainWindow, WatchdogClosesAModalBoxThatWaitsAndFailsTheTest)
 {
-    ScratchStore store;
-    auto w = openWindow(store);
+    EXPECT_NONFATAL_FAILURE(QMessageBox::critical(nullptr, "Stuck", "Nobody clicks"),
+                            "QMessageBox \"Nobody clicks\" waited for a click");
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(MainWindow, TabsFollowThePageTable)
+{
+    auto w = makeWindow();
     const auto rows = Pages();
     ASSERT_EQ(w->TabFunctions->count(), static_cast<int>(rows.size()));
     for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
@@ -395,10 +390,9 @@ TEST(MainWindow, TabsFollowThePageTable)
     EXPECT_EQ(w->page("tsNoSuchPage"), nullptr);
 }
 
-TEST(MainWindow, PageTableNamesAreRecordedWhenTheyMatchNoControl)
+TEST_F(MainWindow, PageTableNamesAreRecordedWhenTheyMatchNoControl)
 {
-    ScratchStore store;
-    auto w = openWindow(store);
+    auto w = makeWindow();
     EXPECT_EQ(w->controlFailures(), QStringList());
 
     // Every board control and lamp of a built page is there.

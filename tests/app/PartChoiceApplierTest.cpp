@@ -19,16 +19,11 @@
 #include "app/TMainApp.h"
 #include "app/setup/SetupPage.h"
 #include "support/AppTestSupport.h"
+#include "support/WindowFixture.h"
 
 namespace {
 
-std::unique_ptr<TMainApp> openWindow(const ScratchStore& store)
-{
-    ensureApp();
-    AppOptions options;
-    options.settingsFile = store.path();
-    return std::make_unique<TMainApp>(options, true);
-}
+class PartChoiceApplier : public WindowFixture {};
 
 std::set<std::string> namesUsedBy(int row)
 {
@@ -47,10 +42,9 @@ std::set<std::string> namesUsedBy(int row)
     return names;
 }
 
-TEST(PartChoiceApplier, EveryNameOfEveryPartFindsExactlyOneControl)
+TEST_F(PartChoiceApplier, EveryNameOfEveryPartFindsExactlyOneControl)
 {
-    ScratchStore store;
-    auto w = openWindow(store);
+    auto w = makeWindow();
     for (int row = 0; row < kPartCount; ++row) {
         for (const std::string& name : namesUsedBy(row)) {
             const QString control = QString::fromStdString(name);
@@ -71,10 +65,9 @@ TEST(PartChoiceApplier, EveryNameOfEveryPartFindsExactlyOneControl)
     EXPECT_EQ(w->controlFailures(), QStringList());
 }
 
-TEST(PartChoiceApplier, PropertiesLandAsTheControlShowsThem)
+TEST_F(PartChoiceApplier, PropertiesLandAsTheControlShowsThem)
 {
-    ScratchStore store;
-    auto w = openWindow(store);
+    auto w = makeWindow();
     static constexpr const char* kItems[] = {"first", "second", "third"};
     auto* sections = w->findChild<QComboBox*>("SectionSel");
     ASSERT_NE(sections, nullptr);
@@ -126,10 +119,9 @@ TEST(PartChoiceApplier, PropertiesLandAsTheControlShowsThem)
     EXPECT_EQ(w->controlFailures(), QStringList());
 }
 
-TEST(PartChoiceApplier, SettingsThatCannotApplyAreReportedAndTheRestStillApply)
+TEST_F(PartChoiceApplier, SettingsThatCannotApplyAreReportedAndTheRestStillApply)
 {
-    ScratchStore store;
-    auto w = openWindow(store);
+    auto w = makeWindow();
     static constexpr const char* kItems[] = {"x"};
     const ControlSetting settings[] = {
         SetCaption("NoSuchControl", "x"),

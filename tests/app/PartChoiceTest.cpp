@@ -14,23 +14,20 @@
 #include <string>
 #include <vector>
 
-#include "support/AppTestSupport.h"
 #include "PartSelection.h"
 #include "app/PartChoice.h"
-#include "app/setup/SetupPage.h"
 #include "app/TMainApp.h"
+#include "app/setup/SetupPage.h"
+#include "support/AppTestSupport.h"
 #include "support/RecordingAdapter.h"
+#include "support/WindowFixture.h"
 
 namespace {
 
-std::unique_ptr<TMainApp> openWindow(const ScratchStore& store, bool wide = false)
-{
-    ensureApp();
-    AppOptions options;
-    options.wideBusList = wide;
-    options.settingsFile = store.path();
-    return std::make_unique<TMainApp>(options, true);
-}
+class PartChoicePages : public WindowFixture {};
+class PartChoiceSetup : public WindowFixture {};
+class PartChoiceWindow : public WindowFixture {};
+class PartChoiceState : public WindowFixture {};
 
 // As a user picks the part in the list.
 void choose(TMainApp& w, const QString& part)
@@ -106,12 +103,11 @@ void expectPages(const TMainApp& w, const PagesCase& c, bool portShown)
     EXPECT_EQ(w.isPageVisible("tsPort"), portShown) << c.part;
 }
 
-TEST(PartChoicePages, EveryPartShowsItsPagesAndLeavesSetupAndPortAlone)
+TEST_F(PartChoicePages, EveryPartShowsItsPagesAndLeavesSetupAndPortAlone)
 {
     ASSERT_EQ(std::size(kPagesTable), static_cast<size_t>(kPartCount));
     for (const bool wide : {false, true}) {
-        ScratchStore store;
-        auto w = openWindow(store, wide);
+        auto w = makeWindow(WindowOptions().wide(wide));
         // Forward, then backward: nothing shown by one part may linger into the next.
         for (const PagesCase& c : kPagesTable) {
             choose(*w, c.part);
@@ -124,7 +120,7 @@ TEST(PartChoicePages, EveryPartShowsItsPagesAndLeavesSetupAndPortAlone)
     }
 }
 
-TEST(PartChoicePages, FamiliesRecaptionTheirPages)
+TEST_F(PartChoicePages, FamiliesRecaptionTheirPages)
 {
     struct Case {
         const char* part;
@@ -143,8 +139,7 @@ TEST(PartChoicePages, FamiliesRecaptionTheirPages)
         {"VK370", "Interrupt", "Alarm", "SRAM"},
         {"VK364", "Interrupt", "Alarm", "EEPROM"},
     };
-    ScratchStore store;
-    auto w = openWindow(store);
+    auto w = makeWindow();
     QTabWidget* tabs = w->TabFunctions;
     for (const Case& c : cases) {
         choose(*w, c.part);
@@ -302,11 +297,10 @@ void expectSetup(const TMainApp& w, const SetupCase& c)
     EXPECT_EQ(labelText(w, "lblProduct"), QLatin1String(c.part));
 }
 
-TEST(PartChoiceSetup, StatusGroupCaptionsLampsAndLinesPerFamily)
+TEST_F(PartChoiceSetup, StatusGroupCaptionsLampsAndLinesPerFamily)
 {
     const std::vector<SetupCase> cases = setupCases();
-    ScratchStore store;
-    auto w = openWindow(store);
+    auto w = makeWindow();
     for (const SetupCase& c : cases) {
         choose(*w, c.part);
         expectSetup(*w, c);
@@ -317,10 +311,9 @@ TEST(PartChoiceSetup, StatusGroupCaptionsLampsAndLinesPerFamily)
     }
 }
 
-TEST(PartChoiceSetup, IdGroupOfVK360AndVK361)
+TEST_F(PartChoiceSetup, IdGroupOfVK360AndVK361)
 {
-    ScratchStore store;
-    auto w = openWindow(store);
+    auto w = makeWindow();
     for (const char* part : {"VK360", "VK361"}) {
         choose(*w, "VK310");
         EXPECT_TRUE(get(*w, "GroupBox38")->isHidden());
@@ -333,10 +326,9 @@ TEST(PartChoiceSetup, IdGroupOfVK360AndVK361)
     }
 }
 
-TEST(PartChoiceSetup, SwitchFromVK381ToVK360ShowsWhatTheBaseStateShows)
+TEST_F(PartChoiceSetup, SwitchFromVK381ToVK360ShowsWhatTheBaseStateShows)
 {
-    ScratchStore store;
-    auto w = openWindow(store);
+    auto w = makeWindow();
     choose(*w, "VK381");
     for (const char* name : {"lblAlarm2", "LedAlarm2", "lblOSCFail", "LedOSCfail", "BtnUnlock"})
         EXPECT_TRUE(get(*w, name)->isHidden()) << name;
@@ -352,10 +344,9 @@ TEST(PartChoiceSetup, SwitchFromVK381ToVK360ShowsWhatTheBaseStateShows)
     EXPECT_EQ(w->TabFunctions->tabText(w->pageIndex("tsInterrupt")), "Interrupt");
 }
 
-TEST(PartChoiceSetup, UnlockControlsOnlyForTypeE)
+TEST_F(PartChoiceSetup, UnlockControlsOnlyForTypeE)
 {
-    ScratchStore store;
-    auto w = openWindow(store);
+    auto w = makeWindow();
     for (int row = 0; row < kPartCount; ++row) {
         const PartInfo& part = PartTable[static_cast<size_t>(row)];
         choose(*w, QLatin1String(part.PartName));
@@ -368,10 +359,9 @@ TEST(PartChoiceSetup, UnlockControlsOnlyForTypeE)
 
 // ---- "Not Selected", title, Features, sections ----
 
-TEST(PartChoiceWindow, NotSelectedHidesPagesDisablesSupplyAndKeepsSections)
+TEST_F(PartChoiceWindow, NotSelectedHidesPagesDisablesSupplyAndKeepsSections)
 {
-    ScratchStore store;
-    auto w = openWindow(store);
+    auto w = makeWindow();
     choose(*w, "VK310");
     EXPECT_TRUE(w->VccSw->isEnabled());
     EXPECT_TRUE(w->setupPage()->VccChecked->isEnabled());
@@ -403,17 +393,16 @@ TEST(PartChoiceWindow, NotSelectedHidesPagesDisablesSupplyAndKeepsSections)
     EXPECT_TRUE(w->setupPage()->VccChecked->isEnabled());
 }
 
-TEST(PartChoiceWindow, TitleNamesThePart)
+TEST_F(PartChoiceWindow, TitleNamesThePart)
 {
-    ScratchStore store;
-    auto w = openWindow(store);
+    auto w = makeWindow();
     choose(*w, "VK310");
     EXPECT_EQ(w->windowTitle(), "Kavrolux RTC Evaluation - VK310");
     choose(*w, "VK390");
     EXPECT_EQ(w->windowTitle(), "Kavrolux RTC Evaluation - VK390");
 }
 
-TEST(PartChoiceWindow, FeaturesGridRows)
+TEST_F(PartChoiceWindow, FeaturesGridRows)
 {
     struct Case {
         const char* part;
@@ -429,8 +418,7 @@ TEST(PartChoiceWindow, FeaturesGridRows)
         {"VK370",
          {"2", "Yes", "No", "Yes", "Yes", "Yes", "Yes", "Yes", "0 Byte(s)", "128 Byte(s)"}},
     };
-    ScratchStore store;
-    auto w = openWindow(store);
+    auto w = makeWindow();
     auto* features = get<QTableWidget>(*w, "Features");
     ASSERT_NE(features, nullptr);
     EXPECT_EQ(features->rowCount(), 10);
@@ -446,7 +434,7 @@ TEST(PartChoiceWindow, FeaturesGridRows)
     }
 }
 
-TEST(PartChoiceWindow, SectionListHoldsTheMapsSections)
+TEST_F(PartChoiceWindow, SectionListHoldsTheMapsSections)
 {
     struct Case {
         const char* part;
@@ -459,8 +447,7 @@ TEST(PartChoiceWindow, SectionListHoldsTheMapsSections)
          {"RTC (Set WRTC bit to modify this section)", "Control and Status", "Alarm",
           "Timer Control", "RTC Sub-Seconds"}},
     };
-    ScratchStore store;
-    auto w = openWindow(store);
+    auto w = makeWindow();
     auto* sections = get<QComboBox>(*w, "SectionSel");
     ASSERT_NE(sections, nullptr);
     EXPECT_EQ(sections->toolTip(), "Select Device Section");
@@ -484,7 +471,7 @@ TEST(PartChoiceWindow, SectionListHoldsTheMapsSections)
 
 // ---- shared state ----
 
-TEST(PartChoiceState, MemoryAndRefreshStatePerType)
+TEST_F(PartChoiceState, MemoryAndRefreshStatePerType)
 {
     struct Case {
         const char* part;
@@ -497,8 +484,7 @@ TEST(PartChoiceState, MemoryAndRefreshStatePerType)
         {"VK380", 1, -1},        {"VK381", 1, -1}, {"VK382", 1, -1}, {"VK390", 1, -1},
         {"Not Selected", 1, -1},
     };
-    ScratchStore store;
-    auto w = openWindow(store);
+    auto w = makeWindow();
     SharedPageState& shared = w->bus().shared;
     for (const Case& c : cases) {
         shared.MemAddrLen = 9;
@@ -534,27 +520,27 @@ const AdapterApi& socketRecordingApi()
     return api;
 }
 
-class PartChoiceSocket : public ::testing::Test {
+class PartChoiceSocket : public WindowFixture {
   protected:
     void SetUp() override
     {
+        WindowFixture::SetUp();
         pinned_ = qgetenv("KVRX_SIM_PART");
         qunsetenv("KVRX_SIM_PART");
-        w = openWindow(store);
+        w = &open();
         RecordingAdapter::reset();
         gSocketParts.clear();
         w->bus().setApi(socketRecordingApi());
     }
     void TearDown() override
     {
-        w.reset();
+        WindowFixture::TearDown();
         if (!pinned_.isNull()) qputenv("KVRX_SIM_PART", pinned_);
     }
 
     using Parts = std::vector<std::pair<uint32_t, std::string>>;
 
-    ScratchStore store;
-    std::unique_ptr<TMainApp> w;
+    TMainApp* w = nullptr;
     QByteArray pinned_;
 };
 
@@ -597,12 +583,8 @@ TEST_F(PartChoiceSocket, BoardOpenedLaterGetsTheChosenPart)
 TEST_F(PartChoiceSocket, ChoiceTouchesNoChipRegister)
 {
     w->bus().BoardNo = 1;
-    // TypeC and TypeJ change the Set Clock page's time format, which rewrites
-    // the chip's time by design; every other choice leaves the chip alone.
-    for (const PartInfo& part : PartTable) {
-        if (part.TypeCode == TypeC || part.TypeCode == TypeJ) continue;
+    for (const PartInfo& part : PartTable)
         choose(*w, QLatin1String(part.PartName));
-    }
     EXPECT_TRUE(RecordingAdapter::transfers().empty());
     for (const AdapterCall& call : RecordingAdapter::calls())
         EXPECT_EQ(call.op, AdapterOp::SimSetPart);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/PageTable.h"
 #include "app/polling/PollLogic.h"
 
 namespace {
@@ -35,162 +36,154 @@ StatusResult Status(uint8_t main0, uint8_t main1 = 0, std::optional<uint8_t> sec
 
 // ---- status lamps ----
 
-struct ReadCase {
-    PartType Type;
-    StatusRead Main;
-    StatusRead Second; // Count 0: none
-};
+constexpr PartType kFamilies[] = {TypeNone, TypeA, TypeB, TypeC, TypeD, TypeE,
+                                  TypeF,    TypeG, TypeH, TypeJ, TypeK};
 
-TEST(PollStatus, EachFamilyReadsItsOwnStatusRegister)
+using S = StatusSource;
+
+// A read that found one bit set, in one byte, and every other bit clear.
+StatusResult OneBit(S source, int bit)
 {
-    const ReadCase cases[] = {
-        {TypeNone, {0x07, 1, 1}, {0, 0, 0}}, {TypeA, {0x07, 1, 1}, {0, 0, 0}},
-        {TypeB, {0x07, 1, 1}, {0, 0, 0}},    {TypeE, {0x3F, 2, 1}, {0, 0, 0}},
-        {TypeC, {0x0B, 1, 1}, {0x01, 1, 1}}, {TypeK, {0x07, 1, 1}, {0x01, 1, 1}},
-        {TypeD, {0x07, 1, 1}, {0, 0, 0}},    {TypeF, {0x08, 1, 2}, {0, 0, 0}},
-        {TypeG, {0x0F, 1, 1}, {0, 0, 0}},    {TypeH, {0x07, 1, 1}, {0, 0, 0}},
-        {TypeJ, {0x07, 1, 1}, {0, 0, 0}},
-    };
-    for (const ReadCase& c : cases) {
-        const StatusLayout& layout = StatusLayoutFor(c.Type);
-        EXPECT_EQ(layout.Main.Address, c.Main.Address) << int(c.Type);
-        EXPECT_EQ(layout.Main.SubLen, c.Main.SubLen) << int(c.Type);
-        EXPECT_EQ(layout.Main.Count, c.Main.Count) << int(c.Type);
-        EXPECT_EQ(layout.Second.Count, c.Second.Count) << int(c.Type);
-        if (c.Second.Count != 0) {
-            EXPECT_EQ(layout.Second.Address, c.Second.Address) << int(c.Type);
-            EXPECT_EQ(layout.Second.SubLen, c.Second.SubLen) << int(c.Type);
-        }
-    }
+    StatusResult r = Status(0, 0, uint8_t{0});
+    const auto value = static_cast<uint8_t>(1u << bit);
+    if (source == S::Main0) r.Main[0] = value;
+    if (source == S::Main1) r.Main[1] = value;
+    if (source == S::Second) r.Second = value;
+    return r;
 }
 
-struct LampCase {
+// The lamps a read lights; a lamp set twice by one read is a failure.
+std::set<std::string> Lit(PartType type, const StatusResult& status)
+{
+    std::set<std::string> named;
+    std::set<std::string> lit;
+    for (const LampState& lamp : StatusLamps(type, status)) {
+        EXPECT_TRUE(named.insert(lamp.Lamp).second) << "set twice: " << lamp.Lamp;
+        if (lamp.On) lit.insert(lamp.Lamp);
+    }
+    return lit;
+}
+
+std::set<std::string> Named(PartType type, const StatusResult& status)
+{
+    std::set<std::string> named;
+    for (const LampState& lamp : StatusLamps(type, status))
+        named.insert(lamp.Lamp);
+    return named;
+}
+
+struct WorkedBit {
     const char* Name;
     PartType Type;
-    StatusResult Read;
-    std::set<std::string> On;
-    std::set<std::string> Off; // the rest of the family's lamps
+    S Source;
+    int Bit;
+    std::set<std::string> Lamps; // lit by that bit alone, and nothing else
 };
 
-const LampCase kLampCases[] = {
-    {"TypeA ALM and RTCF",
-     TypeA,
-     Status(0x05),
-     {"LedRTCF", "LedALM", "LedAlarm"},
-     {"LedBAT", "LedEVT", "LedEvent"}},
-    {"TypeB EVT and BAT",
-     TypeB,
-     Status(0xFA),
-     {"LedBAT", "LedEVT", "LedEvent"},
-     {"LedRTCF", "LedALM", "LedAlarm"}},
-    {"TypeE BAT, AL0, bit 3",
-     TypeE,
-     Status(0xA8),
-     {"LedBAT", "LedAlarm0", "LedAlarm2", "LedEVT", "LedEvent"},
-     {"LedRTCF", "LedALM", "LedAlarm", "LedOSCfail"}},
-    {"TypeE AL1, OSCF, RTCF",
-     TypeE,
-     Status(0x51),
-     {"LedRTCF", "LedALM", "LedAlarm", "LedOSCfail"},
-     {"LedBAT", "LedAlarm0", "LedAlarm2", "LedEVT", "LedEvent"}},
-    {"TypeC high bits and OF",
-     TypeC,
-     Status(0xC2, 0, 0x80),
-     {"LedBAT", "CBSLed2", "CBSLed3", "CBSLed8"},
-     {"LedRTCF", "LedALM", "LedAlarm", "LedEVT", "LedAlarm2", "LedOSCfail"}},
-    {"TypeC low bits, OF clear",
-     TypeC,
-     Status(0x3D, 0, 0x7F),
-     {"LedRTCF", "LedALM", "LedAlarm", "LedEVT", "LedAlarm2", "LedOSCfail"},
-     {"LedBAT", "CBSLed2", "CBSLed3", "CBSLed8"}},
-    {"TypeK timer and OF",
-     TypeK,
-     Status(0x08, 0, 0x80),
-     {"LedEVT", "CBSLed11", "CBSLed8"},
-     {"LedRTCF", "LedBAT", "LedALM", "LedAlarm", "LedAlarm2", "LedOSCfail", "CBSLed2", "CBSLed3"}},
-    {"TypeK failed second read counts as 0",
-     TypeK,
-     [] {
-         StatusResult r = Status(0xF0, 0, 0x80);
-         r.SecondOk = false;
-         return r;
-     }(),
-     {"LedAlarm2", "LedOSCfail", "CBSLed2", "CBSLed3"},
-     {"LedRTCF", "LedBAT", "LedALM", "LedAlarm", "LedEVT", "CBSLed11", "CBSLed8"}},
-    {"TypeD battery levels, LVDD, DST",
-     TypeD,
-     Status(0x2A),
-     {"LedBAT", "CBSLed75BTRIP", "LedEVT", "CBSLedVDDTRIP", "LedOSCfail", "CBSLedDSTCHNG"},
-     {"LedRTCF", "LedALM", "CBSLed85BTRIP", "LedAlarm2", "LedAlarm", "CBSLed2", "CBSLed3"}},
-    {"TypeD the other bits",
-     TypeD,
-     Status(0xD5),
-     {"LedRTCF", "LedALM", "CBSLed85BTRIP", "LedAlarm2", "LedAlarm", "CBSLed2", "CBSLed3"},
-     {"LedBAT", "CBSLed75BTRIP", "LedEVT", "CBSLedVDDTRIP", "LedOSCfail", "CBSLedDSTCHNG"}},
-    {"TypeF ALM0, DSTADJ, XOSCF, ACFAIL",
-     TypeF,
-     Status(0x50, 0x12),
-     {"LedAlarm2", "LedAlarm0", "CBSLed2", "CBSLedDSTCHNG", "CBSLed5", "CBSLed8", "CBSLed6",
-      "CBSLed9"},
-     {"LedRTCF", "LedBAT", "CBSLed75BTRIP", "LedALM", "CBSLed85BTRIP", "LedEVT", "CBSLedVDDTRIP",
-      "LedOSCfail", "LedAlarm", "CBSLed3", "CBSLed7", "CBSLed10"}},
-    {"TypeF RTCF, ALM1, BMODE, ACRDY",
-     TypeF,
-     Status(0xA1, 0xED),
-     {"LedRTCF", "LedOSCfail", "LedAlarm", "CBSLed3", "CBSLed7", "CBSLed10"},
-     {"LedBAT", "CBSLed75BTRIP", "LedALM", "CBSLed85BTRIP", "LedEVT", "CBSLedVDDTRIP", "LedAlarm2",
-      "LedAlarm0", "CBSLed2", "CBSLedDSTCHNG", "CBSLed5", "CBSLed8", "CBSLed6", "CBSLed9"}},
-    {"TypeG both alarms and OSF",
-     TypeG,
-     Status(0x83),
-     {"LedRTCF", "LedAlarm", "LedBAT", "LedAlarm0", "LedALM"},
-     {}},
-    {"TypeG unused bits",
-     TypeG,
-     Status(0x7C),
-     {},
-     {"LedRTCF", "LedAlarm", "LedBAT", "LedAlarm0", "LedALM"}},
-    {"TypeH alarms and OSF",
-     TypeH,
-     Status(0x0E),
-     {"LedBAT", "LedAlarm0", "LedALM", "LedAlarm", "LedEVT"},
-     {"LedRTCF"}},
-    {"TypeJ power fail only", TypeJ, Status(0xFE), {}, {"LedRTCF"}},
+// Worked bits of the status table, a few per family: the chip's own flag
+// names, the mirrors on other pages, the second byte or read, unused bits.
+const WorkedBit kWorkedBits[] = {
+    {"TypeNone 0x07 bit 0 RTCF", TypeNone, S::Main0, 0, {"LedRTCF"}},
+    {"TypeA 0x07 bit 2 ALM", TypeA, S::Main0, 2, {"LedALM", "LedAlarm"}},
+    {"TypeA 0x07 bit 4 unused", TypeA, S::Main0, 4, {}},
+    {"TypeB 0x07 bit 3 EVT", TypeB, S::Main0, 3, {"LedEVT", "LedEvent"}},
+    {"TypeC 0x0B bit 3, no Event page mirror", TypeC, S::Main0, 3, {"LedEVT"}},
+    {"TypeC 0x0B bit 6", TypeC, S::Main0, 6, {"CBSLed2"}},
+    {"TypeC 0x01 bit 7 OF", TypeC, S::Second, 7, {"CBSLed8"}},
+    {"TypeC 0x01 bit 6", TypeC, S::Second, 6, {}},
+    {"TypeD 0x07 bit 3 LVDD", TypeD, S::Main0, 3, {"LedEVT", "CBSLedVDDTRIP"}},
+    {"TypeD 0x07 bit 5 DSTADJ", TypeD, S::Main0, 5, {"LedOSCfail", "CBSLedDSTCHNG"}},
+    {"TypeD 0x07 bit 7 BUSY", TypeD, S::Main0, 7, {"CBSLed3"}},
+    {"TypeE 0x3F bit 5 AL0", TypeE, S::Main0, 5, {"LedAlarm0", "LedAlarm2"}},
+    {"TypeE 0x3F bit 7 BAT", TypeE, S::Main0, 7, {"LedBAT"}},
+    {"TypeE 0x3F bit 1 unused", TypeE, S::Main0, 1, {}},
+    {"TypeF 0x08 bit 5 ALM1", TypeF, S::Main0, 5, {"LedOSCfail", "LedAlarm"}},
+    {"TypeF 0x08 bit 6 DSTADJ", TypeF, S::Main0, 6, {"CBSLed2", "CBSLedDSTCHNG"}},
+    {"TypeF 0x09 bit 4 XOSCF", TypeF, S::Main1, 4, {"CBSLed5", "CBSLed8"}},
+    {"TypeF 0x09 bit 0 ACRDY", TypeF, S::Main1, 0, {"CBSLed7", "CBSLed10"}},
+    {"TypeF 0x09 bit 7 unused", TypeF, S::Main1, 7, {}},
+    {"TypeG 0x0F bit 0 A1F", TypeG, S::Main0, 0, {"LedRTCF", "LedAlarm"}},
+    {"TypeG 0x0F bit 7 OSF", TypeG, S::Main0, 7, {"LedALM"}},
+    {"TypeG 0x0F bit 2 unused", TypeG, S::Main0, 2, {}},
+    {"TypeH 0x07 bit 1 A2F", TypeH, S::Main0, 1, {"LedBAT", "LedAlarm0"}},
+    {"TypeH 0x07 bit 3 OSF", TypeH, S::Main0, 3, {"LedEVT"}},
+    {"TypeJ 0x07 bit 0 PF", TypeJ, S::Main0, 0, {"LedRTCF"}},
+    {"TypeJ 0x07 bit 1 unused", TypeJ, S::Main0, 1, {}},
+    {"TypeK 0x07 bit 3 TMR", TypeK, S::Main0, 3, {"LedEVT", "CBSLed11"}},
+    {"TypeK 0x01 bit 7 OF", TypeK, S::Second, 7, {"CBSLed8"}},
 };
 
-TEST(PollStatus, LampsFollowTheirBitsPerFamily)
+TEST(PollStatus, WorkedBitsLightExactlyTheirLamps)
 {
-    for (const LampCase& c : kLampCases) {
+    for (const WorkedBit& c : kWorkedBits) {
         SCOPED_TRACE(c.Name);
-        std::map<std::string, bool> got;
-        for (const LampState& lamp : StatusLamps(c.Type, c.Read)) {
-            EXPECT_TRUE(got.emplace(lamp.Lamp, lamp.On).second) << "set twice: " << lamp.Lamp;
-        }
-        std::map<std::string, bool> expected;
-        for (const std::string& lamp : c.On)
-            expected[lamp] = true;
-        for (const std::string& lamp : c.Off)
-            expected[lamp] = false;
-        EXPECT_EQ(got, expected);
+        EXPECT_EQ(Lit(c.Type, OneBit(c.Source, c.Bit)), c.Lamps);
+        // The lamps the bit drives go dark again when it clears.
+        for (const std::string& lamp : c.Lamps)
+            EXPECT_TRUE(Named(c.Type, Status(0, 0, uint8_t{0})).count(lamp)) << lamp;
     }
 }
 
-TEST(PollStatus, FailedReadSwitchesOffTheStatusLampsOfEveryPage)
+TEST(PollStatus, SecondReadThatFailedCountsAsZero)
 {
-    const std::set<std::string> expected = {
-        "LedRTCF",  "LedBAT",    "LedALM",     "LedAlarm", "LedAlarm0", "LedEVT",
-        "LedEvent", "LedAlarm2", "LedOSCfail", "CBSLed2",  "CBSLed3",   "CBSLed5",
-        "CBSLed6",  "CBSLed7",   "CBSLed8",    "CBSLed9",  "CBSLed10"};
-    for (const PartType type : {TypeA, TypeC, TypeE, TypeF, TypeK}) {
-        StatusResult failed = Status(0xFF, 0xFF, 0xFF);
-        failed.MainOk = false;
-        std::set<std::string> off;
-        for (const LampState& lamp : StatusLamps(type, failed)) {
-            EXPECT_FALSE(lamp.On) << lamp.Lamp;
-            off.insert(lamp.Lamp);
-        }
-        EXPECT_EQ(off, expected) << int(type);
+    for (const PartType type : {TypeC, TypeK}) {
+        StatusResult r = OneBit(S::Second, 7);
+        r.SecondOk = false;
+        EXPECT_EQ(Lit(type, r), std::set<std::string>{}) << int(type);
+        EXPECT_TRUE(Named(type, r).count("CBSLed8")) << int(type);
     }
+}
+
+// What holds for every family's row, whatever its bits are.
+TEST(PollStatus, EachLampFollowsOneBitAndLivesOnAPage)
+{
+    const S sources[] = {S::Main0, S::Main1, S::Second};
+    for (const PartType type : kFamilies) {
+        SCOPED_TRACE(int(type));
+        const StatusResult clear = Status(0, 0, uint8_t{0});
+        const std::set<std::string> row = Named(type, clear);
+        EXPECT_FALSE(row.empty());
+        EXPECT_EQ(Lit(type, clear), std::set<std::string>{});
+        std::set<std::string> fromSingleBits;
+        for (const S source : sources) {
+            for (int bit = 0; bit < 8; ++bit) {
+                const StatusResult one = OneBit(source, bit);
+                // The row names the same lamps whatever was read.
+                EXPECT_EQ(Named(type, one), row);
+                for (const std::string& lamp : Lit(type, one)) {
+                    EXPECT_TRUE(fromSingleBits.insert(lamp).second)
+                        << lamp << " follows more than one bit";
+                }
+            }
+        }
+        // Bits do not mix: everything set lights what the bits light one by one.
+        EXPECT_EQ(Lit(type, Status(0xFF, 0xFF, uint8_t{0xFF})), fromSingleBits);
+        for (const std::string& lamp : row)
+            EXPECT_NE(PageOfLamp(lamp), nullptr) << lamp << " is a lamp of no page";
+    }
+}
+
+TEST(PollStatus, FailedReadSwitchesOffTheSameLampsForEveryFamily)
+{
+    StatusResult failed = Status(0xFF, 0xFF, uint8_t{0xFF});
+    failed.MainOk = false;
+    const std::set<std::string> off = Named(TypeA, failed);
+    for (const PartType type : kFamilies) {
+        EXPECT_EQ(Lit(type, failed), std::set<std::string>{}) << int(type);
+        EXPECT_EQ(Named(type, failed), off) << int(type);
+    }
+    for (const std::string& lamp : off)
+        EXPECT_NE(PageOfLamp(lamp), nullptr) << lamp << " is a lamp of no page";
+    // Every lamp of the Setup page's status group, and mirrors of other pages;
+    // the power-management page's lamps keep their state.
+    const PageRow* setup = FindPage("tsSetup");
+    ASSERT_NE(setup, nullptr);
+    for (const char* lamp : setup->Lamps)
+        EXPECT_TRUE(off.count(lamp)) << lamp;
+    for (const char* lamp : {"LedAlarm", "LedAlarm0", "LedEvent", "CBSLed5"})
+        EXPECT_TRUE(off.count(lamp)) << lamp;
+    for (const char* lamp : {"CBSLedVDDTRIP", "CBSLed75BTRIP", "CBSLed11"})
+        EXPECT_FALSE(off.count(lamp)) << lamp;
 }
 
 // ---- chip time state ----

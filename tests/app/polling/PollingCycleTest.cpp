@@ -27,6 +27,7 @@
 #include "kvrx_usb.h"
 #include "support/AppTestSupport.h"
 #include "support/RecordingAdapter.h"
+#include "support/WindowFixture.h"
 
 // A lamp of a page that is not built yet: only its state.
 class StandInLamp : public QObject {
@@ -43,13 +44,17 @@ class StandInLamp : public QObject {
 
 namespace {
 
-// Every lamp the tick drives, on the Setup page and mirrored on other pages.
-const std::vector<std::string> kAllLamps = {
-    "LedRTCF",       "LedBAT",        "LedALM",        "LedAlarm",      "LedAlarm0", "LedEVT",
-    "LedEvent",      "LedAlarm2",     "LedOSCfail",    "CBSLed2",       "CBSLed3",   "CBSLed5",
-    "CBSLed6",       "CBSLed7",       "CBSLed8",       "CBSLed9",       "CBSLed10",  "CBSLed11",
-    "CBSLedVDDTRIP", "CBSLed85BTRIP", "CBSLed75BTRIP", "CBSLedDSTCHNG",
-};
+// Every status lamp of every page: the Setup page's and their mirrors.
+std::vector<std::string> allLamps()
+{
+    std::vector<std::string> lamps;
+    for (const PageRow& row : Pages()) {
+        for (const char* lamp : row.Lamps)
+            lamps.emplace_back(lamp);
+    }
+    return lamps;
+}
+const std::vector<std::string> kAllLamps = allLamps();
 
 const std::vector<std::string> kStatusLabelNames = {
     "LabelRTCF", "LabelBAT", "LabelALM",  "LabelEVT",  "lblAlarm2",  "lblOSCFail",
@@ -95,22 +100,18 @@ const AdapterApi& testAdapter()
 // 12 June 2024, 14:30:01 local time: the first tick of a new second.
 const QDateTime kStart(QDate(2024, 6, 12), QTime(14, 30, 1));
 
-class PollingCycleTest : public testing::Test {
+class PollingCycleTest : public WindowFixture {
   protected:
     void SetUp() override
     {
-        ensureApp();
+        WindowFixture::SetUp();
         RecordingAdapter::reset();
         gReadFaults.clear();
         gTimerActiveInTick.clear();
-        AppOptions options;
-        options.settingsFile = store.path();
-        w = std::make_unique<TMainApp>(options, false);
-        gWindow = w.get();
-        w->pollTimer()->stop();
+        w = &open(WindowOptions().pcTime(kStart.addSecs(-1)).stopTimer());
+        gWindow = w;
         w->bus().setApi(testAdapter());
         w->bus().BoardNo = 1;
-        w->setPcClock(&clock);
         panel = w->displayPanel();
         graph = w->graphData();
         addMissingControls();
@@ -118,8 +119,8 @@ class PollingCycleTest : public testing::Test {
 
     void TearDown() override
     {
-        w->setPcClock(nullptr);
         gWindow = nullptr;
+        WindowFixture::TearDown();
     }
 
     // Lamps of pages not built yet stand in on their (empty) pages.
@@ -134,11 +135,11 @@ class PollingCycleTest : public testing::Test {
         }
         for (const std::string& name : kStatusLabelNames) {
             if (w->findChild<QObject*>(QString::fromStdString(name))) continue;
-            auto* label = new QLabel(w.get());
+            auto* label = new QLabel(w);
             label->setObjectName(QString::fromStdString(name));
         }
         if (!w->findChild<QObject*>("Time24hr")) {
-            auto* group = new QGroupBox(w.get());
+            auto* group = new QGroupBox(w);
             group->setObjectName("Time24hr");
             auto* layout = new QVBoxLayout(group);
             auto* h12 = new QRadioButton("12-Hour", group);
@@ -210,9 +211,7 @@ class PollingCycleTest : public testing::Test {
     }
     size_t callCount() const { return RecordingAdapter::calls().size(); }
 
-    ScratchStore store;
-    PinnedPcClock clock{kStart.addSecs(-1)};
-    std::unique_ptr<TMainApp> w;
+    TMainApp* w = nullptr;
     DisplayPanel* panel = nullptr;
     GraphData* graph = nullptr;
 };
@@ -523,142 +522,64 @@ TEST_F(PollingCycleTest, FailedSensorReadShowsErrorAndAddsNoTemperaturePoint)
 
 // ---- status lamps ----
 
+// One flag raised in the chip, as the tick reads it per family: the register,
+// the sub-address length and the second byte or read all take part. Which bit
+// lights which lamp is PollLogic's; here the lamps of the window follow it.
 struct FlagCase {
     const char* part;
     uint32_t sub; // status register
     int bit;
     std::set<std::string> lamps; // lit by that bit alone
+    std::set<std::string> kept;  // lamps outside the family's row: they keep their state
 };
 
-// The families sharing one row of lamps: TypeNone, TypeA and TypeB read alike.
-PartType rowFamily(const char* part)
-{
-    const PartType type = PartTable[FindPartRow(part)].TypeCode;
-    return type == TypeNone || type == TypeB ? TypeA : type;
-}
-
-// Every lamp a family drives.
-std::set<std::string> rowOf(const std::vector<FlagCase>& cases, const char* part)
-{
-    std::set<std::string> row;
-    for (const FlagCase& c : cases) {
-        if (rowFamily(c.part) == rowFamily(part)) row.insert(c.lamps.begin(), c.lamps.end());
-    }
-    return row;
-}
-
-const std::vector<FlagCase>& flagCases()
-{
-    static const std::vector<FlagCase> cases = {
-        // TypeNone, TypeA, TypeB
-        {"Not Selected", 0x07, 0, {"LedRTCF"}},
-        {"Not Selected", 0x07, 2, {"LedALM", "LedAlarm"}},
-        {"VK310", 0x07, 0, {"LedRTCF"}},
-        {"VK310", 0x07, 1, {"LedBAT"}},
-        {"VK310", 0x07, 2, {"LedALM", "LedAlarm"}},
-        {"VK310", 0x07, 3, {"LedEVT", "LedEvent"}},
-        {"VK310", 0x07, 4, {}},
-        {"VK320", 0x07, 3, {"LedEVT", "LedEvent"}},
-        {"VK320", 0x07, 7, {}},
-        // TypeC: two reads
-        {"VK340", 0x0B, 0, {"LedRTCF"}},
-        {"VK340", 0x0B, 1, {"LedBAT"}},
-        {"VK340", 0x0B, 2, {"LedALM", "LedAlarm"}},
-        {"VK340", 0x0B, 3, {"LedEVT"}},
-        {"VK340", 0x0B, 4, {"LedAlarm2"}},
-        {"VK340", 0x0B, 5, {"LedOSCfail"}},
-        {"VK340", 0x0B, 6, {"CBSLed2"}},
-        {"VK340", 0x0B, 7, {"CBSLed3"}},
-        {"VK340", 0x01, 7, {"CBSLed8"}},
-        // TypeD
-        {"VK350", 0x07, 0, {"LedRTCF"}},
-        {"VK350", 0x07, 1, {"LedBAT", "CBSLed75BTRIP"}},
-        {"VK350", 0x07, 2, {"LedALM", "CBSLed85BTRIP"}},
-        {"VK350", 0x07, 3, {"LedEVT", "CBSLedVDDTRIP"}},
-        {"VK350", 0x07, 4, {"LedAlarm2", "LedAlarm"}},
-        {"VK350", 0x07, 5, {"LedOSCfail", "CBSLedDSTCHNG"}},
-        {"VK350", 0x07, 6, {"CBSLed2"}},
-        {"VK350", 0x07, 7, {"CBSLed3"}},
-        // TypeE: two-byte sub-address
-        {"VK360", 0x3F, 0, {"LedRTCF"}},
-        {"VK360", 0x3F, 1, {}},
-        {"VK360", 0x3F, 2, {}},
-        {"VK360", 0x3F, 3, {"LedEVT", "LedEvent"}},
-        {"VK360", 0x3F, 4, {"LedOSCfail"}},
-        {"VK360", 0x3F, 5, {"LedAlarm0", "LedAlarm2"}},
-        {"VK360", 0x3F, 6, {"LedALM", "LedAlarm"}},
-        {"VK360", 0x3F, 7, {"LedBAT"}},
-        // TypeF: two status bytes in one read
-        {"VK370", 0x08, 0, {"LedRTCF"}},
-        {"VK370", 0x08, 1, {"LedBAT", "CBSLed75BTRIP"}},
-        {"VK370", 0x08, 2, {"LedALM", "CBSLed85BTRIP"}},
-        {"VK370", 0x08, 3, {"LedEVT", "CBSLedVDDTRIP"}},
-        {"VK370", 0x08, 4, {"LedAlarm2", "LedAlarm0"}},
-        {"VK370", 0x08, 5, {"LedOSCfail", "LedAlarm"}},
-        {"VK370", 0x08, 6, {"CBSLed2", "CBSLedDSTCHNG"}},
-        {"VK370", 0x08, 7, {"CBSLed3"}},
-        {"VK370", 0x09, 0, {"CBSLed7", "CBSLed10"}},
-        {"VK370", 0x09, 1, {"CBSLed6", "CBSLed9"}},
-        {"VK370", 0x09, 4, {"CBSLed5", "CBSLed8"}},
-        {"VK370", 0x09, 7, {}},
-        // TypeG
-        {"VK380", 0x0F, 0, {"LedRTCF", "LedAlarm"}},
-        {"VK380", 0x0F, 1, {"LedBAT", "LedAlarm0"}},
-        {"VK380", 0x0F, 2, {}},
-        {"VK380", 0x0F, 7, {"LedALM"}},
-        // TypeH
-        {"VK381", 0x07, 0, {"LedRTCF"}},
-        {"VK381", 0x07, 1, {"LedBAT", "LedAlarm0"}},
-        {"VK381", 0x07, 2, {"LedALM", "LedAlarm"}},
-        {"VK381", 0x07, 3, {"LedEVT"}},
-        {"VK381", 0x07, 4, {}},
-        // TypeJ
-        {"VK382", 0x07, 0, {"LedRTCF"}},
-        {"VK382", 0x07, 1, {}},
-        // TypeK: two reads
-        {"VK390", 0x07, 0, {"LedRTCF"}},
-        {"VK390", 0x07, 1, {"LedBAT"}},
-        {"VK390", 0x07, 2, {"LedALM", "LedAlarm"}},
-        {"VK390", 0x07, 3, {"LedEVT", "CBSLed11"}},
-        {"VK390", 0x07, 4, {"LedAlarm2"}},
-        {"VK390", 0x07, 5, {"LedOSCfail"}},
-        {"VK390", 0x07, 6, {"CBSLed2"}},
-        {"VK390", 0x07, 7, {"CBSLed3"}},
-        {"VK390", 0x01, 7, {"CBSLed8"}},
-    };
-    return cases;
-}
+const FlagCase kFlagCases[] = {
+    {"VK310", 0x07, 2, {"LedALM", "LedAlarm"}, {"LedAlarm2", "CBSLed8", "CBSLedVDDTRIP"}},
+    {"VK320", 0x07, 3, {"LedEVT", "LedEvent"}, {"CBSLed11", "LedAlarm0"}},
+    {"VK340", 0x01, 7, {"CBSLed8"}, {"LedEvent", "CBSLed9", "CBSLed11"}},
+    {"VK350", 0x07, 3, {"LedEVT", "CBSLedVDDTRIP"}, {"LedEvent", "CBSLed8"}},
+    {"VK360", 0x3F, 5, {"LedAlarm0", "LedAlarm2"}, {"CBSLed2", "CBSLed11"}},
+    {"VK370", 0x09, 1, {"CBSLed6", "CBSLed9"}, {"LedEvent", "CBSLed11"}},
+    {"VK380", 0x0F, 1, {"LedBAT", "LedAlarm0"}, {"LedEVT", "LedOSCfail"}},
+    {"VK381", 0x07, 2, {"LedALM", "LedAlarm"}, {"LedEvent", "LedAlarm2"}},
+    {"VK382", 0x07, 0, {"LedRTCF"}, {"LedBAT", "LedALM", "LedAlarm"}},
+    {"VK390", 0x07, 3, {"LedEVT", "CBSLed11"}, {"LedEvent", "CBSLed9"}},
+};
 
 TEST_F(PollingCycleTest, EachFamilysFlagsLightItsLampsAndLeaveOthersAlone)
 {
-    for (const FlagCase& c : flagCases()) {
+    for (const FlagCase& c : kFlagCases) {
         SCOPED_TRACE(std::string(c.part) + " register " + std::to_string(c.sub) + " bit " +
                      std::to_string(c.bit));
         RecordingAdapter::reset();
         choosePart(c.part);
         setChipTime(kStart);
-        // All status bytes clear but the one bit under test.
-        const StatusLayout& layout = StatusLayoutFor(part().TypeCode);
-        for (uint32_t i = 0; i < layout.Main.Count; ++i)
-            setChipRegister(layout.Main.Address + i, 0);
-        if (layout.Second.Count != 0) {
-            setChipRegister(layout.Second.Address,
-                            RecordingAdapter::registerAt(part().RtcAddress, layout.Second.Address) &
-                                0x7F);
+        // All status bytes clear but the one bit under test: the bit alone
+        // lights exactly its lamps.
+        for (uint32_t sub : {0x01u, 0x07u, 0x08u, 0x09u, 0x0Bu, 0x0Fu, 0x3Fu}) {
+            const uint8_t kept =
+                sub == 0x01 ? RecordingAdapter::registerAt(part().RtcAddress, sub) & 0x7F : 0;
+            setChipRegister(sub, kept);
         }
         setChipRegister(c.sub,
                         RecordingAdapter::registerAt(part().RtcAddress, c.sub) | (1u << c.bit));
-
-        // Lamps outside the family's row are lit beforehand and must stay so.
-        const std::set<std::string> row = rowOf(flagCases(), c.part);
-        std::set<std::string> expected = c.lamps;
-        for (const std::string& name : kAllLamps) {
-            const bool inRow = row.count(name) != 0;
-            setLit(name, !inRow);
-            if (!inRow) expected.insert(name);
-        }
+        for (const std::string& name : kAllLamps)
+            setLit(name, false);
         tickAt(kStart.addSecs(w->bus().data.ElapsedSeconds + 1));
-        EXPECT_EQ(litLamps(), expected);
+        EXPECT_EQ(litLamps(), c.lamps);
+
+        // With every flag clear, the family's lamps go dark and the others
+        // keep their state.
+        setChipRegister(c.sub, RecordingAdapter::registerAt(part().RtcAddress, c.sub) &
+                                   static_cast<uint8_t>(~(1u << c.bit)));
+        for (const std::string& name : kAllLamps)
+            setLit(name, true);
+        tickAt(kStart.addSecs(w->bus().data.ElapsedSeconds + 1));
+        const std::set<std::string> lit = litLamps();
+        for (const std::string& name : c.lamps)
+            EXPECT_FALSE(lit.count(name)) << name;
+        for (const std::string& name : c.kept)
+            EXPECT_TRUE(lit.count(name)) << name;
     }
 }
 
@@ -671,11 +592,14 @@ TEST_F(PollingCycleTest, StatusReadsUseTheFamilysRegistersAndSubAddressLength)
     };
     const ReadCase cases[] = {
         {"VK310", {{0x07, 1}}, 1},
+        {"VK320", {{0x07, 1}}, 1},
         {"VK340", {{0x0B, 1}, {0x01, 1}}, 1},
         {"VK350", {{0x07, 1}}, 1},
         {"VK360", {{0x3F, 1}}, 2},
         {"VK370", {{0x08, 2}}, 1},
         {"VK380", {{0x0F, 1}}, 1},
+        {"VK381", {{0x07, 1}}, 1},
+        {"VK382", {{0x07, 1}}, 1},
         {"VK390", {{0x07, 1}, {0x01, 1}}, 1},
     };
     for (const ReadCase& c : cases) {

@@ -11,13 +11,14 @@
 #include <memory>
 #include <string>
 
-#include "support/AppTestSupport.h"
+#include "app/PcClock.h"
+#include "app/TMainApp.h"
 #include "app/polling/DisplayPanel.h"
 #include "app/polling/GraphData.h"
-#include "app/PcClock.h"
 #include "app/setup/SetupPage.h"
-#include "app/TMainApp.h"
 #include "clock/TimeCodec.h"
+#include "support/AppTestSupport.h"
+#include "support/WindowFixture.h"
 
 namespace {
 
@@ -26,20 +27,15 @@ std::string str(const QString& s)
     return s.toStdString();
 }
 
-TEST(PollingSimBoard, FreshChipThenTimeSetThenSamples)
+class PollingSimBoard : public WindowFixture {};
+
+TEST_F(PollingSimBoard, FreshChipThenTimeSetThenSamples)
 {
     const char* clockMode = std::getenv("KVRX_SIM_CLOCK");
     if (!clockMode || std::string(clockMode) != "manual")
         GTEST_SKIP() << "needs the simulated board's manual clock (KVRX_SIM_CLOCK=manual)";
-    ensureApp();
-    ScratchStore store;
-    AppOptions options;
-    options.settingsFile = store.path();
-    auto w = std::make_unique<TMainApp>(options, false);
-    w->pollTimer()->stop();
-    const QDateTime start(QDate(2024, 6, 12), QTime(14, 30, 1));
-    PinnedPcClock clock(start);
-    w->setPcClock(&clock);
+    TMainApp* w =
+        &open(WindowOptions().pcTime(QDateTime(QDate(2024, 6, 12), QTime(14, 30, 1))).stopTimer());
 
     const AdapterApi& api = w->bus().api();
     if (api.SimSetPart(1, "VK320") != 0) GTEST_SKIP() << "no simulated board";
@@ -96,7 +92,6 @@ TEST(PollingSimBoard, FreshChipThenTimeSetThenSamples)
         for (const QPointF& p : points)
             EXPECT_DOUBLE_EQ(p.y(), series == GraphData::Deviation ? 0.0 : 25.0);
     }
-    w->setPcClock(nullptr);
 }
 
 } // namespace

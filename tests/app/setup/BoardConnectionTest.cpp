@@ -11,13 +11,14 @@
 #include <memory>
 #include <vector>
 
-#include "support/AppTestSupport.h"
+#include "app/TMainApp.h"
 #include "app/setup/BoardConnection.h"
 #include "app/setup/SetupPage.h"
-#include "app/TMainApp.h"
 #include "app/setup/UsbMonitor.h"
 #include "kvrx_usb.h"
+#include "support/AppTestSupport.h"
 #include "support/RecordingAdapter.h"
+#include "support/WindowFixture.h"
 #include "widgets/LedIndicator.h"
 
 namespace {
@@ -75,34 +76,20 @@ void pick(QComboBox* list, int index)
 }
 
 // A window built on the fake adapter, so start-up's listing is seen too.
-class BoardConnectionTest : public ::testing::Test {
+class BoardConnectionTest : public WindowFixture {
   protected:
     void SetUp() override
     {
-        ensureApp();
+        WindowFixture::SetUp();
         RecordingAdapter::reset();
-        TMainApp::setStartupAdapter(&RecordingAdapter::api());
-    }
-    void TearDown() override
-    {
-        window.reset();
-        TMainApp::setStartupAdapter(nullptr);
     }
 
-    // Script mode records error boxes instead of waiting on them.
     TMainApp& open(bool wide = false)
     {
-        AppOptions options;
-        options.settingsFile = store.path();
-        options.wideBusList = wide;
-        window = std::make_unique<TMainApp>(options, true);
-        return *window;
+        return WindowFixture::open(WindowOptions().wide(wide).adapter(&RecordingAdapter::api()));
     }
-    SetupPage& page() { return *window->setupPage(); }
-    BoardConnection& connection() { return *window->boardConnection(); }
-
-    ScratchStore store;
-    std::unique_ptr<TMainApp> window;
+    SetupPage& page() { return *window().setupPage(); }
+    BoardConnection& connection() { return *window().boardConnection(); }
 };
 
 // ---- listing ----
@@ -172,7 +159,7 @@ TEST_F(BoardConnectionTest, StartUpAndRelistingFollowTheAdapter)
             ASSERT_TRUE(QMetaObject::invokeMethod(&w, slot, Qt::DirectConnection)) << slot;
             expectListing(w, c);
         }
-        window.reset();
+        window_.reset();
     }
 }
 
@@ -234,7 +221,7 @@ TEST_F(BoardConnectionTest, StartUpOpensTheFirstBoardAtTheSavedSpeedWithTheSuppl
         EXPECT_EQ(w.statusPanelText(1), " USB: Connect");
         EXPECT_EQ(w.statusPanelText(3), "USB Connected");
         EXPECT_EQ(w.vccPicture(), 15);
-        window.reset();
+        window_.reset();
     }
 }
 
@@ -255,11 +242,8 @@ TEST_F(BoardConnectionTest, OpeningABoardPutsTheChosenPartIntoASimulatedSocket)
 
 TEST_F(BoardConnectionTest, ChoosingNoneOrUnpluggingClosesTheBoard)
 {
-    // Controls that need a board, of the pages built so far.
-    const char* const boardControls[] = {
-        "VccChecked", "VccSw",     "BtnSetRTC",   "BtnGetRTC", "BtnSetRTCtoPC", "BtnSetRTCfromPC",
-        "PageWrBtn",  "PageRdBtn", "BtnRdEeprom", "BtnRdInt",  "BtnRdAlarm",    "BtnRdEvent",
-        "WrBtn0",     "RdBtn7",    "BtnRdXtl",    "BtnWrXtl"};
+    // Lamps of the Setup page among those closing switches off; the mirrors
+    // on other pages come with their pages.
     const char* const lamps[] = {"LedRTCF",   "LedBAT",     "LedALM",  "LedEVT",
                                  "LedAlarm2", "LedOSCfail", "CBSLed2", "CBSLed3"};
     const char* const texts[] = {"RTCtime", "RTCdate", "RTCtemp"};
@@ -270,11 +254,23 @@ TEST_F(BoardConnectionTest, ChoosingNoneOrUnpluggingClosesTheBoard)
         RecordingAdapter::reset();
         TMainApp& w = open();
         ASSERT_EQ(w.bus().BoardNo, 1u);
-        for (const char* name : lamps)
-            w.findChild<LedIndicator*>(name)->setLit(true);
+        // The controls that need a board, as the window declares them; every
+        // name the page table gives must be a control of its page.
+        const QList<QWidget*> board = w.boardControls();
+        EXPECT_EQ(w.controlFailures(), QStringList());
+        EXPECT_TRUE(board.contains(static_cast<QWidget*>(w.VccSw)));
+        EXPECT_TRUE(board.contains(static_cast<QWidget*>(page().VccChecked)));
+        for (QWidget* control : board)
+            EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
+        for (const char* name : lamps) {
+            auto* lamp = w.findChild<LedIndicator*>(name);
+            ASSERT_NE(lamp, nullptr) << name;
+            lamp->setLit(true);
+        }
         for (const char* name : texts) {
-            if (QWidget* text = w.findChild<QWidget*>(name))
-                text->setProperty("text", QStringLiteral("12:00:00"));
+            auto* text = w.findChild<QLabel*>(name);
+            ASSERT_NE(text, nullptr) << name;
+            text->setText(QStringLiteral("12:00:00"));
         }
         w.setStatusPanelText(2, QStringLiteral(" Up 0 Day(s) 00:00:09"));
 
@@ -293,16 +289,10 @@ TEST_F(BoardConnectionTest, ChoosingNoneOrUnpluggingClosesTheBoard)
         EXPECT_EQ(w.statusPanelText(3), "");
         for (const char* name : lamps)
             EXPECT_FALSE(w.findChild<LedIndicator*>(name)->isLit()) << name;
-        for (const char* name : texts) {
-            if (QWidget* text = w.findChild<QWidget*>(name)) {
-                EXPECT_EQ(text->property("text").toString(), "") << name;
-            }
-        }
-        for (const char* name : boardControls) {
-            if (QWidget* control = w.findChild<QWidget*>(name)) {
-                EXPECT_FALSE(control->isEnabled()) << name;
-            }
-        }
+        for (const char* name : texts)
+            EXPECT_EQ(w.findChild<QLabel*>(name)->text(), "") << name;
+        for (QWidget* control : board)
+            EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
         const std::vector<AdapterCall> calls = boardCalls();
         ASSERT_FALSE(calls.empty());
         for (const AdapterCall& call : calls)
@@ -314,8 +304,9 @@ TEST_F(BoardConnectionTest, ChoosingNoneOrUnpluggingClosesTheBoard)
         RecordingAdapter::reset();
         w.NotifyUSBArrival();
         EXPECT_EQ(w.bus().BoardNo, 1u);
-        EXPECT_TRUE(page().VccChecked->isEnabled());
-        window.reset();
+        for (QWidget* control : board)
+            EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
+        window_.reset();
     }
 }
 
@@ -340,7 +331,7 @@ TEST_F(BoardConnectionTest, BusSpeedChoiceSendsTheEntrysSpeedWith599ForFastMode)
         pick(page().BussSpeedSel, page().BussSpeedSel->findText(QLatin1String(c.entry)));
         expectCalls({{AdapterOp::ClockRate, 1, c.khz}});
         EXPECT_EQ(recordedBoxCount(w), 0u);
-        window.reset();
+        window_.reset();
     }
 }
 
@@ -437,33 +428,32 @@ TEST_F(BoardConnectionTest, SupplyFollowsTheCheckBoxAndTheToolButton)
 
 TEST_F(BoardConnectionTest, ScriptWindowsTakeNoNotificationsFromTheSystem)
 {
-    open();
+    TMainApp& w = open();
     EXPECT_FALSE(connection().notificationsActive());
-    EXPECT_EQ(window->findChild<UsbMonitor*>(), nullptr);
+    EXPECT_EQ(w.findChild<UsbMonitor*>(), nullptr);
 }
 
 // A user's window listens to the system's plug notifications (udev where it is
-// there; without it the monitor stays silent) and relists on each of them.
+// there; without it the monitor stays silent) and relists on each of them. It
+// is not a script window, so the fixture's watchdog guards it.
 TEST_F(BoardConnectionTest, SystemPlugNotificationsRelistTheBoards)
 {
-    AppOptions options;
-    options.settingsFile = store.path();
-    window = std::make_unique<TMainApp>(options, false);
-    window->pollTimer()->stop();
-    UsbMonitor* monitor = window->findChild<UsbMonitor*>();
+    TMainApp& w = WindowFixture::open(
+        WindowOptions().adapter(&RecordingAdapter::api()).stopTimer().userWindow());
+    UsbMonitor* monitor = w.findChild<UsbMonitor*>();
     ASSERT_NE(monitor, nullptr);
     EXPECT_EQ(connection().notificationsActive(), monitor->isActive());
-    ASSERT_EQ(window->bus().BoardNo, 1u);
+    ASSERT_EQ(w.bus().BoardNo, 1u);
 
     // Unplugged: the adapter lists no board, so the window closes its board.
     arrange(kListings[1]);
     emit monitor->removed();
-    expectListing(*window, kListings[1]);
+    expectListing(w, kListings[1]);
 
     // Plugged in again: the first board is opened.
     arrange(kListings[2]);
     emit monitor->arrived();
-    expectListing(*window, kListings[2]);
+    expectListing(w, kListings[2]);
     EXPECT_EQ(boardCalls().front().op, AdapterOp::GetNumDevices);
     EXPECT_EQ(boardCalls().back().op, AdapterOp::VccOff);
 }

@@ -22,38 +22,23 @@
 #include "kvrx_usb.h"
 #include "support/AppTestSupport.h"
 #include "support/RecordingAdapter.h"
+#include "support/WindowFixture.h"
 #include "widgets/LedIndicator.h"
 
 namespace {
 
-class SetupPageTest : public ::testing::Test {
+class SetupPageTest : public WindowFixture {
   protected:
-    void SetUp() override
-    {
-        ensureApp();
-        RecordingAdapter::reset();
-        TMainApp::setStartupAdapter(&RecordingAdapter::api());
-    }
-    void TearDown() override
-    {
-        window.reset();
-        TMainApp::setStartupAdapter(nullptr);
-    }
-
-    // Script mode records error boxes instead of waiting on them.
+    // On the fake adapter; the calls of start-up are forgotten.
     TMainApp& open(const QString& settings = QString())
     {
         if (!settings.isEmpty()) store.write(settings);
-        AppOptions options;
-        options.settingsFile = store.path();
-        window = std::make_unique<TMainApp>(options, true);
         RecordingAdapter::reset();
-        return *window;
+        TMainApp& w = WindowFixture::open(WindowOptions().adapter(&RecordingAdapter::api()));
+        RecordingAdapter::reset();
+        return w;
     }
-    SetupPage& page() { return *window->setupPage(); }
-
-    ScratchStore store;
-    std::unique_ptr<TMainApp> window;
+    SetupPage& page() { return *window().setupPage(); }
 };
 
 // ---- design state ----
@@ -95,7 +80,7 @@ TEST_F(SetupPageTest, ControlsCarryTheirDesignCaptionsAndHints)
         {"TempCal", "0.0*C"},
     };
     for (const Text& t : captions) {
-        QObject* control = window->findChild<QObject*>(t.control);
+        QObject* control = window().findChild<QObject*>(t.control);
         ASSERT_NE(control, nullptr) << t.control;
         const QString shown = control->property("text").isValid()
                                   ? control->property("text").toString()
@@ -112,7 +97,7 @@ TEST_F(SetupPageTest, ControlsCarryTheirDesignCaptionsAndHints)
         {"Read_ID_Buf", "Readback of ID Register"},
     };
     for (const Text& t : hints) {
-        const QWidget* control = window->findChild<QWidget*>(t.control);
+        const QWidget* control = window().findChild<QWidget*>(t.control);
         ASSERT_NE(control, nullptr) << t.control;
         EXPECT_EQ(control->toolTip(), t.text) << t.control;
         EXPECT_EQ(control->statusTip(), t.text) << t.control;
@@ -361,7 +346,7 @@ TEST_F(SetupPageTest, SpinButtonStepsTheOffsetWithinFiveDegrees)
         (c.up ? page().CSpinButton1Up : page().CSpinButton1Down)->click();
         EXPECT_EQ(w.bus().data.TempOffset, c.after);
         EXPECT_EQ(page().TempCal->text(), c.shown);
-        window.reset();
+        window_.reset();
     }
 }
 
