@@ -41,21 +41,19 @@ void setText(QLineEdit* box, const std::string& value)
     box->setText(QString::fromStdString(value));
 }
 
-// Reads the status byte whose bit 0 says the chip's clock is not set, as the
-// polling cycle does: the family's own status register, and 0 for the
-// families whose bit 0 means something else.
+// Reads the status byte whose bit 0 says the chip's clock is not set (or
+// lost its power): the family's own status register; TypeG's bit 0 is an
+// alarm flag, so its status counts as 0.
 int32_t readClockStatus(const RtcBus& bus, uint8_t& clockStatus)
 {
     const PartType type = bus.part().TypeCode;
     const StatusRead& read = StatusLayoutFor(type).Main;
-    StatusResult status;
+    uint8_t bytes[2] = {};
     int32_t result = 0;
-    if (read.Count > 0) {
+    if (read.Count > 0)
         result = bus.api().Read(bus.BoardNo, read.SubLen, bus.part().RtcAddress, read.Address,
-                                status.Main.data(), std::min<uint32_t>(read.Count, 2));
-        status.MainOk = result == 0;
-    }
-    clockStatus = ClockStatusByte(type, status);
+                                bytes, std::min<uint32_t>(read.Count, 2));
+    clockStatus = result == 0 && type != TypeG ? bytes[0] : 0;
     return result;
 }
 
@@ -372,9 +370,11 @@ void SetClockPage::SetTimeFomatClick()
     }
     setText(SetHr, converted.Hour);
 
-    // The chip changes form with the page.
+    // The chip changes form with the page. A chip whose clock is not set
+    // keeps that flag: rewriting its time would pass it off as set.
     RtcBus& bus = context_.bus();
-    if (bus.BoardNo != 0) {
+    uint8_t clockStatus = 0;
+    if (bus.BoardNo != 0 && readClockStatus(bus, clockStatus) == 0 && (clockStatus & 0x01) == 0) {
         std::tm t{};
         bool was24 = false;
         if (ReadRtcTime(bus, t, was24) == 0) WriteRtcTime(bus, t, to24);

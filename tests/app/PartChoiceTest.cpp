@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "support/AppTestSupport.h"
 #include "PartSelection.h"
 #include "app/PartChoice.h"
-#include "app/setup/SetupPage.h"
 #include "app/TMainApp.h"
+#include "app/setup/SetupPage.h"
+#include "support/AppTestSupport.h"
 #include "support/RecordingAdapter.h"
 
 namespace {
@@ -582,7 +582,9 @@ TEST_F(PartChoiceSocket, NoBoardNoPinNoCall)
     w->syncSimulatedSocket();
     qunsetenv("KVRX_SIM_PART");
     EXPECT_TRUE(gSocketParts.empty());
-    EXPECT_TRUE(RecordingAdapter::calls().empty());
+    // VK340's 24-hour form may talk to its chip; the socket is left alone.
+    for (const AdapterCall& call : RecordingAdapter::calls())
+        EXPECT_NE(call.op, AdapterOp::SimSetPart);
 }
 
 TEST_F(PartChoiceSocket, BoardOpenedLaterGetsTheChosenPart)
