@@ -7,6 +7,7 @@
 #include <functional>
 
 class PcClock;
+class QTimer;
 class QWidget;
 class RtcBus;
 
@@ -26,6 +27,8 @@ class PageContext {
     // A control of another page or of the window frame by its name; a name
     // that matches nothing is recorded as a failure and gives null.
     virtual QWidget* control(const QString& name) = 0;
+    // The polling timer (Timer1), for handlers that must not be split by a tick.
+    virtual QTimer* pollTimer() = 0;
     // Parent of the page's dialogs.
     virtual QWidget* dialogParent() = 0;
     // True when a script drives the window: no dialog may wait for a click.

@@ -3,6 +3,8 @@
 #include <array>
 
 #include "app/setup/SetupPage.h"
+#include "clock/SetClockCodec.h"
+#include "clock/SetClockPage.h"
 #include "registers/RegistersCodec.h"
 #include "registers/RegistersPage.h"
 
@@ -11,6 +13,11 @@ namespace {
 template <class Page> QWidget* make(PageContext& context)
 {
     return new Page(context);
+}
+
+template <class Page> void startUp(QWidget* page)
+{
+    if (auto* built = qobject_cast<Page*>(page)) built->StartUp();
 }
 
 using Names = std::span<const char* const>;
@@ -39,7 +46,13 @@ constexpr const char* kPowerLamps[] = {"CBSLedVDDTRIP", "CBSLed85BTRIP", "CBSLed
 // Tab order. Pages without a builder yet stay empty pages of their name.
 constexpr std::array<PageRow, 14> kPages{{
     {"tsSetup", "Setup", make<SetupPage>, nullptr, kSetupBoard, kSetupLamps},
-    {"tsSetTime", "Set Clock", nullptr, nullptr, kSetClockBoard, {}},
+    {"tsSetTime",
+     "Set Clock",
+     make<SetClockPage>,
+     &kSetClockPageSettings,
+     kSetClockBoard,
+     {},
+     startUp<SetClockPage>},
     {"tsReg", "Registers", make<RegistersPage>, &kRegistersPageSettings, kRegistersBoard, {}},
     {"tsMemory", "EEPROM", nullptr, nullptr, kMemoryBoard, {}},
     {"tsGraph", "Graph", nullptr, nullptr, {}, {}},

@@ -23,6 +23,9 @@ struct PageRow {
     // Status lamps on the page that the polling cycle lights from the chip's
     // flags and switches off with the board.
     std::span<const char* const> Lamps;
+    // The page's own step of start-up, run by the window at its place in the
+    // order; null for none.
+    void (*StartUp)(QWidget* page) = nullptr;
 };
 
 std::span<const PageRow> Pages();

@@ -1,9 +1,15 @@
-// The PC clock as the window reads it. Scripts and tests pin it.
+// The PC clock as the window reads and sets it. Scripts and tests pin it, so
+// they never set the system's clock.
 #pragma once
 
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <ctime>
+#include <functional>
+
+#include "app/PcClockLogic.h"
+
+using PcClockSetDone = std::function<void(const PcClockSetResult& result)>;
 
 class PcClock {
   public:
@@ -11,6 +17,9 @@ class PcClock {
     virtual QDateTime now() const = 0;    // local time, millisecond precision
     virtual qint64 counterMs() const = 0; // high-resolution counter
     virtual bool pinned() const { return false; }
+    // Sets the clock to a local time; done gets the outcome, at once or once
+    // the system has answered (it may first ask the user for authorisation).
+    virtual void setLocalTime(const QDateTime& local, PcClockSetDone done) = 0;
 };
 
 class SystemPcClock : public PcClock {
@@ -18,6 +27,9 @@ class SystemPcClock : public PcClock {
     SystemPcClock() { timer_.start(); }
     QDateTime now() const override { return QDateTime::currentDateTime(); }
     qint64 counterMs() const override { return timer_.elapsed(); }
+    // As root clock_settime; otherwise systemd-timedated over the system bus,
+    // which asks for authorisation through polkit.
+    void setLocalTime(const QDateTime& local, PcClockSetDone done) override;
 
   private:
     QElapsedTimer timer_;
@@ -31,6 +43,11 @@ class PinnedPcClock : public PcClock {
     qint64 counterMs() const override { return counter_; }
     bool pinned() const override { return true; }
     void set(const QDateTime& at) { now_ = at; }
+    void setLocalTime(const QDateTime& local, PcClockSetDone done) override
+    {
+        set(local);
+        done({PcClockOutcome::Set, {}});
+    }
     void advanceMs(qint64 ms)
     {
         now_ = now_.addMSecs(ms);

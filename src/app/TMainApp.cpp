@@ -59,6 +59,7 @@ constexpr int kDesignHeight = 426;
 constexpr int kPollIntervalMs = 110;
 
 const AdapterApi* startupAdapter = nullptr;
+PcClock* startupPcClock = nullptr;
 
 // Tool bar pictures of the supply switch.
 constexpr int kPictureSupplyOff = 15;
@@ -115,6 +116,7 @@ TMainApp::TMainApp(const AppOptions& options, bool scriptMode, QWidget* parent)
       bus_(startupAdapter ? *startupAdapter : LibraryAdapter(), *sink_)
 {
     initResources();
+    setPcClock(startupPcClock);
     setObjectName(QStringLiteral("TMainApp"));
     // Minimisable, not maximisable or resizable.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -140,6 +142,11 @@ TMainApp::~TMainApp() = default;
 void TMainApp::setStartupAdapter(const AdapterApi* api)
 {
     startupAdapter = api;
+}
+
+void TMainApp::setStartupPcClock(PcClock* clock)
+{
+    startupPcClock = clock;
 }
 
 // ---------------------------------------------------------------------------
@@ -633,7 +640,12 @@ void TMainApp::stepShowTempOffset()
     setup_->ShowTempOffset();
 }
 
-void TMainApp::stepInitSetClock() {}
+void TMainApp::stepInitSetClock()
+{
+    // The Set Clock page fills its pickers from the PC clock.
+    const PageRow* row = FindPage("tsSetTime");
+    if (row != nullptr && row->StartUp != nullptr) row->StartUp(page(QLatin1String(row->Name)));
+}
 
 void TMainApp::stepConnectFirstBoard()
 {

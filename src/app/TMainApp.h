@@ -61,7 +61,7 @@ class TMainApp : public QMainWindow, public PageContext {
     // The window does not own a clock set here; null restores its own.
     void setPcClock(PcClock* clock);
 
-    QTimer* pollTimer() { return Timer1; }
+    QTimer* pollTimer() override { return Timer1; }
 
     // Queue of error boxes in script mode; null otherwise.
     RecordingSink* recordedBoxes();
@@ -96,6 +96,9 @@ class TMainApp : public QMainWindow, public PageContext {
     // The adapter table windows built from now on start with (null: the
     // library), so tests can watch start-up's board listing.
     static void setStartupAdapter(const AdapterApi* api);
+    // The PC clock windows built from now on read from start-up on (null:
+    // the system's); the window does not own it.
+    static void setStartupPcClock(PcClock* clock);
 
     // Applies the pages' settings when a part is chosen; controlFailures() lists
     // the settings that named no control.

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCalendarWidget>
 #include <QColor>
 #include <QComboBox>
 #include <QGroupBox>
@@ -24,6 +25,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QToolButton>
 #include <functional>
 
 #include "script/ScriptParser.h"
@@ -318,6 +320,8 @@ std::optional<QString> readText(QObject* c, const QWidget*)
     if (auto* list = qobject_cast<QListWidget*>(c))
         return list->currentItem() ? list->currentItem()->text() : QString();
     if (auto* bar = qobject_cast<QProgressBar*>(c)) return bar->text();
+    if (auto* calendar = qobject_cast<QCalendarWidget*>(c))
+        return calendar->selectedDate().toString(QStringLiteral("yyyy-MM-dd"));
     return std::nullopt;
 }
 
@@ -605,6 +609,75 @@ Outcome key(QObject* control, const QString& keyName, const QWidget* root)
     }
     return Failure{QStringLiteral("one of the keys %1").arg(keyNames().join(u' ')),
                    QStringLiteral("\"%1\"").arg(keyName)};
+}
+
+Outcome spin(QObject* control, bool up, const QWidget* root)
+{
+    const QString kinds = QStringLiteral("a spin button or spin box");
+    if (auto* box = qobject_cast<QAbstractSpinBox*>(control)) {
+        if (auto f = reachable(box, root)) return f;
+        if (up)
+            box->stepUp();
+        else
+            box->stepDown();
+        return std::nullopt;
+    }
+    auto* w = qobject_cast<QWidget*>(control);
+    if (!w) return wrongKind(control, kinds);
+    const Qt::ArrowType wanted = up ? Qt::UpArrow : Qt::DownArrow;
+    QList<QToolButton*> arrows;
+    for (QToolButton* b : w->findChildren<QToolButton*>()) {
+        if (b->arrowType() == wanted) arrows.append(b);
+    }
+    if (arrows.size() != 1) return wrongKind(control, kinds);
+    if (auto f = reachable(w, root)) return f;
+    if (auto f = reachable(arrows.front(), root)) return f;
+    arrows.front()->click();
+    return std::nullopt;
+}
+
+Outcome focus(QObject* control, const QWidget* root)
+{
+    QWidget* w = keyboardTarget(control);
+    if (!w) return wrongKind(control, kKeyKinds);
+    if (auto f = reachable(control, root)) return f;
+    // Focus events reach a control only in the active window.
+    if (!w->isActiveWindow()) {
+        w->activateWindow();
+        QApplication::setActiveWindow(w->window());
+    }
+    w->setFocus(Qt::MouseFocusReason);
+    if (!w->hasFocus())
+        return Failure{QStringLiteral("%1 focused").arg(nameOf(control)),
+                       QStringLiteral("it does not take the focus")};
+    return std::nullopt;
+}
+
+Outcome leave(QObject* control, const QWidget* root)
+{
+    QWidget* w = keyboardTarget(control);
+    if (!w) return wrongKind(control, kKeyKinds);
+    if (auto f = reachable(control, root)) return f;
+    if (!w->hasFocus())
+        return Failure{QStringLiteral("%1 focused, to leave it").arg(nameOf(control)),
+                       QStringLiteral("not focused")};
+    w->clearFocus();
+    return std::nullopt;
+}
+
+Outcome pickDate(QObject* control, const QDate& date, const QWidget* root)
+{
+    auto* calendar = qobject_cast<QCalendarWidget*>(control);
+    if (!calendar) return wrongKind(control, QStringLiteral("a month calendar"));
+    if (auto f = reachable(calendar, root)) return f;
+    if (date < calendar->minimumDate() || date > calendar->maximumDate())
+        return Failure{QStringLiteral("a day from %1 to %2")
+                           .arg(calendar->minimumDate().toString(Qt::ISODate),
+                                calendar->maximumDate().toString(Qt::ISODate)),
+                       date.toString(Qt::ISODate)};
+    calendar->setSelectedDate(date);
+    emit calendar->clicked(date);
+    return std::nullopt;
 }
 
 bool isKeyName(const QString& name)

@@ -2,6 +2,7 @@
 // scenario scripts.
 #pragma once
 
+#include <QDate>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -46,6 +47,15 @@ Outcome check(QObject* control, bool on, const QWidget* root);
 Outcome click(QObject* control, const QWidget* root);
 Outcome type(QObject* control, const QString& text, const QWidget* root);
 Outcome key(QObject* control, const QString& keyName, const QWidget* root);
+// One arrow of a spin button (a widget holding an up and a down arrow button)
+// or a spin box.
+Outcome spin(QObject* control, bool up, const QWidget* root);
+// Enters a control as a click into it does, or leaves the control that has
+// the focus, so that its enter and exit handlers run.
+Outcome focus(QObject* control, const QWidget* root);
+Outcome leave(QObject* control, const QWidget* root);
+// Picks a day on a month calendar.
+Outcome pickDate(QObject* control, const QDate& date, const QWidget* root);
 
 // Names `key` understands (Backspace, Delete, Enter, Up, Down, ...).
 bool isKeyName(const QString& name);

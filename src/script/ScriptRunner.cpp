@@ -22,6 +22,14 @@ std::optional<Script>& prepared()
     return script;
 }
 
+// The pinned PC clock: from Prepare when the script starts with pctime, so
+// that start-up reads it, or from the first pctime step.
+std::unique_ptr<PinnedPcClock>& pinned()
+{
+    static std::unique_ptr<PinnedPcClock> clock;
+    return clock;
+}
+
 class MainWindowHost : public ScriptHost {
   public:
     explicit MainWindowHost(TMainApp& window) : window_(window) {}
@@ -45,17 +53,22 @@ class MainWindowHost : public ScriptHost {
 
     void pinClock(const QDateTime& at) override
     {
-        if (clock_) {
-            clock_->set(at);
-            return;
+        if (pinned()) {
+            pinned()->set(at);
+        } else {
+            pinned() = std::make_unique<PinnedPcClock>(at);
         }
-        clock_ = std::make_unique<PinnedPcClock>(at);
-        window_.setPcClock(clock_.get());
+        window_.setPcClock(pinned().get());
     }
-    bool clockPinned() const override { return clock_ != nullptr; }
+    bool clockPinned() const override { return pinned() != nullptr; }
     void advanceClock(qint64 ms) override
     {
-        if (clock_) clock_->advanceMs(ms);
+        if (pinned()) pinned()->advanceMs(ms);
+    }
+    std::optional<QDateTime> pinnedTime() const override
+    {
+        if (!pinned()) return std::nullopt;
+        return pinned()->now();
     }
 
     void tick() override { window_.Timer1Timer(); }
@@ -68,7 +81,6 @@ class MainWindowHost : public ScriptHost {
 
   private:
     TMainApp& window_;
-    std::unique_ptr<PinnedPcClock> clock_;
 };
 
 } // namespace
@@ -83,6 +95,12 @@ bool Prepare(const QString& file, QString* error)
     Script script = ScriptLanguage::compile(file, QString::fromUtf8(in.readAll()));
     // The simulated board picks its clock when it is first opened, during start-up.
     if (script.pinsClock) qputenv("KVRX_SIM_CLOCK", "manual");
+    // Start-up reads the PC clock (the Set Clock page's pickers): a leading
+    // pctime is already in force then.
+    if (script.startTime) {
+        pinned() = std::make_unique<PinnedPcClock>(*script.startTime);
+        TMainApp::setStartupPcClock(pinned().get());
+    }
     prepared() = std::move(script);
     return true;
 }

@@ -284,6 +284,69 @@ Outcome doKey(Args& a, ScriptSession* s, const QString&)
     return ScriptControls::key(c.object, key, s->window());
 }
 
+Outcome doSpin(Args& a, ScriptSession* s, const QString&)
+{
+    QString name, way;
+    if (!a.name(&name, "NAME") || !a.choice({"up", "down"}, &way, "up or down") || !a.end() || !s)
+        return argsError(a);
+    auto c = control(*s, name);
+    if (c.failure) return c.failure;
+    return ScriptControls::spin(c.object, way == QLatin1String("up"), s->window());
+}
+
+Outcome doFocus(Args& a, ScriptSession* s, const QString&)
+{
+    QString name;
+    if (!a.name(&name, "NAME") || !a.end() || !s) return argsError(a);
+    auto c = control(*s, name);
+    if (c.failure) return c.failure;
+    return ScriptControls::focus(c.object, s->window());
+}
+
+Outcome doLeave(Args& a, ScriptSession* s, const QString&)
+{
+    QString name;
+    if (!a.name(&name, "NAME") || !a.end() || !s) return argsError(a);
+    auto c = control(*s, name);
+    if (c.failure) return c.failure;
+    return ScriptControls::leave(c.object, s->window());
+}
+
+Outcome doDate(Args& a, ScriptSession* s, const QString&)
+{
+    QString name, text;
+    if (!a.name(&name, "NAME") || !a.text(&text, "\"YYYY-MM-DD\"")) return argsError(a);
+    const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    if (!date.isValid())
+        return Failure{QStringLiteral("date NAME \"YYYY-MM-DD\""),
+                       QStringLiteral("%1, not a date").arg(ScriptParser::quoted(text))};
+    if (!a.end() || !s) return argsError(a);
+    auto c = control(*s, name);
+    if (c.failure) return c.failure;
+    return ScriptControls::pickDate(c.object, date, s->window());
+}
+
+const QString kDateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+Outcome doExpectPcTime(Args& a, ScriptSession* s, const QString&)
+{
+    QString text;
+    if (!a.text(&text, "\"YYYY-MM-DD HH:MM:SS\"")) return argsError(a);
+    if (!QDateTime::fromString(text, kDateTimeFormat).isValid())
+        return Failure{
+            QStringLiteral("expect pctime \"YYYY-MM-DD HH:MM:SS\""),
+            QStringLiteral("%1, not a local date and time").arg(ScriptParser::quoted(text))};
+    if (!a.end() || !s) return argsError(a);
+    const auto now = s->host().pinnedTime();
+    if (!now)
+        return Failure{QStringLiteral("a pinned PC clock (pctime before expect pctime)"),
+                       QStringLiteral("the PC's own clock")};
+    const QString shown = now->toString(kDateTimeFormat);
+    if (shown == text) return std::nullopt;
+    return Failure{QStringLiteral("pctime %1").arg(ScriptParser::quoted(text)),
+                   ScriptParser::quoted(shown)};
+}
+
 Outcome doExpectProperty(Args& a, ScriptSession* s, const QString&)
 {
     QString name, property, value;
@@ -553,10 +616,15 @@ const Form kForms[] = {
     {"click", nullptr, "click NAME", false, false, doClick},
     {"type", nullptr, "type NAME \"TEXT\"", false, false, doType},
     {"key", nullptr, "key NAME KEY", false, false, doKey},
+    {"spin", nullptr, "spin NAME up|down", false, false, doSpin},
+    {"focus", nullptr, "focus NAME", false, false, doFocus},
+    {"leave", nullptr, "leave NAME", false, false, doLeave},
+    {"date", nullptr, "date NAME \"YYYY-MM-DD\"", false, false, doDate},
     {"expect", "window", "expect window title \"TEXT\"", true, false, doExpectTitle},
     {"expect", "status", "expect status PANEL \"TEXT\"", true, false, doExpectStatus},
     {"expect", "box", "expect box \"TEXT\"", true, false, doExpectBox},
     {"expect", "nobox", "expect nobox", true, false, doExpectNoBox},
+    {"expect", "pctime", "expect pctime \"YYYY-MM-DD HH:MM:SS\"", true, false, doExpectPcTime},
     {"expect", nullptr, "expect NAME PROPERTY \"VALUE\" | expect NAME cell ROW COL \"VALUE\"", true,
      false, doExpectProperty},
     {"pctime", nullptr, "pctime \"YYYY-MM-DD HH:MM:SS\"", false, true, doPcTime},
@@ -669,6 +737,10 @@ Script compile(const QString& file, const QString& source)
         if (!step.error) {
             step.form = form;
             script.pinsClock = script.pinsClock || f.pinsClock;
+            // A leading pctime is in force before start-up.
+            if (f.step == doPcTime && script.steps.isEmpty())
+                script.startTime = QDateTime::fromString(step.args.front().text,
+                                                         QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         }
         script.steps.append(step);
     }

@@ -31,9 +31,11 @@ class ScriptHost {
     virtual void pinClock(const QDateTime& at) = 0;
     virtual bool clockPinned() const = 0;
     virtual void advanceClock(qint64 ms) = 0; // the pinned clock only
-    virtual void tick() = 0;                  // one polling tick, as the timer runs it
-    virtual void holdTimer() = 0;             // keep the polling timer from firing by itself
-    virtual void close() = 0;                 // as the user closes the window
+    // What the pinned clock reads; nothing while the PC's own clock runs.
+    virtual std::optional<QDateTime> pinnedTime() const { return std::nullopt; }
+    virtual void tick() = 0;      // one polling tick, as the timer runs it
+    virtual void holdTimer() = 0; // keep the polling timer from firing by itself
+    virtual void close() = 0;     // as the user closes the window
     // Names the window's tables gave that matched no control, since start-up.
     virtual QStringList controlFailures() const { return {}; }
 };
@@ -50,6 +52,8 @@ struct Script {
     QString file; // as named on the command line, for FAIL lines
     QList<ScriptStep> steps;
     bool pinsClock = false; // uses pctime or advance: needs the simulated board's manual clock
+    // A pctime before any other step: the PC clock start-up already reads.
+    std::optional<QDateTime> startTime;
 };
 
 namespace ScriptLanguage {

@@ -568,7 +568,9 @@ TEST_F(PartChoiceSocket, NoBoardNoPinNoCall)
     w->syncSimulatedSocket();
     qunsetenv("KVRX_SIM_PART");
     EXPECT_TRUE(gSocketParts.empty());
-    EXPECT_TRUE(RecordingAdapter::calls().empty());
+    // VK340's 24-hour form may talk to its chip; the socket is left alone.
+    for (const AdapterCall& call : RecordingAdapter::calls())
+        EXPECT_NE(call.op, AdapterOp::SimSetPart);
 }
 
 TEST_F(PartChoiceSocket, BoardOpenedLaterGetsTheChosenPart)

@@ -25,9 +25,9 @@
 #include <map>
 #include <utility>
 
-#include "support/AppTestSupport.h"
-#include "script/ScriptSession.h"
 #include "bus/AdapterApi.h"
+#include "script/ScriptSession.h"
+#include "support/AppTestSupport.h"
 
 namespace {
 
@@ -382,7 +382,8 @@ TEST_F(ScriptRun, MalformedLinesFailWithTheirLineAndTheRestStillRuns)
 {
     const BadStep cases[] = {
         {"selekt ListA \"100\"",
-         "a command: select check click type key expect pctime advance tick wait sim open save "
+         "a command: select check click type key spin focus leave date expect pctime advance tick "
+         "wait sim open save "
          "screenshot quit / \"selekt\""},
         {"check ChkA maybe", "check NAME on|off / \"maybe\" where on or off belongs"},
         {"check ChkA", "check NAME on|off / the line ends before on or off"},
@@ -406,8 +407,14 @@ TEST_F(ScriptRun, MalformedLinesFailWithTheirLineAndTheRestStillRuns)
         // Texts in a FAIL line are written as the script writes them, so it stays one line.
         {"sim \"a\\nb\"",
          "sim followed by one of part temp ppm poke expect attach event / \"a\\nb\""},
-        {"\"\\r\" x", "a command: select check click type key expect pctime advance tick wait "
-                      "sim open save screenshot quit / \"\\r\""},
+        {"\"\\r\" x",
+         "a command: select check click type key spin focus leave date expect pctime advance tick "
+         "wait "
+         "sim open save screenshot quit / \"\\r\""},
+        {"spin SpinA sideways", "spin NAME up|down / \"sideways\" where up or down belongs"},
+        {"date CalA \"2024-02-30\"", "date NAME \"YYYY-MM-DD\" / \"2024-02-30\", not a date"},
+        {"expect pctime \"noon\"",
+         "expect pctime \"YYYY-MM-DD HH:MM:SS\" / \"noon\", not a local date and time"},
         {"sim poke 0x1FF 0 0",
          "sim poke SLAVE SUB VALUE / \"0x1FF\" where SLAVE (0 to 0xFF) belongs"},
         {"sim attach 2", "sim attach 0|1 / \"2\" where 0 or 1 belongs"},
