@@ -582,14 +582,32 @@ TEST_F(PartChoiceSocket, BoardOpenedLaterGetsTheChosenPart)
     EXPECT_EQ(gSocketParts, (Parts{{2, "VK381"}}));
 }
 
-TEST_F(PartChoiceSocket, ChoiceTouchesNoChipRegister)
+TEST_F(PartChoiceSocket, ChoiceTouchesNoChipRegisterUnlessTheTimeFormatChanges)
 {
     w->bus().BoardNo = 1;
-    for (const PartInfo& part : PartTable)
+    QWidget* format = w->findChild<QWidget*>("SetTimeFomat");
+    ASSERT_NE(format, nullptr);
+    int formatChanges = 0;
+    for (const PartInfo& part : PartTable) {
+        const size_t before = RecordingAdapter::transfers().size();
+        const int formBefore = format->property("itemIndex").toInt();
         choose(*w, QLatin1String(part.PartName));
-    EXPECT_TRUE(RecordingAdapter::transfers().empty());
+        const std::vector<AdapterCall> transfers = RecordingAdapter::transfers();
+        if (format->property("itemIndex").toInt() == formBefore) {
+            EXPECT_EQ(transfers.size(), before) << part.PartName;
+            continue;
+        }
+        // The chip's time is rewritten in the new form: the chosen part's
+        // own clock, nothing else.
+        ++formatChanges;
+        for (size_t i = before; i < transfers.size(); ++i)
+            EXPECT_EQ(transfers[i].slave, part.RtcAddress) << part.PartName;
+    }
+    // The 24-hour-only parts switch the form and the next part switches back.
+    EXPECT_GE(formatChanges, 2);
     for (const AdapterCall& call : RecordingAdapter::calls())
-        EXPECT_EQ(call.op, AdapterOp::SimSetPart);
+        EXPECT_TRUE(call.op == AdapterOp::SimSetPart || call.op == AdapterOp::Read ||
+                    call.op == AdapterOp::Write);
 }
 
 } // namespace
