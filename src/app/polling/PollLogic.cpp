@@ -94,7 +94,8 @@ std::string FormatFixed(double value, int decimals)
 {
     const double scale = std::pow(10.0, decimals);
     const double scaled = std::fabs(value) * scale;
-    if (!std::isfinite(scaled) || scaled > 1e15) {
+    // Whole units and the fraction must each fit a 64-bit integer.
+    if (!std::isfinite(scaled) || scaled > 1e15 || decimals > 15) {
         char buf[400];
         std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
         return buf;
