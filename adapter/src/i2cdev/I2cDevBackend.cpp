@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -557,10 +558,19 @@ namespace kvrx {
 
 std::unique_ptr<Backend> makeI2cDevBackend()
 {
-    const auto settings =
-        i2cdev::parseSettings(std::getenv("KVRX_I2C_BUSES"), std::getenv("KVRX_GPIO_CHIP"),
-                              std::getenv("KVRX_PORT_LINES"), std::getenv("KVRX_VCC_LINE"));
-    if (!settings) return std::make_unique<FailingBackend>(KVRX_ERR_HW_SETTING);
+    const char* names[] = {"KVRX_I2C_BUSES", "KVRX_GPIO_CHIP", "KVRX_PORT_LINES", "KVRX_VCC_LINE"};
+    const char* values[4];
+    for (int i = 0; i < 4; ++i)
+        values[i] = std::getenv(names[i]);
+    const auto settings = i2cdev::parseSettings(values[0], values[1], values[2], values[3]);
+    if (!settings) {
+        // The result text names the variables; the values are shown here.
+        std::fprintf(stderr, "kvrx_usb: invalid i2c-dev setting:");
+        for (int i = 0; i < 4; ++i)
+            if (values[i] != nullptr) std::fprintf(stderr, " %s=\"%s\"", names[i], values[i]);
+        std::fprintf(stderr, "\n");
+        return std::make_unique<FailingBackend>(KVRX_ERR_HW_SETTING);
+    }
     return i2cdev::makeBackend(i2cdev::linuxSystem(), *settings);
 }
 
