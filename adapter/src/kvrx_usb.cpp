@@ -82,8 +82,8 @@ const char* KVRX_ResultStr(int32_t code)
     case KVRX_ERR_TIMEOUT:
         return "I2C transfer timed out: the chip does not answer or the bus is held low";
     case KVRX_ERR_PERMISSION:
-        return "Permission denied on the USB-I2C bridge: add the user to the \"i2c\" group "
-               "(usermod -aG i2c USER), log in again, and replug the bridge";
+        return "Permission denied on the USB-I2C bridge: join the \"i2c\" group "
+               "(usermod -aG i2c USER), log in again and replug the bridge";
     case KVRX_ERR_NACK:
         return "I2C transfer not acknowledged (address or data)";
     case KVRX_ERR_ARBITRATION:
@@ -104,7 +104,7 @@ const char* KVRX_ResultStr(int32_t code)
     case KVRX_ERR_GPIO_LINE:
         return "The GPIO chip has no line with an offset given in KVRX_PORT_LINES or KVRX_VCC_LINE";
     case KVRX_NOTE_CLOCK_FIXED:
-        return "Bus speed kept, but not applied: the bridge's kernel driver fixes the I2C clock";
+        return "Bus speed not applied: the bridge's driver fixes it";
     default:
         return "Unknown adapter result code";
     }

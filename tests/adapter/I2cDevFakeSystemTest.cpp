@@ -455,8 +455,16 @@ TEST(I2cDevTransfers, OpeningWithoutAccessAsksForTheI2cGroup)
         ASSERT_EQ(rig.backend->getNumDevices(&count), 0);
         rig.sys->openErrno["/dev/i2c-5"] = c.err;
         EXPECT_EQ(rig.backend->init(1, 400), c.code) << strerror(c.err);
+        // Later calls tell why the board is not open.
         uint8_t byte = 0;
-        EXPECT_EQ(rig.backend->read(1, 1, 0xDE, 0, &byte, 1), KVRX_ERR_NOT_OPEN);
+        uint32_t seconds = 0;
+        EXPECT_EQ(rig.backend->read(1, 1, 0xDE, 0, &byte, 1), c.code);
+        EXPECT_EQ(rig.backend->clockRate(1, 100), c.code);
+        EXPECT_EQ(rig.backend->rdRunTime(1, &seconds), c.code);
+        // Put right, the next opening clears it.
+        rig.sys->openErrno.clear();
+        EXPECT_EQ(rig.backend->init(1, 400), 0);
+        EXPECT_EQ(rig.backend->read(1, 1, 0xDE, 0, &byte, 1), 0);
     }
     const std::string text = KVRX_ResultStr(KVRX_ERR_PERMISSION);
     EXPECT_NE(text.find("\"i2c\" group"), std::string::npos) << text;

@@ -30,7 +30,8 @@ struct Board {
     bool usb = false;
     std::string usbId; // "vvvv:pppp"
     int fd = -1;
-    bool gone = false; // unplugged while open
+    bool gone = false;     // unplugged while open
+    int32_t openError = 0; // why the last opening failed
     Clock::time_point openedAt{};
     uint16_t khz = kPlugInKhz;
 };
@@ -238,9 +239,12 @@ class I2cDevBackend : public Backend {
         if (const int32_t result = find(board, b); result != 0) return result;
         if (b->fd < 0) {
             const int fd = sys_->open("/dev/i2c-" + std::to_string(b->bus));
-            if (fd < 0) return codeOfBusErrno(-fd);
+            // Kept, so that the calls after a failed opening (whose result
+            // callers may not look at) tell why, not only that it is closed.
+            if (fd < 0) return b->openError = codeOfBusErrno(-fd);
             b->fd = fd;
             b->gone = false;
+            b->openError = 0;
             b->openedAt = sys_->now();
         }
         if (khz != 0) b->khz = static_cast<uint16_t>(khz);
@@ -425,6 +429,7 @@ class I2cDevBackend : public Backend {
             } else {
                 same->fd = old.fd;
                 same->gone = old.gone;
+                same->openError = old.openError;
                 same->openedAt = old.openedAt;
                 same->khz = old.khz;
             }
@@ -462,7 +467,8 @@ class I2cDevBackend : public Backend {
     {
         if (const int32_t result = find(board, out); result != 0) return result;
         if (out->gone) return KVRX_ERR_NOT_ATTACHED;
-        return out->fd < 0 ? KVRX_ERR_NOT_OPEN : 0;
+        if (out->fd >= 0) return 0;
+        return out->openError != 0 ? out->openError : KVRX_ERR_NOT_OPEN;
     }
 
     // GPIO lines belong to board 1; answers 0 when they are held for it.
