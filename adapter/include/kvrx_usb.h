@@ -28,11 +28,16 @@
  *   when the call succeeds. A call returns when its transfer is over.
  *
  * What a backend may answer with KVRX_ERR_NOT_SUPPORTED:
- * - i2c-dev: KVRX_VccOn, KVRX_VccOff, KVRX_PortIn, KVRX_PortOut and
- *   KVRX_PortMode (the bridge has no supply switch or port). Its bus clock is
- *   set by the kernel driver: KVRX_Init's khz and i2cClockRate are checked but
- *   change nothing; KVRX_RdRunTime counts from KVRX_Init.
+ * - i2c-dev: KVRX_VccOn and KVRX_VccOff unless KVRX_VCC_LINE names a GPIO
+ *   line, KVRX_PortIn, KVRX_PortOut and KVRX_PortMode unless KVRX_PORT_LINES
+ *   names lines (both with KVRX_GPIO_CHIP; they belong to board 1).
  * - every backend but the simulated board: all KVRX_Sim* controls.
+ *
+ * The i2c-dev backend's boards are the i2c-dev adapters under a USB device
+ * (USB-I2C bridges), or exactly the buses KVRX_I2C_BUSES lists ("3,7").
+ * Its bus clock is set by the kernel driver: KVRX_Init's khz is checked but
+ * changes nothing, and i2cClockRate keeps a valid rate and answers
+ * KVRX_NOTE_CLOCK_FIXED. KVRX_RdRunTime counts from the board's opening.
  */
 #ifndef KVRX_USB_H
 #define KVRX_USB_H
@@ -66,7 +71,22 @@ enum {
     KVRX_ERR_IO = 12,             /* operating system I/O error */
     KVRX_ERR_BAD_MODE = 13,       /* call not valid in this clock mode */
     KVRX_ERR_NO_DEVICE = 14,      /* simulated board: no such device */
-    KVRX_ERR_BAD_SETTING = 15     /* simulated board: invalid KVRX_SIM_* variable */
+    KVRX_ERR_BAD_SETTING = 15,    /* simulated board: invalid KVRX_SIM_* variable */
+    KVRX_ERR_TIMEOUT = 16,        /* transfer timed out: no answer or a hung bus */
+    KVRX_ERR_PERMISSION = 17,     /* no access to the device node */
+    KVRX_ERR_NACK = 18,           /* transfer not acknowledged (address or data) */
+    KVRX_ERR_ARBITRATION = 19,    /* arbitration lost to another master */
+    KVRX_ERR_BUS_BUSY = 20,       /* bus busy too long */
+    KVRX_ERR_PROTOCOL = 21,       /* the chip or the bridge broke the protocol */
+    KVRX_ERR_REJECTED = 22,       /* the bridge's driver refuses this transfer */
+    KVRX_ERR_HW_SETTING = 23,     /* i2c-dev: invalid KVRX_I2C_BUSES or GPIO variable */
+    KVRX_ERR_GPIO_CHIP = 24,      /* i2c-dev: the GPIO chip is not there */
+    KVRX_ERR_GPIO_BUSY = 25,      /* i2c-dev: a GPIO line is held by another user */
+    KVRX_ERR_GPIO_LINE = 26,      /* i2c-dev: the GPIO chip has no such line */
+
+    /* Notes: the call did its work with a remark. Their low seven bits are 0,
+     * so a caller that tests those bits takes them as success. */
+    KVRX_NOTE_CLOCK_FIXED = 0x80 /* rate kept, but the bridge's driver fixes the clock */
 };
 
 /* Largest count one i2cRead / i2cWrite moves. */

@@ -137,7 +137,11 @@ TEST(AdapterLibrary, EveryFailureCodeHasLowBitsAndATextOfItsOwn)
         KVRX_ERR_ADDR_NACK,     KVRX_ERR_DATA_NACK,       KVRX_ERR_BAD_ARG,
         KVRX_ERR_NOT_SUPPORTED, KVRX_ERR_UNKNOWN_BACKEND, KVRX_ERR_NOT_ATTACHED,
         KVRX_ERR_TOO_LONG,      KVRX_ERR_UNKNOWN_PART,    KVRX_ERR_IO,
-        KVRX_ERR_BAD_MODE,      KVRX_ERR_NO_DEVICE,       KVRX_ERR_BAD_SETTING};
+        KVRX_ERR_BAD_MODE,      KVRX_ERR_NO_DEVICE,       KVRX_ERR_BAD_SETTING,
+        KVRX_ERR_TIMEOUT,       KVRX_ERR_PERMISSION,      KVRX_ERR_NACK,
+        KVRX_ERR_ARBITRATION,   KVRX_ERR_BUS_BUSY,        KVRX_ERR_PROTOCOL,
+        KVRX_ERR_REJECTED,      KVRX_ERR_HW_SETTING,      KVRX_ERR_GPIO_CHIP,
+        KVRX_ERR_GPIO_BUSY,     KVRX_ERR_GPIO_LINE};
     const std::string fallback = KVRX_ResultStr(100000);
     const std::string success = KVRX_ResultStr(KVRX_OK);
     for (int32_t code : named) {
@@ -157,6 +161,41 @@ TEST(AdapterLibrary, EveryFailureCodeHasLowBitsAndATextOfItsOwn)
         EXPECT_TRUE(texts.insert(text).second) << "text of code " << code << " repeats: " << text;
     }
     EXPECT_GE(known, static_cast<int>(std::size(named)));
+    // A note reads as success to a caller testing the low bits, yet has its own text.
+    const std::string note = KVRX_ResultStr(KVRX_NOTE_CLOCK_FIXED);
+    EXPECT_EQ(KVRX_NOTE_CLOCK_FIXED & 0x7F, 0);
+    EXPECT_NE(note, fallback);
+    EXPECT_EQ(texts.count(note), 0u);
+}
+
+// Clients built against earlier versions of the library keep their numbers.
+TEST(AdapterLibrary, FirstResultCodesKeepTheirNumbers)
+{
+    struct Case {
+        int32_t code, number;
+    };
+    for (const Case c :
+         {Case{KVRX_OK, 0}, Case{KVRX_ERR_NO_ADAPTER, 1}, Case{KVRX_ERR_NO_SUCH_BOARD, 2},
+          Case{KVRX_ERR_NOT_OPEN, 3}, Case{KVRX_ERR_ADDR_NACK, 4}, Case{KVRX_ERR_DATA_NACK, 5},
+          Case{KVRX_ERR_BAD_ARG, 6}, Case{KVRX_ERR_NOT_SUPPORTED, 7},
+          Case{KVRX_ERR_UNKNOWN_BACKEND, 8}, Case{KVRX_ERR_NOT_ATTACHED, 9},
+          Case{KVRX_ERR_TOO_LONG, 10}, Case{KVRX_ERR_UNKNOWN_PART, 11}, Case{KVRX_ERR_IO, 12},
+          Case{KVRX_ERR_BAD_MODE, 13}, Case{KVRX_ERR_NO_DEVICE, 14},
+          Case{KVRX_ERR_BAD_SETTING, 15}})
+        EXPECT_EQ(c.code, c.number);
+}
+
+TEST(I2cDevBackend, AnInvalidSettingFailsEveryCallNamingTheVariables)
+{
+    useBackend("i2c-dev");
+    ::setenv("KVRX_PORT_LINES", "0,1,x", 1);
+    uint32_t count = 0;
+    EXPECT_EQ(KVRX_GetNumDevices(&count), KVRX_ERR_HW_SETTING);
+    EXPECT_EQ(KVRX_VccOn(1), KVRX_ERR_HW_SETTING);
+    const std::string text = KVRX_ResultStr(KVRX_ERR_HW_SETTING);
+    for (const char* name :
+         {"KVRX_I2C_BUSES", "KVRX_GPIO_CHIP", "KVRX_PORT_LINES", "KVRX_VCC_LINE"})
+        EXPECT_NE(text.find(name), std::string::npos) << name;
 }
 
 } // namespace

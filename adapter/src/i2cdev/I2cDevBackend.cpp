@@ -1,71 +1,208 @@
-// Linux i2c-dev backend for real USB-I2C bridges: every /dev/i2c-N character
-// device is one board, numbered from 1 in the order of N. The bridges reached
-// this way expose no supply switch or port pins, so those operations answer
-// "not supported".
-#include <dirent.h>
-#include <fcntl.h>
-#include <linux/i2c-dev.h>
-#include <linux/i2c.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+// Linux i2c-dev backend for real USB-I2C bridges. A board is an i2c-dev
+// adapter whose sysfs device sits under a USB device, or a bus named in
+// KVRX_I2C_BUSES; never the PC's own SMBus or display buses, where a stray
+// write could reach the memory modules' configuration EEPROMs. Boards are
+// numbered from 1 in the order of their bus numbers. Port P0 and the supply
+// switch are GPIO lines of the bridge, when the environment names them.
+#include "i2cdev/I2cDevBackend.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <chrono>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <mutex>
-#include <string>
-#include <vector>
 
-#include "../Backend.h"
-
-namespace kvrx {
+namespace kvrx::i2cdev {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
+const std::string kClassDir = "/sys/class/i2c-dev";
+const std::string kDevicesDir = "/sys/devices";
+constexpr unsigned kMaxOffset = 4095;
+constexpr uint16_t kPlugInKhz = 100;
+
 struct Board {
-    unsigned number = 0; // N of /dev/i2c-N
-    std::string path;
+    unsigned bus = 0;    // N of /dev/i2c-N
+    std::string sysPath; // the adapter's sysfs device: who it is
+    std::string name;
+    bool usb = false;
+    std::string usbId; // "vvvv:pppp"
     int fd = -1;
+    bool gone = false;     // unplugged while open
+    int32_t openError = 0; // why the last opening failed
     Clock::time_point openedAt{};
+    uint16_t khz = kPlugInKhz;
 };
 
-// "i2c-N" with N all digits; returns N.
-bool parseDeviceName(const char* name, unsigned& number)
+// "i2c-N" with N all digits.
+bool parseBusName(const std::string& name, unsigned& bus)
 {
-    if (std::strncmp(name, "i2c-", 4) != 0) return false;
-    const char* digits = name + 4;
-    if (*digits == '\0' || std::strlen(digits) > 9) return false;
-    number = 0;
-    for (const char* p = digits; *p != '\0'; ++p) {
-        if (*p < '0' || *p > '9') return false;
-        number = number * 10 + static_cast<unsigned>(*p - '0');
-    }
-    return true;
+    if (name.size() <= 4 || name.size() > 13 || name.compare(0, 4, "i2c-") != 0) return false;
+    const char* first = name.data() + 4;
+    const char* last = name.data() + name.size();
+    return std::all_of(first, last, [](char c) { return c >= '0' && c <= '9'; }) &&
+           std::from_chars(first, last, bus).ec == std::errc();
 }
 
-int32_t codeOfErrno(int err)
+std::string trim(std::string_view text)
+{
+    const auto begin = text.find_first_not_of(" \t");
+    if (begin == std::string_view::npos) return {};
+    const auto end = text.find_last_not_of(" \t");
+    return std::string(text.substr(begin, end - begin + 1));
+}
+
+std::vector<std::string> splitCommas(const char* text)
+{
+    std::vector<std::string> items;
+    std::string_view rest(text);
+    for (;;) {
+        const auto comma = rest.find(',');
+        items.push_back(trim(rest.substr(0, comma)));
+        if (comma == std::string_view::npos) break;
+        rest.remove_prefix(comma + 1);
+    }
+    return items;
+}
+
+std::optional<unsigned> number(const std::string& text, unsigned max)
+{
+    unsigned value = 0;
+    const char* last = text.data() + text.size();
+    if (text.empty() ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    if (std::from_chars(text.data(), last, value).ec != std::errc() || value > max)
+        return std::nullopt;
+    return value;
+}
+
+bool isSet(const char* text)
+{
+    return text != nullptr && !trim(text).empty();
+}
+
+} // namespace
+
+std::optional<Settings> parseSettings(const char* buses, const char* gpioChip,
+                                      const char* portLines, const char* vccLine)
+{
+    Settings s;
+    if (isSet(buses)) {
+        std::vector<unsigned> list;
+        for (const std::string& item : splitCommas(buses)) {
+            const auto bus = number(item, 999999);
+            if (!bus) return std::nullopt;
+            if (std::find(list.begin(), list.end(), *bus) == list.end()) list.push_back(*bus);
+        }
+        s.buses = std::move(list);
+    }
+    if (isSet(gpioChip)) s.gpioChip = trim(gpioChip);
+
+    std::vector<unsigned> used;
+    auto take = [&used](unsigned offset) {
+        if (std::find(used.begin(), used.end(), offset) != used.end()) return false;
+        used.push_back(offset);
+        return true;
+    };
+    if (isSet(portLines)) {
+        const auto items = splitCommas(portLines);
+        if (items.size() > kPortPins) return std::nullopt;
+        for (size_t pin = 0; pin < items.size(); ++pin) {
+            if (items[pin] == "-") continue;
+            const auto offset = number(items[pin], kMaxOffset);
+            if (!offset || !take(*offset)) return std::nullopt;
+            s.portLines[pin] = static_cast<int>(*offset);
+        }
+    }
+    if (isSet(vccLine)) {
+        std::string text = trim(vccLine);
+        if (text[0] == '!') {
+            s.vccActiveLow = true;
+            text = trim(text.substr(1));
+        }
+        const auto offset = number(text, kMaxOffset);
+        if (!offset || !take(*offset)) return std::nullopt;
+        s.vccLine = static_cast<int>(*offset);
+    }
+    // Lines without a chip to find them on.
+    if (!used.empty() && s.gpioChip.empty()) return std::nullopt;
+    return s;
+}
+
+int32_t codeOfBusErrno(int err)
 {
     switch (err) {
     case ENXIO:
+        return KVRX_ERR_ADDR_NACK; // the address phase got no acknowledge
     case EREMOTEIO:
-        return KVRX_ERR_ADDR_NACK; // nobody acknowledged
+        return KVRX_ERR_NACK; // drivers that cannot tell address from data
+    case ETIMEDOUT:
+        return KVRX_ERR_TIMEOUT;
     case ENODEV:
-        return KVRX_ERR_NOT_ATTACHED; // the bridge was unplugged
+    case ESHUTDOWN:
+    case ENOENT:
+        return KVRX_ERR_NOT_ATTACHED; // the bridge is gone
+    case EACCES:
+    case EPERM:
+        return KVRX_ERR_PERMISSION;
+    case EAGAIN:
+        return KVRX_ERR_ARBITRATION;
+    case EBUSY:
+        return KVRX_ERR_BUS_BUSY;
+    case EPROTO:
+    case EPIPE:
+    case EILSEQ:
+    case EBADMSG:
+        return KVRX_ERR_PROTOCOL;
     case EOPNOTSUPP:
-        return KVRX_ERR_NOT_SUPPORTED;
+    case EINVAL:
+    case EMSGSIZE:
+        return KVRX_ERR_REJECTED;
     default:
         return KVRX_ERR_IO;
     }
 }
 
+int32_t codeOfGpioErrno(int err)
+{
+    switch (err) {
+    case EBUSY:
+        return KVRX_ERR_GPIO_BUSY;
+    case EINVAL:
+        return KVRX_ERR_GPIO_LINE;
+    case ENOENT:
+    case ENOTTY:
+        return KVRX_ERR_GPIO_CHIP;
+    case ENODEV:
+    case ESHUTDOWN:
+        return KVRX_ERR_NOT_ATTACHED;
+    case EACCES:
+    case EPERM:
+        return KVRX_ERR_PERMISSION;
+    case EOPNOTSUPP:
+        return KVRX_ERR_NOT_SUPPORTED; // built without libgpiod
+    default:
+        return KVRX_ERR_IO;
+    }
+}
+
+namespace {
+
 class I2cDevBackend : public Backend {
   public:
+    I2cDevBackend(std::shared_ptr<System> system, Settings settings)
+        : sys_(std::move(system)), settings_(std::move(settings))
+    {
+        hasPort_ = std::any_of(settings_.portLines.begin(), settings_.portLines.end(),
+                               [](int line) { return line != kNoLine; });
+    }
+
     ~I2cDevBackend() override
     {
+        releaseGpio();
         for (Board& b : boards_)
             closeBoard(b);
     }
@@ -74,8 +211,8 @@ class I2cDevBackend : public Backend {
     {
         std::lock_guard lock(mutex_);
         *count = 0;
-        const int32_t result = scan();
-        if (result != 0) return result;
+        scan();
+        if (boards_.empty()) return KVRX_ERR_NO_ADAPTER;
         *count = static_cast<uint32_t>(boards_.size());
         return 0;
     }
@@ -85,17 +222,15 @@ class I2cDevBackend : public Backend {
         std::lock_guard lock(mutex_);
         Board* b = nullptr;
         if (const int32_t result = find(board, b); result != 0) return result;
-        std::string text = "i2c-dev " + b->path;
-        std::ifstream nameFile("/sys/class/i2c-dev/i2c-" + std::to_string(b->number) + "/name");
-        std::string adapterName;
-        if (std::getline(nameFile, adapterName) && !adapterName.empty()) text += " " + adapterName;
+        std::string text = b->name.empty() ? "i2c adapter" : b->name;
+        text += b->usb ? " (USB " + b->usbId + ")" : std::string(" (named in KVRX_I2C_BUSES)");
+        text += " on /dev/i2c-" + std::to_string(b->bus);
         std::memset(id, 0, 256);
         std::memcpy(id, text.data(), std::min<size_t>(text.size(), 255));
         return 0;
     }
 
-    // The bus clock is the kernel driver's: a valid one (or 0) is accepted as
-    // the simulated board accepts it, and changes nothing.
+    // The clock is the kernel driver's: a valid one (or 0) is kept and changes nothing.
     int32_t init(uint32_t board, uint32_t khz) override
     {
         if (khz != 0 && (khz < 10 || khz > 1000)) return KVRX_ERR_BAD_ARG;
@@ -103,39 +238,93 @@ class I2cDevBackend : public Backend {
         Board* b = nullptr;
         if (const int32_t result = find(board, b); result != 0) return result;
         if (b->fd < 0) {
-            b->fd = ::open(b->path.c_str(), O_RDWR | O_CLOEXEC);
-            if (b->fd < 0) return codeOfErrno(errno);
+            const int fd = sys_->open("/dev/i2c-" + std::to_string(b->bus));
+            // Kept, so that the calls after a failed opening (whose result
+            // callers may not look at) tell why, not only that it is closed.
+            if (fd < 0) return b->openError = codeOfBusErrno(-fd);
+            b->fd = fd;
+            b->gone = false;
+            b->openError = 0;
+            b->openedAt = sys_->now();
         }
-        b->openedAt = Clock::now();
+        if (khz != 0) b->khz = static_cast<uint16_t>(khz);
+        // The lines are taken now, so that a busy line shows at the first use.
+        if (board == 1) acquireGpio(*b);
         return 0;
     }
 
-    int32_t vccOn(uint32_t) override { return KVRX_ERR_NOT_SUPPORTED; }
-    int32_t vccOff(uint32_t) override { return KVRX_ERR_NOT_SUPPORTED; }
-    int32_t portIn(uint32_t, uint8_t*) override { return KVRX_ERR_NOT_SUPPORTED; }
-    int32_t portOut(uint32_t, uint8_t) override { return KVRX_ERR_NOT_SUPPORTED; }
-    int32_t portMode(uint32_t, uint8_t) override { return KVRX_ERR_NOT_SUPPORTED; }
+    int32_t vccOn(uint32_t board) override { return switchSupply(board, true); }
+    int32_t vccOff(uint32_t board) override { return switchSupply(board, false); }
 
-    // Seconds since the board was opened with init.
+    int32_t portIn(uint32_t board, uint8_t* value) override
+    {
+        std::lock_guard lock(mutex_);
+        if (const int32_t result = gpioBoard(board, hasPort_); result != 0) return result;
+        uint8_t bits = 0;
+        for (unsigned pin = 0; pin < kPortPins; ++pin) {
+            if (settings_.portLines[pin] == kNoLine) continue;
+            const int level = sys_->gpioGet(chip_, static_cast<unsigned>(settings_.portLines[pin]));
+            if (level < 0) return gpioFailed(-level);
+            if (level != 0) bits |= static_cast<uint8_t>(1u << pin);
+        }
+        *value = bits;
+        return 0;
+    }
+
+    int32_t portOut(uint32_t board, uint8_t value) override
+    {
+        std::lock_guard lock(mutex_);
+        if (const int32_t result = gpioBoard(board, hasPort_); result != 0) return result;
+        for (unsigned pin = 0; pin < kPortPins; ++pin) {
+            if (settings_.portLines[pin] == kNoLine) continue;
+            const int result = sys_->gpioSet(chip_, static_cast<unsigned>(settings_.portLines[pin]),
+                                             (value >> pin) & 1);
+            if (result < 0) return gpioFailed(-result);
+        }
+        latch_ = value;
+        return 0;
+    }
+
+    // A line changes between push-pull and open-drain only by a new request.
+    int32_t portMode(uint32_t board, uint8_t mode) override
+    {
+        std::lock_guard lock(mutex_);
+        if (const int32_t result = gpioBoard(board, hasPort_); result != 0) return result;
+        for (unsigned pin = 0; pin < kPortPins; ++pin) {
+            const int line = settings_.portLines[pin];
+            const uint8_t bit = static_cast<uint8_t>(1u << pin);
+            if (line == kNoLine || ((mode ^ mode_) & bit) == 0) continue;
+            sys_->gpioRelease(chip_, static_cast<unsigned>(line));
+            const int result = sys_->gpioRequestOutput(chip_, static_cast<unsigned>(line),
+                                                       (mode & bit) == 0, (latch_ & bit) != 0);
+            if (result < 0) return gpioFailed(-result);
+            mode_ = static_cast<uint8_t>((mode_ & ~bit) | (mode & bit));
+        }
+        return 0;
+    }
+
+    // Seconds since the board was opened.
     int32_t rdRunTime(uint32_t board, uint32_t* seconds) override
     {
         std::lock_guard lock(mutex_);
         Board* b = nullptr;
         if (const int32_t result = findOpen(board, b); result != 0) return result;
         const auto elapsed =
-            std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - b->openedAt);
+            std::chrono::duration_cast<std::chrono::seconds>(sys_->now() - b->openedAt);
         *seconds = static_cast<uint32_t>(elapsed.count());
         return 0;
     }
 
-    // The bus clock of an i2c-dev adapter is fixed by its kernel driver (module
-    // parameter or device tree); a valid rate is accepted so callers go on.
+    // i2c-dev has no call that sets the clock (the driver's module parameter or
+    // device tree does): the rate is kept and the caller told it is not applied.
     int32_t clockRate(uint32_t board, uint16_t khz) override
     {
         if (khz < 10 || khz > 1000) return KVRX_ERR_BAD_ARG;
         std::lock_guard lock(mutex_);
         Board* b = nullptr;
-        return findOpen(board, b);
+        if (const int32_t result = findOpen(board, b); result != 0) return result;
+        b->khz = khz;
+        return KVRX_NOTE_CLOCK_FIXED;
     }
 
     int32_t read(uint32_t board, uint8_t subLen, uint8_t slave, uint32_t sub, uint8_t* buf,
@@ -146,12 +335,16 @@ class I2cDevBackend : public Backend {
         if (const int32_t result = findOpen(board, b); result != 0) return result;
         uint8_t subBytes[3];
         putSubAddress(subBytes, subLen, sub);
+        // The caller's buffer (often the register image) changes only on success.
+        std::vector<uint8_t> data(count);
         i2c_msg msgs[2];
         unsigned n = 0;
-        // Sub-address first, then a repeated start for the data.
+        // The sub-address, then a repeated start for the data.
         if (subLen > 0) msgs[n++] = message(slave, 0, subLen, subBytes);
-        if (count > 0 || n == 0) msgs[n++] = message(slave, I2C_M_RD, count, buf);
-        return transfer(*b, msgs, n);
+        if (count > 0 || n == 0) msgs[n++] = message(slave, I2C_M_RD, count, data.data());
+        const int32_t result = transfer(*b, msgs, n);
+        if (result == 0 && count > 0) std::memcpy(buf, data.data(), count);
+        return result;
     }
 
     int32_t write(uint32_t board, uint8_t subLen, uint8_t slave, uint32_t sub, const uint8_t* buf,
@@ -168,10 +361,11 @@ class I2cDevBackend : public Backend {
     }
 
   private:
-    static void closeBoard(Board& b)
+    void closeBoard(Board& b)
     {
-        if (b.fd >= 0) ::close(b.fd);
+        if (b.fd >= 0) sys_->close(b.fd);
         b.fd = -1;
+        if (!gpioOwner_.empty() && b.sysPath == gpioOwner_) releaseGpio();
     }
 
     // The sub-address's subLen low-order bytes, high byte first.
@@ -181,7 +375,7 @@ class I2cDevBackend : public Backend {
             out[i] = static_cast<uint8_t>(sub >> (8 * (subLen - 1 - i)));
     }
 
-    // Slaves are given in the 8-bit write form; the kernel wants 7 bits.
+    // Slaves come in the 8-bit write form; the kernel wants the 7-bit address.
     static i2c_msg message(uint8_t slave, uint16_t flags, uint32_t len, uint8_t* buf)
     {
         i2c_msg m{};
@@ -194,50 +388,70 @@ class I2cDevBackend : public Backend {
 
     int32_t transfer(Board& b, i2c_msg* msgs, unsigned n)
     {
-        i2c_rdwr_ioctl_data data{};
-        data.msgs = msgs;
-        data.nmsgs = n;
-        const int done = ::ioctl(b.fd, I2C_RDWR, &data);
+        const int done = sys_->transfer(b.fd, msgs, n);
         if (done == static_cast<int>(n)) return 0;
-        if (done >= 0) return KVRX_ERR_IO;
-        const int32_t code = codeOfErrno(errno);
-        // A vanished bridge leaves a dead descriptor; init opens it afresh.
-        if (code == KVRX_ERR_NOT_ATTACHED) closeBoard(b);
+        if (done >= 0) return KVRX_ERR_IO; // some messages went out, then it stopped
+        const int32_t code = codeOfBusErrno(-done);
+        // A vanished bridge leaves a dead descriptor; KVRX_Init opens it afresh.
+        if (code == KVRX_ERR_NOT_ATTACHED) {
+            closeBoard(b);
+            b.gone = true;
+        }
         return code;
     }
 
-    // Lists the i2c-dev devices again; boards still present stay open.
-    int32_t scan()
+    // The i2c-dev adapters again; boards still present keep their state.
+    void scan()
     {
         scanned_ = true;
-        DIR* dir = ::opendir("/dev");
-        if (dir == nullptr) return KVRX_ERR_IO;
         std::vector<Board> found;
-        while (const dirent* entry = ::readdir(dir)) {
-            unsigned number = 0;
-            if (!parseDeviceName(entry->d_name, number)) continue;
+        for (const std::string& entry : sys_->list(kClassDir)) {
             Board b;
-            b.number = number;
-            b.path = std::string("/dev/") + entry->d_name;
-            struct stat st {};
-            if (::stat(b.path.c_str(), &st) == 0 && S_ISCHR(st.st_mode)) found.push_back(b);
+            if (!parseBusName(entry, b.bus)) continue;
+            const std::string classPath = kClassDir + "/" + entry;
+            b.sysPath = sys_->resolve(classPath + "/device");
+            if (b.sysPath.empty()) continue; // went away while we looked
+            b.name = sys_->readLine(classPath + "/name").value_or("");
+            findUsbDevice(b);
+            const bool named = settings_.buses.has_value();
+            if (named ? std::count(settings_.buses->begin(), settings_.buses->end(), b.bus) > 0
+                      : b.usb)
+                found.push_back(b);
         }
-        ::closedir(dir);
         std::sort(found.begin(), found.end(),
-                  [](const Board& x, const Board& y) { return x.number < y.number; });
+                  [](const Board& x, const Board& y) { return x.bus < y.bus; });
         for (Board& old : boards_) {
-            auto same = std::find_if(found.begin(), found.end(),
-                                     [&](const Board& b) { return b.path == old.path; });
+            auto same = std::find_if(found.begin(), found.end(), [&](const Board& b) {
+                return b.sysPath == old.sysPath && b.bus == old.bus;
+            });
             if (same == found.end()) {
                 closeBoard(old);
             } else {
                 same->fd = old.fd;
+                same->gone = old.gone;
+                same->openError = old.openError;
                 same->openedAt = old.openedAt;
+                same->khz = old.khz;
             }
         }
         boards_ = std::move(found);
-        // No i2c-dev device at all: no adapter plugged in, or i2c-dev not loaded.
-        return boards_.empty() ? KVRX_ERR_NO_ADAPTER : 0;
+    }
+
+    // The nearest device above the adapter that carries a USB vendor and product.
+    void findUsbDevice(Board& b)
+    {
+        std::string path = b.sysPath;
+        while (path.size() > kDevicesDir.size() &&
+               path.compare(0, kDevicesDir.size() + 1, kDevicesDir + "/") == 0) {
+            const auto vendor = sys_->readLine(path + "/idVendor");
+            const auto product = sys_->readLine(path + "/idProduct");
+            if (vendor && product) {
+                b.usb = true;
+                b.usbId = trim(*vendor) + ":" + trim(*product);
+                return;
+            }
+            path.erase(path.rfind('/'));
+        }
     }
 
     int32_t find(uint32_t board, Board*& out)
@@ -252,19 +466,118 @@ class I2cDevBackend : public Backend {
     int32_t findOpen(uint32_t board, Board*& out)
     {
         if (const int32_t result = find(board, out); result != 0) return result;
-        return out->fd < 0 ? KVRX_ERR_NOT_OPEN : 0;
+        if (out->gone) return KVRX_ERR_NOT_ATTACHED;
+        if (out->fd >= 0) return 0;
+        return out->openError != 0 ? out->openError : KVRX_ERR_NOT_OPEN;
     }
 
+    // GPIO lines belong to board 1; answers 0 when they are held for it.
+    int32_t gpioBoard(uint32_t board, bool configured)
+    {
+        if (!configured) return KVRX_ERR_NOT_SUPPORTED;
+        Board* b = nullptr;
+        if (const int32_t result = findOpen(board, b); result != 0) return result;
+        if (board != 1) return KVRX_ERR_NOT_SUPPORTED;
+        return acquireGpio(*b);
+    }
+
+    // Opens the chip and requests the port lines (open-drain, released, as the
+    // port starts) and the supply line (off). A failure leaves nothing held.
+    int32_t acquireGpio(const Board& b)
+    {
+        if (!hasPort_ && settings_.vccLine == kNoLine) return 0;
+        if (chip_ >= 0 && gpioOwner_ == b.sysPath) return 0;
+        releaseGpio();
+        const int chip = sys_->gpioOpen(settings_.gpioChip);
+        if (chip < 0) {
+            const int32_t code = codeOfGpioErrno(-chip);
+            return code == KVRX_ERR_GPIO_LINE ? KVRX_ERR_GPIO_CHIP : code;
+        }
+        chip_ = chip;
+        gpioOwner_ = b.sysPath;
+        latch_ = 0xFF;
+        mode_ = 0x00;
+        for (unsigned pin = 0; pin < kPortPins; ++pin) {
+            const int line = settings_.portLines[pin];
+            if (line == kNoLine) continue;
+            const int result = sys_->gpioRequestOutput(chip_, static_cast<unsigned>(line), true, 1);
+            if (result < 0) return gpioFailed(-result);
+        }
+        if (settings_.vccLine != kNoLine) {
+            const int result = sys_->gpioRequestOutput(
+                chip_, static_cast<unsigned>(settings_.vccLine), false, supplyLevel(false));
+            if (result < 0) return gpioFailed(-result);
+        }
+        return 0;
+    }
+
+    void releaseGpio()
+    {
+        if (chip_ >= 0) sys_->gpioClose(chip_); // closing the chip frees its lines
+        chip_ = -1;
+        gpioOwner_.clear();
+    }
+
+    // A failed line call: the lines are dropped so the next call starts afresh.
+    int32_t gpioFailed(int err)
+    {
+        releaseGpio();
+        return codeOfGpioErrno(err);
+    }
+
+    int supplyLevel(bool on) const { return on != settings_.vccActiveLow ? 1 : 0; }
+
+    int32_t switchSupply(uint32_t board, bool on)
+    {
+        std::lock_guard lock(mutex_);
+        const bool configured = settings_.vccLine != kNoLine;
+        if (const int32_t result = gpioBoard(board, configured); result != 0) return result;
+        const int result =
+            sys_->gpioSet(chip_, static_cast<unsigned>(settings_.vccLine), supplyLevel(on));
+        if (result < 0) return gpioFailed(-result);
+        return 0;
+    }
+
+    std::shared_ptr<System> sys_;
+    Settings settings_;
+    bool hasPort_ = false;
     std::mutex mutex_;
     std::vector<Board> boards_;
     bool scanned_ = false;
+
+    int chip_ = -1;
+    std::string gpioOwner_; // sysfs path of the board whose lines are held
+    uint8_t latch_ = 0xFF;
+    uint8_t mode_ = 0x00;
 };
 
 } // namespace
 
+std::unique_ptr<Backend> makeBackend(std::shared_ptr<System> system, const Settings& settings)
+{
+    return std::make_unique<I2cDevBackend>(std::move(system), settings);
+}
+
+} // namespace kvrx::i2cdev
+
+namespace kvrx {
+
 std::unique_ptr<Backend> makeI2cDevBackend()
 {
-    return std::make_unique<I2cDevBackend>();
+    const char* names[] = {"KVRX_I2C_BUSES", "KVRX_GPIO_CHIP", "KVRX_PORT_LINES", "KVRX_VCC_LINE"};
+    const char* values[4];
+    for (int i = 0; i < 4; ++i)
+        values[i] = std::getenv(names[i]);
+    const auto settings = i2cdev::parseSettings(values[0], values[1], values[2], values[3]);
+    if (!settings) {
+        // The result text names the variables; the values are shown here.
+        std::fprintf(stderr, "kvrx_usb: invalid i2c-dev setting:");
+        for (int i = 0; i < 4; ++i)
+            if (values[i] != nullptr) std::fprintf(stderr, " %s=\"%s\"", names[i], values[i]);
+        std::fprintf(stderr, "\n");
+        return std::make_unique<FailingBackend>(KVRX_ERR_HW_SETTING);
+    }
+    return i2cdev::makeBackend(i2cdev::linuxSystem(), *settings);
 }
 
 } // namespace kvrx

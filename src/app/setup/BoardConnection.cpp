@@ -166,6 +166,13 @@ void BoardConnection::BussSpeedSelChange(QObject* sender)
     const uint16_t khz = BusSpeedKhz(list->currentText().toStdString());
     const int32_t result = bus.api().ClockRate(bus.BoardNo, khz);
     bus.ReportResult(id(sender), id(list), result);
+    // A note (a bridge whose driver fixes the clock) is no failure, but the
+    // user should know the speed did not change.
+    if (result != 0 && (result & 0x7F) == 0) {
+        const char* text = bus.api().ResultStr(result);
+        window_.setStatusPanelText(3, QStringLiteral(" ") +
+                                          QString::fromUtf8(text != nullptr ? text : ""));
+    }
 }
 
 bool BoardConnection::BussSpeedSelKeyPress(const QKeyEvent* key)
@@ -191,11 +198,22 @@ void BoardConnection::VccCheckedClick()
     RtcBus& bus = window_.bus();
     if (window_.setupPage()->VccChecked->isChecked()) {
         window_.setVccPicture(kSupplyOn);
-        bus.api().VccOn(bus.BoardNo);
+        showSupplyResult(bus.api().VccOn(bus.BoardNo));
     } else {
         window_.setVccPicture(kSupplyOff);
-        bus.api().VccOff(bus.BoardNo);
+        showSupplyResult(bus.api().VccOff(bus.BoardNo));
     }
+}
+
+// A bridge without a supply switch says so in the status bar, not in a box at
+// every click; with no board open there is nothing to switch.
+void BoardConnection::showSupplyResult(int32_t result)
+{
+    RtcBus& bus = window_.bus();
+    if (bus.BoardNo == 0 || (result & 0x7F) == 0) return;
+    const char* text = bus.api().ResultStr(result);
+    window_.setStatusPanelText(3, QStringLiteral(" RTC Vcc Switch: ") +
+                                      QString::fromUtf8(text != nullptr ? text : ""));
 }
 
 void BoardConnection::VccSwClick()
@@ -205,10 +223,10 @@ void BoardConnection::VccSwClick()
     if (window_.vccPicture() == kSupplyOff) {
         window_.setVccPicture(kSupplyOn);
         window_.setupPage()->VccChecked->setChecked(true);
-        bus.api().VccOn(bus.BoardNo);
+        showSupplyResult(bus.api().VccOn(bus.BoardNo));
     } else {
         window_.setVccPicture(kSupplyOff);
         window_.setupPage()->VccChecked->setChecked(false);
-        bus.api().VccOff(bus.BoardNo);
+        showSupplyResult(bus.api().VccOff(bus.BoardNo));
     }
 }

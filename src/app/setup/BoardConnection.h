@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QObject>
+#include <cstdint>
 #include <functional>
 
 class QComboBox;
@@ -59,6 +60,7 @@ class BoardConnection : public QObject {
 
   private:
     void relist();
+    void showSupplyResult(int32_t result);
 
     TMainApp& window_;
     UsbMonitor* monitor_ = nullptr;

@@ -14,8 +14,12 @@ UsbMonitor::UsbMonitor(QObject* parent) : QObject(parent)
     if (!udev_) return;
     udev_monitor* monitor = udev_monitor_new_from_netlink(udev_, "udev");
     // Whole devices only: one notification per plug, not one per interface.
+    // A bridge's i2c-dev node comes later than its USB device, once its driver
+    // is bound and udev has set the node's group: it is heard too, so a bridge
+    // plugged in is listed.
     if (!monitor ||
         udev_monitor_filter_add_match_subsystem_devtype(monitor, "usb", "usb_device") < 0 ||
+        udev_monitor_filter_add_match_subsystem_devtype(monitor, "i2c-dev", nullptr) < 0 ||
         udev_monitor_enable_receiving(monitor) < 0) {
         if (monitor) udev_monitor_unref(monitor);
         return;

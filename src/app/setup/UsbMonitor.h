@@ -1,6 +1,7 @@
 // USB plug and unplug notifications from udev. Any USB device counts, as the
-// board list is simply read again. Without udev, or when the monitor cannot be
-// opened, it stays silent and the program runs on without notifications.
+// board list is simply read again, and so does an i2c-dev node. Without udev,
+// or when the monitor cannot be opened, it stays silent and the program runs
+// on without notifications.
 #pragma once
 
 #include <QObject>

@@ -426,6 +426,41 @@ TEST_F(BoardConnectionTest, SupplyFollowsTheCheckBoxAndTheToolButton)
     EXPECT_EQ(w.vccPicture(), 16);
 }
 
+// A bridge without a supply switch whose driver fixes the clock (i2c-dev): the
+// status bar says so, and no click opens a box.
+TEST_F(BoardConnectionTest, ASupplyOrClockTheBridgeLacksIsShownInTheStatusBarOnly)
+{
+    TMainApp& w = open();
+    static AdapterApi bridge = RecordingAdapter::api();
+    bridge.VccOn = [](uint32_t) -> int32_t { return KVRX_ERR_NOT_SUPPORTED; };
+    bridge.VccOff = [](uint32_t) -> int32_t { return KVRX_ERR_NOT_SUPPORTED; };
+    bridge.ClockRate = [](uint32_t board, uint16_t) -> int32_t {
+        return board != 0 ? KVRX_NOTE_CLOCK_FIXED : 0;
+    };
+    w.bus().setApi(bridge);
+    const QString noSupply = " RTC Vcc Switch: Fake result 7";
+
+    w.NotifyUSBArrival();
+    ASSERT_EQ(w.bus().BoardNo, 1u);
+    EXPECT_EQ(w.statusPanelText(3), noSupply);
+    page().VccChecked->click();
+    w.VccSw->click();
+    w.VccSw->click();
+    EXPECT_TRUE(page().VccChecked->isChecked());
+    EXPECT_EQ(w.vccPicture(), 16);
+    EXPECT_EQ(w.statusPanelText(3), noSupply);
+
+    pick(page().BussSpeedSel, 1);
+    EXPECT_EQ(w.statusPanelText(3), " Fake result 128");
+    EXPECT_EQ(recordedBoxCount(w), 0u);
+
+    // No board, nothing to switch: the status bar is left empty.
+    pick(page().EvalBoardSel, 0);
+    EXPECT_EQ(w.bus().BoardNo, 0u);
+    EXPECT_EQ(w.statusPanelText(3), "");
+    EXPECT_EQ(recordedBoxCount(w), 0u);
+}
+
 TEST_F(BoardConnectionTest, ScriptWindowsTakeNoNotificationsFromTheSystem)
 {
     TMainApp& w = open();
