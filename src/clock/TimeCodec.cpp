@@ -122,7 +122,11 @@ int32_t ReadRtcTime(const RtcBus& bus, std::tm& t, bool& is24)
     const uint8_t mo = type == TypeG ? (b[at.mo] & 0x7F) : b[at.mo];
     t.tm_mon = mo == 0 ? 0 : BcdToBin(mo) - 1;
     t.tm_year = BcdToBin(b[at.yr]) + 100;
-    t.tm_wday = BcdToBin(b[at.dw]);
+    // Weekday-first parts count the day of week 1 to 7, and the write below
+    // stores day of week + 1: read it back as 0 to 6, or every rewrite of the
+    // time would move the chip on by a day.
+    const int dw = BcdToBin(b[at.dw]);
+    t.tm_wday = isWeekdayFirst(type) && dw > 0 ? dw - 1 : dw;
     t.tm_yday = 0;
     t.tm_isdst = 0;
 

@@ -479,15 +479,35 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"VK360", {0x00, 0x00, 0x11, 0x28, 0x02, 0x25, 5}, 0, 0, 11, 28, 1, 125, 5, false},
         // TypeG: bit 6 selects the 12-hour form; bit 7 of MO is the century flag.
         ReadCase{
-            "VK380", {0x30, 0x59, 0x23, 0x06, 0x31, 0x12, 0x99}, 30, 59, 23, 31, 11, 199, 6, true},
-        ReadCase{"VK380", {0, 0, 0x52, 0x01, 0x01, 0x81, 0x00}, 0, 0, 0, 1, 0, 100, 1, false},
-        ReadCase{"VK380", {0, 0, 0x72, 0x01, 0x01, 0x01, 0x00}, 0, 0, 12, 1, 0, 100, 1, false},
-        ReadCase{"VK380", {0, 0, 0x62, 0x01, 0x01, 0x01, 0x00}, 0, 0, 14, 1, 0, 100, 1, false},
+            "VK380", {0x30, 0x59, 0x23, 0x06, 0x31, 0x12, 0x99}, 30, 59, 23, 31, 11, 199, 5, true},
+        ReadCase{"VK380", {0, 0, 0x52, 0x01, 0x01, 0x81, 0x00}, 0, 0, 0, 1, 0, 100, 0, false},
+        ReadCase{"VK380", {0, 0, 0x72, 0x07, 0x01, 0x01, 0x00}, 0, 0, 12, 1, 0, 100, 6, false},
+        ReadCase{"VK380", {0, 0, 0x62, 0x01, 0x01, 0x01, 0x00}, 0, 0, 14, 1, 0, 100, 0, false},
         // TypeC and TypeJ: HR bits 7 and 6 are flags; always 24-hour.
-        ReadCase{"VK340", {0x89, 0x85, 0xD4, 0x05, 0x07, 0x03, 0x24}, 9, 5, 14, 7, 2, 124, 5, true},
-        ReadCase{"VK382", {0x00, 0x00, 0x12, 0x01, 0x01, 0x01, 0x00}, 0, 0, 12, 1, 0, 100, 1, true},
+        ReadCase{"VK340", {0x89, 0x85, 0xD4, 0x05, 0x07, 0x03, 0x24}, 9, 5, 14, 7, 2, 124, 4, true},
+        ReadCase{"VK382", {0x00, 0x00, 0x12, 0x01, 0x01, 0x01, 0x00}, 0, 0, 12, 1, 0, 100, 0, true},
         ReadCase{
-            "VK382", {0x00, 0x00, 0x63, 0x01, 0x01, 0x01, 0x00}, 0, 0, 23, 1, 0, 100, 1, true}));
+            "VK382", {0x00, 0x00, 0x63, 0x01, 0x01, 0x01, 0x00}, 0, 0, 23, 1, 0, 100, 0, true}));
+
+TEST_F(CodecTest, EveryFamilyReadsBackTheDayOfWeekItWrote)
+{
+    // A rewrite of the time (a format change, Set keeping the chip's day)
+    // must leave the day of week where it was.
+    for (const char* part : {"VK310", "VK340", "VK350", "VK360", "VK370", "VK380", "VK381",
+                             "VK382", "VK390"}) {
+        for (int wday = 0; wday < 7; ++wday) {
+            RecordingAdapter::reset();
+            select(part);
+            std::tm t = kSample;
+            t.tm_wday = wday;
+            ASSERT_EQ(WriteRtcTime(bus, t, true), 0) << part;
+            std::tm back{};
+            bool is24 = false;
+            ASSERT_EQ(ReadRtcTime(bus, back, is24), 0) << part;
+            EXPECT_EQ(back.tm_wday, wday) << part;
+        }
+    }
+}
 
 TEST_F(CodecTest, FailedReadHandsBackAnAllZeroTime)
 {
