@@ -440,6 +440,9 @@ void MemoryPage::BtnWriteByteClick()
         return;
     }
     const uint8_t byte = *value;
+    // Without the write-enable latch a TypeE EEPROM acknowledges the byte and
+    // drops it, so the write would look done and store nothing.
+    if (bus.part().TypeCode == TypeE) context_.unlockPart(id(sender()));
     int32_t result = bus.api().Write(bus.BoardNo, addressLength(), kMemSlave, *address, &byte, 1);
     noteTransfer(*address, 1);
     // The EEPROM is off the bus until it has stored the byte; the write is
