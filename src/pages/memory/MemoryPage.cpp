@@ -19,6 +19,7 @@
 #include <algorithm>
 
 #include "bus/RtcBus.h"
+#include "kvrx_usb.h"
 #include "pages/memory/MemoryCodec.h"
 #include "widgets/Controls.h"
 
@@ -305,6 +306,23 @@ int32_t MemoryPage::waitForAck()
     return result;
 }
 
+int32_t MemoryPage::writeLine(uint8_t subLen, uint32_t address, const uint8_t* bytes, bool eeprom)
+{
+    RtcBus& bus = context_.bus();
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        // While the EEPROM stores the line before, it does not acknowledge
+        // its address and takes nothing: the write goes again as soon as it
+        // answers, so each line follows its predecessor's write cycle closely.
+        const int32_t result =
+            bus.api().Write(bus.BoardNo, subLen, kMemSlave, address, bytes, kLineBytes);
+        if (!eeprom || result != KVRX_ERR_ADDR_NACK || waited.elapsed() >= kAckTimeoutMs)
+            return result;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
 void MemoryPage::BtnWrEepromClick()
 {
     RtcBus& bus = context_.bus();
@@ -342,14 +360,14 @@ void MemoryPage::BtnWrEepromClick()
     // The write enable latch stays set across the lines' writes, so one
     // write-enable step serves them all.
     if (eeprom) context_.unlockPart(from);
+    int32_t result = 0;
     for (int line = 0; line < gridLines_; ++line) {
         const uint32_t address = static_cast<uint32_t>(line) * kLineBytes;
         const std::array<uint8_t, kLineBytes> bytes = FillLine(fill, values, address);
-        int32_t result =
-            bus.api().Write(bus.BoardNo, subLen, kMemSlave, address, bytes.data(), kLineBytes);
+        result = writeLine(subLen, address, bytes.data(), eeprom);
         noteTransfer(address, kLineBytes);
-        // The next line goes once the EEPROM has stored this one.
-        if ((result & 0x7F) == 0 && eeprom) result = waitForAck();
+        // The last line is done once the EEPROM answers again.
+        if ((result & 0x7F) == 0 && eeprom && line == gridLines_ - 1) result = waitForAck();
         bus.ReportResult(from, id(BtnWrEeprom), result);
         if ((result & 0x7F) != 0) break;
     }

@@ -75,6 +75,9 @@ class MemoryPage : public QWidget, public PartChoiceStep {
     // until then. The window keeps painting and its timers run. Returns the
     // last poll's result (0: the memory answers again).
     int32_t waitForAck();
+    // One line of Write All, tried again while a busy EEPROM does not
+    // acknowledge it, up to the acknowledge timeout.
+    int32_t writeLine(uint8_t subLen, uint32_t address, const uint8_t* bytes, bool eeprom);
 
     PageContext& context_;
     int gridLines_ = 0;
