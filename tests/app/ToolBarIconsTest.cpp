@@ -10,7 +10,7 @@
 #include <QPixmap>
 #include <QToolButton>
 
-#include "AppTestSupport.h"
+#include "support/AppTestSupport.h"
 #include "app/TMainApp.h"
 
 namespace {
