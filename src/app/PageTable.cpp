@@ -5,6 +5,8 @@
 #include "app/setup/SetupPage.h"
 #include "clock/SetClockCodec.h"
 #include "clock/SetClockPage.h"
+#include "pages/memory/MemoryCodec.h"
+#include "pages/memory/MemoryPage.h"
 #include "registers/RegistersCodec.h"
 #include "registers/RegistersPage.h"
 
@@ -54,7 +56,7 @@ constexpr std::array<PageRow, 14> kPages{{
      {},
      startUp<SetClockPage>},
     {"tsReg", "Registers", make<RegistersPage>, &kRegistersPageSettings, kRegistersBoard, {}},
-    {"tsMemory", "EEPROM", nullptr, nullptr, kMemoryBoard, {}},
+    {"tsMemory", "EEPROM", make<MemoryPage>, &kMemoryPageSettings, kMemoryBoard, {}},
     {"tsGraph", "Graph", nullptr, nullptr, {}, {}},
     {"tsInterrupt", "Interrupt", nullptr, nullptr, kInterruptBoard, kInterruptLamps},
     {"tsAlarm", "Alarm", nullptr, nullptr, kAlarmBoard, kAlarmLamps},

@@ -735,6 +735,92 @@ Reading readCell(QObject* control, int row, int column)
     return {model->index(row, column).data(Qt::DisplayRole).toString(), std::nullopt};
 }
 
+namespace {
+
+struct GridCell {
+    QAbstractItemView* view = nullptr;
+    QModelIndex index;
+    Outcome failure;
+};
+
+GridCell gridCell(QObject* control, int row, int column)
+{
+    auto* view = qobject_cast<QAbstractItemView*>(control);
+    const QAbstractItemModel* model = view ? view->model() : nullptr;
+    if (!model) return {nullptr, {}, wrongKind(control, QStringLiteral("a grid"))};
+    if (row >= model->rowCount() || column >= model->columnCount())
+        return {
+            nullptr,
+            {},
+            Failure{QStringLiteral("a cell %1 %2 in %3").arg(row).arg(column).arg(nameOf(control)),
+                    QStringLiteral("%1 rows and %2 columns")
+                        .arg(model->rowCount())
+                        .arg(model->columnCount())}};
+    return {view, model->index(row, column), std::nullopt};
+}
+
+void sendMouse(QWidget* target, QEvent::Type type, const QPoint& at)
+{
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
+    QMouseEvent event(type, QPointF(at), QPointF(target->mapToGlobal(at)), Qt::LeftButton, held,
+                      Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+struct ArrowKey {
+    const char* name;
+    int key;
+};
+constexpr ArrowKey kArrows[] = {
+    {"Up", Qt::Key_Up}, {"Down", Qt::Key_Down}, {"Left", Qt::Key_Left}, {"Right", Qt::Key_Right}};
+
+} // namespace
+
+Outcome clickCell(QObject* control, int row, int column, bool twice, const QWidget* root)
+{
+    GridCell cell = gridCell(control, row, column);
+    if (cell.failure) return cell.failure;
+    if (auto f = reachable(control, root)) return f;
+    cell.view->scrollTo(cell.index);
+    const QRect rect = cell.view->visualRect(cell.index);
+    // A hidden row or column has no place to click.
+    if (!rect.isValid() || !cell.view->viewport()->rect().intersects(rect))
+        return Failure{
+            QStringLiteral("cell %1 %2 of %3 shown").arg(row).arg(column).arg(nameOf(control)),
+            QStringLiteral("hidden")};
+    QWidget* viewport = cell.view->viewport();
+    const QPoint at = rect.center();
+    cell.view->setFocus(Qt::MouseFocusReason);
+    sendMouse(viewport, QEvent::MouseButtonPress, at);
+    sendMouse(viewport, QEvent::MouseButtonRelease, at);
+    if (twice) {
+        sendMouse(viewport, QEvent::MouseButtonDblClick, at);
+        sendMouse(viewport, QEvent::MouseButtonRelease, at);
+    }
+    return std::nullopt;
+}
+
+QStringList arrowNames()
+{
+    QStringList names;
+    for (const ArrowKey& a : kArrows)
+        names.append(QString::fromLatin1(a.name));
+    return names;
+}
+
+Outcome arrow(QObject* control, const QString& direction, const QWidget* root)
+{
+    auto* view = qobject_cast<QAbstractItemView*>(control);
+    if (!view) return wrongKind(control, QStringLiteral("a grid"));
+    for (const ArrowKey& a : kArrows) {
+        if (direction == QLatin1String(a.name))
+            return sendKeys(control, root, [&a](QWidget* w) { sendKey(w, a.key); });
+    }
+    return Failure{QStringLiteral("one of %1").arg(arrowNames().join(u' ')),
+                   QStringLiteral("\"%1\"").arg(direction)};
+}
+
 QString normalised(const QString& property, const QString& expected)
 {
     const Property* p = propertyNamed(property);

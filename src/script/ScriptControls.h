@@ -67,6 +67,13 @@ bool isProperty(const QString& name);
 QStringList propertyNames();
 Reading read(QObject* control, const QString& property, const QWidget* root);
 
+// A grid's cell as the mouse works it: a click (selects the cell, then the
+// click), or a double click (a click, then the double click).
+Outcome clickCell(QObject* control, int row, int column, bool twice, const QWidget* root);
+// One arrow key at a grid: Up, Down, Left or Right moves its selection.
+Outcome arrow(QObject* control, const QString& direction, const QWidget* root);
+QStringList arrowNames();
+
 // The text a grid or other item view shows in one cell.
 Reading readCell(QObject* control, int row, int column);
 

@@ -284,6 +284,41 @@ Outcome doKey(Args& a, ScriptSession* s, const QString&)
     return ScriptControls::key(c.object, key, s->window());
 }
 
+Outcome doCell(Args& a, ScriptSession* s, bool twice)
+{
+    QString name;
+    qint64 row = 0, column = 0;
+    if (!a.name(&name, "NAME") || !a.integer(&row, "ROW", 0, 1000000) ||
+        !a.integer(&column, "COL", 0, 1000000) || !a.end() || !s)
+        return argsError(a);
+    auto c = control(*s, name);
+    if (c.failure) return c.failure;
+    return ScriptControls::clickCell(c.object, static_cast<int>(row), static_cast<int>(column),
+                                     twice, s->window());
+}
+
+Outcome doClickCell(Args& a, ScriptSession* s, const QString&)
+{
+    return doCell(a, s, false);
+}
+
+Outcome doDoubleClickCell(Args& a, ScriptSession* s, const QString&)
+{
+    return doCell(a, s, true);
+}
+
+Outcome doArrow(Args& a, ScriptSession* s, const QString&)
+{
+    QString name, direction;
+    if (!a.name(&name, "NAME") ||
+        !a.choice(ScriptControls::arrowNames(), &direction, "Up, Down, Left or Right") ||
+        !a.end() || !s)
+        return argsError(a);
+    auto c = control(*s, name);
+    if (c.failure) return c.failure;
+    return ScriptControls::arrow(c.object, direction, s->window());
+}
+
 Outcome doSpin(Args& a, ScriptSession* s, const QString&)
 {
     QString name, way;
@@ -617,6 +652,9 @@ const Form kForms[] = {
     {"type", nullptr, "type NAME \"TEXT\"", false, false, doType},
     {"key", nullptr, "key NAME KEY", false, false, doKey},
     {"spin", nullptr, "spin NAME up|down", false, false, doSpin},
+    {"cell", nullptr, "cell NAME ROW COL", false, false, doClickCell},
+    {"dblcell", nullptr, "dblcell NAME ROW COL", false, false, doDoubleClickCell},
+    {"arrow", nullptr, "arrow NAME Up|Down|Left|Right", false, false, doArrow},
     {"focus", nullptr, "focus NAME", false, false, doFocus},
     {"leave", nullptr, "leave NAME", false, false, doLeave},
     {"date", nullptr, "date NAME \"YYYY-MM-DD\"", false, false, doDate},

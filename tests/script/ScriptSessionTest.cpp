@@ -381,10 +381,11 @@ struct BadStep {
 TEST_F(ScriptRun, MalformedLinesFailWithTheirLineAndTheRestStillRuns)
 {
     const BadStep cases[] = {
-        {"selekt ListA \"100\"",
-         "a command: select check click type key spin focus leave date expect pctime advance tick "
-         "wait sim open save "
-         "screenshot quit / \"selekt\""},
+        {"selekt ListA \"100\"", "a command: select check click type key spin cell dblcell arrow "
+                                 "focus leave date expect pctime "
+                                 "advance tick "
+                                 "wait sim open save "
+                                 "screenshot quit / \"selekt\""},
         {"check ChkA maybe", "check NAME on|off / \"maybe\" where on or off belongs"},
         {"check ChkA", "check NAME on|off / the line ends before on or off"},
         {"click BtnA extra", "click NAME / more after it: \"extra\""},
@@ -398,6 +399,10 @@ TEST_F(ScriptRun, MalformedLinesFailWithTheirLineAndTheRestStillRuns)
          "property belongs"},
         {"expect GridA cell 1 \"x\"", "expect NAME PROPERTY \"VALUE\" | expect NAME cell ROW COL "
                                       "\"VALUE\" / \"x\" where COL belongs"},
+        {"cell GridA 1", "cell NAME ROW COL / the line ends before COL"},
+        {"arrow GridA North",
+         "arrow NAME Up|Down|Left|Right / \"North\" where Up, Down, Left or Right belongs"},
+        {"dblcell BtnA 1 1", "a grid named \"BtnA\" / a QPushButton"},
         {"expect status 4 \"x\"",
          "expect status PANEL \"TEXT\" / \"4\" where a panel number 0 to 3 belongs"},
         {"expect window titel \"T\"",
@@ -407,10 +412,11 @@ TEST_F(ScriptRun, MalformedLinesFailWithTheirLineAndTheRestStillRuns)
         // Texts in a FAIL line are written as the script writes them, so it stays one line.
         {"sim \"a\\nb\"",
          "sim followed by one of part temp ppm poke expect attach event / \"a\\nb\""},
-        {"\"\\r\" x",
-         "a command: select check click type key spin focus leave date expect pctime advance tick "
-         "wait "
-         "sim open save screenshot quit / \"\\r\""},
+        {"\"\\r\" x", "a command: select check click type key spin cell dblcell arrow focus leave "
+                      "date expect pctime "
+                      "advance tick "
+                      "wait "
+                      "sim open save screenshot quit / \"\\r\""},
         {"spin SpinA sideways", "spin NAME up|down / \"sideways\" where up or down belongs"},
         {"date CalA \"2024-02-30\"", "date NAME \"YYYY-MM-DD\" / \"2024-02-30\", not a date"},
         {"expect pctime \"noon\"",

@@ -1,0 +1,109 @@
+// Write All of the 512-byte EEPROM of a VK360 on the simulated board with
+// real bus timing at 400 kHz, against the memory's physical limit: 32 write
+// cycles of 5 ms plus the wire time of 32 line transfers. The "ratio" counter
+// is the measured time over that limit.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdlib>
+
+#include "PartTable.h"
+#include "app/AppOptions.h"
+#include "app/TMainApp.h"
+#include "app/setup/SetupPage.h"
+#include "bus/RtcBus.h"
+#include "pages/memory/MemoryPage.h"
+
+namespace {
+
+constexpr int kLines = 32;
+constexpr double kWriteCycle = 0.005;
+constexpr double kKhz = 400.0;
+constexpr int kLineBytes = 16;
+
+QApplication& app()
+{
+    static QApplication* instance = [] {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "bench_mem_write_all";
+        static char* argv[] = {name, nullptr};
+        return new QApplication(argc, argv);
+    }();
+    return *instance;
+}
+
+// The physical limit; addressBytes counts the slave and memory address bytes
+// that go with each line (0: the data alone).
+double limitSeconds(int addressBytes)
+{
+    const double wire = (kLineBytes + addressBytes) * 9.0 / (kKhz * 1000.0);
+    return kLines * (kWriteCycle + wire);
+}
+
+void BM_WriteAllEeprom512(benchmark::State& state)
+{
+    app();
+    QTemporaryDir dir;
+    AppOptions options;
+    options.settingsFile = dir.filePath(QStringLiteral("settings.ini"));
+    TMainApp window(options, true);
+    window.pollTimer()->stop();
+    RtcBus& bus = window.bus();
+    if (bus.BoardNo == 0) {
+        state.SkipWithError("no simulated board");
+        return;
+    }
+    const AdapterApi& api = bus.api();
+    api.SimSetPart(bus.BoardNo, "VK360");
+    api.VccOn(bus.BoardNo);
+    api.ClockRate(bus.BoardNo, 400);
+    QComboBox* list = window.setupPage()->DeviceSel;
+    list->setCurrentIndex(FindPartRow("VK360"));
+    window.DeviceSelChange();
+    auto* page = window.findChild<MemoryPage*>();
+    if (!page) {
+        state.SkipWithError("no memory page");
+        return;
+    }
+
+    double total = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        page->BtnWrEepromClick();
+        const double seconds = static_cast<double>(timer.nsecsElapsed()) * 1e-9;
+        state.SetIterationTime(seconds);
+        total += seconds;
+    }
+    // Every byte holds its address (Data = Adr), or the run does not count.
+    for (uint32_t a = 0; a < kLines * kLineBytes; a += 37) {
+        uint8_t value = 0;
+        if (api.SimPeek(bus.BoardNo, 0xAE, a, &value) != 0 || value != (a & 0xFF)) {
+            state.SkipWithError("Write All did not store the pattern");
+            return;
+        }
+    }
+    const double mean = total / static_cast<double>(state.iterations());
+    state.counters["ms"] = mean * 1e3;
+    state.counters["ratio"] = mean / limitSeconds(0);
+    state.counters["ratio_with_address"] = mean / limitSeconds(3);
+}
+BENCHMARK(BM_WriteAllEeprom512)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Real bus timing and a socket that holds the part.
+    setenv("KVRX_SIM_CLOCK", "real", 1);
+    setenv("KVRX_SIM_PART", "VK360", 1);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,157 @@
+#include "pages/memory/MemoryCodec.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kProtectItems[] = {"None",      "0180-01FF", "0100-01FF", "0000-01FF",
+                                         "0000-003F", "0000-007F", "0000-00FF", "0000-01FF"};
+
+constexpr ControlSetting kEeprom[] = {
+    Show("cboEEProtect"),
+    Show("Label40"),
+    Show("BtnReadBP"),
+    Show("BtnWrBP"),
+    SetItems("cboEEProtect", kProtectItems),
+    SelectItem("cboEEProtect", 0),
+};
+
+constexpr ControlSetting kSram[] = {
+    Hide("cboEEProtect"),
+    Hide("Label40"),
+    Hide("BtnReadBP"),
+    Hide("BtnWrBP"),
+};
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+} // namespace
+
+// In TypeBlock order: NoneAB, E, C, D, F, G, H, J, VK390. Parts without user
+// memory do not show the page.
+const PageSettingsTable kMemoryPageSettings = {
+    SettingList(),
+    {SettingList(), kEeprom, SettingList(), kSram, kSram, SettingList(), SettingList(),
+     SettingList(), SettingList()},
+};
+
+namespace MemoryCodec {
+
+int GridRows(int lastLine)
+{
+    return lastLine < 0 ? 1 : lastLine + 2;
+}
+
+uint32_t MemorySize(int lastLine)
+{
+    return lastLine < 0 ? 0 : static_cast<uint32_t>(lastLine + 1) * kLineBytes;
+}
+
+std::string Hex4(uint32_t value)
+{
+    char text[9];
+    std::snprintf(text, sizeof text, "%04X", value & 0xFFFFu);
+    return text;
+}
+
+std::string Hex2(uint8_t value)
+{
+    char text[3];
+    std::snprintf(text, sizeof text, "%02X", value);
+    return text;
+}
+
+std::string CellText(int row, int column)
+{
+    if (row < 0 || column < 0 || column >= kGridColumns) return {};
+    if (row == 0) {
+        if (column == 0) return "AStart";
+        if (column == kGridColumns - 1) return "AEnd";
+        return Hex2(static_cast<uint8_t>(column - 1));
+    }
+    const uint32_t first = static_cast<uint32_t>(row - 1) * kLineBytes;
+    if (column == 0) return Hex4(first);
+    if (column == kGridColumns - 1) return Hex4(first + kLineBytes - 1);
+    return {};
+}
+
+std::optional<uint32_t> CellAddress(int row, int column, uint32_t size)
+{
+    const long address = static_cast<long>(row) * kLineBytes + column - 17;
+    if (row < 1 || column < 0 || column >= kGridColumns || address < 0 ||
+        address >= static_cast<long>(size))
+        return std::nullopt;
+    return static_cast<uint32_t>(address);
+}
+
+std::array<int, 2> CellOf(uint32_t address)
+{
+    return {static_cast<int>(address / kLineBytes) + 1, static_cast<int>(address % kLineBytes) + 1};
+}
+
+std::optional<uint8_t> BoxByte(std::string_view text)
+{
+    if (text.size() < 2) {
+        if (text.size() == 1 && hexDigit(text[0]) >= 0)
+            return static_cast<uint8_t>(hexDigit(text[0]));
+        return std::nullopt;
+    }
+    const int high = hexDigit(text[0]);
+    const int low = hexDigit(text[1]);
+    if (high < 0 || low < 0) return std::nullopt;
+    return static_cast<uint8_t>(high * 16 + low);
+}
+
+std::optional<uint32_t> ParseAddress(std::string_view text, uint32_t size)
+{
+    if (text.empty() || text.size() > 4) return std::nullopt;
+    uint32_t value = 0;
+    for (char c : text) {
+        const int digit = hexDigit(c);
+        if (digit < 0) return std::nullopt;
+        value = value * 16 + static_cast<uint32_t>(digit);
+    }
+    if (value >= size) return std::nullopt;
+    return value;
+}
+
+std::array<uint8_t, kLineBytes> FillLine(Fill fill, const FillValues& values, uint32_t lineAddress)
+{
+    std::array<uint8_t, kLineBytes> line{};
+    for (uint32_t i = 0; i < kLineBytes; ++i) {
+        const uint32_t address = lineAddress + i;
+        switch (fill) {
+        case Fill::DataIsAddress:
+            line[i] = static_cast<uint8_t>(address & 0xFF);
+            break;
+        case Fill::Explicit1:
+            line[i] = values.Explicit1;
+            break;
+        case Fill::Explicit2:
+            line[i] = values.Explicit2;
+            break;
+        case Fill::Checkerboard:
+            line[i] = (address & 1) == 0 ? values.Even : values.Odd;
+            break;
+        }
+    }
+    return line;
+}
+
+int ProtectLevel(uint8_t reg)
+{
+    return reg >> 5;
+}
+
+uint8_t WithProtectLevel(uint8_t reg, int level)
+{
+    return static_cast<uint8_t>((reg & 0x1F) | ((level & 7) << 5));
+}
+
+} // namespace MemoryCodec

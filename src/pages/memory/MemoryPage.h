@@ -1,0 +1,84 @@
+// The memory page (tab tsMemory): the part's user EEPROM or SRAM as a grid of
+// bytes, sixteen to a line; Read All, Write All with its fill patterns, the
+// single byte picked in the grid, and the EEPROM's block protection.
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <optional>
+
+#include "app/PageContext.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+
+class MemoryPage : public QWidget, public PartChoiceStep {
+    Q_OBJECT
+  public:
+    explicit MemoryPage(PageContext& context, QWidget* parent = nullptr);
+
+    // The grid takes the chosen part's lines.
+    void partChosen() override;
+
+    // Controls keep their designed names (also their objectNames).
+    QTableWidget* EepromGrid = nullptr;
+    QPushButton* BtnRdEeprom = nullptr;
+    QPushButton* BtnWrEeprom = nullptr;
+    QGroupBox* GroupFill = nullptr;
+    QRadioButton* rbFillDAAD = nullptr;
+    QRadioButton* rbFillExplicit = nullptr;
+    QRadioButton* rbExplicit2 = nullptr;
+    QRadioButton* rbChkbrd = nullptr;
+    QLineEdit* teWrt1 = nullptr;
+    QLineEdit* teWrt2 = nullptr;
+    QLineEdit* teChk1 = nullptr;
+    QLineEdit* teChk2 = nullptr;
+    QGroupBox* GroupBox35 = nullptr;
+    QLineEdit* teRdAdr = nullptr;
+    QLineEdit* teWrAdr = nullptr;
+    QLineEdit* teRdData = nullptr;
+    QLineEdit* teWrData = nullptr;
+    QPushButton* BtnRdByte = nullptr;
+    QPushButton* BtnWriteByte = nullptr;
+    QLabel* Label40 = nullptr;
+    QComboBox* cboEEProtect = nullptr;
+    QPushButton* BtnReadBP = nullptr;
+    QPushButton* BtnWrBP = nullptr;
+
+  public slots:
+    void BtnRdEepromClick();
+    void BtnWrEepromClick();
+    void EepromSelectCell(int row, int column);
+    void EePromClick();
+    void EePromDBLClick();
+    void BtnRdByteClick();
+    void BtnWriteByteClick();
+    void BtnReadBPClick();
+    void BtnWrBPClick();
+
+  private:
+    QWidget* buildControls();
+    void layoutGrid(int lastLine);
+    uint32_t memorySize() const;
+    uint8_t addressLength() const;
+    void noteTransfer(uint32_t address, uint32_t count);
+    // Reads a fill or data box; a box without a byte opens an error box
+    // naming it and gives nullopt.
+    std::optional<uint8_t> boxValue(QLineEdit* box, const void* sender, const char* what);
+    void clearReadBuf();
+    // Waits for the memory to finish its write cycle: it does not answer
+    // until then. The window keeps painting and its timers run. Returns the
+    // last poll's result (0: the memory answers again).
+    int32_t waitForAck();
+    // One line of Write All, tried again while a busy EEPROM does not
+    // acknowledge it, up to the acknowledge timeout.
+    int32_t writeLine(uint8_t subLen, uint32_t address, const uint8_t* bytes, bool eeprom);
+
+    PageContext& context_;
+    int gridLines_ = 0;
+};
