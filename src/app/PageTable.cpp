@@ -5,6 +5,8 @@
 #include "app/setup/SetupPage.h"
 #include "clock/SetClockCodec.h"
 #include "clock/SetClockPage.h"
+#include "pages/port/PortCodec.h"
+#include "pages/port/PortPage.h"
 #include "registers/RegistersCodec.h"
 #include "registers/RegistersPage.h"
 
@@ -60,7 +62,7 @@ constexpr std::array<PageRow, 14> kPages{{
     {"tsAlarm", "Alarm", nullptr, nullptr, kAlarmBoard, kAlarmLamps},
     {"tsEvent", "Event", nullptr, nullptr, kEventBoard, kEventLamps},
     {"tsComp", "Crystal Comp.", nullptr, nullptr, kTrimBoard, {}},
-    {"tsPort", "Port", nullptr, nullptr, {}, {}},
+    {"tsPort", "Port", make<PortPage>, &kPortPageSettings, {}, {}, startUp<PortPage>},
     {"tsSysMgmt", "SysMgmt", nullptr, nullptr, {}, kSysMgmtLamps},
     {"tsDST", "DST", nullptr, nullptr, {}, kDstLamps},
     {"tsTCOMP", "TempComp", nullptr, nullptr, {}, {}},
