@@ -10,8 +10,8 @@
 #include <QPixmap>
 #include <QToolButton>
 
-#include "AppTestSupport.h"
 #include "app/TMainApp.h"
+#include "support/AppTestSupport.h"
 
 namespace {
 
