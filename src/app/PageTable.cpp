@@ -7,6 +7,8 @@
 #include "clock/SetClockPage.h"
 #include "pages/memory/MemoryCodec.h"
 #include "pages/memory/MemoryPage.h"
+#include "pages/port/PortCodec.h"
+#include "pages/port/PortPage.h"
 #include "registers/RegistersCodec.h"
 #include "registers/RegistersPage.h"
 
@@ -62,7 +64,7 @@ constexpr std::array<PageRow, 14> kPages{{
     {"tsAlarm", "Alarm", nullptr, nullptr, kAlarmBoard, kAlarmLamps},
     {"tsEvent", "Event", nullptr, nullptr, kEventBoard, kEventLamps},
     {"tsComp", "Crystal Comp.", nullptr, nullptr, kTrimBoard, {}},
-    {"tsPort", "Port", nullptr, nullptr, {}, {}},
+    {"tsPort", "Port", make<PortPage>, &kPortPageSettings, {}, {}, startUp<PortPage>},
     {"tsSysMgmt", "SysMgmt", nullptr, nullptr, {}, kSysMgmtLamps},
     {"tsDST", "DST", nullptr, nullptr, {}, kDstLamps},
     {"tsTCOMP", "TempComp", nullptr, nullptr, {}, {}},

@@ -527,6 +527,9 @@ void TMainApp::VccCheckedClick()
 void TMainApp::BuildPortRows(bool show)
 {
     setPageVisible(QStringLiteral("tsPort"), show);
+    // The port page binds its rows and takes its first state, shown or not.
+    const PageRow* row = FindPage("tsPort");
+    if (row != nullptr && row->StartUp != nullptr) row->StartUp(page(QLatin1String(row->Name)));
 }
 
 // ---------------------------------------------------------------------------

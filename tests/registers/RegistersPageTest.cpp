@@ -55,8 +55,12 @@ TEST(RegistersPageRows, ThePortRowsBindAsRowsEightAndNineAndShareTheHexKeyFilter
     EXPECT_EQ(page->row(3).Hex, page->Hex[3]);
     RegistersPage::RowControls incomplete = pins;
     incomplete.Bits[5] = nullptr;
+    // Start-up bound row 8 to the port page's own row; a failed bind keeps it.
+    QLineEdit* portHex = port->findChild<QLineEdit*>(QStringLiteral("HexP0"));
+    ASSERT_NE(portHex, nullptr);
+    EXPECT_EQ(page->row(8).Hex, portHex);
     EXPECT_FALSE(page->BindRow(8, incomplete));
-    EXPECT_EQ(page->row(8).Hex, nullptr);
+    EXPECT_EQ(page->row(8).Hex, portHex);
 
     ASSERT_TRUE(page->BindRow(8, pins));
     EXPECT_EQ(page->row(8).Hex, pins.Hex);
