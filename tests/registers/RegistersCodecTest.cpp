@@ -85,7 +85,9 @@ TEST(RegistersSection, BitCaptionsRunFromBitZeroAndTheMaskEnablesPanels)
          {Section(MapOf("VK310"), 1)->Rows[2], Section(MapOf("VK360"), 1)->Rows[5]}) {
         EXPECT_EQ(row.Mask, 0) << row.Name;
     }
-    for (const std::string& caption : Section(MapOf("VK310"), 1)->Rows[2].BitCaptions)
+    const std::optional<SectionView> user = Section(MapOf("VK310"), 1);
+    ASSERT_TRUE(user);
+    for (const std::string& caption : user->Rows[2].BitCaptions)
         EXPECT_EQ(caption, "");
 }
 
