@@ -186,15 +186,12 @@ int ChipBench::unlock()
 
 int32_t ChipBench::writeTime(const Time& t, bool hour24)
 {
-    std::tm tm{};
-    tm.tm_year = t.year - 1900;
-    tm.tm_mon = t.month - 1;
-    tm.tm_mday = t.day;
-    tm.tm_hour = t.hour;
-    tm.tm_min = t.minute;
-    tm.tm_sec = t.second;
-    tm.tm_wday = t.weekday;
-    return WriteRtcTime(bus_, tm, hour24);
+    // The calendar record the PC side uses maps one to one onto the bench's.
+    const SystemTime st{static_cast<uint16_t>(t.year),    static_cast<uint16_t>(t.month),
+                        static_cast<uint16_t>(t.weekday), static_cast<uint16_t>(t.day),
+                        static_cast<uint16_t>(t.hour),    static_cast<uint16_t>(t.minute),
+                        static_cast<uint16_t>(t.second),  0};
+    return WriteRtcTime(bus_, SystemTimeToTm(st), hour24);
 }
 
 Time ChipBench::readTime(bool* hour24)
@@ -203,8 +200,8 @@ Time ChipBench::readTime(bool* hour24)
     bool is24 = false;
     EXPECT_EQ(KVRX_OK, ReadRtcTime(bus_, tm, is24)) << "time read";
     if (hour24) *hour24 = is24;
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
-            tm.tm_min,         tm.tm_sec,     tm.tm_wday};
+    const SystemTime st = TmToSystemTime(tm);
+    return {st.year, st.month, st.day, st.hour, st.minute, st.second, st.dayOfWeek};
 }
 
 } // namespace chiptest

@@ -493,8 +493,8 @@ TEST_F(CodecTest, EveryFamilyReadsBackTheDayOfWeekItWrote)
 {
     // A rewrite of the time (a format change, Set keeping the chip's day)
     // must leave the day of week where it was.
-    for (const char* part : {"VK310", "VK340", "VK350", "VK360", "VK370", "VK380", "VK381",
-                             "VK382", "VK390"}) {
+    for (const char* part :
+         {"VK310", "VK340", "VK350", "VK360", "VK370", "VK380", "VK381", "VK382", "VK390"}) {
         for (int wday = 0; wday < 7; ++wday) {
             RecordingAdapter::reset();
             select(part);
