@@ -154,4 +154,12 @@ uint8_t WithProtectLevel(uint8_t reg, int level)
     return static_cast<uint8_t>((reg & 0x1F) | ((level & 7) << 5));
 }
 
+int64_t FirstTryDelayNs(int64_t sinceLineStartNs, int64_t lineCostNs, int64_t tryCostNs)
+{
+    if (tryCostNs <= 0 || lineCostNs <= 0) return 0;
+    const int64_t wire = lineCostNs > tryCostNs ? lineCostNs - tryCostNs : 0;
+    const int64_t delay = kWriteCycleNs + wire + kFirstTryMarginNs - sinceLineStartNs;
+    return delay > 0 ? delay : 0;
+}
+
 } // namespace MemoryCodec

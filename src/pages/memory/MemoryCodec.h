@@ -67,4 +67,15 @@ uint8_t WithProtectLevel(uint8_t reg, int level);
 // stopped answering ends it.
 constexpr int kAckTimeoutMs = 50;
 
+// The EEPROM's longest write cycle, which starts once a line's last byte is
+// on the wire. The next line's first try starts when that cycle is over: a
+// write cycle after the line's start plus the line's own wire time (what the
+// line took beyond a refused try, which carries the same bridge latency), so
+// no try is spent on a memory that cannot answer yet, whatever the bridge.
+constexpr int64_t kWriteCycleNs = 5'000'000;
+constexpr int64_t kFirstTryMarginNs = 20'000;
+// Nanoseconds still to wait; 0 to try at once (also while no try has been
+// refused yet, so there is no cost to go by).
+int64_t FirstTryDelayNs(int64_t sinceLineStartNs, int64_t lineCostNs, int64_t tryCostNs);
+
 } // namespace MemoryCodec

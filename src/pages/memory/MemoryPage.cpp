@@ -309,14 +309,30 @@ int32_t MemoryPage::waitForAck()
 int32_t MemoryPage::writeLine(uint8_t subLen, uint32_t address, const uint8_t* bytes, bool eeprom)
 {
     RtcBus& bus = context_.bus();
+    if (eeprom && lineStart_.isValid()) {
+        // Wait out the previous line's write cycle without a try that the
+        // memory would refuse; the window keeps painting meanwhile.
+        const int64_t delay = FirstTryDelayNs(lineStart_.nsecsElapsed(), lineCostNs_, tryCostNs_);
+        QElapsedTimer pause;
+        pause.start();
+        while (pause.nsecsElapsed() < delay)
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
     QElapsedTimer waited;
     waited.start();
     for (;;) {
         // While the EEPROM stores the line before, it does not acknowledge
         // its address and takes nothing: the write goes again as soon as it
         // answers, so each line follows its predecessor's write cycle closely.
+        QElapsedTimer attempt;
+        attempt.start();
         const int32_t result =
             bus.api().Write(bus.BoardNo, subLen, kMemSlave, address, bytes, kLineBytes);
+        if (result == KVRX_ERR_ADDR_NACK) tryCostNs_ = attempt.nsecsElapsed();
+        if ((result & 0x7F) == 0) {
+            lineStart_ = attempt;
+            lineCostNs_ = attempt.nsecsElapsed();
+        }
         if (!eeprom || result != KVRX_ERR_ADDR_NACK || waited.elapsed() >= kAckTimeoutMs)
             return result;
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

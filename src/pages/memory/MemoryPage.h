@@ -3,6 +3,7 @@
 // single byte picked in the grid, and the EEPROM's block protection.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <cstdint>
 #include <optional>
@@ -78,6 +79,11 @@ class MemoryPage : public QWidget, public PartChoiceStep {
     // One line of Write All, tried again while a busy EEPROM does not
     // acknowledge it, up to the acknowledge timeout.
     int32_t writeLine(uint8_t subLen, uint32_t address, const uint8_t* bytes, bool eeprom);
+    // Write All's pacing: when the last line's write started and what it took,
+    // and what a refused try costs on this board (0 until one was refused).
+    QElapsedTimer lineStart_;
+    int64_t lineCostNs_ = 0;
+    int64_t tryCostNs_ = 0;
 
     PageContext& context_;
     int gridLines_ = 0;

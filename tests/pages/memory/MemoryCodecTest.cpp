@@ -132,3 +132,23 @@ TEST(MemoryProtect, LevelIsBits7To5)
 }
 
 } // namespace
+
+TEST(MemoryPacing, FirstTryOfALineMeetsTheEndOfTheWriteCycle)
+{
+    // Times in microseconds: since the line's write started, what that write
+    // took, what a refused try takes; the wait before the next line's first try.
+    struct Case {
+        int64_t since, line, tryCost, wait;
+    };
+    const Case cases[] = {
+        {0, 1430, 0, 0},          // nothing refused yet: try at once, learn the cost
+        {1430, 1430, 1020, 4000}, // 5 ms cycle + 410 us of wire + 20 us margin, from the start
+        {3000, 1430, 1020, 2430},
+        {5430, 1430, 1020, 0}, // the cycle is over
+        {9000, 1430, 1020, 0},
+        {1000, 900, 1020, 4020}, // a line no dearer than a try: no wire time to add
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FirstTryDelayNs(c.since * 1000, c.line * 1000, c.tryCost * 1000), c.wait * 1000)
+            << c.since << " " << c.line << " " << c.tryCost;
+}
