@@ -7,26 +7,14 @@
 #include "bus/RtcBus.h"
 #include "kvrx_usb.h"
 #include "support/RecordingAdapter.h"
+#include "support/RecordingBusTest.h"
 
 namespace {
 
-class RtcBusTest : public ::testing::Test {
+class RtcBusTest : public RecordingBusTest {
   protected:
-    void SetUp() override
-    {
-        RecordingAdapter::reset();
-        bus.BoardNo = 2;
-    }
+    RtcBusTest() : RecordingBusTest(2) {}
 
-    void select(const char* name)
-    {
-        const int row = FindPartRow(name);
-        ASSERT_NE(row, 0) << name;
-        bus.setPartRow(row);
-    }
-
-    RecordingResultSink sink;
-    RtcBus bus{RecordingAdapter::api(), sink};
     int btnUnlock = 0; // stands for the Unlock button
     int otherButton = 0;
 };

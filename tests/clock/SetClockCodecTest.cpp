@@ -7,6 +7,7 @@
 #include "clock/SetClockCodec.h"
 #include "kvrx_usb.h"
 #include "support/RecordingAdapter.h"
+#include "support/RecordingBusTest.h"
 
 namespace {
 
@@ -169,22 +170,7 @@ TEST(SpinButton, StepsWithoutWrapping)
 
 // ---- the write-enable pre-step ----
 
-class PreStepTest : public ::testing::Test {
-  protected:
-    void SetUp() override
-    {
-        RecordingAdapter::reset();
-        bus.BoardNo = 1;
-    }
-    void select(const char* name)
-    {
-        const int row = FindPartRow(name);
-        ASSERT_NE(row, 0) << name;
-        bus.setPartRow(row);
-    }
-    RecordingResultSink sink;
-    RtcBus bus{RecordingAdapter::api(), sink};
-};
+class PreStepTest : public RecordingBusTest {};
 
 TEST_F(PreStepTest, ClearsThenSetsWrtcOfTheIntRegister)
 {

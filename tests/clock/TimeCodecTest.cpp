@@ -7,6 +7,7 @@
 #include "clock/TimeCodec.h"
 #include "kvrx_usb.h"
 #include "support/RecordingAdapter.h"
+#include "support/RecordingBusTest.h"
 
 namespace {
 
@@ -116,21 +117,8 @@ std::tm timeOf(int year, int month, int day, int wday, int hour, int minute, int
 // Thursday 2024-03-07 14:05:09.
 const std::tm kSample = timeOf(2024, 3, 7, 4, 14, 5, 9);
 
-class CodecTest : public ::testing::Test {
+class CodecTest : public RecordingBusTest {
   protected:
-    void SetUp() override
-    {
-        RecordingAdapter::reset();
-        bus.BoardNo = 1;
-    }
-
-    void select(const char* name)
-    {
-        const int row = FindPartRow(name);
-        ASSERT_TRUE(row != 0 || std::string(name) == "Not Selected") << name;
-        bus.setPartRow(row);
-    }
-
     uint8_t slave() const { return bus.part().RtcAddress; }
 
     // The write of the time bytes (to 0x00, or 0x30 for TypeE), if any.
@@ -149,9 +137,6 @@ class CodecTest : public ::testing::Test {
             n += c.op == AdapterOp::Write;
         return n;
     }
-
-    RecordingResultSink sink;
-    RtcBus bus{RecordingAdapter::api(), sink};
 };
 
 // One expected transfer; data only for writes.
