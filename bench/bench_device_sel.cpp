@@ -2,27 +2,22 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+
+#include "BenchApp.h"
 #include <QComboBox>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include "PartTable.h"
 #include "app/AppOptions.h"
-#include "app/setup/SetupPage.h"
 #include "app/TMainApp.h"
+#include "app/setup/SetupPage.h"
 
 namespace {
 
 QApplication& app()
 {
-    static QApplication* instance = [] {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "bench_device_sel";
-        static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
-    }();
-    return *instance;
+    return benchApp();
 }
 
 void BM_DeviceSelChangeAllParts(benchmark::State& state)

@@ -5,6 +5,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+
+#include "BenchApp.h"
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -27,14 +29,7 @@ constexpr int kLineBytes = 16;
 
 QApplication& app()
 {
-    static QApplication* instance = [] {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "bench_mem_write_all";
-        static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
-    }();
-    return *instance;
+    return benchApp();
 }
 
 // The physical limit; addressBytes counts the slave and memory address bytes

@@ -4,6 +4,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+
+#include "BenchApp.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
@@ -24,16 +26,9 @@ namespace {
 
 QApplication& app()
 {
-    static QApplication* instance = [] {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        // The simulated chip's time stands still unless told to move.
-        if (qEnvironmentVariableIsEmpty("KVRX_SIM_CLOCK")) qputenv("KVRX_SIM_CLOCK", "manual");
-        static int argc = 1;
-        static char name[] = "bench_poll_tick";
-        static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
-    }();
-    return *instance;
+    // The simulated chip's time stands still unless told to move.
+    if (qEnvironmentVariableIsEmpty("KVRX_SIM_CLOCK")) qputenv("KVRX_SIM_CLOCK", "manual");
+    return benchApp();
 }
 
 // The window with a VK320 in the simulated socket, supply on, time set.
