@@ -135,6 +135,13 @@ bool ChipHandle::irqLow()
     return (pins & 0x01) == 0;
 }
 
+bool ChipHandle::irq2Low()
+{
+    uint8_t pins = 0xFF;
+    EXPECT_EQ(KVRX_OK, KVRX_PortIn(board_, &pins));
+    return (pins & 0x02) == 0;
+}
+
 void ChipHandle::setPpm(double ppm)
 {
     EXPECT_EQ(KVRX_OK, KVRX_SimSetPpm(board_, ppm));

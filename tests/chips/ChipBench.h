@@ -60,8 +60,10 @@ class ChipHandle {
     // Whether the chip acknowledges this slave address now (an empty write;
     // like every transfer it takes about a millisecond of bus time).
     bool answers(uint8_t slave);
-    // The chip's interrupt output pulls port pin 0 low (the pin released).
+    // The chip's interrupt / frequency output pulls port pin 0 low (the pin released).
     bool irqLow();
+    // The second interrupt output of a two-pin part pulls port pin 1 low.
+    bool irq2Low();
     void setPpm(double ppm);
     bool peek(uint8_t slave, uint32_t sub, uint8_t* value);
     bool poke(uint8_t slave, uint32_t sub, uint8_t value);

@@ -104,7 +104,8 @@ uint8_t Board::portIn() const
         if (!bit(portMode_, pin) && high) {
             // Released open-drain pin: the pull-up wins unless something pulls low.
             if (pin == kIrqPin && c != nullptr && c->irqLow()) high = false;
-            if (pin == kEventPin && externalEvent_ == 0) high = false;
+            if (pin == kEventPin && (externalEvent_ == 0 || (c != nullptr && c->secondIrqLow())))
+                high = false;
         }
         if (high) value = static_cast<uint8_t>(value | (1u << pin));
     }

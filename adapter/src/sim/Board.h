@@ -2,7 +2,8 @@
 // the chip socket with every chip ever put into it, and the temperature sensor.
 //
 // Port wiring: pin 0 is the chip's interrupt / frequency output (active low,
-// open drain), pin 1 the chip's event input. Both nets have pull-ups.
+// open drain), pin 1 the chip's event input, or its second interrupt output
+// on the parts with two (which have no event input). Both nets have pull-ups.
 #pragma once
 
 #include <cstdint>

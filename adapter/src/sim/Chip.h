@@ -53,8 +53,10 @@ class Chip {
     virtual void setPpm(double ppm) = 0;
     virtual void eventInput(int level) = 0;
 
-    // The chip's interrupt / frequency output is pulling its pin low now.
+    // The chip's interrupt / frequency output (port pin 0) is pulling its pin low now.
     virtual bool irqLow() const = 0;
+    // The chip's second interrupt output (port pin 1, on parts with two) is pulling it low.
+    virtual bool secondIrqLow() const = 0;
 };
 
 } // namespace kvrx::sim

@@ -35,6 +35,29 @@ constexpr double kPhaseSlack = 1e-9;
 // Battery of the simulated board, for the low-battery trip levels.
 constexpr double kBatteryVolts = 3.0;
 
+// An alarm in the pulse mode (IM) pulls its pin for this long after the match.
+constexpr double kPulseSeconds = 0.25;
+// Square waves up to this rate follow simulated time on the port; faster ones
+// change far quicker than a port read (about a millisecond over USB) and read
+// as a steady low level.
+constexpr double kVisibleRateHz = 64.0;
+// The test frequency of the OUT/FT pin.
+constexpr double kFreqTestHz = 512.0;
+
+// TMRC of the countdown timer.
+constexpr uint8_t kTim = 0x80;  // periodic
+constexpr uint8_t kTmre = 0x40; // enable
+enum TimerMode : int { CountDown = 0, SecondaryAlarm = 1, Watchdog = 2, PowerFailCountUp = 3 };
+// TCLK: the counting clock and the finer clock of the sub-count, in Hz.
+struct TimerClock {
+    double count;
+    double sub;
+};
+constexpr TimerClock kTimerClocks[4] = {{100.0, 4096.0},             // "100Hz/4kHz"
+                                        {1.0, 100.0},                // "1Sec/100Hz"
+                                        {1.0 / 60.0, 1.0},           // "1Min/1Sec"
+                                        {1.0 / 3600.0, 1.0 / 60.0}}; // "1hr/1min"
+
 double pullingPpm(double loadPf)
 {
     return 1e6 * kMotionalPf / (2.0 * (kShuntPf + loadPf));
@@ -117,7 +140,8 @@ constexpr double kTrip75[8] = {1.875, 2.025, 2.250, 2.475, 2.700, 3.750, 4.125, 
 
 ChipModel::ChipModel(const PartInfo& part, const FamilyTraits& family, uint32_t seed)
     : family_(family), rtcAddress_(part.RtcAddress & 0xFE), memAddress_(0),
-      hasBattery_(part.HasBatteryBackup != 0)
+      hasBattery_(part.HasBatteryBackup != 0),
+      hasPin_(part.HasIrqOutput != 0 || part.HasFreqOut != 0)
 {
     if (family.memory == UserMemory::Kind::Eeprom && part.EepromBytes) {
         memory_ = UserMemory(UserMemory::Kind::Eeprom, part.EepromBytes, 16, 2);
@@ -260,6 +284,7 @@ int32_t ChipModel::read(uint8_t slave, uint8_t subLen, uint32_t sub, uint8_t* bu
     }
     if (statusRead && isSet(family_.autoReset))
         regs_[family_.autoResetStatus] &= static_cast<uint8_t>(~family_.autoResetClears);
+    busAccess();
     return KVRX_OK;
 }
 
@@ -274,6 +299,7 @@ int32_t ChipModel::write(uint8_t slave, uint8_t subLen, uint32_t sub, const uint
     }
     if ((slave & 0xFE) != rtcAddress_) return KVRX_ERR_ADDR_NACK;
     writeRegisters(wire);
+    busAccess();
     return KVRX_OK;
 }
 
@@ -359,6 +385,7 @@ void ChipModel::storeRegister(uint8_t a, uint8_t v)
 
     if (isTimeRegister(a) && a == family_.time.base + family_.time.sc) phase_ = 0.0;
     if (a == family_.stampClear.reg && (v & family_.stampClear.mask)) clearStamps();
+    afterWrite(a, old);
 }
 
 // TypeE status register. Without RWEL set it takes only the latches: WEL
@@ -504,6 +531,10 @@ void ChipModel::powerUpFromDead()
     setFlag(family_.powerFail);
     setFlag(family_.oscStop);
     phase_ = 0.0;
+    seconds_ = 0;
+    pulseAt_.fill(~uint64_t{0});
+    timerLeft_ = 0.0;
+    timerDone_ = false;
     memory_.contentsLost();
     firstStampFree_ = true;
     alive_ = true;
@@ -512,6 +543,11 @@ void ChipModel::powerUpFromDead()
 void ChipModel::switchToBattery()
 {
     setFlag(family_.batteryModeFlag);
+    const TimerTraits& timer = family_.timer;
+    if (timer.control && ((regs_[timer.control] >> 4) & 3) == PowerFailCountUp) {
+        regs_[timer.value] = 0; // counts the time on the battery
+        timerLeft_ = timerPeriod();
+    }
     if (family_.stampToBattery && firstStampFree_) {
         takeStamp(family_.stampToBattery);
         firstStampFree_ = false;
@@ -521,6 +557,10 @@ void ChipModel::switchToBattery()
 void ChipModel::returnFromBattery()
 {
     setFlag(family_.batteryFlag);
+    const TimerTraits& timer = family_.timer;
+    if (timer.control && (regs_[timer.control] & kTmre) &&
+        ((regs_[timer.control] >> 4) & 3) == PowerFailCountUp)
+        setFlag(timer.flag);
     if (family_.batteryTripReg) {
         const uint8_t trip = regs_[family_.batteryTripReg];
         if (kBatteryVolts < kTrip85[(trip >> 3) & 7]) setFlag(family_.lowBattery85);
@@ -616,7 +656,10 @@ void ChipModel::advance(double seconds, double temperatureC)
     }
 
     const double rate = std::max(0.0, 1.0 + rateErrorPpm(temperature_) * 1e-6);
-    phase_ += seconds * rate;
+    const double counted = seconds * rate;
+    // The timer counts apart from the calendar, in whole runs of its clock.
+    advanceTimer(counted);
+    phase_ += counted;
     if (phase_ + kPhaseSlack < 1.0) return;
     const double whole = std::floor(phase_ + kPhaseSlack);
     phase_ = std::max(0.0, phase_ - whole);
@@ -624,6 +667,7 @@ void ChipModel::advance(double seconds, double temperatureC)
     // Whole days at once while nothing needs to look at each second.
     while (ticks >= 86400 && !needsEverySecond()) {
         nextDay(regs_.data(), family_.time);
+        seconds_ += 86400;
         ticks -= 86400;
     }
     while (ticks-- > 0)
@@ -633,18 +677,25 @@ void ChipModel::advance(double seconds, double temperatureC)
 void ChipModel::secondTick()
 {
     tickSecond(regs_.data(), family_.time);
+    ++seconds_;
     for (int i = 0; i < family_.alarmCount; ++i) {
         const AlarmTraits& alarm = family_.alarms[i];
-        if (alarmArmed(alarm) && alarmMatches(alarm)) setFlag(alarm.flag);
+        if (!alarmArmed(alarm) || !alarmMatches(alarm)) continue;
+        setFlag(alarm.flag);
+        pulseAt_[i] = seconds_;
     }
-    // The countdown timer, DST changes, event sampling and temperature
-    // compensation hook in here and into needsEverySecond().
+    // DST changes, event sampling and temperature compensation hook in here
+    // and into needsEverySecond(). The timer and the square waves count from
+    // the oscillator's time and need no second of their own.
 }
 
 bool ChipModel::needsEverySecond() const
 {
+    const bool pulses = isSet(family_.output.pulseMode);
     for (int i = 0; i < family_.alarmCount; ++i) {
-        if (alarmArmed(family_.alarms[i])) return true;
+        const AlarmTraits& alarm = family_.alarms[i];
+        // A match changes nothing while the flag is still up, unless it pulses the pin.
+        if (alarmArmed(alarm) && (pulses || !isSet(alarm.flag))) return true;
     }
     return false;
 }
@@ -724,21 +775,220 @@ bool ChipModel::alarmMatches(const AlarmTraits& alarm) const
     return true;
 }
 
+// ---------------------------------------------------------------- outputs
+
+// The outputs work on the supply; on the battery only on parts with an
+// FOBATB bit, while it is clear.
+bool ChipModel::outputsOn() const
+{
+    if (!alive_ || !hasPin_) return false;
+    if (powered_) return true;
+    const RegBit& off = family_.output.offOnBattery;
+    return off.present() && !isSet(off);
+}
+
+// Alarm `index` pulls its interrupt output: in the level mode while its flag
+// is up, in the pulse mode (IM) for 250 ms from each match.
+bool ChipModel::alarmPulls(int index) const
+{
+    const AlarmTraits& alarm = family_.alarms[index];
+    if (!alarm.onPin) return false;
+    const RegBit& enable = alarm.irqEnable.present() ? alarm.irqEnable : alarm.enable;
+    if (enable.present() && !isSet(enable)) return false;
+    if (isSet(family_.output.pulseMode))
+        return pulseAt_[index] == seconds_ && phase_ < kPulseSeconds;
+    return isSet(alarm.flag);
+}
+
+bool ChipModel::anyAlarmPulls() const
+{
+    for (int i = 0; i < family_.alarmCount; ++i) {
+        if (alarmPulls(i)) return true;
+    }
+    return false;
+}
+
+double ChipModel::selectedRate() const
+{
+    const RegBit& rate = family_.output.rate;
+    if (!rate.present()) return kRateHigh;
+    const uint8_t bits = regs_[rate.reg] & used_[rate.reg] & rate.mask;
+    return family_.output.rates[(bits >> std::countr_zero(rate.mask)) & 0x0F];
+}
+
+// The square wave is low for the first half of each period. A period starts
+// with a second of the count (whole seconds for the rates below 1 Hz, counted
+// from the power-up).
+bool ChipModel::waveLow(double hz) const
+{
+    if (hz == kRateLow) return true;
+    if (hz == kRateHigh || hz == kRateIrq || halted()) return false;
+    if (hz == kRateMains) hz = isSet(family_.output.mains60) ? 60.0 : 50.0;
+    if (hz > kVisibleRateHz) return true;
+    double cycles = 0.0;
+    if (hz >= 1.0) {
+        cycles = phase_ * hz;
+    } else {
+        const auto period = static_cast<uint64_t>(std::lround(1.0 / hz));
+        cycles = (static_cast<double>(seconds_ % period) + phase_) / static_cast<double>(period);
+    }
+    return cycles - std::floor(cycles) < 0.5;
+}
+
 bool ChipModel::irqLow() const
 {
-    // The output serves the alarms while the chip runs on its supply; the
-    // frequency output (and the pulse form of IM) is not modelled.
-    if (!powered_ || !alive_) return false;
-    if (!family_.irqGate.present() || isSet(family_.irqGate)) {
-        for (int i = 0; i < family_.alarmCount; ++i) {
-            const AlarmTraits& alarm = family_.alarms[i];
-            if (!isSet(alarm.flag)) continue;
-            const RegBit enable = alarm.irqEnable.present() ? alarm.irqEnable : alarm.enable;
-            if (!enable.present() || isSet(enable)) return true;
-        }
+    if (!outputsOn()) return false;
+    const OutputTraits& out = family_.output;
+    switch (out.wiring) {
+    case PinWiring::None:
+        break;
+    case PinWiring::OutFt:
+        if (isSet(family_.freqTest)) return waveLow(kFreqTestHz);
+        return family_.outLevel.present() && !isSet(family_.outLevel);
+    case PinWiring::IrqOrWave: {
+        const double rate = selectedRate();
+        const bool interrupt = out.irqSelect.present() ? isSet(out.irqSelect) : rate == kRateIrq;
+        return interrupt ? anyAlarmPulls() : waveLow(rate);
     }
-    // OUT drives the pin while the frequency test is off.
-    return family_.outLevel.present() && !isSet(family_.freqTest) && !isSet(family_.outLevel);
+    case PinWiring::IrqAndWave:
+        return anyAlarmPulls() || waveLow(selectedRate());
+    case PinWiring::TwoPinInt:
+        return isSet(out.irqSelect) ? alarmPulls(1) : waveLow(selectedRate());
+    case PinWiring::TwoPinTimer:
+        return isSet(out.irqSelect) ? alarmPulls(0) : waveLow(selectedRate());
+    }
+    return false;
+}
+
+bool ChipModel::secondIrqLow() const
+{
+    if (!outputsOn()) return false;
+    const OutputTraits& out = family_.output;
+    switch (out.wiring) {
+    case PinWiring::TwoPinInt:
+        return alarmPulls(0) || (!isSet(out.irqSelect) && alarmPulls(1));
+    case PinWiring::TwoPinTimer:
+        return isSet(out.irq2Timer) ? isSet(family_.timer.flag) : alarmPulls(0);
+    default:
+        break;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- timer
+
+// Mode 0 counts TVAL down from TDAT at the counting clock; mode 2 does the
+// same and restarts at each bus transfer (a watchdog); mode 3 counts up from
+// 0 while the chip runs on its battery. Mode 1 has no count of its own here.
+bool ChipModel::timerCounting() const
+{
+    const TimerTraits& timer = family_.timer;
+    if (!timer.control || !(regs_[timer.control] & kTmre)) return false;
+    switch ((regs_[timer.control] >> 4) & 3) {
+    case CountDown:
+    case Watchdog:
+        return !timerDone_;
+    case PowerFailCountUp:
+        return onBattery();
+    default:
+        break;
+    }
+    return false;
+}
+
+double ChipModel::timerPeriod() const
+{
+    return 1.0 / kTimerClocks[regs_[family_.timer.control] & 3].count;
+}
+
+// TSUB sets the first count's distance in ticks of the finer clock (0: a
+// whole period; never more than one).
+double ChipModel::timerFirstDelay() const
+{
+    const TimerTraits& timer = family_.timer;
+    const double period = timerPeriod();
+    const uint8_t sub = regs_[timer.sub];
+    if (sub == 0) return period;
+    return std::min(period, sub / kTimerClocks[regs_[timer.control] & 3].sub);
+}
+
+void ChipModel::startTimer()
+{
+    const TimerTraits& timer = family_.timer;
+    regs_[timer.value] = regs_[timer.initial];
+    timerLeft_ = timerFirstDelay();
+    timerDone_ = false;
+}
+
+void ChipModel::advanceTimer(double seconds)
+{
+    if (!timerCounting()) return;
+    if (seconds + kPhaseSlack < timerLeft_) {
+        timerLeft_ -= seconds;
+        return;
+    }
+    const double period = timerPeriod();
+    const double past = std::max(0.0, seconds - timerLeft_); // time after the first count
+    const double more = std::floor((past + kPhaseSlack) / period);
+    timerLeft_ = std::max(0.0, (more + 1.0) * period - past);
+    countTimer(more >= 1e18 ? uint64_t{1} << 60 : static_cast<uint64_t>(more) + 1);
+}
+
+void ChipModel::countTimer(uint64_t counts)
+{
+    const TimerTraits& timer = family_.timer;
+    uint8_t& value = regs_[timer.value];
+    if (((regs_[timer.control] >> 4) & 3) == PowerFailCountUp) {
+        value = static_cast<uint8_t>(std::min<uint64_t>(0xFF, value + counts));
+        return;
+    }
+    const uint8_t initial = regs_[timer.initial];
+    if (value == 0) {
+        // A counter standing at 0 (poked on) loads TDAT with its first count.
+        if (initial == 0) return;
+        value = initial;
+        --counts;
+    }
+    if (counts < value) {
+        value = static_cast<uint8_t>(value - counts);
+        return;
+    }
+    counts -= value;
+    value = 0;
+    setFlag(timer.flag);
+    if (!(regs_[timer.control] & kTim) || initial == 0) {
+        timerDone_ = true; // a single event: the timer stops at 0
+        return;
+    }
+    // Periodic: TDAT again at once, and an event every TDAT counts.
+    value = static_cast<uint8_t>(initial - counts % initial);
+}
+
+// Bus writes of the timer's registers: TMRE turned on (or written again after
+// a single countdown ended) starts a count from TDAT, a written TDAT starts the
+// count again from the new value, TSUB sets the distance to the next count.
+void ChipModel::afterWrite(uint8_t address, uint8_t before)
+{
+    const TimerTraits& timer = family_.timer;
+    if (!timer.control) return;
+    if (address == timer.control) {
+        const uint8_t now = regs_[address];
+        if ((now & kTmre) && (!(before & kTmre) || timerDone_ || ((now ^ before) & 0x33)))
+            startTimer();
+    } else if (address == timer.initial) {
+        startTimer();
+    } else if (address == timer.sub) {
+        timerLeft_ = timerFirstDelay();
+    }
+}
+
+// Any transfer to the clock registers restarts a watchdog count.
+void ChipModel::busAccess()
+{
+    const TimerTraits& timer = family_.timer;
+    if (timer.control && (regs_[timer.control] & kTmre) &&
+        ((regs_[timer.control] >> 4) & 3) == Watchdog)
+        startTimer();
 }
 
 } // namespace kvrx::sim

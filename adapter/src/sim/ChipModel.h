@@ -33,6 +33,7 @@ class ChipModel final : public Chip {
     void setPpm(double ppm) override;
     void eventInput(int level) override;
     bool irqLow() const override;
+    bool secondIrqLow() const override;
 
     // The crystal's rate error in ppm now (own error, temperature, trims).
     double rateErrorPpm(double temperatureC) const;
@@ -72,6 +73,23 @@ class ChipModel final : public Chip {
     bool alarmArmed(const AlarmTraits& alarm) const;
     bool alarmMatches(const AlarmTraits& alarm) const;
     int alarmHour(uint8_t value, const AlarmTraits& alarm) const;
+
+    // Outputs.
+    bool outputsOn() const;
+    bool alarmPulls(int index) const;
+    bool anyAlarmPulls() const;
+    double selectedRate() const;
+    bool waveLow(double hz) const;
+
+    // Countdown timer.
+    bool timerCounting() const;
+    double timerPeriod() const;
+    double timerFirstDelay() const;
+    void startTimer();
+    void advanceTimer(double seconds);
+    void countTimer(uint64_t counts);
+    void afterWrite(uint8_t address, uint8_t before);
+    void busAccess();
     uint8_t computedValue(Computed what) const;
     double trimPpm() const;
 
@@ -79,6 +97,7 @@ class ChipModel final : public Chip {
     uint8_t rtcAddress_;
     uint8_t memAddress_;
     bool hasBattery_;
+    bool hasPin_; // an interrupt or frequency output
     UserMemory memory_;
 
     std::array<uint8_t, 256> regs_{};
@@ -101,6 +120,11 @@ class ChipModel final : public Chip {
 
     double ownPpm_ = 0.0;
     double phase_ = 0.0;
+    uint64_t seconds_ = 0; // whole seconds the oscillator counted since the power-up
+    // The second each alarm last matched in the pulse mode (the pin's 250 ms pulse).
+    std::array<uint64_t, 2> pulseAt_{~uint64_t{0}, ~uint64_t{0}};
+    double timerLeft_ = 0.0; // oscillator time to the timer's next count
+    bool timerDone_ = false; // a single countdown reached 0
     double temperature_ = 25.0;
     int eventLevel_ = 1;
 };

@@ -28,6 +28,11 @@ constexpr std::array<AlarmField, 8> kSixFields = {F::Sec,   F::Min,     F::Hour,
 constexpr std::array<AlarmField, 8> kThreeFields = {F::Min,  F::Hour, F::DayOrDate, F::None,
                                                     F::None, F::None, F::None,      F::None};
 
+// FO3..FO0: code 0 gives the interrupt, then 32768 Hz down to 1/32 Hz.
+constexpr std::array<double, 16> kSixteenRates = {
+    kRateIrq, 32768, 4096, 1024,    64,      32,      16,       8, // codes 0..7
+    4,        2,     1,    1.0 / 2, 1.0 / 4, 1.0 / 8, 1.0 / 16, 1.0 / 32};
+
 // The one alarm at 0x0C..0x11 with ALME (bit 6 of 0x08) of the TypeA family and its kin.
 constexpr AlarmTraits sixFieldAlarm(uint8_t statusReg)
 {
@@ -49,6 +54,12 @@ constexpr FamilyTraits kTypeA = {
     .haltBits = {{{0x07, 0x40}}}, // XTOSCB: no external oscillator on the board
     .alarms = {{sixFieldAlarm(0x07)}},
     .alarmCount = 1,
+    // IM bit 7, FOBATB bit 4, FO3..FO0 bits 3..0 of 0x08.
+    .output = {.wiring = PinWiring::IrqOrWave,
+               .rate = {0x08, 0x0F},
+               .rates = kSixteenRates,
+               .offOnBattery = {0x08, 0x10},
+               .pulseMode = {0x08, 0x80}},
     .analog = AnalogTrim::Signed6Battery,
     .analogReg = 0x0A,
     .digital = DigitalTrim::Steps20,
@@ -81,6 +92,8 @@ constexpr FamilyTraits kTypeC = {
     .reseal = {0x0B, 0x20},
     .alarms = {{sixFieldAlarm(0x0B)}},
     .alarmCount = 1,
+    // The part has no interrupt output: its alarm only sets the flag.
+    .output = {.wiring = PinWiring::OutFt},
     .outLevel = {0x07, 0x80},
     .freqTest = {0x07, 0x40},
     .analog = AnalogTrim::Signed6Battery,
@@ -114,6 +127,12 @@ constexpr FamilyTraits kTypeD = {
     .stampClear = {0x09, 0x80},
     .alarms = {{{.base = 0x10, .fields = kSixFields, .flag = {0x07, 0x10}}}},
     .alarmCount = 1,
+    // IM bit 5, FOBATB bit 4, FO3..FO0 bits 3..0 of 0x08.
+    .output = {.wiring = PinWiring::IrqOrWave,
+               .rate = {0x08, 0x0F},
+               .rates = kSixteenRates,
+               .offOnBattery = {0x08, 0x10},
+               .pulseMode = {0x08, 0x20}},
     .analog = AnalogTrim::Initial,
     .analogReg = 0x0B,
     .digital = DigitalTrim::Initial,
@@ -148,6 +167,11 @@ constexpr FamilyTraits kTypeE = {
            .enable = {0x11, 0x20},
            .flag = {0x3F, 0x20}}}},
     .alarmCount = 2,
+    // IM bit 7, FO1..FO0 bits 4..3 of 0x11: the interrupt, 32768 Hz, 4096 Hz, 1 Hz.
+    .output = {.wiring = PinWiring::IrqOrWave,
+               .rate = {0x11, 0x18},
+               .rates = {kRateIrq, 32768, 4096, 1},
+               .pulseMode = {0x11, 0x80}},
     .analog = AnalogTrim::Signed6,
     .analogReg = 0x12,
     .digital = DigitalTrim::StepsE,
@@ -181,6 +205,16 @@ constexpr FamilyTraits kTypeF = {
         {{{.base = 0x23, .fields = kSixFields, .enable = {0x0C, 0x02}, .flag = {0x08, 0x20}},
           {.base = 0x1D, .fields = kSixFields, .enable = {0x0C, 0x01}, .flag = {0x08, 0x10}}}},
     .alarmCount = 2,
+    // The IRQ and FOUT outputs share the net. FO2..FO0 of 0x0D: 32768, 16384, 8192,
+    // 4096 Hz, the mains rate (AC5060, bit 7 of 0x13), 1 Hz, low, high; FOBATB bit 4.
+    .output = {.wiring = PinWiring::IrqAndWave,
+               .rate = {0x0D, 0x0F},
+               .rates = {32768, 16384, 8192, 4096, kRateMains, 1, kRateLow, kRateHigh, kRateHigh,
+                         kRateHigh, kRateHigh, kRateHigh, kRateHigh, kRateHigh, kRateHigh,
+                         kRateHigh},
+               .offOnBattery = {0x0D, 0x10},
+               .pulseMode = {0x0C, 0x20},
+               .mains60 = {0x13, 0x80}},
     .digital = DigitalTrim::Steps10,
     .digitalReg = 0x14,
     .memory = UserMemory::Kind::Sram,
@@ -212,7 +246,11 @@ constexpr FamilyTraits kTypeG = {
                  .irqEnable = {0x0E, 0x02},
                  .onMinute = true}}},
     .alarmCount = 2,
-    .irqGate = {0x0E, 0x04},    // INTCN
+    // RS2..RS1 bits 4..3 of 0x0E: 1, 4096, 8192, 32768 Hz; INTCN bit 2.
+    .output = {.wiring = PinWiring::TwoPinInt,
+               .rate = {0x0E, 0x18},
+               .rates = {1, 4096, 8192, 32768},
+               .irqSelect = {0x0E, 0x04}},
     .resets = {{{0x0E, 0x1C}}}, // INTCN set, square wave rate bits at their power-up value
 };
 
@@ -233,15 +271,22 @@ constexpr FamilyTraits kTypeH = {
                  .fields = kSixFields,
                  .hour = AlarmHour::Own24Bit6,
                  .enable = {0x08, 0x40},
-                 .flag = {0x07, 0x04}},
+                 .flag = {0x07, 0x04},
+                 .irqEnable = {0x08, 0x01}},
                 {.base = 0x12,
                  .fields = kThreeFields,
                  .hour = AlarmHour::Own24Bit6,
                  .enable = {0x08, 0x20},
                  .flag = {0x07, 0x02},
-                 .onMinute = true}}},
+                 .onMinute = true,
+                 .onPin = false}}},
     .alarmCount = 2,
-    .irqGate = {0x08, 0x04}, // IRQE
+    // FO1..FO0 bits 4..3 of 0x08: 1, 4096, 8192, 32768 Hz; IRQE (bit 2) puts alarm 1 on
+    // the pin instead, with A1E (bit 0) as its interrupt enable.
+    .output = {.wiring = PinWiring::IrqOrWave,
+               .rate = {0x08, 0x18},
+               .rates = {1, 4096, 8192, 32768},
+               .irqSelect = {0x08, 0x04}},
 };
 
 constexpr FamilyTraits kTypeJ = {
@@ -252,6 +297,7 @@ constexpr FamilyTraits kTypeJ = {
     .powerFail = {0x07, 0x01},
     .oscStop = {0x01, 0x80},
     .haltBits = {{{0x00, 0x80}}}, // ST
+    .output = {.wiring = PinWiring::OutFt},
     .outLevel = {0x07, 0x80},
     .freqTest = {0x07, 0x40},
     .resets = {{{0x07, 0x80}}}, // OUT high: the output pin released
@@ -267,6 +313,16 @@ constexpr FamilyTraits makeTypeK()
     family.reseal = {0x07, 0x20};
     family.digital = DigitalTrim::Fine6;
     family.computed = {{{0x1F, Computed::SubSecHundredths}}};
+    // IM bit 7, FOBATB bit 4, IRQ2E bit 3, IRQ1E bit 2, FO1..FO0 bits 1..0 of 0x08.
+    family.output = {.wiring = PinWiring::TwoPinTimer,
+                     .rate = {0x08, 0x03},
+                     .rates = {32768, 4096, 512, 1},
+                     .irqSelect = {0x08, 0x04},
+                     .irq2Timer = {0x08, 0x08},
+                     .offOnBattery = {0x08, 0x10},
+                     .pulseMode = {0x08, 0x80}};
+    family.timer = {
+        .control = 0x09, .initial = 0x12, .value = 0x13, .sub = 0x14, .flag = {0x07, 0x08}};
     return family;
 }
 

@@ -53,6 +53,47 @@ struct AlarmTraits {
     RegBit flag{};
     RegBit irqEnable{};    // absent: the enable bit drives the output
     bool onMinute = false; // no seconds field: matches at second 0
+    bool onPin = true;     // the alarm reaches an output pin at all
+};
+
+// Entries of a frequency output's rate list besides rates in Hz.
+inline constexpr double kRateIrq = 0.0;    // no square wave: the pin serves the interrupts
+inline constexpr double kRateLow = -1.0;   // the pin driven low
+inline constexpr double kRateHigh = -2.0;  // the pin released
+inline constexpr double kRateMains = -3.0; // 50 or 60 Hz, as the mains setting says
+
+// How the interrupt and frequency outputs reach port pin 0 (and pin 1).
+enum class PinWiring : uint8_t {
+    None,       // no output pin
+    IrqOrWave,  // one IRQ/FOUT pin: the interrupts in the rate list's kRateIrq entry or with
+                // irqSelect set, else the square wave
+    IrqAndWave, // an interrupt output and a frequency output on one net: low while either is
+    OutFt,      // OUT drives the pin while FT is clear; FT puts out the 512 Hz test wave
+    TwoPinInt,  // IRQ1/FOUT on pin 0 and IRQ2 on pin 1; irqSelect (INTCN) set: alarm 2 on
+                // pin 0 and alarm 1 on pin 1; clear: the wave on pin 0, both alarms on pin 1
+    TwoPinTimer // IRQ1/FOUT on pin 0: the alarm with irqSelect (IRQ1E) set, else the wave;
+                // IRQ2 on pin 1: the timer with irq2Timer (IRQ2E) set, else the alarm
+};
+
+struct OutputTraits {
+    PinWiring wiring = PinWiring::None;
+    RegBit rate{};                  // the rate code field
+    std::array<double, 16> rates{}; // by code: Hz, or one of the kRate entries
+    RegBit irqSelect{};
+    RegBit irq2Timer{};
+    RegBit offOnBattery{}; // FOBATB: both pins released while on the battery
+    RegBit pulseMode{};    // IM: an alarm pulls the pin for 250 ms at each match, not until cleared
+    RegBit mains60{};      // the mains rate is 60 Hz with this set, else 50 Hz
+};
+
+// A countdown timer (TypeK): TMRC holds TIM (bit 7, periodic), TMRE (bit 6),
+// TMOD (bits 5..4) and TCLK (bits 1..0).
+struct TimerTraits {
+    uint8_t control = 0; // 0: no timer
+    uint8_t initial = 0; // TDAT
+    uint8_t value = 0;   // TVAL, read only
+    uint8_t sub = 0;     // TSUB, write only
+    RegBit flag{};       // TMR
 };
 
 enum class AnalogTrim : uint8_t {
@@ -130,8 +171,9 @@ struct FamilyTraits {
 
     std::array<AlarmTraits, 2> alarms{};
     uint8_t alarmCount = 0;
-    RegBit irqGate{};              // the output serves the alarms only with this set
-    RegBit outLevel{}, freqTest{}; // OUT drives the pin while FT is clear
+    OutputTraits output{};
+    RegBit outLevel{}, freqTest{}; // OutFt wiring: OUT drives the pin while FT is clear
+    TimerTraits timer{};
 
     AnalogTrim analog = AnalogTrim::None;
     uint8_t analogReg = 0;
