@@ -5,6 +5,8 @@
 #include "app/setup/SetupPage.h"
 #include "clock/SetClockCodec.h"
 #include "clock/SetClockPage.h"
+#include "pages/interrupt/InterruptCodec.h"
+#include "pages/interrupt/InterruptPage.h"
 #include "pages/memory/MemoryCodec.h"
 #include "pages/memory/MemoryPage.h"
 #include "pages/port/PortCodec.h"
@@ -36,7 +38,8 @@ constexpr const char* kRegistersBoard[] = {
     "PageWrBtn", "PageRdBtn", "WrBtn0", "WrBtn1", "WrBtn2", "WrBtn3", "WrBtn4", "WrBtn5", "WrBtn6",
     "WrBtn7",    "RdBtn0",    "RdBtn1", "RdBtn2", "RdBtn3", "RdBtn4", "RdBtn5", "RdBtn6", "RdBtn7"};
 constexpr const char* kMemoryBoard[] = {"BtnRdEeprom", "BtnWrEeprom"};
-constexpr const char* kInterruptBoard[] = {"BtnRdInt", "BtnWrInt"};
+constexpr const char* kInterruptBoard[] = {"BtnRdInt", "BtnWrInt", "BtnReadTimer", "BtnWriteTimer",
+                                           "bntClearTimer"};
 constexpr const char* kInterruptLamps[] = {"CBSLed11"};
 constexpr const char* kAlarmBoard[] = {"BtnRdAlarm", "BtnWrAlarm", "BtnClrAlarm"};
 constexpr const char* kAlarmLamps[] = {"LedAlarm", "LedAlarm0"};
@@ -60,7 +63,8 @@ constexpr std::array<PageRow, 14> kPages{{
     {"tsReg", "Registers", make<RegistersPage>, &kRegistersPageSettings, kRegistersBoard, {}},
     {"tsMemory", "EEPROM", make<MemoryPage>, &kMemoryPageSettings, kMemoryBoard, {}},
     {"tsGraph", "Graph", nullptr, nullptr, {}, {}},
-    {"tsInterrupt", "Interrupt", nullptr, nullptr, kInterruptBoard, kInterruptLamps},
+    {"tsInterrupt", "Interrupt", make<InterruptPage>, &kInterruptPageSettings, kInterruptBoard,
+     kInterruptLamps},
     {"tsAlarm", "Alarm", nullptr, nullptr, kAlarmBoard, kAlarmLamps},
     {"tsEvent", "Event", nullptr, nullptr, kEventBoard, kEventLamps},
     {"tsComp", "Crystal Comp.", nullptr, nullptr, kTrimBoard, {}},
