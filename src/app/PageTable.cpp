@@ -5,6 +5,8 @@
 #include "app/setup/SetupPage.h"
 #include "clock/SetClockCodec.h"
 #include "clock/SetClockPage.h"
+#include "pages/alarm/AlarmCodec.h"
+#include "pages/alarm/AlarmPage.h"
 #include "pages/interrupt/InterruptCodec.h"
 #include "pages/interrupt/InterruptPage.h"
 #include "pages/memory/MemoryCodec.h"
@@ -41,7 +43,9 @@ constexpr const char* kMemoryBoard[] = {"BtnRdEeprom", "BtnWrEeprom"};
 constexpr const char* kInterruptBoard[] = {"BtnRdInt", "BtnWrInt", "BtnReadTimer", "BtnWriteTimer",
                                            "bntClearTimer"};
 constexpr const char* kInterruptLamps[] = {"CBSLed11"};
-constexpr const char* kAlarmBoard[] = {"BtnRdAlarm", "BtnWrAlarm", "BtnClrAlarm"};
+constexpr const char* kAlarmBoard[] = {"BtnRdAlarm",        "BtnWrAlarm",        "BtnClrAlarm",
+                                       "BtnRdAlarm0",       "BtnWriteAlarm0",    "BtnClrAlarm0",
+                                       "Btn_Read_IRQ_Mode", "Btn_Write_IRQ_Mode"};
 constexpr const char* kAlarmLamps[] = {"LedAlarm", "LedAlarm0"};
 constexpr const char* kEventBoard[] = {"BtnRdEvent", "BtnWrEvent", "BtnClrEvent", "LastEventBtn"};
 constexpr const char* kEventLamps[] = {"LedEvent"};
@@ -65,7 +69,7 @@ constexpr std::array<PageRow, 14> kPages{{
     {"tsGraph", "Graph", nullptr, nullptr, {}, {}},
     {"tsInterrupt", "Interrupt", make<InterruptPage>, &kInterruptPageSettings, kInterruptBoard,
      kInterruptLamps},
-    {"tsAlarm", "Alarm", nullptr, nullptr, kAlarmBoard, kAlarmLamps},
+    {"tsAlarm", "Alarm", make<AlarmPage>, &kAlarmPageSettings, kAlarmBoard, kAlarmLamps},
     {"tsEvent", "Event", nullptr, nullptr, kEventBoard, kEventLamps},
     {"tsComp", "Crystal Comp.", nullptr, nullptr, kTrimBoard, {}},
     {"tsPort", "Port", make<PortPage>, &kPortPageSettings, {}, {}, startUp<PortPage>},
