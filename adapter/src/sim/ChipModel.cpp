@@ -206,6 +206,9 @@ void ChipModel::buildRegisterFile(const PartInfo& part)
     // The power-fail flag goes only with a time write.
     if (family_.powerFail.present())
         clearable_[family_.powerFail.reg] &= static_cast<uint8_t>(~family_.powerFail.mask);
+    // DSTADJ records the change in force; only the chip changes it.
+    if (family_.dst.present())
+        clearable_[family_.dst.flagReg] &= static_cast<uint8_t>(~family_.dst.flagMask);
     for (const ComputedReg& c : family_.computed) {
         if (c.what == Computed::None) continue;
         kind_[c.reg] = Kind::Computed;
@@ -385,6 +388,7 @@ void ChipModel::storeRegister(uint8_t a, uint8_t v)
 
     if (isTimeRegister(a) && a == family_.time.base + family_.time.sc) phase_ = 0.0;
     if (a == family_.stampClear.reg && (v & family_.stampClear.mask)) clearStamps();
+    dstRegisterWritten(regs_.data(), family_.dst, a);
     afterWrite(a, old);
 }
 
@@ -678,6 +682,7 @@ void ChipModel::secondTick()
 {
     tickSecond(regs_.data(), family_.time);
     ++seconds_;
+    dstSecondCounted(regs_.data(), family_.time, family_.dst);
     for (int i = 0; i < family_.alarmCount; ++i) {
         const AlarmTraits& alarm = family_.alarms[i];
         if (!alarmArmed(alarm) || !alarmMatches(alarm)) continue;
@@ -691,6 +696,7 @@ void ChipModel::secondTick()
 
 bool ChipModel::needsEverySecond() const
 {
+    if (dstChangeWithinDay(regs_.data(), family_.time, family_.dst)) return true;
     const bool pulses = isSet(family_.output.pulseMode);
     for (int i = 0; i < family_.alarmCount; ++i) {
         const AlarmTraits& alarm = family_.alarms[i];

@@ -143,6 +143,7 @@ constexpr FamilyTraits kTypeD = {
                   {0x28, Computed::KelvinLow},
                   {0x29, Computed::KelvinHigh}}},
     .resets = {{{0x0B, 0x20}}}, // initial analog trim at its middle (0 ppm)
+    .dst = {0x20, 0x07, 0x20},  // DMF .. DHR at 0x20; DSTADJ bit 5 of SR
 };
 
 constexpr FamilyTraits kTypeE = {
@@ -219,6 +220,7 @@ constexpr FamilyTraits kTypeF = {
     .digitalReg = 0x14,
     .memory = UserMemory::Kind::Sram,
     .computed = {{{0x07, Computed::SubSecTenths}}},
+    .dst = {0x15, 0x08, 0x40}, // DMF .. DHR at 0x15; DSTADJ bit 6 of SRDC
 };
 
 constexpr FamilyTraits kTypeG = {

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "Calendar.h"
+#include "DaylightSaving.h"
 #include "PartTable.h"
 #include "UserMemory.h"
 
@@ -188,6 +189,7 @@ struct FamilyTraits {
     std::array<ResetValue, 2> resets{};
     // Registers kept without power (the TypeE nonvolatile block), inclusive.
     uint8_t keptFirst = 1, keptLast = 0;
+    DstTraits dst{}; // daylight saving changes (DaylightSaving.h)
 };
 
 // The family of a type code, or nullptr for TypeNone.
