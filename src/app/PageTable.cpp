@@ -7,6 +7,8 @@
 #include "clock/SetClockPage.h"
 #include "pages/alarm/AlarmCodec.h"
 #include "pages/alarm/AlarmPage.h"
+#include "pages/dst/DstCodec.h"
+#include "pages/dst/DstPage.h"
 #include "pages/interrupt/InterruptCodec.h"
 #include "pages/interrupt/InterruptPage.h"
 #include "pages/memory/MemoryCodec.h"
@@ -51,6 +53,7 @@ constexpr const char* kEventBoard[] = {"BtnRdEvent", "BtnWrEvent", "BtnClrEvent"
 constexpr const char* kEventLamps[] = {"LedEvent"};
 constexpr const char* kTrimBoard[] = {"BtnRdXtl", "BtnWrXtl"};
 constexpr const char* kSysMgmtLamps[] = {"CBSLed5", "CBSLed6", "CBSLed7"};
+constexpr const char* kDstBoard[] = {"BtnReadDSTF", "BtnWriteDSTF"};
 constexpr const char* kDstLamps[] = {"CBSLedDSTCHNG"};
 constexpr const char* kPowerLamps[] = {"CBSLedVDDTRIP", "CBSLed85BTRIP", "CBSLed75BTRIP"};
 
@@ -74,7 +77,7 @@ constexpr std::array<PageRow, 14> kPages{{
     {"tsComp", "Crystal Comp.", nullptr, nullptr, kTrimBoard, {}},
     {"tsPort", "Port", make<PortPage>, &kPortPageSettings, {}, {}, startUp<PortPage>},
     {"tsSysMgmt", "SysMgmt", nullptr, nullptr, {}, kSysMgmtLamps},
-    {"tsDST", "DST", nullptr, nullptr, {}, kDstLamps},
+    {"tsDST", "DST", make<DstPage>, &kDstPageSettings, kDstBoard, kDstLamps},
     {"tsTCOMP", "TempComp", nullptr, nullptr, {}, {}},
     {"tsPWR", "PwrMgmt", nullptr, nullptr, {}, kPowerLamps},
 }};
