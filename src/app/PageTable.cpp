@@ -15,6 +15,8 @@
 #include "pages/memory/MemoryPage.h"
 #include "pages/port/PortCodec.h"
 #include "pages/port/PortPage.h"
+#include "pages/trim/TrimCodec.h"
+#include "pages/trim/TrimPage.h"
 #include "registers/RegistersCodec.h"
 #include "registers/RegistersPage.h"
 
@@ -74,7 +76,7 @@ constexpr std::array<PageRow, 14> kPages{{
      kInterruptLamps},
     {"tsAlarm", "Alarm", make<AlarmPage>, &kAlarmPageSettings, kAlarmBoard, kAlarmLamps},
     {"tsEvent", "Event", nullptr, nullptr, kEventBoard, kEventLamps},
-    {"tsComp", "Crystal Comp.", nullptr, nullptr, kTrimBoard, {}},
+    {"tsComp", "Crystal Comp.", make<TrimPage>, &kTrimPageSettings, kTrimBoard, {}},
     {"tsPort", "Port", make<PortPage>, &kPortPageSettings, {}, {}, startUp<PortPage>},
     {"tsSysMgmt", "SysMgmt", nullptr, nullptr, {}, kSysMgmtLamps},
     {"tsDST", "DST", make<DstPage>, &kDstPageSettings, kDstBoard, kDstLamps},
