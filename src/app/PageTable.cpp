@@ -7,6 +7,8 @@
 #include "clock/SetClockPage.h"
 #include "pages/alarm/AlarmCodec.h"
 #include "pages/alarm/AlarmPage.h"
+#include "pages/event/EventCodec.h"
+#include "pages/event/EventPage.h"
 #include "pages/interrupt/InterruptCodec.h"
 #include "pages/interrupt/InterruptPage.h"
 #include "pages/memory/MemoryCodec.h"
@@ -70,7 +72,7 @@ constexpr std::array<PageRow, 14> kPages{{
     {"tsInterrupt", "Interrupt", make<InterruptPage>, &kInterruptPageSettings, kInterruptBoard,
      kInterruptLamps},
     {"tsAlarm", "Alarm", make<AlarmPage>, &kAlarmPageSettings, kAlarmBoard, kAlarmLamps},
-    {"tsEvent", "Event", nullptr, nullptr, kEventBoard, kEventLamps},
+    {"tsEvent", "Event", make<EventPage>, &kEventPageSettings, kEventBoard, kEventLamps},
     {"tsComp", "Crystal Comp.", nullptr, nullptr, kTrimBoard, {}},
     {"tsPort", "Port", make<PortPage>, &kPortPageSettings, {}, {}, startUp<PortPage>},
     {"tsSysMgmt", "SysMgmt", nullptr, nullptr, {}, kSysMgmtLamps},
