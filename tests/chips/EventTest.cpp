@@ -258,6 +258,30 @@ TEST(Event, EvbatbTurnsDetectionOffOnTheBattery)
     }
 }
 
+// Port pin 1 is the event net: driven low it is an event; driven high in
+// push-pull it holds the net high against a pull from outside, as the port
+// reads it.
+TEST(Event, PortPinOneDrivesTheNet)
+{
+    EventBench e("VK321");
+    e.configure(config(Always, Ms0));
+    const uint32_t board = e.bench.board();
+    e.runTo(1.0);
+    ASSERT_EQ(KVRX_OK, KVRX_PortMode(board, 0x02)); // pin 1 push-pull, driven high
+    ASSERT_EQ(KVRX_OK, KVRX_PortOut(board, 0xFF));
+    e.input(0);
+    e.runTo(2.0);
+    uint8_t pins = 0;
+    ASSERT_EQ(KVRX_OK, KVRX_PortIn(board, &pins));
+    EXPECT_EQ(0x02, pins & 0x02);
+    EXPECT_FALSE(e.evt()) << "the pin holds the net high";
+    e.input(1);
+    ASSERT_EQ(KVRX_OK, KVRX_PortOut(board, 0xFD)); // driven low
+    e.runTo(3.2);
+    EXPECT_TRUE(e.evt());
+    EXPECT_EQ(stampAt(2), e.bench.regs(0x14, 5));
+}
+
 // ---- VK370: counter and stamps ----
 
 TEST(Event, Vk370CountsAndKeepsTheFirstAndTheLastThree)
