@@ -111,6 +111,11 @@ const SampleCase kSampling[] = {
     {"not debounced at one sample, taken at the next", Hz2, Ms31_3, 2.49, 0.71, 3},
 };
 
+void PrintTo(const SampleCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
 class EventSampling : public ::testing::TestWithParam<SampleCase> {};
 
 TEST_P(EventSampling, TheFlagAndStampFollowTheSamples)
