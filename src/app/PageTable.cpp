@@ -9,6 +9,8 @@
 #include "pages/alarm/AlarmPage.h"
 #include "pages/dst/DstCodec.h"
 #include "pages/dst/DstPage.h"
+#include "pages/event/EventCodec.h"
+#include "pages/event/EventPage.h"
 #include "pages/interrupt/InterruptCodec.h"
 #include "pages/interrupt/InterruptPage.h"
 #include "pages/memory/MemoryCodec.h"
@@ -75,7 +77,7 @@ constexpr std::array<PageRow, 14> kPages{{
     {"tsInterrupt", "Interrupt", make<InterruptPage>, &kInterruptPageSettings, kInterruptBoard,
      kInterruptLamps},
     {"tsAlarm", "Alarm", make<AlarmPage>, &kAlarmPageSettings, kAlarmBoard, kAlarmLamps},
-    {"tsEvent", "Event", nullptr, nullptr, kEventBoard, kEventLamps},
+    {"tsEvent", "Event", make<EventPage>, &kEventPageSettings, kEventBoard, kEventLamps},
     {"tsComp", "Crystal Comp.", make<TrimPage>, &kTrimPageSettings, kTrimBoard, {}},
     {"tsPort", "Port", make<PortPage>, &kPortPageSettings, {}, {}, startUp<PortPage>},
     {"tsSysMgmt", "SysMgmt", nullptr, nullptr, {}, kSysMgmtLamps},

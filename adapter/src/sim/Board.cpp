@@ -132,6 +132,8 @@ void Board::setExternalEvent(int level)
 
 int Board::eventNetLevel() const
 {
+    // A push-pull pin drives the net whatever pulls outside, as port reads see it.
+    if (bit(portMode_, kEventPin)) return bit(portLatch_, kEventPin) ? 1 : 0;
     // Low when the port drives it low or something outside pulls it low.
     return bit(portLatch_, kEventPin) && externalEvent_ != 0 ? 1 : 0;
 }

@@ -141,7 +141,7 @@ constexpr double kTrip75[8] = {1.875, 2.025, 2.250, 2.475, 2.700, 3.750, 4.125, 
 ChipModel::ChipModel(const PartInfo& part, const FamilyTraits& family, uint32_t seed)
     : family_(family), rtcAddress_(part.RtcAddress & 0xFE), memAddress_(0),
       hasBattery_(part.HasBatteryBackup != 0),
-      hasPin_(part.HasIrqOutput != 0 || part.HasFreqOut != 0)
+      hasPin_(part.HasIrqOutput != 0 || part.HasFreqOut != 0), events_(part, family.time)
 {
     if (family.memory == UserMemory::Kind::Eeprom && part.EepromBytes) {
         memory_ = UserMemory(UserMemory::Kind::Eeprom, part.EepromBytes, 16, 2);
@@ -365,6 +365,7 @@ bool ChipModel::mayWrite(uint32_t address) const
 
 void ChipModel::storeRegister(uint8_t a, uint8_t v)
 {
+    if (events_.takeWrite(a, v, regs_.data())) return;
     switch (kind_[a]) {
     case Kind::Unmapped:
     case Kind::ReadOnly:
@@ -541,6 +542,7 @@ void ChipModel::powerUpFromDead()
     timerDone_ = false;
     memory_.contentsLost();
     firstStampFree_ = true;
+    events_.powerUp();
     alive_ = true;
 }
 
@@ -603,6 +605,21 @@ void ChipModel::setPpm(double ppm)
 void ChipModel::eventInput(int level)
 {
     eventLevel_ = level;
+    events_.levelChanged(level, static_cast<double>(seconds_) + phase_);
+}
+
+double ChipModel::eventDueIn(double temperatureC)
+{
+    // At the rate the step will run, so that it ends on the moment.
+    const double rate =
+        1.0 + rateErrorPpm(std::isfinite(temperatureC) ? temperatureC : temperature_) * 1e-6;
+    if (!alive_ || halted() || !(rate > 0.0)) return HUGE_VAL;
+    return events_.dueIn(eventState()) / rate;
+}
+
+EventInput::ChipState ChipModel::eventState()
+{
+    return {regs_.data(), static_cast<double>(seconds_) + phase_, onBattery()};
 }
 
 double ChipModel::trimPpm() const
@@ -636,6 +653,7 @@ double ChipModel::rateErrorPpm(double temperatureC) const
 
 bool ChipModel::halted() const
 {
+    if (events_.haltsClock(regs_.data())) return true;
     for (const RegBit& bit : family_.haltBits) {
         if (isSet(bit)) return true;
     }
@@ -650,6 +668,15 @@ void ChipModel::busTimePassed(double seconds)
 void ChipModel::advance(double seconds, double temperatureC)
 {
     if (!(seconds > 0.0)) return;
+    // The event input acts inside this step: the chip runs up to that moment first.
+    if (const double until = eventDueIn(temperatureC); !eventStep_ && until <= seconds) {
+        eventStep_ = true;
+        advance(until, temperatureC);
+        eventStep_ = false;
+        events_.act(eventState());
+        advance(seconds - until, temperatureC);
+        return;
+    }
     memory_.timePassed(seconds);
     if (std::isfinite(temperatureC)) temperature_ = temperatureC;
     if (!alive_) return;

@@ -10,6 +10,7 @@
 
 #include "Chip.h"
 #include "ChipWire.h"
+#include "EventInput.h"
 #include "FamilyTraits.h"
 #include "PartTable.h"
 #include "UserMemory.h"
@@ -92,6 +93,9 @@ class ChipModel final : public Chip {
     void busAccess();
     uint8_t computedValue(Computed what) const;
     double trimPpm() const;
+    // The event input: true seconds until it acts, and what it sees of the chip.
+    double eventDueIn(double temperatureC);
+    EventInput::ChipState eventState();
 
     const FamilyTraits& family_;
     uint8_t rtcAddress_;
@@ -127,6 +131,8 @@ class ChipModel final : public Chip {
     bool timerDone_ = false; // a single countdown reached 0
     double temperature_ = 25.0;
     int eventLevel_ = 1;
+    EventInput events_;
+    bool eventStep_ = false; // running up to the moment the event input acts
 };
 
 } // namespace kvrx::sim
