@@ -7,6 +7,7 @@
 #include "clock/SetClockPage.h"
 #include "pages/alarm/AlarmCodec.h"
 #include "pages/alarm/AlarmPage.h"
+#include "pages/graph/GraphPage.h"
 #include "pages/interrupt/InterruptCodec.h"
 #include "pages/interrupt/InterruptPage.h"
 #include "pages/memory/MemoryCodec.h"
@@ -66,7 +67,7 @@ constexpr std::array<PageRow, 14> kPages{{
      startUp<SetClockPage>},
     {"tsReg", "Registers", make<RegistersPage>, &kRegistersPageSettings, kRegistersBoard, {}},
     {"tsMemory", "EEPROM", make<MemoryPage>, &kMemoryPageSettings, kMemoryBoard, {}},
-    {"tsGraph", "Graph", nullptr, nullptr, {}, {}},
+    {"tsGraph", "Graph", make<GraphPage>, nullptr, {}, {}, startUp<GraphPage>},
     {"tsInterrupt", "Interrupt", make<InterruptPage>, &kInterruptPageSettings, kInterruptBoard,
      kInterruptLamps},
     {"tsAlarm", "Alarm", make<AlarmPage>, &kAlarmPageSettings, kAlarmBoard, kAlarmLamps},
