@@ -212,10 +212,10 @@ void GraphView::rebuild(int index)
     view.reset(BottomAxis->min(), BottomAxis->max(), plotColumns());
     for (const QPointF& p : data_.points(index))
         view.add(p.x(), p.y());
-    show(index, 0);
+    draw(index, 0);
 }
 
-void GraphView::show(int index, size_t from)
+void GraphView::draw(int index, size_t from)
 {
     QLineSeries* line = series(index);
     const std::vector<GraphCodec::Point>& points = views_[static_cast<size_t>(index)].points();
@@ -245,7 +245,7 @@ void GraphView::show(int index, size_t from)
 void GraphView::appended(int index, const QPointF& p)
 {
     if (index < 0 || index >= GraphData::kSeriesCount) return;
-    if (const auto from = views_[static_cast<size_t>(index)].add(p.x(), p.y())) show(index, *from);
+    if (const auto from = views_[static_cast<size_t>(index)].add(p.x(), p.y())) draw(index, *from);
 }
 
 void GraphView::assigned(int index)

@@ -66,7 +66,7 @@ class GraphView : public QChartView {
     void rebuild(int series);
     void rebuildAll();
     // Puts the view's points from `from` on into the chart's series.
-    void show(int series, size_t from);
+    void draw(int series, size_t from);
     // Pixel columns of the plot area now.
     int plotColumns() const;
     static void applyRange(QValueAxis* axis, const GraphCodec::AxisRange& range);
