@@ -71,8 +71,10 @@ const AxisRange* RangeAt(std::span<const AxisRange> ranges, int index)
 void ColumnView::reset(double xMin, double xMax, int columns)
 {
     if (!std::isfinite(xMin)) xMin = 0;
-    if (!std::isfinite(xMax) || xMax <= xMin) xMax = xMin + 1;
     columns = std::max(columns, 1);
+    // A window too narrow to split into columns counts as one unit wide.
+    if (!std::isfinite(xMax) || !std::isfinite(columns / (xMax - xMin)) || xMax <= xMin)
+        xMax = xMin + 1;
     xMin_ = xMin;
     xMax_ = xMax;
     scale_ = columns / (xMax - xMin);
@@ -87,8 +89,10 @@ void ColumnView::reset(double xMin, double xMax, int columns)
 size_t ColumnView::columnOf(double x) const
 {
     const double at = std::floor((x - xMin_) * scale_);
+    if (!(at > 0)) return 0;
     // xMax itself belongs to the last column.
-    return std::min(static_cast<size_t>(std::max(at, 0.0)), columns_.size() - 1);
+    if (at >= static_cast<double>(columns_.size())) return columns_.size() - 1;
+    return static_cast<size_t>(at);
 }
 
 size_t ColumnView::count(const Column& column)

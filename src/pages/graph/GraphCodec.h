@@ -59,7 +59,7 @@ class ColumnView {
     ColumnView() { reset(0, 1, 1); }
 
     // Empties the picture for a new window; fewer than one column counts as
-    // one, and a window without width as one of width 1.
+    // one, and a window without width (or too narrow to split) as one of width 1.
     void reset(double xMin, double xMax, int columns);
 
     // Takes the series' next point. Returns the index in points() of the first

@@ -272,6 +272,13 @@ TEST(GraphColumnView, OddInputs)
     EXPECT_EQ(view.add(5.9, 2), std::nullopt);
     EXPECT_EQ(view.points().size(), 2u);
 
+    // So does a window too narrow to split.
+    view.reset(0, 1e-320, 4);
+    EXPECT_EQ(view.xMax(), 1);
+    EXPECT_EQ(view.add(0, 1), 0u);
+    EXPECT_EQ(view.add(1, 2), 1u);
+    EXPECT_EQ(view.points().size(), 2u);
+
     // A reset forgets everything.
     view.reset(0, 1, 3);
     EXPECT_TRUE(view.points().empty());
