@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 
+class GraphData;
 class PcClock;
 class QTimer;
 class QWidget;
@@ -18,6 +19,8 @@ class PageContext {
     virtual RtcBus& bus() = 0;
     // The PC clock the window reads (pinned by scripts and tests).
     virtual PcClock& pcClock() = 0;
+    // The graph's points, which the polling cycle appends to.
+    virtual GraphData* graphData() const = 0;
     // Status bar panels 0 to 3 (hints, connection, running time, messages).
     virtual QString statusPanelText(int panel) const = 0;
     virtual void setStatusPanelText(int panel, const QString& text) = 0;

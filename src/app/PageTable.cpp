@@ -11,6 +11,7 @@
 #include "pages/dst/DstPage.h"
 #include "pages/event/EventCodec.h"
 #include "pages/event/EventPage.h"
+#include "pages/graph/GraphPage.h"
 #include "pages/interrupt/InterruptCodec.h"
 #include "pages/interrupt/InterruptPage.h"
 #include "pages/memory/MemoryCodec.h"
@@ -73,7 +74,7 @@ constexpr std::array<PageRow, 14> kPages{{
      startUp<SetClockPage>},
     {"tsReg", "Registers", make<RegistersPage>, &kRegistersPageSettings, kRegistersBoard, {}},
     {"tsMemory", "EEPROM", make<MemoryPage>, &kMemoryPageSettings, kMemoryBoard, {}},
-    {"tsGraph", "Graph", nullptr, nullptr, {}, {}},
+    {"tsGraph", "Graph", make<GraphPage>, nullptr, {}, {}, startUp<GraphPage>},
     {"tsInterrupt", "Interrupt", make<InterruptPage>, &kInterruptPageSettings, kInterruptBoard,
      kInterruptLamps},
     {"tsAlarm", "Alarm", make<AlarmPage>, &kAlarmPageSettings, kAlarmBoard, kAlarmLamps},

@@ -662,9 +662,9 @@ void TMainApp::stepApplySupply()
 
 void TMainApp::stepRestartGraph()
 {
-    // The graph page's restart: empty series, elapsed time from now.
-    graph_->clear();
-    bus_.data.ElapsedSeconds = 0;
+    // The graph page restarts its recording and applies its three ranges.
+    const PageRow* row = FindPage("tsGraph");
+    if (row != nullptr && row->StartUp != nullptr) row->StartUp(page(QLatin1String(row->Name)));
 }
 
 void TMainApp::stepClearPollingTime()

@@ -109,7 +109,7 @@ class TMainApp : public QMainWindow, public PageContext {
 
     // The display panel rtc, the graph's points and the polling cycle's state.
     DisplayPanel* displayPanel() const { return display_; }
-    GraphData* graphData() const { return graph_; }
+    GraphData* graphData() const override { return graph_; }
     PollingCycle* pollingCycle() const { return polling_; }
 
     // Picture on the supply switch: 15 = supply off, 16 = supply on.

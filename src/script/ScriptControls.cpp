@@ -397,6 +397,12 @@ const Property kProperties[] = {
     {"count", Kind::Integer, readCount, "a list, radio group or tab set"},
     {"items", Kind::Text, readItems, "a list, radio group or tab set"},
     {"colour", Kind::Colour, readColour, "a panel or control with a colour"},
+    // A chart's series, "|" between them: how many points, the last point
+    // "X,Y", how many points drawn; its axes' ranges.
+    {"points", Kind::Text, nullptr, "a chart"},
+    {"last", Kind::Text, nullptr, "a chart"},
+    {"shown", Kind::Text, nullptr, "a chart"},
+    {"ranges", Kind::Text, nullptr, "a chart"},
 };
 
 const Property* propertyNamed(const QString& name)

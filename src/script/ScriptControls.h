@@ -62,7 +62,8 @@ bool isKeyName(const QString& name);
 QStringList keyNames();
 
 // Properties `expect` reads: text, visible, enabled, checked, lit, index, count,
-// items, colour. Booleans read "true"/"false", colours "#RRGGBB".
+// items, colour, and a chart's points, last, shown and ranges. Booleans read
+// "true"/"false", colours "#RRGGBB".
 bool isProperty(const QString& name);
 QStringList propertyNames();
 Reading read(QObject* control, const QString& property, const QWidget* root);

@@ -191,6 +191,11 @@ class TestWindow : public QWidget {
         PanelA->setProperty("colour", QColor(0xA6, 0xCA, 0xF0));
         add<QLabel>("PanelB")->setProperty("colour", 0xF0CAA6); // 0x00BBGGRR
         add<QLabel>("LedA")->setProperty("lit", true);
+        auto* chart = add<QLabel>("ChartA");
+        chart->setProperty("points", QStringLiteral("3|2"));
+        chart->setProperty("last", QStringLiteral("0.5,1|0.5,25"));
+        chart->setProperty("shown", QStringLiteral("3|2"));
+        chart->setProperty("ranges", QStringLiteral("0..1/0.1/2"));
         add<QLabel>("HiddenLbl")->hide();
         add<QLabel>("Twin");
         add<QLabel>("Twin");
@@ -455,6 +460,7 @@ TEST_F(ScriptRun, ControlsAUserCannotWorkSoFailWithWhatWasFound)
                         "holding the buttons \"SpinAUp\", \"SpinADown\""},
         {"click MenuA", "a button, panel, LED or menu action named \"MenuA\" / a QMenu"},
         {"expect BtnA lit on", "an LED named \"BtnA\" / a QPushButton"},
+        {"expect BtnA points \"1|1\"", "a chart named \"BtnA\" / a QPushButton"},
         {"expect ChkA items \"x\"", "a list, radio group or tab set named \"ChkA\" / a QCheckBox"},
         {"click BtnOff", "\"BtnOff\" enabled / disabled"},
         {"click BtnOnB", "\"BtnOnB\" shown / hidden"}, // its tab is not shown
@@ -584,6 +590,10 @@ TEST_F(ScriptRun, PropertiesReadWhatTheUserSees)
         "expect PanelB colour 0xF0CAA6",
         "expect PanelB colour \"#A6CAF0\"",
         "expect LedA lit on",
+        "expect ChartA points \"3|2\"",
+        "expect ChartA last \"0.5,1|0.5,25\"",
+        "expect ChartA shown \"3|2\"",
+        "expect ChartA ranges \"0..1/0.1/2\"",
     };
     QString source;
     for (const char* line : expectations)

@@ -1,5 +1,7 @@
 #include "app/polling/GraphData.h"
 
+#include <utility>
+
 GraphData::GraphData(QObject* parent) : QObject(parent)
 {
     setObjectName(QStringLiteral("GraphData"));
@@ -29,6 +31,13 @@ void GraphData::append(int series, const QPointF& point)
     if (series < 0 || series >= kSeriesCount) return;
     series_[series].append(point);
     emit appended(series, point);
+}
+
+void GraphData::assign(int series, QList<QPointF> points)
+{
+    if (series < 0 || series >= kSeriesCount) return;
+    series_[series] = std::move(points);
+    emit assigned(series);
 }
 
 void GraphData::clear()

@@ -24,10 +24,14 @@ class GraphData : public QObject {
 
     // An index outside the chart is ignored.
     void append(int series, const QPointF& point);
+    // Replaces a series' points at once (a loaded file's), with one signal
+    // instead of one per point.
+    void assign(int series, QList<QPointF> points);
     void clear();
 
   signals:
     void appended(int series, QPointF point);
+    void assigned(int series);
     void cleared();
 
   private:

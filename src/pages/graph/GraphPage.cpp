@@ -1,0 +1,143 @@
+#include "pages/graph/GraphPage.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDateTime>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <ctime>
+
+#include "app/PageContext.h"
+#include "app/PcClock.h"
+#include "app/polling/GraphData.h"
+#include "app/polling/PollLogic.h"
+#include "bus/RtcBus.h"
+#include "pages/graph/GraphCodec.h"
+#include "pages/graph/GraphView.h"
+#include "widgets/Controls.h"
+
+using GraphCodec::AxisRange;
+
+namespace {
+
+QGroupBox* group(QWidget* parent, const char* name, const QString& title, QWidget* content)
+{
+    auto* box = named(new QGroupBox(title, parent), name);
+    auto* layout = new QHBoxLayout(box);
+    layout->setContentsMargins(6, 2, 6, 4);
+    layout->addWidget(content);
+    return box;
+}
+
+QComboBox* rangeList(QWidget* parent, const char* name, const QString& hint,
+                     std::span<const AxisRange> ranges, int initial)
+{
+    auto* list = named(new QComboBox(parent), name);
+    setHint(list, hint);
+    for (const AxisRange& range : ranges)
+        list->addItem(QLatin1String(range.Entry));
+    list->setCurrentIndex(initial);
+    return list;
+}
+
+} // namespace
+
+GraphPage::GraphPage(PageContext& context, QWidget* parent)
+    : QWidget(parent), context_(context), data_(*context.graphData())
+{
+    setObjectName(QStringLiteral("tsGraph"));
+
+    TimeDev = new GraphView(data_, this);
+
+    DevRange = rangeList(this, "DevRange", QStringLiteral("Graph Time Deviation Scale"),
+                         GraphCodec::DeviationRanges(), GraphCodec::kInitialDeviation);
+    TempRange = rangeList(this, "TempRange", QStringLiteral("Graph Temperature Scale "),
+                          GraphCodec::TemperatureRanges(), GraphCodec::kInitialTemperature);
+    TimeBase = rangeList(this, "TimeBase", QStringLiteral("Graph Time Line"),
+                         GraphCodec::TimeBases(), GraphCodec::kInitialTimeBase);
+    GroupDevRange = group(this, "GroupDevRange", QStringLiteral(" Deviation Range "), DevRange);
+    GroupTempRange = group(this, "GroupTempRange", QStringLiteral(" Temp Range "), TempRange);
+    GroupTimeBase = group(this, "GroupTimeBase", QStringLiteral(" Time Base "), TimeBase);
+
+    GraphStart = named(new QLabel(this), "GraphStart");
+    GraphStart->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    GraphStart->setAlignment(Qt::AlignCenter);
+    setHint(GraphStart, QStringLiteral("Graph Start Time"));
+    // Room for the longer of the two forms, so a restart never resizes it.
+    GraphStart->setMinimumWidth(
+        GraphStart->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 PM")) + 16);
+    GraphStart->setMinimumHeight(DevRange->sizeHint().height());
+    GroupStartTime = group(this, "GroupStartTime", QStringLiteral(" Start Time "), GraphStart);
+
+    BtnRstGraph = named(new QPushButton(QStringLiteral("Restart"), this), "BtnRstGraph");
+    setHint(BtnRstGraph, QStringLiteral("Restart graph recording"));
+
+    auto* controls = new QHBoxLayout;
+    controls->setSpacing(6);
+    controls->addWidget(GroupDevRange);
+    controls->addWidget(GroupTempRange);
+    controls->addWidget(GroupTimeBase);
+    controls->addWidget(GroupStartTime);
+    controls->addWidget(BtnRstGraph, 0, Qt::AlignBottom);
+    controls->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 2, 4, 4);
+    layout->setSpacing(2);
+    layout->addWidget(TimeDev, 1);
+    layout->addLayout(controls);
+
+    connect(DevRange, &QComboBox::activated, this, &GraphPage::DevRangeChange);
+    connect(TempRange, &QComboBox::activated, this, &GraphPage::TempRangeChange);
+    connect(TimeBase, &QComboBox::activated, this, &GraphPage::TimeBaseChange);
+    connect(BtnRstGraph, &QPushButton::clicked, this, &GraphPage::BtnRstGraphClick);
+}
+
+void GraphPage::StartUp()
+{
+    BtnRstGraphClick();
+    DevRangeChange();
+    TempRangeChange();
+    TimeBaseChange();
+}
+
+void GraphPage::DevRangeChange()
+{
+    if (const AxisRange* range =
+            GraphCodec::RangeAt(GraphCodec::DeviationRanges(), DevRange->currentIndex()))
+        TimeDev->applyDeviation(*range);
+}
+
+void GraphPage::TempRangeChange()
+{
+    if (const AxisRange* range =
+            GraphCodec::RangeAt(GraphCodec::TemperatureRanges(), TempRange->currentIndex()))
+        TimeDev->applyTemperature(*range);
+}
+
+void GraphPage::TimeBaseChange()
+{
+    if (const AxisRange* range =
+            GraphCodec::RangeAt(GraphCodec::TimeBases(), TimeBase->currentIndex()))
+        TimeDev->applyTime(*range);
+}
+
+void GraphPage::BtnRstGraphClick()
+{
+    const QTime now = context_.pcClock().now().time();
+    data_.clear();
+    std::tm t{};
+    t.tm_hour = now.hour();
+    t.tm_min = now.minute();
+    t.tm_sec = now.second();
+    // The start time in the PC time's own format (the Setup page's hidden
+    // choice, which follows the Set Clock page's).
+    const auto* is24 =
+        qobject_cast<QAbstractButton*>(context_.control(QStringLiteral("Time24hr24")));
+    GraphStart->setText(
+        QString::fromStdString(ClockTimeText(t, is24 != nullptr && is24->isChecked())));
+    context_.bus().data.ElapsedSeconds = 0;
+}

@@ -1,0 +1,295 @@
+#include "pages/graph/GraphView.h"
+
+#include <QApplication>
+#include <QChart>
+#include <QGraphicsLayout>
+#include <QLegend>
+#include <QLineSeries>
+#include <QList>
+#include <QLocale>
+#include <QPen>
+#include <QPointF>
+#include <QStringList>
+#include <QValueAxis>
+#include <cmath>
+
+#include "app/polling/GraphData.h"
+#include "widgets/Controls.h"
+
+using GraphCodec::AxisRange;
+
+namespace {
+
+// The plot area is grey so that the white dotted grid shows on it.
+const QColor kPlotColour(0xD4, 0xD0, 0xC8);
+// Pixel columns before the chart is first laid out.
+constexpr int kUnlaidColumns = 1024;
+
+QString number(double value)
+{
+    return QString::number(value, 'g', 6);
+}
+
+QValueAxis* makeAxis(QChart* chart, const char* name, Qt::Alignment side, const QFont& font)
+{
+    auto* axis = new QValueAxis(chart);
+    axis->setObjectName(QLatin1String(name));
+    axis->setLabelsFont(font);
+    axis->setTitleFont(font);
+    axis->setLabelFormat(QLatin1String(GraphCodec::kAxisLabelFormat));
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setMinorTickCount(0);
+    axis->setMinorGridLineVisible(false);
+    axis->setLinePen(QPen(Qt::black, 1));
+    chart->addAxis(axis, side);
+    return axis;
+}
+
+void dottedGrid(QValueAxis* axis)
+{
+    QPen grid(Qt::white);
+    grid.setWidth(1);
+    grid.setStyle(Qt::DotLine);
+    axis->setGridLinePen(grid);
+    axis->setGridLineVisible(true);
+}
+
+QLineSeries* makeSeries(const char* name, GraphData::Series index, Qt::GlobalColor colour)
+{
+    auto* series = new QLineSeries;
+    series->setObjectName(QLatin1String(name));
+    series->setName(GraphData::title(index));
+    QPen pen(colour);
+    pen.setWidth(1);
+    series->setPen(pen);
+    series->setPointsVisible(false);
+    series->setPointLabelsVisible(false);
+    return series;
+}
+
+} // namespace
+
+GraphView::GraphView(GraphData& data, QWidget* parent) : QChartView(parent), data_(data)
+{
+    setObjectName(QStringLiteral("TimeDev"));
+    setHint(this, QStringLiteral("Graph the Time Deviation and Temperature of the RTC"));
+    setRenderHint(QPainter::Antialiasing, false);
+    setFrameShape(QFrame::NoFrame);
+
+    Chart = new QChart;
+    Chart->setObjectName(QStringLiteral("TimeDevChart"));
+    Chart->setAnimationOptions(QChart::NoAnimation);
+    Chart->setBackgroundRoundness(0);
+    Chart->setBackgroundBrush(palette().color(QPalette::Window));
+    Chart->setPlotAreaBackgroundBrush(kPlotColour);
+    Chart->setPlotAreaBackgroundVisible(true);
+    Chart->setMargins(QMargins(2, 2, 2, 0));
+    Chart->layout()->setContentsMargins(0, 0, 0, 0);
+    // Labels group thousands with commas and use a point, as "#,##0.##" does.
+    Chart->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    Chart->setLocalizeNumbers(true);
+
+    const QFont font = QApplication::font();
+    QFont titleFont = font;
+    titleFont.setBold(true);
+    Chart->setTitleFont(titleFont);
+    Chart->setTitle(QStringLiteral("RTC Deviation"));
+    Chart->legend()->setAlignment(Qt::AlignBottom);
+    Chart->legend()->setFont(font);
+
+    BottomAxis = makeAxis(Chart, "BottomAxis", Qt::AlignBottom, font);
+    LeftAxis = makeAxis(Chart, "LeftAxis", Qt::AlignLeft, font);
+    RightAxis = makeAxis(Chart, "RightAxis", Qt::AlignRight, font);
+    TopAxis = makeAxis(Chart, "TopAxis", Qt::AlignTop, font);
+    dottedGrid(BottomAxis);
+    dottedGrid(LeftAxis);
+    RightAxis->setGridLineVisible(false);
+    TopAxis->setLabelsVisible(false);
+    TopAxis->setGridLineVisible(false);
+    TopAxis->setTickType(QValueAxis::TicksFixed);
+    TopAxis->setTickCount(2);
+
+    LeftAxis->setTitleBrush(QBrush(Qt::blue));
+    LeftAxis->setLabelsColor(Qt::blue);
+    // Minor ticks are drawn with the axis line's pen; the left one is 2 wide.
+    LeftAxis->setLinePen(QPen(Qt::black, 2));
+    RightAxis->setTitleBrush(QBrush(Qt::red));
+    RightAxis->setLabelsColor(Qt::red);
+
+    // Series in chart order, as GraphData numbers them.
+    Series1 = makeSeries("Series1", GraphData::Deviation, Qt::blue);
+    Series2 = makeSeries("Series2", GraphData::Temperature, Qt::red);
+    Chart->addSeries(Series1);
+    Chart->addSeries(Series2);
+    Series1->attachAxis(BottomAxis);
+    Series1->attachAxis(LeftAxis);
+    Series2->attachAxis(BottomAxis);
+    Series2->attachAxis(RightAxis);
+
+    setChart(Chart);
+
+    connect(&data_, &GraphData::appended, this,
+            [this](int index, QPointF point) { appended(index, point); });
+    connect(&data_, &GraphData::assigned, this, [this](int index) { assigned(index); });
+    connect(&data_, &GraphData::cleared, this, [this] { cleared(); });
+    connect(Chart, &QChart::plotAreaChanged, this, [this] { plotAreaChanged(); });
+    rebuildAll();
+}
+
+QLineSeries* GraphView::series(int index) const
+{
+    return index == GraphData::Deviation ? Series1 : Series2;
+}
+
+const GraphCodec::ColumnView& GraphView::view(int series) const
+{
+    return views_[series == GraphData::Deviation ? 0 : 1];
+}
+
+void GraphView::applyRange(QValueAxis* axis, const AxisRange& range)
+{
+    axis->setTitleText(QLatin1String(range.Title));
+    // The axis lays out its labels at each step: of the two ways from the old
+    // range to the new, take the one whose step between has fewer labels (a
+    // month at the hour's increment would lay out thousands).
+    const double oldSpan = axis->max() - axis->min();
+    const double newSpan = range.Maximum - range.Minimum;
+    const double oldInterval = axis->tickInterval();
+    if (oldInterval <= 0 || newSpan / oldInterval > oldSpan / range.Increment) {
+        axis->setTickInterval(range.Increment);
+        axis->setRange(range.Minimum, range.Maximum);
+    } else {
+        axis->setRange(range.Minimum, range.Maximum);
+        axis->setTickInterval(range.Increment);
+    }
+    axis->setMinorTickCount(range.MinorTicks);
+}
+
+void GraphView::applyDeviation(const AxisRange& range)
+{
+    applyRange(LeftAxis, range);
+}
+
+void GraphView::applyTemperature(const AxisRange& range)
+{
+    applyRange(RightAxis, range);
+}
+
+void GraphView::applyTime(const AxisRange& range)
+{
+    applyRange(BottomAxis, range);
+    TopAxis->setRange(range.Minimum, range.Maximum);
+    rebuildAll();
+}
+
+int GraphView::plotColumns() const
+{
+    const int width = static_cast<int>(std::lround(Chart->plotArea().width()));
+    return width >= 1 ? width : kUnlaidColumns;
+}
+
+void GraphView::plotAreaChanged()
+{
+    const int columns = plotColumns();
+    for (const GraphCodec::ColumnView& view : views_) {
+        if (view.columns() != columns) {
+            rebuildAll();
+            return;
+        }
+    }
+}
+
+void GraphView::rebuildAll()
+{
+    for (int i = 0; i < GraphData::kSeriesCount; ++i)
+        rebuild(i);
+}
+
+void GraphView::rebuild(int index)
+{
+    GraphCodec::ColumnView& view = views_[static_cast<size_t>(index)];
+    view.reset(BottomAxis->min(), BottomAxis->max(), plotColumns());
+    for (const QPointF& p : data_.points(index))
+        view.add(p.x(), p.y());
+    draw(index, 0);
+}
+
+void GraphView::draw(int index, size_t from)
+{
+    QLineSeries* line = series(index);
+    const std::vector<GraphCodec::Point>& points = views_[static_cast<size_t>(index)].points();
+    const size_t have = static_cast<size_t>(line->count());
+    // A change at the end is a point or two; anything larger goes in at once,
+    // so the chart lays the line out once rather than once per point.
+    constexpr size_t kFewPoints = 4;
+    if (points.size() - from > kFewPoints || have > points.size() + kFewPoints || from > have) {
+        QList<QPointF> all;
+        all.reserve(static_cast<qsizetype>(points.size()));
+        for (const GraphCodec::Point& p : points)
+            all.append(QPointF(p.X, p.Y));
+        line->replace(all);
+        return;
+    }
+    if (have > points.size())
+        line->removePoints(static_cast<int>(points.size()), static_cast<int>(have - points.size()));
+    for (size_t i = from; i < points.size(); ++i) {
+        const QPointF p(points[i].X, points[i].Y);
+        if (i < have)
+            line->replace(static_cast<int>(i), p);
+        else
+            line->append(p);
+    }
+}
+
+void GraphView::appended(int index, const QPointF& p)
+{
+    if (index < 0 || index >= GraphData::kSeriesCount) return;
+    if (const auto from = views_[static_cast<size_t>(index)].add(p.x(), p.y())) draw(index, *from);
+}
+
+void GraphView::assigned(int index)
+{
+    if (index < 0 || index >= GraphData::kSeriesCount) return;
+    rebuild(index);
+}
+
+void GraphView::cleared()
+{
+    rebuildAll();
+}
+
+QString GraphView::pointsText() const
+{
+    return QStringLiteral("%1|%2")
+        .arg(data_.points(GraphData::Deviation).size())
+        .arg(data_.points(GraphData::Temperature).size());
+}
+
+QString GraphView::lastText() const
+{
+    QStringList fields;
+    for (int i = 0; i < GraphData::kSeriesCount; ++i) {
+        const QList<QPointF>& points = data_.points(i);
+        fields.append(points.isEmpty()
+                          ? QStringLiteral("none")
+                          : number(points.last().x()) + u',' + number(points.last().y()));
+    }
+    return fields.join(u'|');
+}
+
+QString GraphView::shownText() const
+{
+    return QStringLiteral("%1|%2").arg(Series1->count()).arg(Series2->count());
+}
+
+QString GraphView::rangesText() const
+{
+    QStringList fields;
+    for (const QValueAxis* axis : {BottomAxis, LeftAxis, RightAxis})
+        fields.append(
+            QStringLiteral("%1..%2/%3/%4")
+                .arg(number(axis->min()), number(axis->max()), number(axis->tickInterval()))
+                .arg(axis->minorTickCount()));
+    return fields.join(u'|');
+}

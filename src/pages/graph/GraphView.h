@@ -1,0 +1,76 @@
+// The chart TimeDev: deviation (blue, left axis) and temperature (red, right
+// axis) over elapsed hours. The points live in GraphData, all of them; the
+// chart's two series hold only the lowest and highest point of each pixel
+// column of the visible window, so a month of samples draws as fast as an
+// hour's and a new sample changes a point or two at the end.
+#pragma once
+
+#include <QChartView>
+#include <QPointF>
+#include <QString>
+#include <array>
+
+#include "pages/graph/GraphCodec.h"
+
+class GraphData;
+class QChart;
+class QLineSeries;
+class QValueAxis;
+
+class GraphView : public QChartView {
+    Q_OBJECT
+    // What scenario scripts read, one field per series ("Deviation|Temperature"):
+    // points: how many points each series holds; last: each series' last
+    // point "X,Y" (hours, value), "none" for an empty one; shown: how many
+    // points the chart draws of each.
+    Q_PROPERTY(QString points READ pointsText)
+    Q_PROPERTY(QString last READ lastText)
+    Q_PROPERTY(QString shown READ shownText)
+    // The bottom, left and right axis as applied: "min..max/increment/minor".
+    Q_PROPERTY(QString ranges READ rangesText)
+
+  public:
+    explicit GraphView(GraphData& data, QWidget* parent = nullptr);
+
+    // Applies a range table's row to an axis: title, minimum and maximum,
+    // label increment, minor ticks. The bottom axis also moves the window
+    // the series are drawn in.
+    void applyDeviation(const GraphCodec::AxisRange& range);
+    void applyTemperature(const GraphCodec::AxisRange& range);
+    void applyTime(const GraphCodec::AxisRange& range);
+
+    // The picture of a series the chart draws (GraphData's series index).
+    const GraphCodec::ColumnView& view(int series) const;
+    QLineSeries* series(int index) const;
+
+    QString pointsText() const;
+    QString lastText() const;
+    QString shownText() const;
+    QString rangesText() const;
+
+    // The chart and its parts, named as designed (objectNames too).
+    QChart* Chart = nullptr;
+    QLineSeries* Series1 = nullptr; // "Deviation"
+    QLineSeries* Series2 = nullptr; // "Temperature"
+    QValueAxis* BottomAxis = nullptr;
+    QValueAxis* LeftAxis = nullptr;
+    QValueAxis* RightAxis = nullptr;
+    QValueAxis* TopAxis = nullptr;
+
+  private:
+    void appended(int series, const QPointF& point);
+    void assigned(int series);
+    void cleared();
+    void plotAreaChanged();
+    // The view of a series drawn again from every point of the data.
+    void rebuild(int series);
+    void rebuildAll();
+    // Puts the view's points from `from` on into the chart's series.
+    void draw(int series, size_t from);
+    // Pixel columns of the plot area now.
+    int plotColumns() const;
+    static void applyRange(QValueAxis* axis, const GraphCodec::AxisRange& range);
+
+    GraphData& data_;
+    std::array<GraphCodec::ColumnView, 2> views_;
+};
