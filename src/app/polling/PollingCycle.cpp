@@ -61,7 +61,7 @@ void PollingCycle::work(const QDateTime& now)
     RtcBus& bus = window_.bus();
     const bool polling = panel_.pollingEnabled();
     for (const char* name : kStatusLabels) {
-        if (QWidget* label = window_.control(QLatin1String(name))) label->setEnabled(polling);
+        if (QWidget* label = statusLabel(name)) label->setEnabled(polling);
     }
     uint32_t runSeconds = 0;
     const int32_t runResult = polling ? bus.api().RdRunTime(bus.BoardNo, &runSeconds) : -1;
@@ -157,6 +157,13 @@ void PollingCycle::tseRefreshStep()
     if (bus.ReadRegisters(subLen, kTseRegister, 1) != 0) return;
     bus.data.Regs[kTseRegister] |= kTseBit;
     bus.WriteRegisters(subLen, kTseRegister, 1);
+}
+
+QWidget* PollingCycle::statusLabel(const char* name)
+{
+    QPointer<QWidget>& known = labels_[name];
+    if (known.isNull()) known = window_.control(QLatin1String(name));
+    return known.data();
 }
 
 void PollingCycle::setLamp(const char* name, bool on)

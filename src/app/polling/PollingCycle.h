@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <ctime>
 #include <optional>
@@ -15,6 +16,7 @@
 class DisplayPanel;
 class GraphData;
 class QDateTime;
+class QWidget;
 class TMainApp;
 
 class PollingCycle : public QObject {
@@ -37,9 +39,13 @@ class PollingCycle : public QObject {
     void tseRefreshStep();
 
     void setLamp(const char* name, bool on);
+    QWidget* statusLabel(const char* name);
 
     TMainApp& window_;
     DisplayPanel& panel_;
     GraphData& graph_;
     PollClock clock_;
+    // The status labels, found once: a search of the window each second is
+    // most of a tick's cost.
+    QHash<const char*, QPointer<QWidget>> labels_;
 };
