@@ -6,12 +6,14 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "Chip.h"
 #include "ChipWire.h"
 #include "FamilyTraits.h"
 #include "PartTable.h"
+#include "TempComp.h"
 #include "UserMemory.h"
 
 namespace kvrx::sim {
@@ -127,6 +129,7 @@ class ChipModel final : public Chip {
     bool timerDone_ = false; // a single countdown reached 0
     double temperature_ = 25.0;
     int eventLevel_ = 1;
+    std::optional<TempComp> tempComp_; // the TypeD temperature compensation
 };
 
 } // namespace kvrx::sim

@@ -141,8 +141,11 @@ constexpr FamilyTraits kTypeD = {
     .computed = {{{0x0E, Computed::FinalAnalogTrim},
                   {0x0F, Computed::FinalDigitalTrim},
                   {0x28, Computed::KelvinLow},
-                  {0x29, Computed::KelvinHigh}}},
+                  {0x29, Computed::KelvinHigh},
+                  {0x2A, Computed::NetPpmLow},
+                  {0x2B, Computed::NetPpmHigh}}},
     .resets = {{{0x0B, 0x20}}}, // initial analog trim at its middle (0 ppm)
+    .tempCompensation = true,
 };
 
 constexpr FamilyTraits kTypeE = {
