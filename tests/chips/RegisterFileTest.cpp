@@ -237,7 +237,6 @@ TEST(RegisterFile, TypeDWorksOutItsFinalTrimsAndTemperature)
     bench.setReg(0x0E, 0x3F);
     EXPECT_EQ(0x05, bench.reg(0x0E)) << "read-only";
     bench.run(1, 24.0);
-    bench.changeReg(0x0D, 0x80, 0x80); // TSE: a reading
     const auto k = bench.regs(0x28, 2);
     EXPECT_EQ(594, k[1] * 256 + k[0]) << "half kelvin";
 }

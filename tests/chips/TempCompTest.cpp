@@ -55,13 +55,19 @@ TEST(TempCompReading, ATseWriteReadsTheBoardTemperature)
     }
 }
 
-TEST(TempCompReading, WithoutTseTheReadingStays)
+TEST(TempCompReading, ThePowerUpReadsTheTemperatureOfItsFirstMoment)
 {
-    ChipBench bench("VK350");
+    ChipBench bench("VK350", false);
+    bench.run(1, 30.0);
+    bench.supply(true);
+    EXPECT_EQ(606, word(bench, kKelvin)) << "where the conversion started";
+    bench.run(0.5, 40.0);
+    EXPECT_EQ(626, word(bench, kKelvin)) << "the conversion's end";
+    // Without TSE no more readings.
     bench.run(3 * 3600, 60.0);
-    EXPECT_EQ(596, word(bench, kKelvin));
+    EXPECT_EQ(626, word(bench, kKelvin));
     bench.changeReg(kBeta, 0x1F, 0x10); // BETA alone
-    EXPECT_EQ(596, word(bench, kKelvin));
+    EXPECT_EQ(626, word(bench, kKelvin));
 }
 
 struct SampleCase {

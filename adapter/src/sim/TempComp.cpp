@@ -103,9 +103,13 @@ double TempComp::trimPpm() const
     return (kAnalogMiddle - f.fatr) + digitalPpm(f.fdtr);
 }
 
+// The power-up's conversion ends with the first moment of time that passes,
+// at the temperature of that moment; until then the registers show where it
+// started.
 void TempComp::powerUp(double celsius)
 {
     takeReading(celsius);
+    powerUpReading_ = true;
 }
 
 void TempComp::afterWrite(uint8_t address, double celsius)
@@ -124,6 +128,10 @@ double TempComp::samplePeriod(bool onBattery) const
 
 void TempComp::timePassed(double seconds, double celsius, bool onBattery)
 {
+    if (powerUpReading_) {
+        powerUpReading_ = false;
+        takeReading(celsius);
+    }
     const double period = samplePeriod(onBattery);
     sinceReading_ += seconds;
     if (period <= 0.0 || sinceReading_ < period) return;

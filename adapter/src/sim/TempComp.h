@@ -14,9 +14,10 @@
 //   XTO   0x2C  turnover: 25 degrees plus XTO3..0, minus with XTO4 set
 //   ALPHAH 0x2D ALPHA above the turnover, in 1/2048
 //
-// A reading is taken at the power-up, at every write of BETA with TSE set, and
-// every minute while TSE is set; on the battery only with BTSE set too, every
-// minute with BTSR set and every ten minutes with it clear.
+// A reading is taken at the power-up (finished with the first moment of time
+// that passes), at every write of BETA with TSE set, and every minute while
+// TSE is set; on the battery only with BTSE set too, every minute with BTSR
+// set and every ten minutes with it clear.
 #pragma once
 
 #include <array>
@@ -71,6 +72,7 @@ class TempComp {
     int halfKelvin_ = 596; // 25 degrees until the first reading
     double termPpm_ = 0.0; // temperature term worked out at the last reading
     double sinceReading_ = 0.0;
+    bool powerUpReading_ = false; // the power-up's reading ends when time passes
 };
 
 } // namespace kvrx::sim
