@@ -308,7 +308,8 @@ bool TseRefreshDue(int period, int& count)
 {
     if (period <= 0) return false;
     if (count < period) ++count;
-    if (count != period) return false;
+    // A count that reached the period, or stands past it, writes now.
+    if (count < period) return false;
     count = 0;
     return true;
 }

@@ -131,7 +131,8 @@ std::string ClockSourceMessage(int clock, int mode, CheckAfter after);
 std::span<const char* const> TseRefreshItems();
 
 // One second of the refresh: counts towards the period (0 = off) and tells
-// whether TSE is written now, when the count reaches the period and starts over.
+// whether TSE is written now, when the count reaches the period (or stands
+// past it) and starts over.
 bool TseRefreshDue(int period, int& count);
 
 } // namespace InterruptCodec
