@@ -51,3 +51,12 @@ class PartChoiceStep {
     virtual ~PartChoiceStep() = default;
     virtual void partChosen() = 0;
 };
+
+// A page with a step of its own in the polling cycle: run once a PC second,
+// after the cycle's own work and the poll's duration are shown, whether or
+// not the board answered.
+class PollStep {
+  public:
+    virtual ~PollStep() = default;
+    virtual void polled() = 0;
+};

@@ -18,6 +18,8 @@
 #include "pages/memory/MemoryPage.h"
 #include "pages/port/PortCodec.h"
 #include "pages/port/PortPage.h"
+#include "pages/tempcomp/TempCompCodec.h"
+#include "pages/tempcomp/TempCompPage.h"
 #include "pages/trim/TrimCodec.h"
 #include "pages/trim/TrimPage.h"
 #include "registers/RegistersCodec.h"
@@ -60,6 +62,9 @@ constexpr const char* kTrimBoard[] = {"BtnRdXtl", "BtnWrXtl"};
 constexpr const char* kSysMgmtLamps[] = {"CBSLed5", "CBSLed6", "CBSLed7"};
 constexpr const char* kDstBoard[] = {"BtnReadDSTF", "BtnWriteDSTF"};
 constexpr const char* kDstLamps[] = {"CBSLedDSTCHNG"};
+// The write button's holder: the button itself also follows the TSE rule.
+constexpr const char* kTempCompBoard[] = {"BtnRDTemp", "WrTempHolder", "BtnRdTempMode",
+                                          "BtnWrTempMode"};
 constexpr const char* kPowerLamps[] = {"CBSLedVDDTRIP", "CBSLed85BTRIP", "CBSLed75BTRIP"};
 
 // Tab order. Pages without a builder yet stay empty pages of their name.
@@ -83,7 +88,7 @@ constexpr std::array<PageRow, 14> kPages{{
     {"tsPort", "Port", make<PortPage>, &kPortPageSettings, {}, {}, startUp<PortPage>},
     {"tsSysMgmt", "SysMgmt", nullptr, nullptr, {}, kSysMgmtLamps},
     {"tsDST", "DST", make<DstPage>, &kDstPageSettings, kDstBoard, kDstLamps},
-    {"tsTCOMP", "TempComp", nullptr, nullptr, {}, {}},
+    {"tsTCOMP", "TempComp", make<TempCompPage>, &kTempCompPageSettings, kTempCompBoard, {}},
     {"tsPWR", "PwrMgmt", nullptr, nullptr, {}, kPowerLamps},
 }};
 

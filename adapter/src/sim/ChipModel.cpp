@@ -154,6 +154,7 @@ ChipModel::ChipModel(const PartInfo& part, const FamilyTraits& family, uint32_t 
     ownPpm_ = ((h & 0xFFFF) / 65535.0 * 2.0 - 1.0) * kOwnPpmSpan;
 
     buildRegisterFile(part);
+    if (family.tempCompensation) tempComp_.emplace(regs_);
 
     // Factory-set identity bytes, where the map has them.
     uint64_t id = h;
@@ -436,6 +437,7 @@ uint8_t ChipModel::readRegister(uint32_t address) const
 
 uint8_t ChipModel::computedValue(Computed what) const
 {
+    if (tempComp_ && TempComp::works(what)) return tempComp_->value(what);
     const int halfKelvin = static_cast<int>(std::lround((temperature_ + 273.0) * 2.0));
     switch (what) {
     case Computed::None:
@@ -455,6 +457,9 @@ uint8_t ChipModel::computedValue(Computed what) const
         return static_cast<uint8_t>(std::clamp(halfKelvin, 0, 0x3FF) & 0xFF);
     case Computed::KelvinHigh:
         return static_cast<uint8_t>(std::clamp(halfKelvin, 0, 0x3FF) >> 8);
+    case Computed::NetPpmLow:
+    case Computed::NetPpmHigh:
+        break;
     }
     return 0;
 }
@@ -544,6 +549,7 @@ void ChipModel::powerUpFromDead()
     firstStampFree_ = true;
     events_.powerUp();
     alive_ = true;
+    if (tempComp_) tempComp_->powerUp(temperature_);
 }
 
 void ChipModel::switchToBattery()
@@ -624,6 +630,7 @@ EventInput::ChipState ChipModel::eventState()
 
 double ChipModel::trimPpm() const
 {
+    if (tempComp_) return tempComp_->trimPpm();
     double loadPf = kNominalLoadPf;
     const uint8_t atr = regs_[family_.analogReg];
     switch (family_.analog) {
@@ -686,6 +693,7 @@ void ChipModel::advance(double seconds, double temperatureC)
         return;
     }
 
+    if (tempComp_) tempComp_->timePassed(seconds, temperature_, onBattery());
     const double rate = std::max(0.0, 1.0 + rateErrorPpm(temperature_) * 1e-6);
     const double counted = seconds * rate;
     // The timer counts apart from the calendar, in whole runs of its clock.
@@ -1002,6 +1010,7 @@ void ChipModel::countTimer(uint64_t counts)
 // count again from the new value, TSUB sets the distance to the next count.
 void ChipModel::afterWrite(uint8_t address, uint8_t before)
 {
+    if (tempComp_) tempComp_->afterWrite(address, temperature_);
     const TimerTraits& timer = family_.timer;
     if (!timer.control) return;
     if (address == timer.control) {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "Chip.h"
@@ -13,6 +14,7 @@
 #include "EventInput.h"
 #include "FamilyTraits.h"
 #include "PartTable.h"
+#include "TempComp.h"
 #include "UserMemory.h"
 
 namespace kvrx::sim {
@@ -133,6 +135,7 @@ class ChipModel final : public Chip {
     int eventLevel_ = 1;
     EventInput events_;
     bool eventStep_ = false; // running up to the moment the event input acts
+    std::optional<TempComp> tempComp_; // the TypeD temperature compensation
 };
 
 } // namespace kvrx::sim

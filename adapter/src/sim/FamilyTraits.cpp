@@ -141,9 +141,12 @@ constexpr FamilyTraits kTypeD = {
     .computed = {{{0x0E, Computed::FinalAnalogTrim},
                   {0x0F, Computed::FinalDigitalTrim},
                   {0x28, Computed::KelvinLow},
-                  {0x29, Computed::KelvinHigh}}},
+                  {0x29, Computed::KelvinHigh},
+                  {0x2A, Computed::NetPpmLow},
+                  {0x2B, Computed::NetPpmHigh}}},
     .resets = {{{0x0B, 0x20}}}, // initial analog trim at its middle (0 ppm)
     .dst = {0x20, 0x07, 0x20},  // DMF .. DHR at 0x20; DSTADJ bit 5 of SR
+    .tempCompensation = true,
 };
 
 constexpr FamilyTraits kTypeE = {

@@ -122,6 +122,8 @@ enum class Computed : uint8_t {
     FinalDigitalTrim,
     KelvinLow, // temperature in half kelvin, low byte
     KelvinHigh,
+    NetPpmLow, // the final trims' correction in half ppm, low byte
+    NetPpmHigh,
 };
 
 struct ComputedReg {
@@ -184,12 +186,14 @@ struct FamilyTraits {
     UserMemory::Kind memory = UserMemory::Kind::None;
     RegBit blockProtect{}; // BP2..BP0
 
-    std::array<ComputedReg, 4> computed{};
+    std::array<ComputedReg, 6> computed{};
     AliasReg alias{};
     std::array<ResetValue, 2> resets{};
     // Registers kept without power (the TypeE nonvolatile block), inclusive.
     uint8_t keptFirst = 1, keptLast = 0;
     DstTraits dst{}; // daylight saving changes (DaylightSaving.h)
+    // The chip measures its temperature and trims itself (TempComp).
+    bool tempCompensation = false;
 };
 
 // The family of a type code, or nullptr for TypeNone.

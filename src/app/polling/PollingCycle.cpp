@@ -10,6 +10,8 @@
 #include <QWidget>
 #include <array>
 
+#include "app/PageContext.h"
+#include "app/PageTable.h"
 #include "app/PcClock.h"
 #include "app/TMainApp.h"
 #include "app/polling/DisplayPanel.h"
@@ -18,11 +20,6 @@
 #include "clock/TimeCodec.h"
 
 namespace {
-
-// TSE refresh: bit 7 of register 0x0D makes the chip take a new temperature reading.
-constexpr uint8_t kTseRegister = 0x0D;
-constexpr uint8_t kTseBit = 0x80;
-const QString kTseRefreshText = QStringLiteral("TSE Refresh");
 
 QString text(const std::string& s)
 {
@@ -77,7 +74,7 @@ void PollingCycle::work(const QDateTime& now)
     const double ms = pcClock.pinned() ? static_cast<double>(pcClock.counterMs() - startMs)
                                        : static_cast<double>(counter.nsecsElapsed()) / 1e6;
     panel_.PollingTime->setText(text(PollDurationText(ms)));
-    tseRefreshStep();
+    runPageSteps();
 }
 
 void PollingCycle::showPcTime(const std::tm& pc)
@@ -143,20 +140,13 @@ std::optional<double> PollingCycle::readTemperature()
     return DecodeSensorWord(SensorWord(word[0], word[1]), bus.TempSensor, bus.data.TempOffset);
 }
 
-void PollingCycle::tseRefreshStep()
+void PollingCycle::runPageSteps()
 {
-    RtcBus& bus = window_.bus();
-    SharedPageState& shared = bus.shared;
-    if (shared.TseRefreshPeriod <= 0) return;
-    if (shared.TseRefreshCount < shared.TseRefreshPeriod) ++shared.TseRefreshCount;
-    if (shared.TseRefreshCount != shared.TseRefreshPeriod) return;
-    shared.TseRefreshCount = 0;
-    panel_.PollingTime->setText(kTseRefreshText);
-    // Writing back a byte that was not read would put stale bits into the chip.
-    const uint8_t subLen = bus.subAddressLength();
-    if (bus.ReadRegisters(subLen, kTseRegister, 1) != 0) return;
-    bus.data.Regs[kTseRegister] |= kTseBit;
-    bus.WriteRegisters(subLen, kTseRegister, 1);
+    for (const PageRow& row : Pages()) {
+        if (row.Make == nullptr) continue;
+        if (auto* step = dynamic_cast<PollStep*>(window_.page(QLatin1String(row.Name))))
+            step->polled();
+    }
 }
 
 QWidget* PollingCycle::statusLabel(const char* name)

@@ -1,7 +1,8 @@
 // The polling timer's work: once per PC second it shows the PC time, checks
 // the board, lights the status lamps from the chip's flags, shows the chip's
 // time and, every sixth second, the temperature, the deviation and one graph
-// point per series; then the TSE refresh step and the poll's duration.
+// point per series; then the poll's duration and the pages' own steps (the
+// Interrupt page's TSE refresh).
 #pragma once
 
 #include <QHash>
@@ -36,7 +37,8 @@ class PollingCycle : public QObject {
     void showPcTime(const std::tm& pc);
     void pollChip(const std::tm& pc, uint32_t runSeconds);
     std::optional<double> readTemperature();
-    void tseRefreshStep();
+    // The PollStep of every built page.
+    void runPageSteps();
 
     void setLamp(const char* name, bool on);
     QWidget* statusLabel(const char* name);

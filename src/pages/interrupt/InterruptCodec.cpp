@@ -24,6 +24,10 @@ constexpr const char* kFreqH[] = {"1 Hz", "4096 Hz", "8192 Hz", "32768 Hz", "Ala
 constexpr const char* kFreqK[] = {"32768 Hz", "4096 Hz", "512 Hz", "1 Hz"};
 constexpr std::span<const char* const> kNoItems;
 
+// Seconds between TSE refreshes, "Off" first.
+constexpr const char* kTseRefreshItems[] = {"Off", "1", "2", "3", "4", "5",
+                                            "6",   "7", "8", "9", "10"};
+
 constexpr const char* kTimerClocks[] = {"100Hz/4kHz", "1Sec/100Hz", "1Min/1Sec", "1hr/1min"};
 constexpr const char* kTimerModes[] = {"Basic Count Down", "Secondary Alarm", "WatchDog",
                                        "Power Fail - Count Up"};
@@ -39,6 +43,7 @@ constexpr ControlSetting kBase[] = {
     Enable("ChkBA1E", false),
     Hide("Label99"),
     Hide("GrpBoxTimer"),
+    Hide("gbTSEREFRESH"),
     SetItems("cboTimerFreq", kTimerClocks),
     SetItems("cboTmrMode", kTimerModes),
 };
@@ -66,6 +71,10 @@ constexpr ControlSetting kTypeD[] = {
     SetItems("FreqOutSel", kF16),
     SelectItem("FreqOutSel", 0),
     Show("cbFOBATB"),
+    // The TSE refresh group, at "Off".
+    Show("gbTSEREFRESH"),
+    SetItems("cboTSEREFRESH", kTseRefreshItems),
+    SelectItem("cboTSEREFRESH", 0),
 };
 
 constexpr ControlSetting kTypeF[] = {
@@ -288,6 +297,21 @@ const char* TimText(bool periodic, SetBy by)
 {
     if (periodic) return "Periodic Event, click to switch";
     return by == SetBy::Click ? "Single Event, click to switch)" : "Single Event, click to switch";
+}
+
+std::span<const char* const> TseRefreshItems()
+{
+    return kTseRefreshItems;
+}
+
+bool TseRefreshDue(int period, int& count)
+{
+    if (period <= 0) return false;
+    if (count < period) ++count;
+    // A count that reached the period, or stands past it, writes now.
+    if (count < period) return false;
+    count = 0;
+    return true;
 }
 
 std::string ClockSourceMessage(int clock, int mode, CheckAfter after)

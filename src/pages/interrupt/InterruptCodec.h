@@ -12,11 +12,12 @@
 
 #include "PartSelection.h"
 
-// Base state: the frequency group's captions, the A1E box and its note and the
-// timer group hidden, the timer lists loaded. Each family block loads the
-// frequency list (TypeNone, TypeA and TypeB get theirs from the page's own
-// step, because VK331 names its first entry differently) and shows or hides
-// the FOBATB box; TypeH shows the A1E box, VK390 the timer group.
+// Base state: the frequency group's captions, the A1E box and its note, the
+// timer group and the TSE refresh group hidden, the timer lists loaded. Each
+// family block loads the frequency list (TypeNone, TypeA and TypeB get theirs
+// from the page's own step, because VK331 names its first entry differently)
+// and shows or hides the FOBATB box; TypeH shows the A1E box, VK390 the timer
+// group, TypeD the TSE refresh group with its list at "Off".
 extern const PageSettingsTable kInterruptPageSettings;
 
 namespace InterruptCodec {
@@ -123,5 +124,15 @@ const char* TimText(bool periodic, SetBy by);
 // of the mode list spells "Watchdog", the others "WatchDog".
 enum class CheckAfter { ClockOrRead, ModeChange };
 std::string ClockSourceMessage(int clock, int mode, CheckAfter after);
+
+// ---- TSE refresh (TypeD) ----
+
+// The refresh list: "Off", then "1" to "10" seconds; an entry's index is its period.
+std::span<const char* const> TseRefreshItems();
+
+// One second of the refresh: counts towards the period (0 = off) and tells
+// whether TSE is written now, when the count reaches the period (or stands
+// past it) and starts over.
+bool TseRefreshDue(int period, int& count);
 
 } // namespace InterruptCodec

@@ -10,10 +10,12 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "PartSelection.h"
 #include "bus/RtcBus.h"
 #include "pages/interrupt/InterruptCodec.h"
+#include "pages/tempcomp/TempCompCodec.h"
 #include "widgets/Controls.h"
 #include "widgets/LedIndicator.h"
 
@@ -56,6 +58,7 @@ InterruptPage::InterruptPage(PageContext& context, QWidget* parent)
 
     leftColumn_ = new QVBoxLayout;
     leftColumn_->addWidget(buildFreqGroup());
+    leftColumn_->addWidget(buildTseRefreshGroup());
     leftColumn_->addStretch(1);
 
     auto* layout = new QHBoxLayout(this);
@@ -205,6 +208,36 @@ QGroupBox* InterruptPage::buildTimerGroup()
     return GrpBoxTimer;
 }
 
+QGroupBox* InterruptPage::buildTseRefreshGroup()
+{
+    gbTSEREFRESH = named(new QGroupBox(QStringLiteral("TSE Refresh"), this), "gbTSEREFRESH");
+    // Like the timer group it counts for the window's size while hidden.
+    QSizePolicy policy = gbTSEREFRESH->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    gbTSEREFRESH->setSizePolicy(policy);
+    gbTSEREFRESH->hide();
+    cboTSEREFRESH = named(new QComboBox(gbTSEREFRESH), "cboTSEREFRESH");
+    cboTSEREFRESH->addItems(itemList(TseRefreshItems()));
+    cboTSEREFRESH->setCurrentIndex(0);
+    cboTSEREFRESH->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    lblTSEREFRESH = named(new QLabel(QStringLiteral("Select how often (in secs) the software "
+                                                    "writes the TSE bit to force a temp. update."),
+                                     gbTSEREFRESH),
+                          "lblTSEREFRESH");
+    lblTSEREFRESH->setWordWrap(true);
+    // Its lines at a fixed width: a height that follows the width would make
+    // the window's fixed height follow it too.
+    const int width = lblTSEREFRESH->fontMetrics().horizontalAdvance(
+        QStringLiteral("Select how often (in secs) the software writes"));
+    lblTSEREFRESH->setFixedSize(width, lblTSEREFRESH->heightForWidth(width));
+
+    auto* row = new QHBoxLayout(gbTSEREFRESH);
+    row->addWidget(cboTSEREFRESH, 0, Qt::AlignTop);
+    row->addWidget(lblTSEREFRESH, 0, Qt::AlignTop);
+    row->addStretch(1);
+    return gbTSEREFRESH;
+}
+
 void InterruptPage::connectHandlers()
 {
     connect(BtnWrInt, &QPushButton::clicked, this, &InterruptPage::BtnWrIntClick);
@@ -219,6 +252,7 @@ void InterruptPage::connectHandlers()
     connect(chkbTimerTIM, &QCheckBox::toggled, this, &InterruptPage::chkbTimerTIMClick);
     connect(cboTmrMode, &QComboBox::activated, this, &InterruptPage::cboTmrModeChange);
     connect(cboTimerFreq, &QComboBox::activated, this, &InterruptPage::cboTimerFreqChange);
+    connect(cboTSEREFRESH, &QComboBox::activated, this, &InterruptPage::cboTSEREFRESHChange);
 }
 
 void InterruptPage::partChosen()
@@ -438,4 +472,35 @@ void InterruptPage::bntClearTimerClick()
     // Reported like every other button's failure: a flag left set would
     // otherwise look cleared until the next tick.
     bus.ReportResult(id(sender()), id(bntClearTimer), result);
+}
+
+// ---------------------------------------------------------------------------
+// TSE refresh (TypeD)
+
+void InterruptPage::cboTSEREFRESHChange()
+{
+    SharedPageState& shared = context_.bus().shared;
+    shared.TseRefreshPeriod = std::max(0, cboTSEREFRESH->currentIndex());
+    shared.TseRefreshCount = 0;
+}
+
+void InterruptPage::polled()
+{
+    RtcBus& bus = context_.bus();
+    SharedPageState& shared = bus.shared;
+    if (!TseRefreshDue(shared.TseRefreshPeriod, shared.TseRefreshCount)) return;
+    if (auto* shown = qobject_cast<QLabel*>(context_.control(QStringLiteral("PollingTime"))))
+        shown->setText(QStringLiteral("TSE Refresh"));
+    // Read-modify-write: the byte also holds BETA and the battery-mode bits.
+    // A write of TSE makes the chip take a new temperature reading.
+    using namespace TempCompCodec;
+    const uint8_t subLen = bus.subAddressLength();
+    int32_t result = bus.ReadRegisters(subLen, kBetaRegister, 1);
+    if (succeeded(result)) {
+        bus.data.Regs[kBetaRegister] |= kTse;
+        result = bus.WriteRegisters(subLen, kBetaRegister, 1);
+    }
+    // No click started it, so a failure shows in the status bar, not in a box
+    // that would come back every few seconds.
+    bus.ReportResult(nullptr, id(cboTSEREFRESH), result);
 }

@@ -1,6 +1,8 @@
 // The Interrupt page (tab tsInterrupt): what the chip drives on its interrupt
-// / frequency-output pin, read and written per family, and the VK390 user
-// timer (mode, clock, events, interrupt pins, its registers and TMR flag).
+// / frequency-output pin, read and written per family, the VK390 user timer
+// (mode, clock, events, interrupt pins, its registers and TMR flag), and the
+// TSE refresh of the TypeD parts, which the polling cycle runs as the page's
+// own step.
 #pragma once
 
 #include <QString>
@@ -19,13 +21,15 @@ class QLineEdit;
 class QPushButton;
 class QVBoxLayout;
 
-class InterruptPage : public QWidget, public PartChoiceStep {
+class InterruptPage : public QWidget, public PartChoiceStep, public PollStep {
     Q_OBJECT
   public:
     explicit InterruptPage(PageContext& context, QWidget* parent = nullptr);
 
     // The TypeA and TypeB parts' frequency list and captions (VK331's differ).
     void partChosen() override;
+    // Once a second: TSE written every TseRefreshPeriod seconds.
+    void polled() override;
 
     // Controls keep their designed names (also their objectNames).
     QGroupBox* GroupBox10 = nullptr; // frequency out on the interrupt pin
@@ -55,6 +59,10 @@ class InterruptPage : public QWidget, public PartChoiceStep {
     QPushButton* BtnWriteTimer = nullptr;
     QPushButton* bntClearTimer = nullptr;
 
+    QGroupBox* gbTSEREFRESH = nullptr; // "TSE Refresh" (TypeD)
+    QComboBox* cboTSEREFRESH = nullptr;
+    QLabel* lblTSEREFRESH = nullptr;
+
   public slots:
     void BtnWrIntClick();
     void BtnRdIntClick();
@@ -67,10 +75,12 @@ class InterruptPage : public QWidget, public PartChoiceStep {
     void chkbTimerTIMClick();
     void cboTmrModeChange();
     void cboTimerFreqChange();
+    void cboTSEREFRESHChange();
 
   private:
     QGroupBox* buildFreqGroup();
     QGroupBox* buildTimerGroup();
+    QGroupBox* buildTseRefreshGroup();
     void connectHandlers();
     // The clock-source check into Label92.
     void checkClockSource(bool afterModeChange);
@@ -80,7 +90,6 @@ class InterruptPage : public QWidget, public PartChoiceStep {
     std::optional<uint8_t> timerBoxByte(const QLineEdit* box, const char* caption);
 
     PageContext& context_;
-    // Room under the frequency group for the temperature-sense refresh group
-    // of the TypeD parts.
+    // The frequency group and, under it, the TSE refresh group.
     QVBoxLayout* leftColumn_ = nullptr;
 };

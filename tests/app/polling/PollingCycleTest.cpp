@@ -648,47 +648,6 @@ TEST_F(PollingCycleTest, FailedSecondStatusReadCountsAsZero)
     EXPECT_EQ(panel->RTCtime->text().toStdString(), "14:30:01");
 }
 
-// ---- TSE refresh ----
-
-TEST_F(PollingCycleTest, TseRefreshSetsTheBitEveryPeriodAndShowsIt)
-{
-    choosePart("VK350");
-    setChipTime(kStart);
-    setChipRegister(0x0D, 0x05);
-    w->bus().shared.TseRefreshPeriod = 3;
-    w->bus().shared.TseRefreshCount = 0;
-    for (int s = 1; s <= 6; ++s) {
-        const size_t before = RecordingAdapter::transfers().size();
-        tickAt(kStart.addSecs(s));
-        const std::vector<AdapterCall> t = RecordingAdapter::transfers();
-        bool wrote = false;
-        for (size_t i = before; i < t.size(); ++i) {
-            if (t[i].op != AdapterOp::Write) continue;
-            wrote = true;
-            EXPECT_EQ(t[i].sub, 0x0Du);
-            EXPECT_EQ(t[i].data, std::vector<uint8_t>{0x85});
-        }
-        EXPECT_EQ(wrote, s % 3 == 0) << "second " << s;
-        EXPECT_EQ(w->PollingTime->text() == "TSE Refresh", s % 3 == 0) << "second " << s;
-        EXPECT_EQ(w->bus().shared.TseRefreshCount, s % 3);
-    }
-}
-
-TEST_F(PollingCycleTest, TseRefreshWritesNothingWhenItsReadFails)
-{
-    choosePart("VK350");
-    setChipTime(kStart);
-    w->bus().shared.TseRefreshPeriod = 1;
-    gReadFaults.push_back({part().RtcAddress, 0x0D});
-    const size_t before = RecordingAdapter::transfers().size();
-    tickAt(kStart);
-    EXPECT_EQ(w->PollingTime->text().toStdString(), "TSE Refresh");
-    const std::vector<AdapterCall> t = RecordingAdapter::transfers();
-    ASSERT_GT(t.size(), before);
-    for (size_t i = before; i < t.size(); ++i)
-        EXPECT_NE(t[i].op, AdapterOp::Write);
-}
-
 } // namespace
 
 #include "PollingCycleTest.moc"

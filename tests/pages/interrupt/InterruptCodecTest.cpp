@@ -295,3 +295,39 @@ TEST(InterruptCodecTimer, ClearingTmrLeavesTheOtherFlagsAndControlBits)
 }
 
 } // namespace
+
+// ---- TSE refresh ----
+
+TEST(InterruptCodecTseRefresh, EntryIndexIsThePeriodInSeconds)
+{
+    const std::span<const char* const> items = TseRefreshItems();
+    ASSERT_EQ(items.size(), 11u);
+    EXPECT_STREQ(items[0], "Off");
+    for (size_t period = 1; period < items.size(); ++period)
+        EXPECT_EQ(items[period], std::to_string(period));
+}
+
+TEST(InterruptCodecTseRefresh, DueOnceEveryPeriod)
+{
+    for (const int period : {1, 3, 10}) {
+        int count = 0;
+        std::string due;
+        for (int second = 1; second <= 12; ++second)
+            due += TseRefreshDue(period, count) ? 'x' : '.';
+        std::string expected;
+        for (int second = 1; second <= 12; ++second)
+            expected += second % period == 0 ? 'x' : '.';
+        EXPECT_EQ(due, expected) << period;
+    }
+    // "Off" never is, and leaves the count alone.
+    int count = 2;
+    for (int second = 0; second < 5; ++second)
+        EXPECT_FALSE(TseRefreshDue(0, count));
+    EXPECT_EQ(count, 2);
+    // A count past the period (set by hand) never waits for ever: the next
+    // second writes and starts over.
+    count = 7;
+    EXPECT_TRUE(TseRefreshDue(3, count));
+    EXPECT_EQ(count, 0);
+    EXPECT_FALSE(TseRefreshDue(3, count));
+}

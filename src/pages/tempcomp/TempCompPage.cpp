@@ -1,0 +1,424 @@
+#include "pages/tempcomp/TempCompPage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <initializer_list>
+
+#include "bus/RtcBus.h"
+#include "pages/tempcomp/TempCompCodec.h"
+#include "widgets/Controls.h"
+
+using namespace TempCompCodec;
+
+namespace {
+
+const void* id(const QObject* object)
+{
+    return object;
+}
+
+bool succeeded(int32_t result)
+{
+    return (result & 0x7F) == 0;
+}
+
+QString text(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+QStringList itemList(std::span<const char* const> items)
+{
+    QStringList list;
+    for (const char* item : items)
+        list << QString::fromLatin1(item);
+    return list;
+}
+
+QComboBox* list(QWidget* parent, const char* name, std::span<const char* const> items,
+                const QString& hint)
+{
+    auto* box = named(new QComboBox(parent), name);
+    box->addItems(itemList(items));
+    box->setCurrentIndex(0);
+    box->setMaxVisibleItems(16);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    setHint(box, hint);
+    return box;
+}
+
+// A sunken read-only field sized for `widest`, so a new text never resizes it.
+QLabel* panel(QWidget* parent, const char* name, const QString& widest)
+{
+    auto* field = named(new QLabel(parent), name);
+    field->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    field->setAlignment(Qt::AlignCenter);
+    field->setMinimumWidth(field->fontMetrics().horizontalAdvance(widest) + 12);
+    field->setMinimumHeight(field->fontMetrics().height() + 6);
+    return field;
+}
+
+QLabel* caption(QWidget* parent, const char* name, const QString& text)
+{
+    return named(new QLabel(text, parent), name);
+}
+
+} // namespace
+
+TempCompPage::TempCompPage(PageContext& context, QWidget* parent)
+    : QWidget(parent), context_(context)
+{
+    setObjectName(QStringLiteral("tsTCOMP"));
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->addWidget(buildCompColumn(), 0, Qt::AlignTop);
+    layout->addSpacing(8);
+    layout->addWidget(buildSenseColumn(), 0, Qt::AlignTop);
+    layout->addStretch(1);
+
+    connectHandlers();
+}
+
+QWidget* TempCompPage::buildCompColumn()
+{
+    auto* column = new QWidget(this);
+
+    GroupBox40 = named(
+        new QGroupBox(QStringLiteral(" Digital        Initial Trim  OBh (Read Only)     Analog  "),
+                      column),
+        "GroupBox40");
+    cboIDTR = list(GroupBox40, "cboIDTR", IdtrItems(),
+                   QStringLiteral("Indicates / Selects Initial Digital Trim"));
+    cboIATR = list(GroupBox40, "cboIATR", IatrItems(),
+                   QStringLiteral("Indicates / Selects Initial Analog Trim Value"));
+    auto* initial = new QHBoxLayout(GroupBox40);
+    initial->addWidget(cboIDTR);
+    initial->addStretch(1);
+    initial->addWidget(cboIATR);
+
+    GroupBox41 =
+        named(new QGroupBox(QStringLiteral("Temp Coefficient  && Gain  (Read Only)"), column),
+              "GroupBox41");
+    cboALPHA = list(GroupBox41, "cboALPHA", HexItems256(),
+                    QStringLiteral("Sets / Indicates Temperature Coeff of crystal."));
+    cboBETA = list(GroupBox41, "cboBETA", HexItems32(),
+                   QStringLiteral("Sets / Indicates Beta Gain Factor in Hex"));
+    lblXTO = caption(GroupBox41, "lblXTO", QStringLiteral("XTO Crystal xfer Temp. 2Ch"));
+    cboXTO = list(GroupBox41, "cboXTO", HexItems32(),
+                  QStringLiteral("Crystal Turnover Tempearute in Celcius"));
+    lblALPHAHOT = caption(GroupBox41, "lblALPHAHOT", QStringLiteral("ALAPHA Hot 2Dh"));
+    cboALPHAHOT = list(GroupBox41, "cboALPHAHOT", HexItems256(), QStringLiteral("ALPHA Hot"));
+    auto* coefficients = new QGridLayout(GroupBox41);
+    coefficients->setVerticalSpacing(4);
+    coefficients->addWidget(caption(GroupBox41, "lblALPHA", QStringLiteral("ALPHA 0Ch")), 0, 0);
+    coefficients->addWidget(cboALPHA, 0, 1, Qt::AlignLeft);
+    coefficients->addWidget(caption(GroupBox41, "lblBETA", QStringLiteral("BETA 0Dh")), 0, 3);
+    coefficients->addWidget(cboBETA, 0, 4, Qt::AlignLeft);
+    coefficients->addWidget(lblXTO, 1, 0);
+    coefficients->addWidget(cboXTO, 1, 1, Qt::AlignLeft);
+    coefficients->addWidget(lblALPHAHOT, 1, 3);
+    coefficients->addWidget(cboALPHAHOT, 1, 4, Qt::AlignLeft);
+    coefficients->setColumnMinimumWidth(2, 12);
+    coefficients->setColumnStretch(5, 1);
+
+    auto* finals =
+        named(new QGroupBox(QStringLiteral("Final Trim (Read Only)"), column), "GroupFinalTrim");
+    pnlFinalATR = panel(finals, "pnlFinalATR", QStringLiteral("DD"));
+    setHint(pnlFinalATR, QStringLiteral("Final Analog Trim (0E)"));
+    pnlFinalDTR = panel(finals, "pnlFinalDTR", QStringLiteral("DD"));
+    setHint(pnlFinalDTR, QStringLiteral("Final Digital Trim (0F)"));
+    lblFINALDTRIM = caption(finals, "lblFINALDTRIM", QString());
+    lblFINALDTRIM->setMinimumWidth(
+        lblFINALDTRIM->fontMetrics().horizontalAdvance(QStringLiteral("TBD (1F) ppm")));
+    lblNPPM = caption(finals, "lblNPPM", QStringLiteral("NET PPM 2A/Bh"));
+    pnlNPPM = panel(finals, "pnlNPPM", QStringLiteral("DDDD"));
+    setHint(pnlNPPM, QStringLiteral("NET P.P.M."));
+    auto* finalGrid = new QGridLayout(finals);
+    finalGrid->setVerticalSpacing(4);
+    finalGrid->addWidget(caption(finals, "lblFinalATR", QStringLiteral("Analog 0Eh")), 0, 0);
+    finalGrid->addWidget(pnlFinalATR, 0, 1);
+    finalGrid->addWidget(caption(finals, "lblFinalDTR", QStringLiteral("Digital 0Fh")), 0, 3);
+    finalGrid->addWidget(pnlFinalDTR, 0, 4);
+    finalGrid->addWidget(lblFINALDTRIM, 0, 5);
+    finalGrid->addWidget(lblNPPM, 1, 0);
+    finalGrid->addWidget(pnlNPPM, 1, 1);
+    finalGrid->setColumnMinimumWidth(2, 12);
+    finalGrid->setColumnStretch(6, 1);
+
+    BtnRDTemp = named(new QPushButton(QStringLiteral("Read Comp Regs"), column), "BtnRDTemp");
+    setHint(BtnRDTemp, QStringLiteral("Reads All Temp Registers (0B-0F)"));
+    // The write button sits in a holder of its own: the board connection
+    // enables the holder, the TSE rule the button, and it works only with both.
+    auto* holder = named(new QWidget(column), "WrTempHolder");
+    BtnWRTemp = named(new QPushButton(QStringLiteral("Write Comp Regs"), holder), "BtnWRTemp");
+    setHint(BtnWRTemp, QStringLiteral("Writes to TempComp Registers (0B-0D), Disabled if Temp "
+                                      "Sense Enable in on."));
+    auto* held = new QHBoxLayout(holder);
+    held->setContentsMargins(0, 0, 0, 0);
+    held->addWidget(BtnWRTemp);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(BtnRDTemp);
+    buttons->addWidget(holder);
+    buttons->addStretch(1);
+
+    Label95 = caption(column, "Label95",
+                      QStringLiteral("Disable Temp Sense to allow Comp regs to be written"));
+    QPalette warning = Label95->palette();
+    warning.setColor(QPalette::WindowText, Qt::red);
+    Label95->setPalette(warning);
+    // The window is sized once: the warning's line counts while it is hidden.
+    QSizePolicy policy = Label95->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    Label95->setSizePolicy(policy);
+    Label95->hide();
+
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(GroupBox40);
+    layout->addWidget(GroupBox41);
+    layout->addWidget(finals);
+    layout->addLayout(buttons);
+    layout->addWidget(Label95);
+    return column;
+}
+
+QWidget* TempCompPage::buildSenseColumn()
+{
+    auto* column = new QWidget(this);
+
+    auto* sense =
+        named(new QGroupBox(QStringLiteral("Temp Sense Control 0Dh"), column), "GroupTempSense");
+    chkTSE = named(new QCheckBox(QStringLiteral("Temp Sense Enable"), sense), "chkTSE");
+    setHint(chkTSE, QStringLiteral("Temp Sense Enable.  Turn Off when updating  Comp Regs  "));
+    chkBTSE =
+        named(new QCheckBox(QStringLiteral("Battery Mode Temp Sense Enable"), sense), "chkBTSE");
+    chkBTSR =
+        named(new QCheckBox(QStringLiteral("Battery Mode Temp Sense Period"), sense), "chkBTSR");
+    setHint(chkBTSR, QStringLiteral("Selects 1 or 10 Minute Sampling in Battery Mode"));
+    pnlTMODE = panel(sense, "pnlTMODE", QStringLiteral("10 Minute"));
+    auto* mode = new QHBoxLayout;
+    mode->addWidget(caption(sense, "lblTMODE", QStringLiteral("Battery Mode Sensing")));
+    mode->addWidget(pnlTMODE);
+    mode->addStretch(1);
+    auto* senseColumn = new QVBoxLayout(sense);
+    senseColumn->setSpacing(4);
+    senseColumn->addWidget(chkTSE);
+    senseColumn->addWidget(chkBTSE);
+    senseColumn->addWidget(chkBTSR);
+    senseColumn->addLayout(mode);
+
+    auto* kelvin = named(new QGroupBox(QStringLiteral("Temperature 28h-29h (Read Only)"), column),
+                         "GroupKelvin");
+    MSBDegreesK = panel(kelvin, "MSBDegreesK", QStringLiteral("DD"));
+    setHint(MSBDegreesK, QStringLiteral("Kelvin MSB (29)"));
+    LSBDegreesK = panel(kelvin, "LSBDegreesK", QStringLiteral("DD"));
+    setHint(LSBDegreesK, QStringLiteral("Kelvin LSB (28)"));
+    PnlKtoC = panel(kelvin, "PnlKtoC", QStringLiteral("-273.00*C "));
+    setHint(PnlKtoC, QStringLiteral("Temperature in Celsius"));
+    auto* kelvinGrid = new QGridLayout(kelvin);
+    kelvinGrid->setVerticalSpacing(4);
+    kelvinGrid->addWidget(caption(kelvin, "lblKelvin", QStringLiteral("Half Kelvin MSB / LSB")), 0,
+                          0);
+    kelvinGrid->addWidget(MSBDegreesK, 0, 1);
+    kelvinGrid->addWidget(LSBDegreesK, 0, 2);
+    kelvinGrid->addWidget(caption(kelvin, "lblKtoC", QStringLiteral("Degrees Celsius")), 1, 0);
+    kelvinGrid->addWidget(PnlKtoC, 1, 1, 1, 2);
+    kelvinGrid->setColumnStretch(3, 1);
+
+    BtnRdTempMode =
+        named(new QPushButton(QStringLiteral("Read Mode / Temp"), column), "BtnRdTempMode");
+    setHint(BtnRdTempMode, QStringLiteral("Read Beta / Mode Register (0D)"));
+    BtnWrTempMode = named(new QPushButton(QStringLiteral("Write Mode"), column), "BtnWrTempMode");
+    setHint(BtnWrTempMode, QStringLiteral("Write to  Beta / Enable Register (0D)"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(BtnRdTempMode);
+    buttons->addWidget(BtnWrTempMode);
+    buttons->addStretch(1);
+
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(sense);
+    layout->addWidget(kelvin);
+    layout->addLayout(buttons);
+    return column;
+}
+
+void TempCompPage::connectHandlers()
+{
+    connect(BtnRDTemp, &QPushButton::clicked, this, &TempCompPage::BtnRDTempClick);
+    connect(BtnWRTemp, &QPushButton::clicked, this, &TempCompPage::BtnWRTempClick);
+    connect(BtnRdTempMode, &QPushButton::clicked, this, &TempCompPage::BtnRdTempModeClick);
+    connect(BtnWrTempMode, &QPushButton::clicked, this, &TempCompPage::BtnWrTempModeClick);
+    // A read ticks the box as a click does, and the warning follows either.
+    connect(chkTSE, &QCheckBox::toggled, this, &TempCompPage::chkTSEClick);
+}
+
+void TempCompPage::partChosen()
+{
+    const std::optional<GroupCaptions> captions =
+        GroupCaptionsOfPart(context_.bus().part().PartName);
+    if (captions) {
+        GroupBox40->setTitle(QString::fromLatin1(captions->Initial));
+        GroupBox41->setTitle(QString::fromLatin1(captions->Coefficients));
+    }
+    chkTSEClick();
+}
+
+void TempCompPage::refuse(const QString& why)
+{
+    context_.setStatusPanelText(3, QLatin1Char(' ') + why);
+}
+
+void TempCompPage::showSenseMode(uint8_t beta)
+{
+    const SenseMode mode = DecodeSenseMode(beta);
+    chkTSE->setChecked(mode.Tse);
+    chkBTSE->setChecked(mode.Btse);
+    chkBTSR->setChecked(mode.Btsr);
+}
+
+void TempCompPage::showBatterySenseText()
+{
+    const SenseMode mode{chkTSE->isChecked(), chkBTSE->isChecked(), chkBTSR->isChecked()};
+    pnlTMODE->setText(QString::fromLatin1(BatterySenseText(mode)));
+}
+
+void TempCompPage::applyWriteRule()
+{
+    BtnWRTemp->setEnabled(!chkTSE->isChecked());
+}
+
+void TempCompPage::chkTSEClick()
+{
+    BtnWRTemp->setEnabled(true);
+    if (!TseLocksCompWrite(context_.bus().part().PartName)) return;
+    Label95->setVisible(chkTSE->isChecked());
+    applyWriteRule();
+}
+
+// ---------------------------------------------------------------------------
+// Compensation registers
+
+void TempCompPage::BtnRDTempClick()
+{
+    RtcBus& bus = context_.bus();
+    if (bus.part().TypeCode != TypeD) return;
+    // Both runs or nothing: the controls show one state of the chip.
+    int32_t result = bus.ReadRegisters(1, kItrRegister, kCompCount);
+    if (succeeded(result)) result = bus.ReadRegisters(1, kNppmRegister, kUpperCount);
+    if (succeeded(result)) {
+        uint8_t* regs = bus.data.Regs;
+        showSenseMode(regs[kBetaRegister]);
+        showBatterySenseText();
+        applyWriteRule();
+
+        CompSetup setup;
+        DecodeComp(regs[kItrRegister], regs[kAlphaRegister], regs[kBetaRegister], setup);
+        DecodeUpper(regs[kXtoRegister], regs[kAlphaHotRegister], setup);
+        cboBETA->setCurrentIndex(setup.Beta);
+        cboALPHA->setCurrentIndex(setup.Alpha);
+        pnlNPPM->setText(text(
+            HexWord(static_cast<uint16_t>(regs[kNppmRegister + 1] << 8 | regs[kNppmRegister]))));
+        cboXTO->setCurrentIndex(setup.Xto);
+        cboALPHAHOT->setCurrentIndex(setup.AlphaHot);
+        cboIDTR->setCurrentIndex(setup.Idtr);
+        cboIATR->setCurrentIndex(setup.Iatr);
+
+        pnlFinalDTR->setText(text(HexByte(regs[kFdtrRegister])));
+        pnlFinalATR->setText(text(HexByte(regs[kFatrRegister])));
+        regs[kFdtrRegister] &= 0x1F;
+        lblFINALDTRIM->setText(text(FinalDigitalTrimText(regs[kFdtrRegister])));
+    }
+    bus.ReportResult(id(sender()), id(BtnRDTemp), result);
+}
+
+void TempCompPage::BtnWRTempClick()
+{
+    RtcBus& bus = context_.bus();
+    if (bus.part().TypeCode != TypeD) return;
+    const void* from = id(sender());
+    for (const QComboBox* box : {cboIDTR, cboIATR, cboALPHA, cboBETA, cboXTO, cboALPHAHOT}) {
+        if (box->currentIndex() < 0) {
+            refuse(QStringLiteral("Choose an entry in every list first; nothing was written"));
+            return;
+        }
+    }
+
+    // FATR and FDTR go back as the chip has them; the chip ignores them anyway.
+    int32_t result = bus.ReadRegisters(1, kItrRegister, kCompCount);
+    if (succeeded(result)) {
+        CompSetup setup;
+        setup.Idtr = cboIDTR->currentIndex();
+        setup.Iatr = cboIATR->currentIndex();
+        setup.Alpha = cboALPHA->currentIndex();
+        setup.Beta = cboBETA->currentIndex();
+        setup.Xto = cboXTO->currentIndex();
+        setup.AlphaHot = cboALPHAHOT->currentIndex();
+        const SenseMode mode{chkTSE->isChecked(), chkBTSE->isChecked(), chkBTSR->isChecked()};
+        const CompBytes bytes = EncodeComp(setup, mode);
+        uint8_t* regs = bus.data.Regs;
+        regs[kXtoRegister] = bytes.Xto;
+        regs[kAlphaHotRegister] = bytes.AlphaHot;
+        result = bus.WriteRegisters(1, kXtoRegister, kXtoCount);
+        // BETA goes last of the run: with TSE set its write starts a reading,
+        // which then finds the new coefficients.
+        if (succeeded(result)) {
+            regs[kItrRegister] = bytes.Itr;
+            regs[kAlphaRegister] = bytes.Alpha;
+            regs[kBetaRegister] = bytes.Beta;
+            result = bus.WriteRegisters(1, kItrRegister, kCompCount);
+        }
+    }
+    showBatterySenseText();
+    applyWriteRule();
+    // The writes' failures are reported as the read's: the chip did not take
+    // the setup.
+    bus.ReportResult(from, id(BtnWRTemp), result);
+}
+
+// ---------------------------------------------------------------------------
+// Sensing mode and temperature
+
+void TempCompPage::BtnRdTempModeClick()
+{
+    RtcBus& bus = context_.bus();
+    if (bus.part().TypeCode != TypeD) return;
+    int32_t result = bus.ReadRegisters(1, kBetaRegister, 1);
+    if (succeeded(result)) {
+        showSenseMode(bus.data.Regs[kBetaRegister]);
+        showBatterySenseText();
+        if (TseLocksCompWrite(bus.part().PartName)) applyWriteRule();
+        result = bus.ReadRegisters(1, kKelvinRegister, kKelvinCount);
+    }
+    if (succeeded(result)) {
+        const uint8_t low = bus.data.Regs[kKelvinRegister];
+        const uint8_t high = bus.data.Regs[kKelvinRegister + 1];
+        MSBDegreesK->setText(text(HexByte(high)));
+        LSBDegreesK->setText(text(HexByte(low)));
+        PnlKtoC->setText(text(KelvinCelsiusText(low, high)));
+    }
+    bus.ReportResult(id(sender()), id(BtnRdTempMode), result);
+}
+
+void TempCompPage::BtnWrTempModeClick()
+{
+    RtcBus& bus = context_.bus();
+    if (bus.part().TypeCode != TypeD) return;
+    // BETA4..0 keep the chip's value.
+    int32_t result = bus.ReadRegisters(1, kBetaRegister, 1);
+    if (succeeded(result)) {
+        const SenseMode mode{chkTSE->isChecked(), chkBTSE->isChecked(), chkBTSR->isChecked()};
+        uint8_t& beta = bus.data.Regs[kBetaRegister];
+        beta = EncodeSenseMode(beta, mode);
+        result = bus.WriteRegisters(1, kBetaRegister, 1);
+    }
+    showBatterySenseText();
+    bus.ReportResult(id(sender()), id(BtnWrTempMode), result);
+}

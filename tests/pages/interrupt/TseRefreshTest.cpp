@@ -1,0 +1,214 @@
+// The TSE refresh of the VK350 family on the Interrupt page: the group the
+// part choice shows, and the step the polling cycle runs once a second, over
+// the recording fake adapter with a pinned PC clock.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QGroupBox>
+#include <QLabel>
+#include <string>
+#include <vector>
+
+#include "PartTable.h"
+#include "app/TMainApp.h"
+#include "app/setup/SetupPage.h"
+#include "kvrx_usb.h"
+#include "pages/interrupt/InterruptPage.h"
+#include "support/AppTestSupport.h"
+#include "support/RecordingAdapter.h"
+#include "support/WindowFixture.h"
+
+namespace {
+
+// Transfers of register 0x0D fail with this code while it is not 0.
+int32_t gBetaFault = 0;
+bool gBetaWriteOnly = false;
+
+int32_t readWithFault(uint32_t board, uint8_t subLen, uint8_t slave, uint32_t sub, uint8_t* buf,
+                      uint32_t count)
+{
+    if (gBetaFault != 0 && !gBetaWriteOnly && sub == 0x0D) return gBetaFault;
+    return RecordingAdapter::api().Read(board, subLen, slave, sub, buf, count);
+}
+
+int32_t writeWithFault(uint32_t board, uint8_t subLen, uint8_t slave, uint32_t sub,
+                       const uint8_t* buf, uint32_t count)
+{
+    if (gBetaFault != 0 && sub == 0x0D) return gBetaFault;
+    return RecordingAdapter::api().Write(board, subLen, slave, sub, buf, count);
+}
+
+const AdapterApi& faultyAdapter()
+{
+    static const AdapterApi api = [] {
+        AdapterApi a = RecordingAdapter::api();
+        a.Read = readWithFault;
+        a.Write = writeWithFault;
+        return a;
+    }();
+    return api;
+}
+
+// 1 March 2024, 12:00:00: each tick below starts a new PC second.
+const QDateTime kStart(QDate(2024, 3, 1), QTime(12, 0, 0));
+
+class TseRefreshTest : public WindowFixture {
+  protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        gBetaFault = 0;
+        gBetaWriteOnly = false;
+    }
+
+    TMainApp& openWith(const char* part)
+    {
+        store.write(QStringLiteral("Device=%1\n").arg(QLatin1String(part)));
+        RecordingAdapter::reset();
+        TMainApp& w = WindowFixture::open(
+            WindowOptions().adapter(&faultyAdapter()).pcTime(kStart).stopTimer());
+        RecordingAdapter::reset();
+        second_ = 0;
+        return w;
+    }
+
+    void choose(const char* part)
+    {
+        QComboBox* list = window().setupPage()->DeviceSel;
+        const int row = list->findText(QLatin1String(part), Qt::MatchExactly);
+        ASSERT_GE(row, 0) << part;
+        list->setCurrentIndex(row);
+        emit list->activated(row);
+        RecordingAdapter::reset();
+    }
+
+    InterruptPage& page()
+    {
+        auto* built = qobject_cast<InterruptPage*>(window().page(QStringLiteral("tsInterrupt")));
+        EXPECT_NE(built, nullptr);
+        return *built;
+    }
+
+    void pickPeriod(int index)
+    {
+        page().cboTSEREFRESH->setCurrentIndex(index);
+        emit page().cboTSEREFRESH->activated(index);
+    }
+
+    // One polling tick at the next PC second; the writes of 0x0D it made.
+    std::vector<std::vector<uint8_t>> tick()
+    {
+        const size_t before = RecordingAdapter::transfers().size();
+        clock.set(kStart.addSecs(++second_));
+        window().Timer1Timer();
+        const std::vector<AdapterCall> t = RecordingAdapter::transfers();
+        std::vector<std::vector<uint8_t>> writes;
+        for (size_t i = before; i < t.size(); ++i) {
+            if (t[i].op == AdapterOp::Write && t[i].sub == 0x0D) writes.push_back(t[i].data);
+        }
+        return writes;
+    }
+
+    QString pollingTime() { return window().PollingTime->text(); }
+    uint8_t rtc() { return window().bus().part().RtcAddress; }
+
+    int second_ = 0;
+};
+
+TEST_F(TseRefreshTest, EveryThirdSecondTseIsSetBesideTheChipsBits)
+{
+    openWith("VK352");
+    RecordingAdapter::setRegisters(rtc(), 0x0D, {0x45});
+    pickPeriod(3);
+    for (int s = 1; s <= 7; ++s) {
+        SCOPED_TRACE(s);
+        const auto writes = tick();
+        if (s % 3 == 0) {
+            ASSERT_EQ(writes.size(), 1u);
+            EXPECT_EQ(writes[0], std::vector<uint8_t>{0xC5});
+            EXPECT_EQ(pollingTime(), QStringLiteral("TSE Refresh"));
+        } else {
+            EXPECT_TRUE(writes.empty());
+            EXPECT_NE(pollingTime(), QStringLiteral("TSE Refresh"));
+        }
+    }
+    // "Off" stops it at once.
+    pickPeriod(0);
+    for (int s = 0; s < 4; ++s)
+        EXPECT_TRUE(tick().empty());
+    EXPECT_EQ(recordedBoxCount(window()), 0u);
+}
+
+TEST_F(TseRefreshTest, ANewPeriodCountsFromItsChoice)
+{
+    openWith("VK350");
+    pickPeriod(2);
+    EXPECT_TRUE(tick().empty());
+    pickPeriod(2); // chosen again: the count starts over
+    EXPECT_TRUE(tick().empty());
+    EXPECT_EQ(tick().size(), 1u);
+    pickPeriod(1);
+    EXPECT_EQ(tick().size(), 1u);
+    EXPECT_EQ(tick().size(), 1u);
+}
+
+TEST_F(TseRefreshTest, FailuresShowInTheStatusBarWithoutABox)
+{
+    openWith("VK354");
+    pickPeriod(1);
+    // The read fails: nothing is written.
+    gBetaFault = KVRX_ERR_ADDR_NACK;
+    window().setStatusPanelText(3, QString());
+    EXPECT_TRUE(tick().empty());
+    EXPECT_EQ(pollingTime(), QStringLiteral("TSE Refresh"));
+    EXPECT_EQ(window().statusPanelText(3),
+              QLatin1Char(' ') +
+                  QString::fromStdString(RecordingAdapter::resultText(KVRX_ERR_ADDR_NACK)));
+    // The write fails: the chip took no TSE.
+    gBetaWriteOnly = true;
+    gBetaFault = KVRX_ERR_DATA_NACK;
+    window().setStatusPanelText(3, QString());
+    tick();
+    EXPECT_EQ(window().statusPanelText(3),
+              QLatin1Char(' ') +
+                  QString::fromStdString(RecordingAdapter::resultText(KVRX_ERR_DATA_NACK)));
+    EXPECT_EQ(recordedBoxCount(window()), 0u);
+    // Working again, it says nothing.
+    gBetaFault = 0;
+    window().setStatusPanelText(3, QString());
+    EXPECT_EQ(tick().size(), 1u);
+    EXPECT_EQ(window().statusPanelText(3), QString());
+}
+
+TEST_F(TseRefreshTest, APartChoiceTurnsItOff)
+{
+    openWith("VK350");
+    pickPeriod(1);
+    ASSERT_EQ(tick().size(), 1u);
+    choose("VK352");
+    EXPECT_EQ(page().cboTSEREFRESH->currentText(), QStringLiteral("Off"));
+    for (int s = 0; s < 3; ++s)
+        EXPECT_TRUE(tick().empty());
+}
+
+TEST_F(TseRefreshTest, TheGroupShowsForTheVk350FamilyOnly)
+{
+    openWith("VK310");
+    for (const PartInfo& part : PartTable) {
+        SCOPED_TRACE(part.PartName);
+        choose(part.PartName);
+        const bool typeD = part.TypeCode == TypeD;
+        EXPECT_EQ(!page().gbTSEREFRESH->isHidden(), typeD);
+        EXPECT_EQ(page().gbTSEREFRESH->title(), QStringLiteral("TSE Refresh"));
+        if (!typeD) continue;
+        QComboBox* list = page().cboTSEREFRESH;
+        ASSERT_EQ(list->count(), 11);
+        EXPECT_EQ(list->itemText(0), QStringLiteral("Off"));
+        EXPECT_EQ(list->itemText(10), QStringLiteral("10"));
+        EXPECT_EQ(list->currentIndex(), 0);
+    }
+    EXPECT_EQ(window().controlFailures(), QStringList());
+}
+
+} // namespace
