@@ -13,6 +13,10 @@
 #include "pages/memory/MemoryPage.h"
 #include "pages/port/PortCodec.h"
 #include "pages/port/PortPage.h"
+#include "pages/power/PowerCodec.h"
+#include "pages/power/PowerPage.h"
+#include "pages/sysmgmt/SysMgmtCodec.h"
+#include "pages/sysmgmt/SysMgmtPage.h"
 #include "registers/RegistersCodec.h"
 #include "registers/RegistersPage.h"
 
@@ -50,8 +54,13 @@ constexpr const char* kAlarmLamps[] = {"LedAlarm", "LedAlarm0"};
 constexpr const char* kEventBoard[] = {"BtnRdEvent", "BtnWrEvent", "BtnClrEvent", "LastEventBtn"};
 constexpr const char* kEventLamps[] = {"LedEvent"};
 constexpr const char* kTrimBoard[] = {"BtnRdXtl", "BtnWrXtl"};
+constexpr const char* kSysMgmtBoard[] = {"BtnReadVTS",       "BtnWriteVTS", "BtnWatchDogRead",
+                                         "BtnWatchDogWrite", "BtnReadAC",   "BtnWriteAC"};
 constexpr const char* kSysMgmtLamps[] = {"CBSLed5", "CBSLed6", "CBSLed7"};
 constexpr const char* kDstLamps[] = {"CBSLedDSTCHNG"};
+constexpr const char* kPowerBoard[] = {"BtnReadVDDTIP",   "BtnWriteVDDTIP",    "BtnReadBATTRIP",
+                                       "BtnWriteBATTRIP", "BtnReadTimeStamps", "BtnClearTStamps",
+                                       "BtnReadTrickK",   "BtnWriteTrick"};
 constexpr const char* kPowerLamps[] = {"CBSLedVDDTRIP", "CBSLed85BTRIP", "CBSLed75BTRIP"};
 
 // Tab order. Pages without a builder yet stay empty pages of their name.
@@ -73,10 +82,11 @@ constexpr std::array<PageRow, 14> kPages{{
     {"tsEvent", "Event", nullptr, nullptr, kEventBoard, kEventLamps},
     {"tsComp", "Crystal Comp.", nullptr, nullptr, kTrimBoard, {}},
     {"tsPort", "Port", make<PortPage>, &kPortPageSettings, {}, {}, startUp<PortPage>},
-    {"tsSysMgmt", "SysMgmt", nullptr, nullptr, {}, kSysMgmtLamps},
+    {"tsSysMgmt", "SysMgmt", make<SysMgmtPage>, &kSysMgmtPageSettings, kSysMgmtBoard,
+     kSysMgmtLamps},
     {"tsDST", "DST", nullptr, nullptr, {}, kDstLamps},
     {"tsTCOMP", "TempComp", nullptr, nullptr, {}, {}},
-    {"tsPWR", "PwrMgmt", nullptr, nullptr, {}, kPowerLamps},
+    {"tsPWR", "PwrMgmt", make<PowerPage>, &kPowerPageSettings, kPowerBoard, kPowerLamps},
 }};
 
 } // namespace
