@@ -124,6 +124,14 @@ KVRX_API int32_t KVRX_SimSetAttached(uint32_t board, int attached); /* plug and 
 KVRX_API int32_t KVRX_SimEventInput(uint32_t board, int level);     /* the chip's event input */
 KVRX_API int32_t KVRX_SimSetPpm(uint32_t board, double ppm);        /* the chip's crystal error */
 
+/* The board's supply level (what the chip gets while the supply is switched
+ * on) or battery level, 0 to 6 V; 3.3 V and 3.0 V at start. The chip's
+ * supervisor follows them: brown-out and low-battery flags against its trip
+ * levels, the switch to the battery and back (with its time stamps), and
+ * the TypeE reset output on port pin 2. */
+enum { KVRX_SIM_SUPPLY = 0, KVRX_SIM_BATTERY = 1 };
+KVRX_API int32_t KVRX_SimSetVoltage(uint32_t board, int which, double volts);
+
 #ifdef __cplusplus
 }
 #endif

@@ -37,6 +37,7 @@ public:
     virtual int32_t simSetAttached(uint32_t, int) { return KVRX_ERR_NOT_SUPPORTED; }
     virtual int32_t simEventInput(uint32_t, int) { return KVRX_ERR_NOT_SUPPORTED; }
     virtual int32_t simSetPpm(uint32_t, double) { return KVRX_ERR_NOT_SUPPORTED; }
+    virtual int32_t simSetVoltage(uint32_t, int, double) { return KVRX_ERR_NOT_SUPPORTED; }
 };
 
 // A backend whose every operation fails with one code (no adapter, unknown backend).

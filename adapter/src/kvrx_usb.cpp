@@ -199,5 +199,9 @@ int32_t KVRX_SimSetPpm(uint32_t board, double ppm)
 {
     return backend().simSetPpm(board, ppm);
 }
+int32_t KVRX_SimSetVoltage(uint32_t board, int which, double volts)
+{
+    return backend().simSetVoltage(board, which, volts);
+}
 
 } // extern "C"

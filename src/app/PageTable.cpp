@@ -18,6 +18,10 @@
 #include "pages/memory/MemoryPage.h"
 #include "pages/port/PortCodec.h"
 #include "pages/port/PortPage.h"
+#include "pages/power/PowerCodec.h"
+#include "pages/power/PowerPage.h"
+#include "pages/sysmgmt/SysMgmtCodec.h"
+#include "pages/sysmgmt/SysMgmtPage.h"
 #include "pages/tempcomp/TempCompCodec.h"
 #include "pages/tempcomp/TempCompPage.h"
 #include "pages/trim/TrimCodec.h"
@@ -59,12 +63,17 @@ constexpr const char* kAlarmLamps[] = {"LedAlarm", "LedAlarm0"};
 constexpr const char* kEventBoard[] = {"BtnRdEvent", "BtnWrEvent", "BtnClrEvent", "LastEventBtn"};
 constexpr const char* kEventLamps[] = {"LedEvent"};
 constexpr const char* kTrimBoard[] = {"BtnRdXtl", "BtnWrXtl"};
+constexpr const char* kSysMgmtBoard[] = {"BtnReadVTS",       "BtnWriteVTS", "BtnWatchDogRead",
+                                         "BtnWatchDogWrite", "BtnReadAC",   "BtnWriteAC"};
 constexpr const char* kSysMgmtLamps[] = {"CBSLed5", "CBSLed6", "CBSLed7"};
 constexpr const char* kDstBoard[] = {"BtnReadDSTF", "BtnWriteDSTF"};
 constexpr const char* kDstLamps[] = {"CBSLedDSTCHNG"};
 // The write button's holder: the button itself also follows the TSE rule.
 constexpr const char* kTempCompBoard[] = {"BtnRDTemp", "WrTempHolder", "BtnRdTempMode",
                                           "BtnWrTempMode"};
+constexpr const char* kPowerBoard[] = {"BtnReadVDDTIP",   "BtnWriteVDDTIP",    "BtnReadBATTRIP",
+                                       "BtnWriteBATTRIP", "BtnReadTimeStamps", "BtnClearTStamps",
+                                       "BtnReadTrickK",   "BtnWriteTrick"};
 constexpr const char* kPowerLamps[] = {"CBSLedVDDTRIP", "CBSLed85BTRIP", "CBSLed75BTRIP"};
 
 // Tab order. Pages without a builder yet stay empty pages of their name.
@@ -86,10 +95,11 @@ constexpr std::array<PageRow, 14> kPages{{
     {"tsEvent", "Event", make<EventPage>, &kEventPageSettings, kEventBoard, kEventLamps},
     {"tsComp", "Crystal Comp.", make<TrimPage>, &kTrimPageSettings, kTrimBoard, {}},
     {"tsPort", "Port", make<PortPage>, &kPortPageSettings, {}, {}, startUp<PortPage>},
-    {"tsSysMgmt", "SysMgmt", nullptr, nullptr, {}, kSysMgmtLamps},
+    {"tsSysMgmt", "SysMgmt", make<SysMgmtPage>, &kSysMgmtPageSettings, kSysMgmtBoard,
+     kSysMgmtLamps},
     {"tsDST", "DST", make<DstPage>, &kDstPageSettings, kDstBoard, kDstLamps},
     {"tsTCOMP", "TempComp", make<TempCompPage>, &kTempCompPageSettings, kTempCompBoard, {}},
-    {"tsPWR", "PwrMgmt", nullptr, nullptr, {}, kPowerLamps},
+    {"tsPWR", "PwrMgmt", make<PowerPage>, &kPowerPageSettings, kPowerBoard, kPowerLamps},
 }};
 
 } // namespace

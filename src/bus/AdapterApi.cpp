@@ -10,7 +10,7 @@ const AdapterApi& LibraryAdapter()
         KVRX_PortOut,       KVRX_PortMode,    i2cClockRate,     i2cRead,
         i2cWrite,           bo16,             KVRX_SimSetPart,  KVRX_SimAdvance,
         KVRX_SimSetTemperature, KVRX_SimPeek, KVRX_SimPoke,     KVRX_SimSetAttached,
-        KVRX_SimEventInput, KVRX_SimSetPpm,
+        KVRX_SimEventInput, KVRX_SimSetPpm, KVRX_SimSetVoltage,
     };
     return api;
 }

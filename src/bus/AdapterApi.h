@@ -31,6 +31,7 @@ struct AdapterApi {
     int32_t (*SimSetAttached)(uint32_t board, int attached);
     int32_t (*SimEventInput)(uint32_t board, int level);
     int32_t (*SimSetPpm)(uint32_t board, double ppm);
+    int32_t (*SimSetVoltage)(uint32_t board, int which, double volts);
 };
 
 // The table bound to libkvrx_usb.

@@ -15,6 +15,7 @@
 #include <iterator>
 
 #include "bus/AdapterApi.h"
+#include "kvrx_usb.h"
 
 using ScriptControls::Failure;
 using ScriptControls::Outcome;
@@ -554,6 +555,26 @@ Outcome doSimPpm(Args& a, ScriptSession* s, const QString& line)
     return adapterCall(api, api.SimSetPpm(s->simBoard(), ppm), line);
 }
 
+// The board's supply or battery level.
+Outcome simVoltage(Args& a, ScriptSession* s, const QString& line, int which)
+{
+    double volts = 0;
+    if (!a.number(&volts, "VOLTS (0 to 6)", 0, 6) || !a.end() || !s) return argsError(a);
+    const AdapterApi& api = s->host().adapter();
+    if (!api.SimSetVoltage) return Failure{line, QStringLiteral("no simulated board")};
+    return adapterCall(api, api.SimSetVoltage(s->simBoard(), which, volts), line);
+}
+
+Outcome doSimVdd(Args& a, ScriptSession* s, const QString& line)
+{
+    return simVoltage(a, s, line, KVRX_SIM_SUPPLY);
+}
+
+Outcome doSimVbat(Args& a, ScriptSession* s, const QString& line)
+{
+    return simVoltage(a, s, line, KVRX_SIM_BATTERY);
+}
+
 bool byteArgs(Args& a, qint64* slave, qint64* sub, qint64* value)
 {
     return a.integer(slave, "SLAVE (0 to 0xFF)", 0, 0xFF) &&
@@ -676,6 +697,8 @@ const Form kForms[] = {
     {"sim", "expect", "sim expect SLAVE SUB VALUE", true, false, doSimExpect},
     {"sim", "attach", "sim attach 0|1", false, false, doSimAttach},
     {"sim", "event", "sim event 0|1", false, false, doSimEvent},
+    {"sim", "vdd", "sim vdd VOLTS", false, false, doSimVdd},
+    {"sim", "vbat", "sim vbat VOLTS", false, false, doSimVbat},
     {"open", nullptr, "open \"FILE\"", false, false, doOpen},
     {"save", nullptr, "save \"FILE\"", false, false, doSave},
     {"screenshot", nullptr, "screenshot \"FILE.png\"", false, false, doScreenshot},

@@ -81,6 +81,7 @@ TEST(I2cDevBackend, SupplyPortsAndSimulatorControlsAreNotSupported)
     EXPECT_EQ(KVRX_SimAdvance(1.0), KVRX_ERR_NOT_SUPPORTED);
     EXPECT_EQ(KVRX_SimPeek(1, 0xDE, 0, &value), KVRX_ERR_NOT_SUPPORTED);
     EXPECT_EQ(KVRX_SimSetAttached(1, 0), KVRX_ERR_NOT_SUPPORTED);
+    EXPECT_EQ(KVRX_SimSetVoltage(1, KVRX_SIM_SUPPLY, 3.0), KVRX_ERR_NOT_SUPPORTED);
 }
 
 TEST(I2cDevBackend, ClockRateOutsideTenToThousandKhzIsABadArgument)

@@ -142,6 +142,18 @@ bool ChipHandle::irq2Low()
     return (pins & 0x02) == 0;
 }
 
+bool ChipHandle::resetLow()
+{
+    uint8_t pins = 0xFF;
+    EXPECT_EQ(KVRX_OK, KVRX_PortIn(board_, &pins));
+    return (pins & 0x04) == 0;
+}
+
+void ChipHandle::setVoltage(int which, double volts)
+{
+    EXPECT_EQ(KVRX_OK, KVRX_SimSetVoltage(board_, which, volts));
+}
+
 void ChipHandle::setPpm(double ppm)
 {
     EXPECT_EQ(KVRX_OK, KVRX_SimSetPpm(board_, ppm));

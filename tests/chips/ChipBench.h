@@ -64,6 +64,10 @@ class ChipHandle {
     bool irqLow();
     // The second interrupt output of a two-pin part pulls port pin 1 low.
     bool irq2Low();
+    // The reset output of a TypeE supervisor pulls port pin 2 low.
+    bool resetLow();
+    // The board's supply (KVRX_SIM_SUPPLY) or battery (KVRX_SIM_BATTERY) level.
+    void setVoltage(int which, double volts);
     void setPpm(double ppm);
     bool peek(uint8_t slave, uint32_t sub, uint8_t* value);
     bool poke(uint8_t slave, uint32_t sub, uint8_t value);

@@ -87,6 +87,9 @@ const AdapterApi& fakeSim()
         a.SimEventInput = [](uint32_t board, int level) {
             return answer(QStringLiteral("event %1 %2").arg(board).arg(level));
         };
+        a.SimSetVoltage = [](uint32_t board, int which, double volts) {
+            return answer(QStringLiteral("volts %1 %2 %3").arg(board).arg(which).arg(volts));
+        };
         return a;
     }();
     return api;
@@ -413,10 +416,11 @@ TEST_F(ScriptRun, MalformedLinesFailWithTheirLineAndTheRestStillRuns)
         {"expect window titel \"T\"",
          "expect window title \"TEXT\" / \"titel\" where title belongs"},
         {"sim",
-         "sim followed by one of part temp ppm poke expect attach event / the end of the line"},
+         "sim followed by one of part temp ppm poke expect attach event vdd vbat / the end of the "
+         "line"},
         // Texts in a FAIL line are written as the script writes them, so it stays one line.
         {"sim \"a\\nb\"",
-         "sim followed by one of part temp ppm poke expect attach event / \"a\\nb\""},
+         "sim followed by one of part temp ppm poke expect attach event vdd vbat / \"a\\nb\""},
         {"\"\\r\" x", "a command: select check click type key spin cell dblcell arrow focus leave "
                       "date expect pctime "
                       "advance tick "
@@ -429,6 +433,8 @@ TEST_F(ScriptRun, MalformedLinesFailWithTheirLineAndTheRestStillRuns)
         {"sim poke 0x1FF 0 0",
          "sim poke SLAVE SUB VALUE / \"0x1FF\" where SLAVE (0 to 0xFF) belongs"},
         {"sim attach 2", "sim attach 0|1 / \"2\" where 0 or 1 belongs"},
+        {"sim vdd 6.5", "sim vdd VOLTS / \"6.5\" where VOLTS (0 to 6) belongs"},
+        {"sim vbat -1", "sim vbat VOLTS / \"-1\" where VOLTS (0 to 6) belongs"},
         {"wait -1", "wait SECONDS / \"-1\" where SECONDS (0 to 86400) belongs"},
         {"wait 86400.5", "wait SECONDS / \"86400.5\" where SECONDS (0 to 86400) belongs"},
         {"advance -0.1", "advance SECONDS / \"-0.1\" where SECONDS (0 to 2678400) belongs"},
@@ -735,11 +741,12 @@ TEST_F(ScriptRun, SimControlsReachTheOpenBoard)
 {
     host.board = 2;
     EXPECT_EQ(run("sim part \"VK360\"\nsim temp -12.5\nsim ppm 3\nsim poke 0xA2 0x107 0x5A\n"
-                  "sim expect 0xA2 0x107 0x5A\nsim event 1\nsim expect 0xA2 0x107 0x5B"),
+                  "sim expect 0xA2 0x107 0x5A\nsim event 1\nsim expect 0xA2 0x107 0x5B\n"
+                  "sim vdd 2.5\nsim vbat 0"),
               1);
-    EXPECT_EQ(sim().calls,
-              QStringList({"part 2 VK360", "temp 2 -12.5", "ppm 2 3", "poke 2 162 263 90",
-                           "peek 2 162 263", "event 2 1", "peek 2 162 263"}));
+    EXPECT_EQ(sim().calls, QStringList({"part 2 VK360", "temp 2 -12.5", "ppm 2 3",
+                                        "poke 2 162 263 90", "peek 2 162 263", "event 2 1",
+                                        "peek 2 162 263", "volts 2 0 2.5", "volts 2 1 0"}));
     EXPECT_EQ(out, QStringList({"FAIL t.rtcs:7: device 0xA2 byte 0x107 = 0x5B / 0x5A",
                                 "1 passed, 1 failed"}));
 }

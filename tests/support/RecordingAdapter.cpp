@@ -208,6 +208,10 @@ int32_t fakeSimSetPpm(uint32_t board, double)
 {
     return notSupported(AdapterOp::SimSetPpm, board);
 }
+int32_t fakeSimSetVoltage(uint32_t board, int which, double)
+{
+    return notSupported(AdapterOp::SimSetVoltage, board, static_cast<uint32_t>(which));
+}
 
 } // namespace
 
@@ -236,6 +240,7 @@ const AdapterApi& RecordingAdapter::api()
         fakeSimSetAttached,
         fakeSimEventInput,
         fakeSimSetPpm,
+        fakeSimSetVoltage,
     };
     return table;
 }

@@ -31,6 +31,7 @@ enum class AdapterOp {
     SimSetAttached,
     SimEventInput,
     SimSetPpm,
+    SimSetVoltage,
 };
 
 struct AdapterCall {

@@ -106,10 +106,17 @@ uint8_t Board::portIn() const
             if (pin == kIrqPin && c != nullptr && c->irqLow()) high = false;
             if (pin == kEventPin && (externalEvent_ == 0 || (c != nullptr && c->secondIrqLow())))
                 high = false;
+            if (pin == kResetPin && c != nullptr && c->resetLow()) high = false;
         }
         if (high) value = static_cast<uint8_t>(value | (1u << pin));
     }
     return value;
+}
+
+void Board::setVoltage(Level which, double volts)
+{
+    (which == Level::Supply ? supplyVolts_ : batteryVolts_) = volts;
+    if (Chip* c = chip()) c->setVoltages(supplyVolts_, batteryVolts_);
 }
 
 void Board::portOut(uint8_t latch)
@@ -164,6 +171,7 @@ void Board::insert(int partRow)
             splitMix(seed_ ^ (uint64_t{number_} << 32) ^ static_cast<uint64_t>(partRow));
         slot = Chip::create(partRow, static_cast<uint32_t>(chipSeed));
     }
+    slot->setVoltages(supplyVolts_, batteryVolts_);
     if (supplyOn_) slot->supplyChanged(true);
     updateEventInput();
 }
@@ -199,6 +207,7 @@ void Board::chargeBusTime(double seconds, bool manualClock)
 
 Board::Outcome Board::addressFailed(bool manualClock)
 {
+    if (Chip* c = chip()) c->busStart();
     chargeBusTime(transferSeconds(1), manualClock);
     return {KVRX_ERR_ADDR_NACK, 1};
 }
@@ -207,6 +216,7 @@ Board::Outcome Board::read(uint8_t subLen, uint8_t slave, uint32_t sub, uint8_t*
                            uint32_t count, double t, bool manualClock)
 {
     slave = static_cast<uint8_t>(slave & 0xFE); // the bridge sets the read/write bit
+    if (Chip* c = chip()) c->busStart();
     // The address goes out (and the latency passes) before the slave answers
     // or not: an EEPROM in its write cycle sees that time first.
     chargeBusTime(transferSeconds(1), manualClock);
@@ -226,6 +236,7 @@ Board::Outcome Board::write(uint8_t subLen, uint8_t slave, uint32_t sub, const u
                             uint32_t count, bool manualClock)
 {
     slave = static_cast<uint8_t>(slave & 0xFE);
+    if (Chip* c = chip()) c->busStart();
     chargeBusTime(transferSeconds(1), manualClock);
     const Device device = select(slave);
     if (device == Device::None) return {KVRX_ERR_ADDR_NACK, 1};

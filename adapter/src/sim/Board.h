@@ -3,7 +3,8 @@
 //
 // Port wiring: pin 0 is the chip's interrupt / frequency output (active low,
 // open drain), pin 1 the chip's event input, or its second interrupt output
-// on the parts with two (which have no event input). Both nets have pull-ups.
+// on the parts with two (which have no event input), pin 2 the reset output
+// of the TypeE supervisors (open drain). All three nets have pull-ups.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <memory>
 
 #include "Chip.h"
+#include "Supervisor.h"
 #include "TempSensor.h"
 
 namespace kvrx::sim {
@@ -22,6 +24,8 @@ class Board {
     static constexpr uint8_t kPortModeReset = 0x00;  // all open-drain
     static constexpr int kIrqPin = 0;
     static constexpr int kEventPin = 1;
+    static constexpr int kResetPin = 2;
+    enum class Level { Supply, Battery };
 
     Board(uint32_t number, uint64_t seed, SensorFormat format, double now);
 
@@ -44,6 +48,8 @@ class Board {
 
     bool supplyOn() const { return supplyOn_; }
     void setSupply(bool on);
+    // The supply's level while switched on, and the battery's, in volts.
+    void setVoltage(Level which, double volts);
 
     uint8_t portIn() const;
     void portOut(uint8_t latch);
@@ -91,6 +97,8 @@ class Board {
     double attachTime_;
     uint16_t khz_ = kDefaultKhz;
     bool supplyOn_ = false;
+    double supplyVolts_ = kDefaultSupplyVolts;
+    double batteryVolts_ = kDefaultBatteryVolts;
     uint8_t portLatch_ = kPortLatchReset;
     uint8_t portMode_ = kPortModeReset;
     int externalEvent_ = 1;

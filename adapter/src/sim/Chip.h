@@ -57,6 +57,13 @@ class Chip {
     virtual bool irqLow() const = 0;
     // The chip's second interrupt output (port pin 1, on parts with two) is pulling it low.
     virtual bool secondIrqLow() const = 0;
+
+    // The board's supply level (as it is while switched on) and battery level, in volts.
+    virtual void setVoltages(double, double) {}
+    // A start condition on the bus, whoever the transfer is for.
+    virtual void busStart() {}
+    // The chip's reset output (port pin 2, on the parts with one) is pulling it low.
+    virtual bool resetLow() const { return false; }
 };
 
 } // namespace kvrx::sim

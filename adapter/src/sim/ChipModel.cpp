@@ -32,8 +32,6 @@ constexpr double kOwnPpmSpan = 4.0; // own error drawn from -4 .. +4 ppm
 // Sums of decimal fractions of a second (ten advances of 0.1 s) fall a hair
 // short of the whole second they make; the counter takes them as whole.
 constexpr double kPhaseSlack = 1e-9;
-// Battery of the simulated board, for the low-battery trip levels.
-constexpr double kBatteryVolts = 3.0;
 
 // An alarm in the pulse mode (IM) pulls its pin for this long after the match.
 constexpr double kPulseSeconds = 0.25;
@@ -132,16 +130,13 @@ double digitalTrimPpm(DigitalTrim kind, uint8_t reg)
     return 0.0;
 }
 
-// Volts of the 85 % and 75 % battery trip lists, by field value.
-constexpr double kTrip85[8] = {2.125, 2.295, 2.550, 2.805, 3.060, 4.250, 4.675, 5.0};
-constexpr double kTrip75[8] = {1.875, 2.025, 2.250, 2.475, 2.700, 3.750, 4.125, 5.0};
-
 } // namespace
 
 ChipModel::ChipModel(const PartInfo& part, const FamilyTraits& family, uint32_t seed)
     : family_(family), rtcAddress_(part.RtcAddress & 0xFE), memAddress_(0),
       hasBattery_(part.HasBatteryBackup != 0),
-      hasPin_(part.HasIrqOutput != 0 || part.HasFreqOut != 0), events_(part, family.time)
+      hasPin_(part.HasIrqOutput != 0 || part.HasFreqOut != 0), supervisor_(part, family),
+      events_(part, family.time)
 {
     if (family.memory == UserMemory::Kind::Eeprom && part.EepromBytes) {
         memory_ = UserMemory(UserMemory::Kind::Eeprom, part.EepromBytes, 16, 2);
@@ -164,6 +159,7 @@ ChipModel::ChipModel(const PartInfo& part, const FamilyTraits& family, uint32_t 
         regs_[a] = static_cast<uint8_t>(id);
         id = (id >> 8) | (id << 56);
     }
+    supervisor_.factoryDefaults(regs_.data());
 }
 
 void ChipModel::buildRegisterFile(const PartInfo& part)
@@ -258,7 +254,7 @@ bool ChipModel::answers(uint8_t slave, bool supplyOn) const
 {
     const uint8_t s = slave & 0xFE;
     if (s != rtcAddress_ && !isMemory(s)) return false;
-    if (!supplyOn && !(alive_ && isSet(family_.i2cInBattery))) return false;
+    if (!(supplyOn && powered_) && !(alive_ && isSet(family_.i2cInBattery))) return false;
     // An EEPROM write cycle keeps the whole die off the bus.
     return !memory_.busy();
 }
@@ -499,7 +495,7 @@ bool ChipModel::poke(uint8_t slave, uint32_t sub, uint8_t value)
 
 // ---------------------------------------------------------------- power
 
-void ChipModel::supplyChanged(bool on)
+void ChipModel::switchSource(bool on)
 {
     if (on == powered_) return;
     powered_ = on;
@@ -513,7 +509,7 @@ void ChipModel::supplyChanged(bool on)
         clearFlag(family_.reseal); // the battery is connected again
         return;
     }
-    if (hasBattery_ && !isSet(family_.reseal)) {
+    if (hasBattery_ && !isSet(family_.reseal) && supervisor_.batteryHolds()) {
         batteryPeriod_ = true;
         switchToBattery();
     } else {
@@ -568,16 +564,11 @@ void ChipModel::switchToBattery()
 
 void ChipModel::returnFromBattery()
 {
-    setFlag(family_.batteryFlag);
+    if (!supervisor_.ownsLowVddFlag()) setFlag(family_.batteryFlag);
     const TimerTraits& timer = family_.timer;
     if (timer.control && (regs_[timer.control] & kTmre) &&
         ((regs_[timer.control] >> 4) & 3) == PowerFailCountUp)
         setFlag(timer.flag);
-    if (family_.batteryTripReg) {
-        const uint8_t trip = regs_[family_.batteryTripReg];
-        if (kBatteryVolts < kTrip85[(trip >> 3) & 7]) setFlag(family_.lowBattery85);
-        if (kBatteryVolts < kTrip75[trip & 7]) setFlag(family_.lowBattery75);
-    }
     if (family_.stampToSupply) takeStamp(family_.stampToSupply);
 }
 
@@ -685,6 +676,7 @@ void ChipModel::advance(double seconds, double temperatureC)
         return;
     }
     memory_.timePassed(seconds);
+    supervisor_.advance(seconds, regs_.data(), powered_, alive_);
     if (std::isfinite(temperatureC)) temperature_ = temperatureC;
     if (!alive_) return;
     if (halted()) {
@@ -1011,6 +1003,7 @@ void ChipModel::countTimer(uint64_t counts)
 void ChipModel::afterWrite(uint8_t address, uint8_t before)
 {
     if (tempComp_) tempComp_->afterWrite(address, temperature_);
+    if (supervisor_.watches(address)) settlePower();
     const TimerTraits& timer = family_.timer;
     if (!timer.control) return;
     if (address == timer.control) {

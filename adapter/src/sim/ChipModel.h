@@ -15,6 +15,7 @@
 #include "FamilyTraits.h"
 #include "PartTable.h"
 #include "TempComp.h"
+#include "Supervisor.h"
 #include "UserMemory.h"
 
 namespace kvrx::sim {
@@ -37,6 +38,9 @@ class ChipModel final : public Chip {
     void eventInput(int level) override;
     bool irqLow() const override;
     bool secondIrqLow() const override;
+    void setVoltages(double supply, double battery) override; // ChipPower.cpp
+    void busStart() override;
+    bool resetLow() const override;
 
     // The crystal's rate error in ppm now (own error, temperature, trims).
     double rateErrorPpm(double temperatureC) const;
@@ -62,6 +66,8 @@ class ChipModel final : public Chip {
     bool isSet(RegBit bit) const;
 
     // Power.
+    void switchSource(bool onSupply); // run on VDD, or on the battery (or not at all)
+    void settlePower();               // the source and flags the supervisor asks for
     void powerUpFromDead();
     void switchToBattery();
     void returnFromBattery();
@@ -105,6 +111,7 @@ class ChipModel final : public Chip {
     bool hasBattery_;
     bool hasPin_; // an interrupt or frequency output
     UserMemory memory_;
+    Supervisor supervisor_;
 
     std::array<uint8_t, 256> regs_{};
     std::array<Kind, 256> kind_{};

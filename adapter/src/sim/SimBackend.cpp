@@ -42,6 +42,7 @@ constexpr double kMaxAdvanceSeconds = 400.0 * 86400.0;
 constexpr double kMinCelsius = -55.0;
 constexpr double kMaxCelsius = 150.0;
 constexpr double kMaxPpm = 1000.0;
+constexpr double kMaxVolts = 6.0; // the parts' absolute maximum and a little more
 
 struct Settings {
     uint32_t boards = 1;
@@ -373,6 +374,19 @@ class SimBackend final : public Backend {
         return KVRX_OK;
     }
 
+    int32_t simSetVoltage(uint32_t board, int which, double volts) override
+    {
+        std::lock_guard lock(mutex_);
+        Board* b = nullptr;
+        if (const int32_t rc = find(board, Need::Exists, b)) return rc;
+        if (which != KVRX_SIM_SUPPLY && which != KVRX_SIM_BATTERY) return KVRX_ERR_BAD_ARG;
+        if (!(volts >= 0.0 && volts <= kMaxVolts)) return KVRX_ERR_BAD_ARG;
+        catchUp(); // the time so far ran at the old levels
+        b->setVoltage(which == KVRX_SIM_SUPPLY ? Board::Level::Supply : Board::Level::Battery,
+                      volts);
+        return KVRX_OK;
+    }
+
   private:
     enum class Need { Exists, Attached, Open };
 
@@ -443,6 +457,7 @@ class BadSettingsBackend final : public FailingBackend {
     int32_t simSetAttached(uint32_t, int) override { return KVRX_ERR_BAD_SETTING; }
     int32_t simEventInput(uint32_t, int) override { return KVRX_ERR_BAD_SETTING; }
     int32_t simSetPpm(uint32_t, double) override { return KVRX_ERR_BAD_SETTING; }
+    int32_t simSetVoltage(uint32_t, int, double) override { return KVRX_ERR_BAD_SETTING; }
 };
 
 } // namespace
