@@ -194,6 +194,7 @@ QGroupBox* SysMgmtPage::buildAcGroup()
     for (const auto& row : lampRows) {
         *row.lamp = named(new LedIndicator(GroupACMGMT), row.name);
         (*row.lamp)->hide();
+        connect(*row.lamp, &LedIndicator::changed, this, &SysMgmtPage::AcLampChange);
         lamps->addWidget(*row.lamp, 0, column);
         lamps->addWidget(named(new QLabel(QLatin1String(row.label), GroupACMGMT), row.labelName), 0,
                          column + 1);
@@ -377,4 +378,13 @@ void SysMgmtPage::BtnWriteACClick()
         result = bus.WriteRegisters(1, kAcInRegister, 2);
     }
     bus.ReportResult(id(sender()), id(BtnWriteAC), result);
+}
+
+void SysMgmtPage::AcLampChange(bool lit)
+{
+    if (!lit) return;
+    // Not the user's click: a failure of the read lands in the status bar.
+    QWidget* events = context_.page(QStringLiteral("tsEvent"));
+    if (events != nullptr && events->metaObject()->indexOfSlot("LastEventBtnClick()") >= 0)
+        QMetaObject::invokeMethod(events, "LastEventBtnClick");
 }

@@ -65,6 +65,9 @@ class SysMgmtPage : public QWidget {
     void BtnWatchDogWriteClick();
     void BtnReadACClick();
     void BtnWriteACClick();
+    // The AC lamps share the event lamp's change handler: when one lights,
+    // the event page reads its time stamps.
+    void AcLampChange(bool lit);
 
   private:
     QGroupBox* buildVtsGroup();
