@@ -127,7 +127,11 @@ GraphView::GraphView(GraphData& data, QWidget* parent) : QChartView(parent), dat
     Series2->attachAxis(BottomAxis);
     Series2->attachAxis(RightAxis);
 
+    // The view starts with a chart of its own and lets go of it on
+    // setChart without deleting it.
+    QChart* unused = chart();
     setChart(Chart);
+    delete unused;
 
     connect(&data_, &GraphData::appended, this,
             [this](int index, QPointF point) { appended(index, point); });
