@@ -7,12 +7,14 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QValueAxis>
 
 #include "app/TMainApp.h"
@@ -214,6 +216,16 @@ TEST_F(ReportPdfTest, AFileThatCannotBeWrittenIsReportedInAnErrorBox)
         << box.toStdString();
     EXPECT_TRUE(window().statusPanelText(3).isEmpty());
     EXPECT_FALSE(QFile::exists(pdf));
+}
+
+TEST_F(ReportPdfTest, PrintBtnWithoutAPrinterTellsAScriptInsteadOfOpeningADialog)
+{
+    if (!QPrinterInfo::defaultPrinter().isNull()) GTEST_SKIP() << "this machine has a printer";
+    choose("VK310");
+    window().PrintBtn->click();
+    EXPECT_EQ(window().statusPanelText(3),
+              QStringLiteral("No printer: the report was not printed"));
+    EXPECT_EQ(recordedBoxCount(window()), 0u);
 }
 
 } // namespace
