@@ -33,6 +33,7 @@
 #include "app/setup/BoardConnection.h"
 #include "app/setup/SetupPage.h"
 #include "bus/AdapterApi.h"
+#include "reports/ReportPrinter.h"
 
 static void initResources()
 {
@@ -209,6 +210,7 @@ void TMainApp::buildToolBar()
 
     bar->addWidget(OpenBtn);
     bar->addWidget(SaveBtn);
+    connect(PrintBtn, &QToolButton::clicked, this, &TMainApp::PrintBtnClick);
     bar->addWidget(PrintBtn);
     bar->addSeparator();
     bar->addWidget(VccSw);
@@ -704,4 +706,16 @@ void TMainApp::FormClose()
     // The window is going away: the terminal is the one place left to say so.
     if (!saved)
         qWarning("rtceval: the settings could not be saved to %s", qPrintable(reg_.location()));
+}
+
+void TMainApp::PrintBtnClick()
+{
+    if (!report_) report_ = std::make_unique<ReportPrinter>(*this);
+    report_->PrintBtnClick(dialogFolder_);
+}
+
+bool TMainApp::printReport(const QString& file)
+{
+    if (!report_) report_ = std::make_unique<ReportPrinter>(*this);
+    return report_->WritePdf(file);
 }

@@ -31,6 +31,7 @@ class QTemporaryDir;
 class QTimer;
 class QToolButton;
 class RecordingSink;
+class ReportPrinter;
 class SetupPage;
 class WindowResultSink;
 
@@ -154,6 +155,10 @@ class TMainApp : public QMainWindow, public PageContext {
     void NotifyUSBRemove();
     // The supply follows VccChecked.
     void VccCheckedClick();
+    // PrintBtn: the printed report (src/reports); printReport writes it as a
+    // PDF file without a dialog.
+    void PrintBtnClick();
+    bool printReport(const QString& file);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -207,6 +212,7 @@ class TMainApp : public QMainWindow, public PageContext {
     SetupPage* setup_ = nullptr;
     BoardConnection* connection_ = nullptr;
     std::unique_ptr<PartChoice> partChoice_;
+    std::unique_ptr<ReportPrinter> report_;
     DisplayPanel* display_ = nullptr;
     GraphData* graph_ = nullptr;
     PollingCycle* polling_ = nullptr;

@@ -187,6 +187,7 @@ struct WindowHook {
 constexpr WindowHook kHooks[] = {
     {"open", "openDumpFile(QString)", "register dump files are not available"},
     {"save", "saveDumpFile(QString)", "register dump files are not available"},
+    {"print", "printReport(QString)", "the printed report is not available"},
 };
 
 Outcome callHook(QObject* window, const char* verb, const QString& argument, const QString& what)
@@ -649,6 +650,13 @@ Outcome doSave(Args& a, ScriptSession* s, const QString& line)
     return doFile(a, s, line, "save");
 }
 
+Outcome doPrint(Args& a, ScriptSession* s, const QString& line)
+{
+    QString file;
+    if (!a.text(&file, "\"FILE.pdf\"") || !a.end() || !s) return argsError(a);
+    return callHook(s->window(), "print", file, line);
+}
+
 Outcome doScreenshot(Args& a, ScriptSession* s, const QString& line)
 {
     QString file;
@@ -701,6 +709,7 @@ const Form kForms[] = {
     {"sim", "vbat", "sim vbat VOLTS", false, false, doSimVbat},
     {"open", nullptr, "open \"FILE\"", false, false, doOpen},
     {"save", nullptr, "save \"FILE\"", false, false, doSave},
+    {"print", nullptr, "print \"FILE.pdf\"", false, false, doPrint},
     {"screenshot", nullptr, "screenshot \"FILE.png\"", false, false, doScreenshot},
     {"quit", nullptr, "quit", false, false, doQuit},
 };

@@ -393,7 +393,7 @@ TEST_F(ScriptRun, MalformedLinesFailWithTheirLineAndTheRestStillRuns)
                                  "focus leave date expect pctime "
                                  "advance tick "
                                  "wait sim open save "
-                                 "screenshot quit / \"selekt\""},
+                                 "print screenshot quit / \"selekt\""},
         {"check ChkA maybe", "check NAME on|off / \"maybe\" where on or off belongs"},
         {"check ChkA", "check NAME on|off / the line ends before on or off"},
         {"click BtnA extra", "click NAME / more after it: \"extra\""},
@@ -425,7 +425,7 @@ TEST_F(ScriptRun, MalformedLinesFailWithTheirLineAndTheRestStillRuns)
                       "date expect pctime "
                       "advance tick "
                       "wait "
-                      "sim open save screenshot quit / \"\\r\""},
+                      "sim open save print screenshot quit / \"\\r\""},
         {"spin SpinA sideways", "spin NAME up|down / \"sideways\" where up or down belongs"},
         {"date CalA \"2024-02-30\"", "date NAME \"YYYY-MM-DD\" / \"2024-02-30\", not a date"},
         {"expect pctime \"noon\"",

@@ -1,0 +1,231 @@
+// The report end to end on the real window: written as a PDF file and read
+// back with poppler's pdfinfo and pdftotext.
+#include <gtest/gtest.h>
+
+#include <QChart>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QValueAxis>
+
+#include "app/TMainApp.h"
+#include "app/setup/SetupPage.h"
+#include "catalogue/PartTable.h"
+#include "pages/graph/GraphView.h"
+#include "support/AppTestSupport.h"
+#include "support/WindowFixture.h"
+
+namespace {
+
+struct PageSize {
+    double width = 0, height = 0;
+};
+
+class ReportPdfTest : public WindowFixture {
+  protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        for (const char* tool : {"pdfinfo", "pdftotext", "pdfimages"})
+            if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+                GTEST_SKIP() << tool << " is missing: scripts/deps installs poppler-utils";
+        ASSERT_TRUE(dir.isValid());
+        open(WindowOptions().stopTimer().pcTime(QDateTime(QDate(2024, 5, 6), QTime(13, 5, 9))));
+    }
+
+    void choose(const char* part)
+    {
+        QComboBox* list = window().setupPage()->DeviceSel;
+        const int row = list->findText(QLatin1String(part), Qt::MatchExactly);
+        ASSERT_GE(row, 0) << part;
+        list->setCurrentIndex(row);
+        emit list->activated(row);
+    }
+
+    static QString run(const QString& program, const QStringList& args)
+    {
+        QProcess p;
+        p.start(program, args);
+        EXPECT_TRUE(p.waitForFinished(20000)) << program.toStdString();
+        EXPECT_EQ(p.exitCode(), 0)
+            << program.toStdString() << ": " << p.readAllStandardError().toStdString();
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+
+    // Every page's size in points, from pdfinfo.
+    static std::vector<PageSize> pages(const QString& pdf)
+    {
+        const QString info =
+            run(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
+                                            QStringLiteral("-l"), QStringLiteral("100"), pdf});
+        std::vector<PageSize> sizes;
+        static const QRegularExpression size(
+            QStringLiteral(R"(Page\s+\d+ size:\s+([\d.]+) x ([\d.]+) pts)"));
+        for (auto it = size.globalMatch(info); it.hasNext();) {
+            const auto m = it.next();
+            sizes.push_back({m.captured(1).toDouble(), m.captured(2).toDouble()});
+        }
+        return sizes;
+    }
+
+    static QString text(const QString& pdf, int page)
+    {
+        return run(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
+                    QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
+    }
+
+    QTemporaryDir dir;
+};
+
+QString hex2(unsigned value)
+{
+    return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+// A register line as pdftotext lays it out: address, (section,) name, value.
+QRegularExpression registerLine(const RegMapEntry& e, uint8_t value)
+{
+    return QRegularExpression(QStringLiteral(R"((^|\n)\s*0x%1\s.*\s%2\s+0x%3[ \t]*(\n|$))")
+                                  .arg(hex2(e.Address),
+                                       QRegularExpression::escape(QLatin1String(e.ShortName)),
+                                       hex2(value)));
+}
+
+TEST_F(ReportPdfTest, TextPageHoldsThePartsRegistersAndTheGraphFollowsInLandscape)
+{
+    choose("VK310");
+    RtcBus& bus = window().bus();
+    const PartInfo& part = bus.part();
+    const auto sections = MapSections(part.RegisterMap);
+    ASSERT_FALSE(sections.empty());
+    const RegMapEntry& first = sections[0].FirstRegister[0];
+    bus.data.Regs[first.Address] = 0xA7;
+
+    const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+    ASSERT_TRUE(window().printReport(pdf));
+    EXPECT_EQ(recordedBoxCount(window()), 0u);
+    EXPECT_EQ(window().statusPanelText(3), QStringLiteral("Report written to ") + pdf);
+
+    const auto sizes = pages(pdf);
+    ASSERT_EQ(sizes.size(), 2u);
+    EXPECT_LT(sizes[0].width, sizes[0].height) << "text page in portrait";
+    EXPECT_GT(sizes[1].width, sizes[1].height) << "graph page in landscape";
+
+    const QString page1 = text(pdf, 1);
+    EXPECT_TRUE(page1.contains(QStringLiteral("Kavrolux RTC Evaluation Report ( 05/06/24 - ")))
+        << page1.toStdString();
+    EXPECT_TRUE(page1.contains(QRegularExpression(QStringLiteral(R"(Part Nunber:\s+VK310)"))));
+    EXPECT_TRUE(page1.contains(
+        QRegularExpression(QStringLiteral(R"(Address\s+Section\s+Reg Name\s+Value)"))));
+    for (const MapSection& section : sections)
+        for (int k = 0; k < section.RegisterCount; ++k) {
+            const RegMapEntry& e = section.FirstRegister[k];
+            EXPECT_TRUE(page1.contains(registerLine(e, bus.data.Regs[e.Address])))
+                << e.ShortName << " in\n"
+                << page1.toStdString();
+        }
+    // The graph page carries the chart's axis titles, not the registers.
+    const QString page2 = text(pdf, 2);
+    EXPECT_FALSE(page2.contains(QLatin1String(first.ShortName) + QLatin1Char(' ')));
+    // The chart is one picture filling the landscape page's width.
+    const QString images = run(QStringLiteral("pdfimages"),
+                               {QStringLiteral("-list"), QStringLiteral("-f"), QStringLiteral("2"),
+                                QStringLiteral("-l"), QStringLiteral("2"), pdf});
+    EXPECT_TRUE(images.contains(QRegularExpression(QStringLiteral(R"(\n\s*2\s+0\s+image\s)"))))
+        << images.toStdString();
+}
+
+TEST_F(ReportPdfTest, TheChartOnScreenIsLeftAsItWas)
+{
+    choose("VK390");
+    auto* graph = window().page(QStringLiteral("tsGraph"))->findChild<GraphView*>();
+    ASSERT_NE(graph, nullptr);
+    auto* tabs = window().findChild<QTabWidget*>(QStringLiteral("TabFunctions"));
+    ASSERT_NE(tabs, nullptr);
+    tabs->setCurrentWidget(window().page(QStringLiteral("tsGraph")));
+    window().show();
+    QCoreApplication::processEvents();
+    const QRectF before = graph->Chart->geometry();
+    ASSERT_TRUE(window().printReport(dir.filePath(QStringLiteral("chart.pdf"))));
+    EXPECT_EQ(graph->Chart->geometry(), before);
+    EXPECT_EQ(graph->LeftAxis->gridLinePen().style(), Qt::DotLine);
+    EXPECT_EQ(graph->BottomAxis->gridLinePen().style(), Qt::DotLine);
+}
+
+TEST_F(ReportPdfTest, TwelveHourTitleAndNotSelectedTitleOnly)
+{
+    choose("Not Selected");
+    window().setupPage()->Time24hr12->setChecked(true);
+    const QString pdf = dir.filePath(QStringLiteral("empty.pdf"));
+    ASSERT_TRUE(window().printReport(pdf));
+    const auto sizes = pages(pdf);
+    ASSERT_EQ(sizes.size(), 2u);
+    EXPECT_GT(sizes[1].width, sizes[1].height);
+    const QString page1 = text(pdf, 1).trimmed();
+    EXPECT_EQ(page1, QStringLiteral("Kavrolux RTC Evaluation Report ( 05/06/24 - 01:05:09 PM )"));
+}
+
+TEST_F(ReportPdfTest, EveryRegisterOfTheLongestMapIsPrinted)
+{
+    // The part with the most registers.
+    const PartInfo* longest = nullptr;
+    int most = 0;
+    for (const PartInfo& part : PartTable) {
+        int count = 0;
+        for (const MapSection& s : MapSections(part.RegisterMap))
+            count += s.RegisterCount;
+        if (count > most) most = count, longest = &part;
+    }
+    ASSERT_NE(longest, nullptr);
+    choose(longest->PartName);
+    const QString pdf = dir.filePath(QStringLiteral("long.pdf"));
+    ASSERT_TRUE(window().printReport(pdf));
+    const auto sizes = pages(pdf);
+    ASSERT_GE(sizes.size(), 2u);
+    QString all;
+    for (size_t p = 0; p + 1 < sizes.size(); ++p) {
+        EXPECT_LT(sizes[p].width, sizes[p].height) << p;
+        all += text(pdf, static_cast<int>(p + 1));
+    }
+    EXPECT_GT(sizes.back().width, sizes.back().height);
+    for (const MapSection& section : MapSections(longest->RegisterMap))
+        for (int k = 0; k < section.RegisterCount; ++k)
+            EXPECT_TRUE(all.contains(registerLine(section.FirstRegister[k], 0)))
+                << section.FirstRegister[k].ShortName;
+}
+
+TEST_F(ReportPdfTest, AFileThatCannotBeWrittenIsReportedInAnErrorBox)
+{
+    choose("VK310");
+    window().setStatusPanelText(3, QString());
+    const QString pdf = dir.filePath(QStringLiteral("no/such/folder/report.pdf"));
+    EXPECT_FALSE(window().printReport(pdf));
+    ASSERT_EQ(recordedBoxCount(window()), 1u);
+    const QString box = takeRecordedBox(window());
+    EXPECT_TRUE(box.startsWith(QStringLiteral("The report could not be written to ") + pdf))
+        << box.toStdString();
+    EXPECT_TRUE(window().statusPanelText(3).isEmpty());
+    EXPECT_FALSE(QFile::exists(pdf));
+}
+
+TEST_F(ReportPdfTest, PrintBtnWithoutAPrinterTellsAScriptInsteadOfOpeningADialog)
+{
+    if (!QPrinterInfo::defaultPrinter().isNull()) GTEST_SKIP() << "this machine has a printer";
+    choose("VK310");
+    window().PrintBtn->click();
+    EXPECT_EQ(window().statusPanelText(3),
+              QStringLiteral("No printer: the report was not printed"));
+    EXPECT_EQ(recordedBoxCount(window()), 0u);
+}
+
+} // namespace
