@@ -7,6 +7,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "app/TMainApp.h"
@@ -129,10 +131,14 @@ bool DumpCommands::Write(const QString& path)
         fail(QStringLiteral("Cannot write"), path, file.errorString());
         return false;
     }
-    if (file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !file.commit()) {
-        const QString reason = file.errorString();
+    const bool written = file.write(text.data(), static_cast<qint64>(text.size())) ==
+                         static_cast<qint64>(text.size());
+    const int writeErrno = errno;
+    if (!written || !file.commit()) {
+        // The system's reason; Qt may only know that a write fell short.
+        QString reason = file.errorString();
+        if (reason.isEmpty() || reason == QLatin1String("Unknown error"))
+            reason = QString::fromLocal8Bit(std::strerror(written ? errno : writeErrno));
         file.cancelWriting();
         fail(QStringLiteral("Cannot write"), path, reason);
         return false;
