@@ -33,6 +33,7 @@
 #include "app/setup/BoardConnection.h"
 #include "app/setup/SetupPage.h"
 #include "bus/AdapterApi.h"
+#include "reports/DumpCommands.h"
 #include "reports/ReportPrinter.h"
 
 static void initResources()
@@ -133,6 +134,7 @@ TMainApp::TMainApp(const AppOptions& options, bool scriptMode, QWidget* parent)
     buildCentral();
     buildStatusBar();
     connection_ = new BoardConnection(*this);
+    connectDumpCommands();
 
     FormCreate();
     fixWindowSize();
@@ -500,6 +502,28 @@ void TMainApp::syncSimulatedSocket()
 void TMainApp::FileExit1Execute()
 {
     close();
+}
+
+void TMainApp::connectDumpCommands()
+{
+    dump_ = new DumpCommands(*this);
+    connect(FileOpen1, &QAction::triggered, dump_, &DumpCommands::FileOpen1Execute);
+    connect(FileSave, &QAction::triggered, dump_, &DumpCommands::SaveBtnClick);
+    connect(SaveBtn, &QToolButton::clicked, dump_, &DumpCommands::SaveBtnClick);
+    for (QAction* saveAs : {FileSave1, FileSaveAs1, FileSaveAs})
+        connect(saveAs, &QAction::triggered, dump_, &DumpCommands::FileSave1Execute);
+}
+
+bool TMainApp::openDumpFile(const QString& path)
+{
+    bus_.data.LastFile = path.toStdString();
+    return dump_->Read(path);
+}
+
+bool TMainApp::saveDumpFile(const QString& path)
+{
+    bus_.data.LastFile = path.toStdString();
+    return dump_->Write(path);
 }
 
 void TMainApp::HelpAbout1Execute()

@@ -18,6 +18,7 @@
 #include "bus/RtcBus.h"
 
 class DisplayPanel;
+class DumpCommands;
 class GraphData;
 class PollingCycle;
 class PartChoice;
@@ -113,6 +114,9 @@ class TMainApp : public QMainWindow, public PageContext {
     GraphData* graphData() const override { return graph_; }
     PollingCycle* pollingCycle() const { return polling_; }
 
+    // The register dump file's Open, Save and Save As.
+    DumpCommands* dumpCommands() const { return dump_; }
+
     // Picture on the supply switch: 15 = supply off, 16 = supply on.
     int vccPicture() const;
     void setVccPicture(int picture);
@@ -148,6 +152,10 @@ class TMainApp : public QMainWindow, public PageContext {
     void DeviceSelChange();
     void FileExit1Execute();
     void HelpAbout1Execute();
+    // The register dump file at a path, as Open and Save do after their
+    // dialogs (the script verbs open and save); false when it failed.
+    bool openDumpFile(const QString& path);
+    bool saveDumpFile(const QString& path);
     // Binds the port rows and shows or hides the port page.
     void BuildPortRows(bool show);
     // USB plug and unplug: the board list is read again.
@@ -170,6 +178,7 @@ class TMainApp : public QMainWindow, public PageContext {
     void buildCentral();
     void buildDisplayPanel();
     void buildStatusBar();
+    void connectDumpCommands();
     int widestTabRow() const;
     void fixWindowSize();
 
@@ -216,6 +225,7 @@ class TMainApp : public QMainWindow, public PageContext {
     DisplayPanel* display_ = nullptr;
     GraphData* graph_ = nullptr;
     PollingCycle* polling_ = nullptr;
+    DumpCommands* dump_ = nullptr;
     QLabel* statusPanels_[4] = {};
     QString dialogFolder_;
     std::function<void(const void*)> unlocker_;

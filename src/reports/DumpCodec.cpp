@@ -1,0 +1,224 @@
+#include "reports/DumpCodec.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace {
+
+const char* yesNo(uint8_t flag)
+{
+    return flag ? "Yes" : "No";
+}
+
+template <typename... Args> void appendf(std::string& out, const char* format, Args... args)
+{
+    char buffer[512];
+    const int n = std::snprintf(buffer, sizeof buffer, format, args...);
+    if (n <= 0) return;
+    out.append(buffer, std::min(static_cast<size_t>(n), sizeof buffer - 1));
+}
+
+// A cursor over one line, matching as the line patterns do.
+struct Cursor {
+    std::string_view s;
+    size_t at = 0;
+
+    bool literal(std::string_view text)
+    {
+        if (s.substr(at, text.size()) != text) return false;
+        at += text.size();
+        return true;
+    }
+    void skipBlanks()
+    {
+        while (at < s.size() && (s[at] == ' ' || s[at] == '\t' || s[at] == '\r' || s[at] == '\n' ||
+                                 s[at] == '\v' || s[at] == '\f'))
+            ++at;
+    }
+    // Up to eight hex digits (a 32-bit number).
+    bool hex(uint32_t* value)
+    {
+        skipBlanks();
+        const char* first = s.data() + at;
+        const char* last = s.data() + s.size();
+        const auto r = std::from_chars(first, last, *value, 16);
+        if (r.ec != std::errc() || r.ptr - first > 8) return false;
+        at += static_cast<size_t>(r.ptr - first);
+        return true;
+    }
+    bool unsignedNumber(uint32_t* value)
+    {
+        skipBlanks();
+        const char* first = s.data() + at;
+        const auto r = std::from_chars(first, s.data() + s.size(), *value, 10);
+        if (r.ec != std::errc()) return false;
+        at += static_cast<size_t>(r.ptr - first);
+        return true;
+    }
+    bool real(double* value)
+    {
+        skipBlanks();
+        if (at < s.size() && s[at] == '+') ++at;
+        const char* first = s.data() + at;
+        const auto r = std::from_chars(first, s.data() + s.size(), *value);
+        if (r.ec != std::errc() || !std::isfinite(*value)) return false;
+        at += static_cast<size_t>(r.ptr - first);
+        return true;
+    }
+};
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+bool parsePart(std::string_view line, DumpLine* out)
+{
+    Cursor c{line};
+    if (!c.literal("Part Nunber,")) return false;
+    c.skipBlanks();
+    const size_t start = c.at;
+    while (c.at < line.size() && !isBlank(line[c.at]))
+        ++c.at;
+    if (c.at == start) return false;
+    out->kind = DumpLine::Part;
+    out->partRow = FindPartRow(line.substr(start, c.at - start));
+    return true;
+}
+
+bool parseRegister(std::string_view line, DumpLine* out)
+{
+    Cursor c{line};
+    uint32_t address = 0, value = 0;
+    if (!c.literal("0x") || !c.hex(&address) || !c.literal(",0x") || !c.hex(&value)) return false;
+    out->kind = DumpLine::Register;
+    out->address = static_cast<uint8_t>(address & 0xFF);
+    out->value = static_cast<uint8_t>(value & 0xFF);
+    return true;
+}
+
+bool parsePoint(std::string_view line, DumpLine* out)
+{
+    Cursor c{line};
+    uint32_t days = 0, hours = 0, minutes = 0, seconds = 0;
+    double deviation = 0, temperature = 0;
+    if (!c.literal("Day")) return false;
+    c.skipBlanks();
+    if (!c.unsignedNumber(&days)) return false;
+    c.skipBlanks();
+    if (!c.unsignedNumber(&hours) || !c.literal(":") || !c.unsignedNumber(&minutes) ||
+        !c.literal(":") || !c.unsignedNumber(&seconds) || !c.literal(",") || !c.real(&deviation) ||
+        !c.literal(",") || !c.real(&temperature))
+        return false;
+    out->kind = DumpLine::Point;
+    out->point.Hours = days * 24.0 + hours + minutes / 60.0 + seconds / 3600.0;
+    out->point.Deviation = deviation;
+    out->point.Temperature = temperature;
+    return true;
+}
+
+} // namespace
+
+std::string DumpElapsedText(double hours)
+{
+    double total = hours * 3600.0;
+    constexpr double kMax = std::numeric_limits<uint32_t>::max();
+    if (!(total > 0)) total = 0; // also not a number
+    if (total > kMax) total = kMax;
+    const auto seconds = static_cast<uint32_t>(total); // toward zero
+    std::string out;
+    appendf(out, "Day %u %02u:%02u:%02u", seconds / 86400, seconds % 86400 / 3600,
+            seconds % 3600 / 60, seconds % 60);
+    return out;
+}
+
+std::string WriteDumpText(const PartInfo& part, const uint8_t (&regs)[256], DumpSeries deviation,
+                          DumpSeries temperature)
+{
+    std::string out;
+    const size_t points = std::min(deviation.Count, temperature.Count);
+    out.reserve(1024 + points * 32);
+    if (part.TypeCode != TypeNone) {
+        appendf(out, "Part Nunber,%s\r\n", part.PartName);
+        appendf(out, "Alarm,%d\r\n", static_cast<int>(part.AlarmCount));
+        appendf(out, "Time Stamp,%s\r\n", yesNo(part.HasTimeStamp));
+        appendf(out, "Watch Dog,%s\r\n", yesNo(part.HasWatchdog));
+        appendf(out, "ShipGuard,%s\r\n", yesNo(part.HasShipGuard));
+        appendf(out, "Battery Backup,%s\r\n", yesNo(part.HasBatteryBackup));
+        appendf(out, "Event Detect,%s\r\n", yesNo(part.HasEventDetect));
+        appendf(out, "IRQ Output,%s\r\n", yesNo(part.HasIrqOutput));
+        appendf(out, "Frequency Out,%s\r\n", yesNo(part.HasFreqOut));
+        appendf(out, "EEPROM,%u Byte(s)\r\n", static_cast<unsigned>(part.EepromBytes));
+        appendf(out, "SRAM,%u Byte(s)\r\n", static_cast<unsigned>(part.SramBytes));
+        out += "\r\n";
+        out += "Address (Hex),Data (Hex),Section,Register\r\n";
+        const char* section = "";
+        const RegMapEntry* map = part.RegisterMap;
+        for (int i = 0; map != nullptr && i < 256; ++i) {
+            const RegMapEntry& e = map[i];
+            if (e.Kind == RegKind::SectionHeader) {
+                section = e.Caption;
+            } else if (e.Kind == RegKind::RegisterRow) {
+                appendf(out, "0x%02X,0x%02X,%s,%s\r\n", static_cast<unsigned>(e.Address),
+                        static_cast<unsigned>(regs[e.Address]), section, e.Caption);
+            } else {
+                break;
+            }
+        }
+    }
+    out += "\r\n";
+    out += "Elapsed Time,Deviation,Temperature\r\n";
+    for (size_t i = 0; i < points; ++i) {
+        out += DumpElapsedText(deviation.X[i]);
+        appendf(out, ",%1.0f,%1.1f\r\n", deviation.Y[i], temperature.Y[i]);
+    }
+    return out;
+}
+
+DumpLine ParseDumpLine(std::string_view line)
+{
+    DumpLine result;
+    if (parsePart(line, &result) || parseRegister(line, &result) || parsePoint(line, &result))
+        return result;
+    return DumpLine{};
+}
+
+void DumpLineReader::feed(const char* data, size_t size)
+{
+    for (size_t i = 0; i < size; ++i) {
+        const char c = data[i];
+        if (c == '\n') {
+            endLine();
+            continue;
+        }
+        if (tooLong_) continue;
+        if (length_ == sizeof line_) {
+            tooLong_ = true;
+            continue;
+        }
+        line_[length_++] = c;
+    }
+}
+
+void DumpLineReader::finish()
+{
+    if (length_ > 0 || tooLong_) endLine();
+}
+
+void DumpLineReader::endLine()
+{
+    size_t length = length_;
+    if (length > 0 && line_[length - 1] == '\r') --length;
+    const bool overlong = tooLong_ || length > kDumpLineMax;
+    length_ = 0;
+    tooLong_ = false;
+    if (overlong) {
+        ++overlong_;
+        return;
+    }
+    const DumpLine parsed = ParseDumpLine(std::string_view(line_, length));
+    if (parsed.kind != DumpLine::Ignored && handler_) handler_(parsed);
+}

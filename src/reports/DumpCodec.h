@@ -1,0 +1,79 @@
+// The register dump file: one evaluation run as comma-separated text lines -
+// the part and its features, every register of its map as the image holds it,
+// and the deviation and temperature graph's points. Qt-free; the window's
+// commands (DumpCommands) open the files and apply what is read.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "PartTable.h"
+
+// Longest line the reader takes, line end not counted; longer lines are skipped.
+constexpr size_t kDumpLineMax = 255;
+
+// One graph point as the file keeps it: X in hours, deviation in seconds,
+// temperature in degrees Celsius.
+struct DumpPoint {
+    double Hours;
+    double Deviation;
+    double Temperature;
+};
+
+// The whole file text, every line ended by CR LF. The graph block has one line
+// per point that both series hold (deviation[i] with temperature[i]); X is
+// taken from the deviation series. A part of TypeNone writes the graph block only.
+struct DumpSeries {
+    const double* X;
+    const double* Y;
+    size_t Count;
+};
+std::string WriteDumpText(const PartInfo& part, const uint8_t (&regs)[256], DumpSeries deviation,
+                          DumpSeries temperature);
+
+// "Day D HH:MM:SS" of a point's X (hours): whole seconds toward zero; an X below
+// zero or not a number counts as 0, one beyond the 32-bit second count as its end.
+std::string DumpElapsedText(double hours);
+
+// What one line says.
+struct DumpLine {
+    enum Kind { Ignored, Part, Register, Point } kind = Ignored;
+    int partRow = 0;     // Part: row of PartTable (0 when the name is not there)
+    uint8_t address = 0; // Register: the address modulo 256
+    uint8_t value = 0;   // Register: the low eight bits of the value
+    DumpPoint point{};   // Point
+};
+
+// Tries the three line patterns in order: "Part Nunber,NAME", "0xAA,0xDD,..."
+// and "Day D H:M:S,DEV,TEMP". The line comes without its line end. Malformed
+// numbers (signs, too many digits, not finite) make the pattern not fit.
+DumpLine ParseDumpLine(std::string_view line);
+
+// Splits a byte stream into lines (LF or CR LF ends a line) and hands every
+// line of up to kDumpLineMax characters to the handler; longer lines are
+// dropped without being kept in memory, so a file of any size is read in
+// pieces of any size with bounded memory.
+class DumpLineReader {
+  public:
+    explicit DumpLineReader(std::function<void(const DumpLine&)> handler)
+        : handler_(std::move(handler))
+    {
+    }
+    void feed(const char* data, size_t size);
+    // The last line when the file does not end with a line end.
+    void finish();
+    // Lines dropped for their length so far.
+    size_t overlongLines() const { return overlong_; }
+
+  private:
+    void endLine();
+
+    std::function<void(const DumpLine&)> handler_;
+    char line_[kDumpLineMax + 1] = {}; // one more for a trailing CR
+    size_t length_ = 0;
+    bool tooLong_ = false;
+    size_t overlong_ = 0;
+};

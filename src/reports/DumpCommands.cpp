@@ -1,0 +1,209 @@
+#include "reports/DumpCommands.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "app/TMainApp.h"
+#include "app/polling/DisplayPanel.h"
+#include "app/polling/GraphData.h"
+#include "app/setup/SetupPage.h"
+#include "registers/RegistersPage.h"
+#include "reports/DumpCodec.h"
+
+namespace {
+
+const QString kFilter = QStringLiteral("Test Files (*.txt *.csv)");
+constexpr qint64 kChunk = 64 * 1024;
+
+} // namespace
+
+DumpCommands::DumpCommands(TMainApp& window) : QObject(&window), window_(window)
+{
+    setObjectName(QStringLiteral("DumpCommands"));
+}
+
+QString DumpCommands::folder() const
+{
+    const std::string& last = window_.bus().data.LastFile;
+    if (!last.empty()) return TMainApp::directoryPart(QString::fromStdString(last));
+    return window_.fileDialogFolder();
+}
+
+QFileDialog* DumpCommands::makeDialog(bool save)
+{
+    auto* dialog = new QFileDialog(&window_);
+    dialog->setObjectName(save ? QStringLiteral("SaveDialog") : QStringLiteral("OpenDialog"));
+    dialog->setWindowTitle(save ? QStringLiteral("Save RTC Data")
+                                : QStringLiteral("Open RTC Data"));
+    dialog->setNameFilter(kFilter);
+    dialog->setDefaultSuffix(QStringLiteral("csv"));
+    if (save) {
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setFileMode(QFileDialog::AnyFile);
+        dialog->setOption(QFileDialog::ReadOnly, false);
+        dialog->setSizeGripEnabled(true);
+    } else {
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+    }
+    // A script must never meet a dialog it cannot see or close.
+    if (window_.scriptMode()) dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    return dialog;
+}
+
+void DumpCommands::ask(QFileDialog* dialog, std::function<void(const QString&)> then)
+{
+    dialog->setDirectory(folder());
+    dialog->disconnect(this);
+    connect(dialog, &QFileDialog::accepted, this, [dialog, then] {
+        const QStringList files = dialog->selectedFiles();
+        if (!files.isEmpty()) then(files.first());
+    });
+    if (window_.scriptMode())
+        dialog->open();
+    else
+        dialog->exec();
+}
+
+void DumpCommands::FileOpen1Execute()
+{
+    if (!openDialog_) openDialog_ = makeDialog(false);
+    ask(openDialog_, [this](const QString& path) {
+        window_.bus().data.LastFile = path.toStdString();
+        Read(path);
+    });
+}
+
+void DumpCommands::FileSave1Execute()
+{
+    if (!saveDialog_) saveDialog_ = makeDialog(true);
+    ask(saveDialog_, [this](const QString& path) {
+        window_.bus().data.LastFile = path.toStdString();
+        Write(path);
+    });
+}
+
+void DumpCommands::SaveBtnClick()
+{
+    const std::string& last = window_.bus().data.LastFile;
+    if (last.empty()) {
+        FileSave1Execute();
+        return;
+    }
+    Write(QString::fromStdString(last));
+}
+
+void DumpCommands::fail(const QString& what, const QString& path, const QString& reason)
+{
+    const QString text =
+        QStringLiteral("%1 %2: %3").arg(what, QDir::toNativeSeparators(path), reason);
+    window_.bus().sink().errorBox(text.toStdString());
+}
+
+bool DumpCommands::Write(const QString& path)
+{
+    GraphData* graph = window_.graphData();
+    std::vector<double> dx, dy, tx, ty;
+    for (int s = 0; s < GraphData::kSeriesCount; ++s) {
+        auto& xs = s == GraphData::Deviation ? dx : tx;
+        auto& ys = s == GraphData::Deviation ? dy : ty;
+        for (const QPointF& p : graph->points(s)) {
+            xs.push_back(p.x());
+            ys.push_back(p.y());
+        }
+    }
+    const RtcBus& bus = window_.bus();
+    const std::string text =
+        WriteDumpText(bus.part(), bus.data.Regs, DumpSeries{dx.data(), dy.data(), dx.size()},
+                      DumpSeries{tx.data(), ty.data(), tx.size()});
+
+    // The old file stays as it was until the new one is complete.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        fail(QStringLiteral("Cannot write"), path, file.errorString());
+        return false;
+    }
+    const bool written = file.write(text.data(), static_cast<qint64>(text.size())) ==
+                         static_cast<qint64>(text.size());
+    const int writeErrno = errno;
+    if (!written || !file.commit()) {
+        // The system's reason; Qt may only know that a write fell short.
+        QString reason = file.errorString();
+        if (reason.isEmpty() || reason == QLatin1String("Unknown error"))
+            reason = QString::fromLocal8Bit(std::strerror(written ? errno : writeErrno));
+        file.cancelWriting();
+        fail(QStringLiteral("Cannot write"), path, reason);
+        return false;
+    }
+    return true;
+}
+
+bool DumpCommands::Read(const QString& path)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir()) {
+        fail(QStringLiteral("Cannot read"), path, QStringLiteral("It is a folder"));
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(QStringLiteral("Cannot read"), path, file.errorString());
+        return false;
+    }
+
+    // Reading stops the polling cycle and starts the graph afresh.
+    if (QCheckBox* polling = window_.displayPanel()->PollingEnable) polling->setChecked(false);
+    GraphData* graph = window_.graphData();
+    graph->clear();
+
+    QList<QPointF> deviation, temperature;
+    RtcBus& bus = window_.bus();
+    DumpLineReader reader([&](const DumpLine& line) {
+        switch (line.kind) {
+        case DumpLine::Part:
+            // As if the user had chosen the part, before its registers are stored.
+            window_.setupPage()->DeviceSel->setCurrentIndex(line.partRow);
+            window_.DeviceSelChange();
+            break;
+        case DumpLine::Register:
+            bus.data.Regs[line.address] = line.value;
+            break;
+        case DumpLine::Point:
+            deviation.append(QPointF(line.point.Hours, line.point.Deviation));
+            temperature.append(QPointF(line.point.Hours, line.point.Temperature));
+            break;
+        case DumpLine::Ignored:
+            break;
+        }
+    });
+    std::vector<char> chunk(kChunk);
+    bool failed = false;
+    for (;;) {
+        const qint64 n = file.read(chunk.data(), kChunk);
+        if (n < 0) {
+            failed = true;
+            break;
+        }
+        if (n == 0) break;
+        reader.feed(chunk.data(), static_cast<size_t>(n));
+    }
+    reader.finish();
+
+    // The chart is drawn once for the whole file.
+    graph->assign(GraphData::Deviation, std::move(deviation));
+    graph->assign(GraphData::Temperature, std::move(temperature));
+    if (auto* registers = qobject_cast<RegistersPage*>(window_.page(QStringLiteral("tsReg"))))
+        registers->ShowSection(registers->SectionSel->currentIndex());
+    if (failed) {
+        fail(QStringLiteral("Cannot read"), path, file.errorString());
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,305 @@
+// The register dump file on the real window: Open, Save and Save As, the
+// script verbs' path, what a read changes (part, image, graph, polling) and how
+// failures to read or write are reported.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include "app/ResultSinks.h"
+#include "app/polling/DisplayPanel.h"
+#include "app/polling/GraphData.h"
+#include "app/setup/SetupPage.h"
+#include "reports/DumpCommands.h"
+#include "support/WindowFixture.h"
+
+namespace {
+
+class DumpCommandsTest : public WindowFixture {
+  protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        open(WindowOptions().stopTimer().pcTime(QDateTime(QDate(2024, 5, 6), QTime(13, 5, 9))));
+        ASSERT_TRUE(dir.isValid());
+    }
+
+    void choose(const char* name)
+    {
+        const int row = FindPartRow(name);
+        ASSERT_EQ(std::string(PartTable[static_cast<size_t>(row)].PartName), name);
+        window().setupPage()->DeviceSel->setCurrentIndex(row);
+        window().DeviceSelChange();
+    }
+    QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
+    static QByteArray contents(const QString& file)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    }
+    static void put(const QString& file, const QByteArray& bytes)
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(f.write(bytes), bytes.size());
+    }
+    RecordingSink& boxes() { return *window().recordedBoxes(); }
+    GraphData& graph() { return *window().graphData(); }
+    uint8_t* regs() { return window().bus().data.Regs; }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(DumpCommandsTest, EveryPartRoundTripsWithItsRegistersAndGraph)
+{
+    const QList<QPointF> dev = {{0.5, -2}, {25.5, 3}, {49.25, 0}};
+    const QList<QPointF> temp = {{0.5, 23.5}, {25.5, -10.1}, {49.25, 85}};
+    for (int row = 1; row < kPartCount; ++row) {
+        const PartInfo& info = PartTable[static_cast<size_t>(row)];
+        SCOPED_TRACE(info.PartName);
+        choose(info.PartName);
+        for (int i = 0; i < 256; ++i)
+            regs()[i] = static_cast<uint8_t>(i * 37 + row);
+        uint8_t saved[256];
+        std::copy(regs(), regs() + 256, saved);
+        graph().assign(GraphData::Deviation, dev);
+        graph().assign(GraphData::Temperature, temp);
+        ASSERT_TRUE(window().saveDumpFile(path("run.csv")));
+
+        // Somewhere else entirely, then back from the file.
+        choose(row == 1 ? "VK381" : "VK310");
+        std::fill(regs(), regs() + 256, 0);
+        graph().clear();
+        ASSERT_TRUE(window().openDumpFile(path("run.csv")));
+
+        EXPECT_EQ(window().bus().partRow(), row);
+        EXPECT_EQ(window().setupPage()->DeviceSel->currentIndex(), row);
+        for (const MapSection& s : MapSections(info.RegisterMap)) {
+            for (int r = 0; r < s.RegisterCount; ++r) {
+                const uint8_t a = s.FirstRegister[r].Address;
+                EXPECT_EQ(regs()[a], saved[a]) << "register " << int(a);
+            }
+        }
+        EXPECT_EQ(graph().points(GraphData::Deviation), dev);
+        EXPECT_EQ(graph().points(GraphData::Temperature), temp);
+    }
+    EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(DumpCommandsTest, WrittenBytesEndEveryLineWithCrLf)
+{
+    choose("VK310");
+    regs()[0x0A] = 0x25;
+    graph().assign(GraphData::Deviation, {{1.0, -2.6}});
+    graph().assign(GraphData::Temperature, {{1.0, 23.46}});
+    ASSERT_TRUE(window().saveDumpFile(path("crlf.csv")));
+    const QByteArray bytes = contents(path("crlf.csv"));
+    EXPECT_TRUE(bytes.startsWith("Part Nunber,VK310\r\nAlarm,"));
+    EXPECT_TRUE(
+        bytes.contains("\r\n0x0A,0x25,Control and Status,ATR (Analog Timing Register)\r\n"));
+    EXPECT_TRUE(
+        bytes.endsWith("\r\n\r\nElapsed Time,Deviation,Temperature\r\nDay 0 01:00:00,-3,23.5\r\n"));
+    for (qsizetype i = bytes.indexOf('\n'); i >= 0; i = bytes.indexOf('\n', i + 1))
+        ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << "bare LF at " << i;
+}
+
+TEST_F(DumpCommandsTest, NotSelectedWithEmptyGraphWritesTheGraphHeaderOnly)
+{
+    choose("Not Selected");
+    graph().clear();
+    ASSERT_TRUE(window().saveDumpFile(path("none.csv")));
+    EXPECT_EQ(contents(path("none.csv")), QByteArray("\r\nElapsed Time,Deviation,Temperature\r\n"));
+}
+
+TEST_F(DumpCommandsTest, ReadSwitchesThePartFirstStopsPollingAndDrawsTheGraphOnce)
+{
+    choose("VK381");
+    ASSERT_TRUE(window().displayPanel()->PollingEnable->isChecked());
+    graph().assign(GraphData::Deviation, {{9, 9}});
+    graph().assign(GraphData::Temperature, {{9, 9}});
+    // A VK350 register line whose address VK381's map does not hold as VK350's does.
+    put(path("vk350.csv"), "Part Nunber,VK350\nAlarm,1\n\n0x07,0xA5,Control,SR\n0x3F,0x80,x,y\n"
+                           "\nElapsed Time,Deviation,Temperature\nDay 1 01:30:00,-3,23.5\n"
+                           "Day 0 00:00:06,0,25.0\n");
+    QSignalSpy perPoint(&graph(), &GraphData::appended);
+    QSignalSpy whole(&graph(), &GraphData::assigned);
+    ASSERT_TRUE(window().openDumpFile(path("vk350.csv")));
+
+    EXPECT_EQ(window().bus().partRow(), FindPartRow("VK350"));
+    EXPECT_EQ(window().setupPage()->DeviceSel->currentText(), QStringLiteral("VK350"));
+    EXPECT_EQ(regs()[0x07], 0xA5);
+    EXPECT_EQ(regs()[0x3F], 0x80);
+    EXPECT_FALSE(window().displayPanel()->PollingEnable->isChecked());
+    EXPECT_EQ(perPoint.count(), 0) << "the chart is drawn for the whole file, not per point";
+    EXPECT_EQ(graph().points(GraphData::Deviation), (QList<QPointF>{{25.5, -3}, {0.1 / 60, 0}}));
+    EXPECT_EQ(graph().points(GraphData::Temperature),
+              (QList<QPointF>{{25.5, 23.5}, {0.1 / 60, 25}}));
+    EXPECT_EQ(window().bus().data.LastFile, path("vk350.csv").toStdString());
+    EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(DumpCommandsTest, RegisterLineWithoutPartLineKeepsTheTypeEPart)
+{
+    choose("VK360");
+    regs()[0x3F] = 0;
+    put(path("typee.csv"), "0x3F,0x80,Status,Status Register\r\n");
+    ASSERT_TRUE(window().openDumpFile(path("typee.csv")));
+    EXPECT_EQ(window().bus().partRow(), FindPartRow("VK360"));
+    EXPECT_EQ(regs()[0x3F], 0x80);
+}
+
+TEST_F(DumpCommandsTest, DamagedFilesTakeOnlyWhatTheirLinesSay)
+{
+    choose("VK310");
+    std::fill(regs(), regs() + 256, 0);
+    QByteArray bytes;
+    for (int i = 0; i < 200000; ++i)
+        bytes.append(static_cast<char>((i * 7919 + 13) & 0xFF));
+    bytes.replace('\n', 'n'); // one long binary line
+    bytes +=
+        "\n0x10,0x11,\n" + QByteArray(4 * 1024 * 1024, 'z') + "\n0x12,0x13,\nPart Nunber,Bogus\n";
+    bytes += QByteArray("0x14,0x15") + QByteArray(300, ',') + "\n"; // over-long: skipped
+    bytes += "Day 0 01:00:00,5,";                                   // truncated point
+    put(path("damaged.csv"), bytes);
+    ASSERT_TRUE(window().openDumpFile(path("damaged.csv")));
+    EXPECT_EQ(window().bus().partRow(), 0) << "a name not in the table selects Not Selected";
+    uint8_t want[256] = {};
+    want[0x10] = 0x11;
+    want[0x12] = 0x13;
+    EXPECT_TRUE(std::equal(want, want + 256, regs()));
+    EXPECT_TRUE(graph().points(GraphData::Deviation).isEmpty());
+    EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(DumpCommandsTest, UnreadableFileIsReportedAndChangesNothing)
+{
+    choose("VK310");
+    graph().assign(GraphData::Deviation, {{1, 1}});
+    graph().assign(GraphData::Temperature, {{1, 20}});
+    for (const QString& bad : {path("missing.csv"), dir.path()}) {
+        SCOPED_TRACE(bad.toStdString());
+        EXPECT_FALSE(window().openDumpFile(bad));
+        ASSERT_EQ(boxes().size(), 1u);
+        EXPECT_TRUE(boxes().takeFirst().startsWith(QStringLiteral("Cannot read ")));
+        EXPECT_EQ(window().bus().partRow(), FindPartRow("VK310"));
+        EXPECT_EQ(graph().points(GraphData::Deviation).size(), 1);
+        EXPECT_TRUE(window().displayPanel()->PollingEnable->isChecked());
+    }
+}
+
+TEST_F(DumpCommandsTest, FailedSaveIsReportedAndLeavesTheOldFile)
+{
+    choose("VK310");
+    // A folder that is a file: no one can write beneath it.
+    put(path("plain"), "x");
+    EXPECT_FALSE(window().saveDumpFile(path("plain") + QStringLiteral("/run.csv")));
+    ASSERT_EQ(boxes().size(), 1u);
+    const QString box = boxes().takeFirst();
+    EXPECT_TRUE(box.startsWith(QStringLiteral("Cannot write "))) << box.toStdString();
+    EXPECT_TRUE(box.contains(QStringLiteral(": "))) << "the system's reason follows";
+
+    // A save cut short by the system (here: the file size limit, which holds
+    // for every user) keeps the old file as it was and leaves no scratch file.
+    const QString locked = path("locked");
+    ASSERT_TRUE(QDir().mkdir(locked));
+    put(locked + QStringLiteral("/old.csv"), "old contents\r\n");
+    QList<QPointF> many;
+    for (int i = 0; i < 20000; ++i)
+        many.append(QPointF(i / 600.0, i % 7));
+    graph().assign(GraphData::Deviation, many);
+    graph().assign(GraphData::Temperature, many);
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved = window().saveDumpFile(locked + QStringLiteral("/old.csv"));
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldSignal);
+    EXPECT_FALSE(saved);
+    ASSERT_EQ(boxes().size(), 1u);
+    const QString cut = boxes().takeFirst();
+    EXPECT_TRUE(cut.startsWith(QStringLiteral("Cannot write "))) << cut.toStdString();
+    EXPECT_FALSE(cut.endsWith(QStringLiteral("Unknown error"))) << cut.toStdString();
+    EXPECT_EQ(contents(locked + QStringLiteral("/old.csv")), QByteArray("old contents\r\n"));
+    EXPECT_EQ(QDir(locked).entryList(QDir::Files), QStringList{QStringLiteral("old.csv")});
+}
+
+TEST_F(DumpCommandsTest, SaveReplacesTheWholeFileAndLeavesNoScratchBehind)
+{
+    choose("Not Selected");
+    graph().clear();
+    put(path("old.csv"), QByteArray(100000, 'o'));
+    ASSERT_TRUE(window().saveDumpFile(path("old.csv")));
+    EXPECT_EQ(contents(path("old.csv")), QByteArray("\r\nElapsed Time,Deviation,Temperature\r\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("old.csv")});
+}
+
+TEST_F(DumpCommandsTest, SaveAfterOpenWritesWithoutDialogSaveAsAlwaysAsks)
+{
+    choose("VK310");
+    regs()[0x12] = 0x5A;
+    ASSERT_TRUE(window().saveDumpFile(path("first.csv")));
+    ASSERT_TRUE(window().openDumpFile(path("first.csv")));
+    regs()[0x12] = 0xC3;
+    window().SaveBtn->click();
+    DumpCommands* dump = window().dumpCommands();
+    EXPECT_TRUE(dump->saveDialog() == nullptr || !dump->saveDialog()->isVisible());
+    EXPECT_TRUE(contents(path("first.csv")).contains("\r\n0x12,0xC3,"));
+    window().FileSave->trigger();
+    EXPECT_TRUE(dump->saveDialog() == nullptr || !dump->saveDialog()->isVisible());
+
+    for (QAction* saveAs : {window().FileSaveAs, window().FileSaveAs1, window().FileSave1}) {
+        SCOPED_TRACE(saveAs->objectName().toStdString());
+        saveAs->trigger();
+        QFileDialog* box = dump->saveDialog();
+        ASSERT_NE(box, nullptr);
+        ASSERT_TRUE(box->isVisible());
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("Save RTC Data"));
+        EXPECT_EQ(box->defaultSuffix(), QStringLiteral("csv"));
+        EXPECT_TRUE(box->testOption(QFileDialog::DontUseNativeDialog));
+        EXPECT_EQ(box->acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_EQ(QDir(box->directory()).canonicalPath(), QDir(dir.path()).canonicalPath());
+        box->reject();
+    }
+    EXPECT_FALSE(QFile::exists(path("first.csv.csv")));
+
+    // Save As to a new name: that file becomes the one Save writes to.
+    window().FileSaveAs->trigger();
+    dump->saveDialog()->selectFile(path("second"));
+    static_cast<QDialog*>(dump->saveDialog())->accept();
+    EXPECT_TRUE(QFile::exists(path("second.csv")));
+    EXPECT_EQ(window().bus().data.LastFile, path("second.csv").toStdString());
+}
+
+TEST_F(DumpCommandsTest, OpenDialogReadsTheChosenFile)
+{
+    choose("VK310");
+    put(path("pick.csv"), "Part Nunber,VK350\r\n");
+    window().FileOpen1->trigger();
+    QFileDialog* box = window().dumpCommands()->openDialog();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("Open RTC Data"));
+    EXPECT_EQ(box->fileMode(), QFileDialog::ExistingFile);
+    box->reject();
+    EXPECT_EQ(window().bus().partRow(), FindPartRow("VK310")) << "Cancel does nothing";
+
+    window().OpenBtn->click();
+    ASSERT_TRUE(box->isVisible());
+    box->selectFile(path("pick.csv"));
+    static_cast<QDialog*>(box)->accept();
+    EXPECT_EQ(window().bus().partRow(), FindPartRow("VK350"));
+    EXPECT_EQ(window().bus().data.LastFile, path("pick.csv").toStdString());
+}
+
+} // namespace
