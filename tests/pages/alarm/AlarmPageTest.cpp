@@ -20,8 +20,8 @@
 #include "kvrx_usb.h"
 #include "pages/alarm/AlarmPage.h"
 #include "support/AppTestSupport.h"
+#include "support/PageFixture.h"
 #include "support/RecordingAdapter.h"
-#include "support/WindowFixture.h"
 #include "widgets/LedIndicator.h"
 
 namespace {
@@ -40,82 +40,9 @@ constexpr int kAm(int hour)
     return hour == 12 ? 25 : 25 + hour;
 }
 
-// The transfers as "R08/1" (a read of one byte at 0x08) and "W0C 80 00"
-// (a write), a failed one marked "!", separated by "; ".
-std::string trace()
-{
-    std::string out;
-    for (const AdapterCall& t : RecordingAdapter::transfers()) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%c%02X", t.op == AdapterOp::Read ? 'R' : 'W', t.sub);
-        if (!out.empty()) out += "; ";
-        out += text;
-        if (t.op == AdapterOp::Read) {
-            out += "/" + std::to_string(t.count);
-        } else {
-            for (uint8_t byte : t.data) {
-                std::snprintf(text, sizeof text, " %02X", byte);
-                out += text;
-            }
-        }
-        if (t.result != 0) out += "!";
-    }
-    return out;
-}
-
-// Every transfer went to the part's slave with the family's sub-address length.
-void expectAddressing(uint8_t slave, uint8_t subLen)
-{
-    for (const AdapterCall& t : RecordingAdapter::transfers()) {
-        EXPECT_EQ(t.board, 1u);
-        EXPECT_EQ(t.slave, slave);
-        EXPECT_EQ(t.subLen, subLen);
-    }
-}
-
-std::string box(int32_t code)
-{
-    return "Communication error Occured\r" + RecordingAdapter::resultText(code);
-}
-
-class AlarmPageTest : public WindowFixture {
+class AlarmPageTest : public PageFixture {
   protected:
-    // The part chosen at start-up, on the fake adapter; start-up's calls are forgotten.
-    TMainApp& open(const char* part)
-    {
-        store.write(QStringLiteral("Device=%1\n").arg(QLatin1String(part)));
-        RecordingAdapter::reset();
-        TMainApp& w =
-            WindowFixture::open(WindowOptions().adapter(&RecordingAdapter::api()).stopTimer());
-        RecordingAdapter::reset();
-        return w;
-    }
-
-    // As a user picks the part in the list.
-    void choose(const char* part)
-    {
-        QComboBox* list = window().setupPage()->DeviceSel;
-        const int row = list->findText(QLatin1String(part), Qt::MatchExactly);
-        ASSERT_GE(row, 0) << part;
-        list->setCurrentIndex(row);
-        emit list->activated(row);
-    }
-
-    AlarmPage& page()
-    {
-        auto* built = qobject_cast<AlarmPage*>(window().page(QStringLiteral("tsAlarm")));
-        EXPECT_NE(built, nullptr);
-        return *built;
-    }
-
-    uint8_t slave() { return window().bus().part().RtcAddress; }
-
-    // A user's choice in a list: its change handler runs.
-    static void pick(QComboBox* list, int index)
-    {
-        list->setCurrentIndex(index);
-        emit list->activated(index);
-    }
+    AlarmPage& page() { return pageOn<AlarmPage>("tsAlarm"); }
 
     void setFields(const std::array<QComboBox*, 6>& lists, const std::array<int, 6>& indices)
     {
@@ -172,17 +99,17 @@ TEST_F(AlarmPageTest, WriteSendsTheModeBitsThenTheBlock)
 {
     for (const WriteCase& c : kWrites) {
         SCOPED_TRACE(c.part);
-        open(c.part);
+        openWith(c.part);
         const uint8_t control = c.part == std::string("VK370")   ? 0x0C
                                 : c.part == std::string("VK380") ? 0x0E
                                                                  : 0x08;
-        RecordingAdapter::setRegisters(slave(), control, {c.control});
+        RecordingAdapter::setRegisters(rtc(), control, {c.control});
         setFields(first(), {31, 46, kPm(1), 15, 12, 1});
         page().cbIM->setChecked(true);
         page().cbALME->setChecked(true);
         page().BtnWrAlarm->click();
-        EXPECT_EQ(trace(), c.bytes);
-        expectAddressing(slave(), 1);
+        EXPECT_EQ(transferTrace(), c.bytes);
+        expectAddressing(1);
         EXPECT_EQ(recordedBoxCount(window()), 0u);
         EXPECT_EQ(window().statusPanelText(3), " ");
     }
@@ -195,8 +122,8 @@ TEST_F(AlarmPageTest, TypeEWritesEachRegisterAfterTheWriteEnableAndKeepsTheReser
 {
     for (int alarm : {1, 2}) {
         SCOPED_TRACE(alarm);
-        TMainApp& w = open("VK360");
-        RecordingAdapter::setRegisters(slave(), 0x11, {0x00});
+        TMainApp& w = openWith("VK360");
+        RecordingAdapter::setRegisters(rtc(), 0x11, {0x00});
         // The image holds the reserved and Y2K bytes as last read.
         uint8_t* regs = w.bus().data.Regs;
         regs[0x05] = regs[0x0D] = 0x5A;
@@ -207,12 +134,12 @@ TEST_F(AlarmPageTest, TypeEWritesEachRegisterAfterTheWriteEnableAndKeepsTheReser
         (alarm == 1 ? page().BtnWrAlarm : page().BtnWriteAlarm0)->click();
         const std::string unlock = "R3F/1; W3F 02; W3F 06; ";
         if (alarm == 1)
-            EXPECT_EQ(trace(),
+            EXPECT_EQ(transferTrace(),
                       "R11/1; " + unlock + "W11 C0; " + unlock + "W08 80 81 B2 B1 92 5A 86 20");
         else
-            EXPECT_EQ(trace(),
+            EXPECT_EQ(transferTrace(),
                       "R11/1; " + unlock + "W11 A0; " + unlock + "W00 80 81 B2 B1 92 5A 86 20");
-        expectAddressing(slave(), 2);
+        expectAddressing(2);
         EXPECT_EQ(recordedBoxCount(w), 0u);
     }
 }
@@ -238,16 +165,16 @@ TEST_F(AlarmPageTest, SecondAlarmWritesItsOwnBitsAndBlock)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes);
-        open(c.part);
+        openWith(c.part);
         const uint8_t control = c.part == std::string("VK370")   ? 0x0C
                                 : c.part == std::string("VK380") ? 0x0E
                                                                  : 0x08;
-        RecordingAdapter::setRegisters(slave(), control, {c.control});
+        RecordingAdapter::setRegisters(rtc(), control, {c.control});
         setFields(second(), c.fields);
         page().cbIM0->setChecked(true);
         page().cbALME0->setChecked(true);
         page().BtnWriteAlarm0->click();
-        EXPECT_EQ(trace(), c.bytes);
+        EXPECT_EQ(transferTrace(), c.bytes);
         EXPECT_EQ(recordedBoxCount(window()), 0u);
     }
 }
@@ -277,37 +204,37 @@ TEST_F(AlarmPageTest, WriteReportsItsFirstFailure)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes);
-        TMainApp& w = open(c.part);
+        TMainApp& w = openWith(c.part);
         setFields(c.second ? second() : first(), {0, 0, 0, 0, 0, 0});
         RecordingAdapter::failCall(c.failing, KVRX_ERR_DATA_NACK);
         (c.second ? page().BtnWriteAlarm0 : page().BtnWrAlarm)->click();
-        EXPECT_EQ(trace(), c.bytes);
+        EXPECT_EQ(transferTrace(), c.bytes);
         ASSERT_EQ(recordedBoxCount(w), 1u);
-        EXPECT_EQ(takeRecordedBox(w).toStdString(), box(KVRX_ERR_DATA_NACK));
+        EXPECT_EQ(box(), failureBox(KVRX_ERR_DATA_NACK));
     }
 }
 
 TEST_F(AlarmPageTest, TypeEReportsAFailedBlockWrite)
 {
-    TMainApp& w = open("VK361");
+    TMainApp& w = openWith("VK361");
     // The control read, the write enable (3), the control write, the write enable (3), the block.
     RecordingAdapter::failCall(9, KVRX_ERR_ADDR_NACK);
     page().BtnWrAlarm->click();
     ASSERT_EQ(recordedBoxCount(w), 1u);
-    EXPECT_EQ(takeRecordedBox(w).toStdString(), box(KVRX_ERR_ADDR_NACK));
+    EXPECT_EQ(box(), failureBox(KVRX_ERR_ADDR_NACK));
 }
 
 // ---- Read ----
 
 TEST_F(AlarmPageTest, ReadShowsTheModeBitsAndTheFieldsInTheClocksHourForm)
 {
-    TMainApp& w = open("VK310");
-    RecordingAdapter::setRegisters(slave(), 0x08, {0xC0});
-    RecordingAdapter::setRegisters(slave(), 0x0C, {0xB0, 0x00, 0x95, 0x95, 0x00, 0x80});
+    TMainApp& w = openWith("VK310");
+    RecordingAdapter::setRegisters(rtc(), 0x08, {0xC0});
+    RecordingAdapter::setRegisters(rtc(), 0x0C, {0xB0, 0x00, 0x95, 0x95, 0x00, 0x80});
     // 24-hour clock: 0x15 is "15 MIL".
-    RecordingAdapter::setRegisters(slave(), 0x02, {0x80 | 0x09});
+    RecordingAdapter::setRegisters(rtc(), 0x02, {0x80 | 0x09});
     page().BtnRdAlarm->click();
-    EXPECT_EQ(trace(), "R08/1; R0C/6; R02/1");
+    EXPECT_EQ(transferTrace(), "R08/1; R0C/6; R02/1");
     EXPECT_EQ(shown(first()), (Fields{31, 0, kMil(15), 15, 0, 1}));
     EXPECT_TRUE(page().cbIM->isChecked());
     EXPECT_TRUE(page().cbALME->isChecked());
@@ -315,11 +242,11 @@ TEST_F(AlarmPageTest, ReadShowsTheModeBitsAndTheFieldsInTheClocksHourForm)
     EXPECT_EQ(recordedBoxCount(w), 0u);
 
     // 12-hour clock: 0x15 is no hour of it, 0x92 is "12 AM".
-    RecordingAdapter::setRegisters(slave(), 0x02, {0x09});
+    RecordingAdapter::setRegisters(rtc(), 0x02, {0x09});
     page().BtnRdAlarm->click();
     EXPECT_EQ(page().aHours->currentIndex(), -1);
-    RecordingAdapter::setRegisters(slave(), 0x0E, {0x92});
-    RecordingAdapter::setRegisters(slave(), 0x08, {0x00});
+    RecordingAdapter::setRegisters(rtc(), 0x0E, {0x92});
+    RecordingAdapter::setRegisters(rtc(), 0x08, {0x00});
     page().BtnRdAlarm->click();
     EXPECT_EQ(page().aHours->currentText(), "12 AM");
     EXPECT_FALSE(page().cbIM->isChecked());
@@ -379,17 +306,17 @@ TEST_F(AlarmPageTest, ReadPerFamily)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes);
-        open(c.part);
+        openWith(c.part);
         for (const auto& [reg, bytes] : c.registers)
-            RecordingAdapter::setRegisters(slave(), reg, bytes);
+            RecordingAdapter::setRegisters(rtc(), reg, bytes);
         (c.second ? page().BtnRdAlarm0 : page().BtnRdAlarm)->click();
-        EXPECT_EQ(trace(), c.bytes);
+        EXPECT_EQ(transferTrace(), c.bytes);
         EXPECT_EQ(shown(c.second ? second() : first()), c.fields);
         EXPECT_EQ(recordedBoxCount(window()), 0u);
     }
     // The mode boxes of the last families.
-    open("VK370");
-    RecordingAdapter::setRegisters(slave(), 0x0C, {0x21});
+    openWith("VK370");
+    RecordingAdapter::setRegisters(rtc(), 0x0C, {0x21});
     page().BtnRdAlarm0->click();
     EXPECT_TRUE(page().cbIM0->isChecked());
     EXPECT_TRUE(page().cbIM->isChecked()); // one IM bit for both
@@ -400,14 +327,14 @@ TEST_F(AlarmPageTest, ReadPerFamily)
 
 TEST_F(AlarmPageTest, TypeEReadsWithTwoByteAddressesAndKeepsTheChipsReservedBytes)
 {
-    TMainApp& w = open("VK362");
-    RecordingAdapter::setRegisters(slave(), 0x11, {0x80});
-    RecordingAdapter::setRegisters(slave(), 0x08,
+    TMainApp& w = openWith("VK362");
+    RecordingAdapter::setRegisters(rtc(), 0x11, {0x80});
+    RecordingAdapter::setRegisters(rtc(), 0x08,
                                    {0x80, 0x81, 0xB2, 0x81, 0x81, 0x33, 0x86, 0x20, 0x00});
-    RecordingAdapter::setRegisters(slave(), 0x32, {0x12});
+    RecordingAdapter::setRegisters(rtc(), 0x32, {0x12});
     page().BtnRdAlarm->click();
-    EXPECT_EQ(trace(), "R11/1; R08/9; R32/1");
-    expectAddressing(slave(), 2);
+    EXPECT_EQ(transferTrace(), "R11/1; R08/9; R32/1");
+    expectAddressing(2);
     EXPECT_EQ(shown(first()), (Fields{1, 2, kPm(12), 1, 1, 7}));
     EXPECT_TRUE(page().cbIM->isChecked());
     EXPECT_FALSE(page().cbALME->isChecked());
@@ -415,12 +342,12 @@ TEST_F(AlarmPageTest, TypeEReadsWithTwoByteAddressesAndKeepsTheChipsReservedByte
     EXPECT_EQ(w.bus().data.Regs[0x0F], 0x20);
 
     RecordingAdapter::reset();
-    RecordingAdapter::setRegisters(slave(), 0x11, {0x20});
-    RecordingAdapter::setRegisters(slave(), 0x00, {0x80, 0x80, 0x95, 0, 0, 0x44, 0x80, 0x19});
-    RecordingAdapter::setRegisters(slave(), 0x32, {0x95});
+    RecordingAdapter::setRegisters(rtc(), 0x11, {0x20});
+    RecordingAdapter::setRegisters(rtc(), 0x00, {0x80, 0x80, 0x95, 0, 0, 0x44, 0x80, 0x19});
+    RecordingAdapter::setRegisters(rtc(), 0x32, {0x95});
     page().BtnRdAlarm0->click();
-    EXPECT_EQ(trace(), "R11/1; R00/8; R32/1");
-    expectAddressing(slave(), 2);
+    EXPECT_EQ(transferTrace(), "R11/1; R00/8; R32/1");
+    expectAddressing(2);
     EXPECT_EQ(shown(second()), (Fields{1, 1, kMil(15), 0, 0, 1}));
     EXPECT_TRUE(page().cbALME0->isChecked());
     EXPECT_EQ(w.bus().data.Regs[0x05], 0x44);
@@ -429,49 +356,49 @@ TEST_F(AlarmPageTest, TypeEReadsWithTwoByteAddressesAndKeepsTheChipsReservedByte
 
 TEST_F(AlarmPageTest, FailedReadsLeaveTheListsAndAreReported)
 {
-    TMainApp& w = open("VK310");
+    TMainApp& w = openWith("VK310");
     const Fields before{5, 6, kMil(7), 8, 9, 3};
-    RecordingAdapter::setRegisters(slave(), 0x08, {0xC0});
-    RecordingAdapter::setRegisters(slave(), 0x0C, {0x80, 0x80, 0x80, 0x81, 0x81, 0x80});
-    RecordingAdapter::setRegisters(slave(), 0x02, {0x80});
+    RecordingAdapter::setRegisters(rtc(), 0x08, {0xC0});
+    RecordingAdapter::setRegisters(rtc(), 0x0C, {0x80, 0x80, 0x80, 0x81, 0x81, 0x80});
+    RecordingAdapter::setRegisters(rtc(), 0x02, {0x80});
 
     // The control read: nothing changes.
     setFields(first(), before);
     RecordingAdapter::failCall(1, KVRX_ERR_ADDR_NACK);
     page().BtnRdAlarm->click();
-    EXPECT_EQ(trace(), "R08/1!");
+    EXPECT_EQ(transferTrace(), "R08/1!");
     EXPECT_EQ(shown(first()), before);
     EXPECT_FALSE(page().cbALME->isChecked());
     ASSERT_EQ(recordedBoxCount(w), 1u);
-    EXPECT_EQ(takeRecordedBox(w).toStdString(), box(KVRX_ERR_ADDR_NACK));
+    EXPECT_EQ(box(), failureBox(KVRX_ERR_ADDR_NACK));
 
     // The block: the mode bits show, the lists keep what they showed.
     RecordingAdapter::reset();
-    RecordingAdapter::setRegisters(slave(), 0x08, {0xC0});
+    RecordingAdapter::setRegisters(rtc(), 0x08, {0xC0});
     RecordingAdapter::failCall(2, KVRX_ERR_DATA_NACK);
     page().BtnRdAlarm->click();
-    EXPECT_EQ(trace(), "R08/1; R0C/6!");
+    EXPECT_EQ(transferTrace(), "R08/1; R0C/6!");
     EXPECT_EQ(shown(first()), before);
     EXPECT_TRUE(page().cbALME->isChecked());
     ASSERT_EQ(recordedBoxCount(w), 1u);
-    EXPECT_EQ(takeRecordedBox(w).toStdString(), box(KVRX_ERR_DATA_NACK));
+    EXPECT_EQ(box(), failureBox(KVRX_ERR_DATA_NACK));
 
     // The clock's hour: the fields show, the hour list keeps its selection.
     RecordingAdapter::reset();
-    RecordingAdapter::setRegisters(slave(), 0x0C, {0x80, 0x80, 0x80, 0x81, 0x81, 0x80});
+    RecordingAdapter::setRegisters(rtc(), 0x0C, {0x80, 0x80, 0x80, 0x81, 0x81, 0x80});
     RecordingAdapter::failCall(3, KVRX_ERR_DATA_NACK);
     page().BtnRdAlarm->click();
-    EXPECT_EQ(trace(), "R08/1; R0C/6; R02/1!");
+    EXPECT_EQ(transferTrace(), "R08/1; R0C/6; R02/1!");
     EXPECT_EQ(shown(first()), (Fields{1, 1, kMil(7), 1, 1, 1}));
     ASSERT_EQ(recordedBoxCount(w), 1u);
-    EXPECT_EQ(takeRecordedBox(w).toStdString(), box(KVRX_ERR_DATA_NACK));
+    EXPECT_EQ(box(), failureBox(KVRX_ERR_DATA_NACK));
 
     // The second part of VK340's block.
-    open("VK340");
+    openWith("VK340");
     setFields(first(), before);
     RecordingAdapter::failCall(3, KVRX_ERR_DATA_NACK);
     page().BtnRdAlarm->click();
-    EXPECT_EQ(trace(), "R08/1; R0C/4; R10/2!");
+    EXPECT_EQ(transferTrace(), "R08/1; R0C/4; R10/2!");
     EXPECT_EQ(shown(first()), before);
     EXPECT_EQ(recordedBoxCount(window()), 1u);
 }
@@ -496,14 +423,14 @@ TEST_F(AlarmPageTest, ClearWritesTheStatusWithTheFlagClearedAndPutsTheLampOut)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.part) + (c.second ? " alarm 2" : " alarm 1"));
-        TMainApp& w = open(c.part);
-        RecordingAdapter::setRegisters(slave(), c.reg, {c.status});
+        TMainApp& w = openWith(c.part);
+        RecordingAdapter::setRegisters(rtc(), c.reg, {c.status});
         LedIndicator* lamp = c.second ? page().LedAlarm0 : page().LedAlarm;
         lamp->setLit(true);
         (c.second ? page().BtnClrAlarm0 : page().BtnClrAlarm)->click();
         char expected[32];
         std::snprintf(expected, sizeof expected, "R%02X/1; W%02X %02X", c.reg, c.reg, c.written);
-        EXPECT_EQ(trace(), expected);
+        EXPECT_EQ(transferTrace(), expected);
         EXPECT_FALSE(lamp->isLit());
         EXPECT_EQ(recordedBoxCount(w), 0u);
         // The status byte went through a byte of its own.
@@ -513,44 +440,44 @@ TEST_F(AlarmPageTest, ClearWritesTheStatusWithTheFlagClearedAndPutsTheLampOut)
 
 TEST_F(AlarmPageTest, FailedClearKeepsTheLampAndIsReported)
 {
-    TMainApp& w = open("VK370");
+    TMainApp& w = openWith("VK370");
     page().LedAlarm->setLit(true);
     RecordingAdapter::failCall(1, KVRX_ERR_ADDR_NACK);
     page().BtnClrAlarm->click();
-    EXPECT_EQ(trace(), "R08/1!");
+    EXPECT_EQ(transferTrace(), "R08/1!");
     EXPECT_TRUE(page().LedAlarm->isLit());
     ASSERT_EQ(recordedBoxCount(w), 1u);
-    EXPECT_EQ(takeRecordedBox(w).toStdString(), box(KVRX_ERR_ADDR_NACK));
+    EXPECT_EQ(box(), failureBox(KVRX_ERR_ADDR_NACK));
 
     RecordingAdapter::reset();
     RecordingAdapter::failCall(2, KVRX_ERR_DATA_NACK);
     page().BtnClrAlarm->click();
-    EXPECT_EQ(trace(), "R08/1; W08 DF!");
+    EXPECT_EQ(transferTrace(), "R08/1; W08 DF!");
     EXPECT_TRUE(page().LedAlarm->isLit());
     ASSERT_EQ(recordedBoxCount(w), 1u);
-    EXPECT_EQ(takeRecordedBox(w).toStdString(), box(KVRX_ERR_DATA_NACK));
+    EXPECT_EQ(box(), failureBox(KVRX_ERR_DATA_NACK));
 }
 
 // ---- IRQ usage (TypeG) ----
 
 TEST_F(AlarmPageTest, IrqUsageWritesAndReadsBitsTwoToZero)
 {
-    TMainApp& w = open("VK380");
-    RecordingAdapter::setRegisters(slave(), 0x0E, {0x18});
+    TMainApp& w = openWith("VK380");
+    RecordingAdapter::setRegisters(rtc(), 0x0E, {0x18});
     page().RBAlarm[7]->setChecked(true);
     page().Btn_Write_IRQ_Mode->click();
-    EXPECT_EQ(trace(), "R0E/1; W0E 1F");
+    EXPECT_EQ(transferTrace(), "R0E/1; W0E 1F");
 
     RecordingAdapter::reset();
-    RecordingAdapter::setRegisters(slave(), 0x0E, {0x1D});
+    RecordingAdapter::setRegisters(rtc(), 0x0E, {0x1D});
     page().Btn_Read_IRQ_Mode->click();
-    EXPECT_EQ(trace(), "R0E/1");
+    EXPECT_EQ(transferTrace(), "R0E/1");
     EXPECT_TRUE(page().RBAlarm[5]->isChecked());
     EXPECT_EQ(page().RBAlarm[5]->text(), "HIGH         A1F");
     EXPECT_EQ(w.bus().data.Regs[0x0E], 0x05);
 
     // The alarms' Read shows it too.
-    RecordingAdapter::setRegisters(slave(), 0x0E, {0x9A});
+    RecordingAdapter::setRegisters(rtc(), 0x0E, {0x9A});
     page().BtnRdAlarm0->click();
     EXPECT_TRUE(page().RBAlarm[2]->isChecked());
     EXPECT_EQ(w.bus().data.Regs[0x0E], 0x02);
@@ -558,10 +485,10 @@ TEST_F(AlarmPageTest, IrqUsageWritesAndReadsBitsTwoToZero)
 
     // A failed read writes nothing and shows nothing.
     RecordingAdapter::reset();
-    RecordingAdapter::setRegisters(slave(), 0x0E, {0x1F});
+    RecordingAdapter::setRegisters(rtc(), 0x0E, {0x1F});
     RecordingAdapter::failCall(1, KVRX_ERR_ADDR_NACK);
     page().Btn_Write_IRQ_Mode->click();
-    EXPECT_EQ(trace(), "R0E/1!");
+    EXPECT_EQ(transferTrace(), "R0E/1!");
     RecordingAdapter::failCall(2, KVRX_ERR_ADDR_NACK);
     page().Btn_Read_IRQ_Mode->click();
     EXPECT_TRUE(page().RBAlarm[2]->isChecked());
@@ -574,20 +501,20 @@ TEST_F(AlarmPageTest, IrqUsageWritesAndReadsBitsTwoToZero)
     RecordingAdapter::failCall(2, KVRX_ERR_DATA_NACK);
     page().Btn_Write_IRQ_Mode->click();
     ASSERT_EQ(recordedBoxCount(w), 1u);
-    EXPECT_EQ(takeRecordedBox(w).toStdString(), box(KVRX_ERR_DATA_NACK));
+    EXPECT_EQ(box(), failureBox(KVRX_ERR_DATA_NACK));
 
     // Other families have no IRQ usage.
-    open("VK381");
+    openWith("VK381");
     page().Btn_Write_IRQ_Mode->click();
     page().Btn_Read_IRQ_Mode->click();
-    EXPECT_EQ(trace(), "");
+    EXPECT_EQ(transferTrace(), "");
 }
 
 // ---- the boxes and lists ----
 
 TEST_F(AlarmPageTest, TheTwoImBoxesMirrorEachOther)
 {
-    open("VK370");
+    openWith("VK370");
     page().cbIM->setChecked(true);
     EXPECT_TRUE(page().cbIM0->isChecked());
     page().cbIM0->click();
@@ -596,12 +523,12 @@ TEST_F(AlarmPageTest, TheTwoImBoxesMirrorEachOther)
     page().cbIM0->click();
     EXPECT_TRUE(page().cbIM->isChecked());
     // Both alarms write the one bit as the boxes show it.
-    RecordingAdapter::setRegisters(slave(), 0x0C, {0x00});
+    RecordingAdapter::setRegisters(rtc(), 0x0C, {0x00});
     page().BtnWrAlarm->click();
-    EXPECT_EQ(RecordingAdapter::registerAt(slave(), 0x0C), 0x20);
+    EXPECT_EQ(RecordingAdapter::registerAt(rtc(), 0x0C), 0x20);
     page().cbIM->click();
     page().BtnWriteAlarm0->click();
-    EXPECT_EQ(RecordingAdapter::registerAt(slave(), 0x0C), 0x00);
+    EXPECT_EQ(RecordingAdapter::registerAt(rtc(), 0x0C), 0x00);
 }
 
 TEST_F(AlarmPageTest, OnlyOneOfDateAndDayOfWeekWhereOneByteHoldsThem)
@@ -613,7 +540,7 @@ TEST_F(AlarmPageTest, OnlyOneOfDateAndDayOfWeekWhereOneByteHoldsThem)
     const Case cases[] = {{"VK380", true, true}, {"VK381", false, true}, {"VK370", false, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.part);
-        open(c.part);
+        openWith(c.part);
         AlarmPage& p = page();
         for (int alarm : {1, 2}) {
             QComboBox* day = alarm == 1 ? p.aDay : p.aDay0;
@@ -635,7 +562,7 @@ TEST_F(AlarmPageTest, OnlyOneOfDateAndDayOfWeekWhereOneByteHoldsThem)
 
 TEST_F(AlarmPageTest, PartChoiceShapesThePage)
 {
-    open("VK310");
+    openWith("VK310");
     AlarmPage& p = page();
     // One alarm, no IRQ usage, no notes.
     EXPECT_TRUE(p.GroupBox32->isHidden());
@@ -701,7 +628,7 @@ TEST_F(AlarmPageTest, PartChoiceShapesThePage)
 // whichever part is chosen while the page is in front.
 TEST_F(AlarmPageTest, EveryFamilyFitsTheWindow)
 {
-    TMainApp& w = open("VK310");
+    TMainApp& w = openWith("VK310");
     w.show();
     w.TabFunctions->setCurrentWidget(&page());
     QApplication::processEvents();

@@ -19,51 +19,16 @@
 #include "kvrx_usb.h"
 #include "pages/dst/DstPage.h"
 #include "support/AppTestSupport.h"
+#include "support/PageFixture.h"
 #include "support/RecordingAdapter.h"
-#include "support/WindowFixture.h"
 #include "widgets/LedIndicator.h"
 
 namespace {
-
-// The transfers as "R20/8" (a read of eight bytes at 0x20) and "W20 83 50"
-// (a write), a failed one marked "!", separated by "; ".
-std::string trace()
-{
-    std::string out;
-    for (const AdapterCall& t : RecordingAdapter::transfers()) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%c%02X", t.op == AdapterOp::Read ? 'R' : 'W', t.sub);
-        if (!out.empty()) out += "; ";
-        out += text;
-        if (t.op == AdapterOp::Read) {
-            out += "/" + std::to_string(t.count);
-        } else {
-            for (uint8_t byte : t.data) {
-                std::snprintf(text, sizeof text, " %02X", byte);
-                out += text;
-            }
-        }
-        if (t.result != 0) out += "!";
-    }
-    return out;
-}
-
-std::string box(int32_t code)
-{
-    return "Communication error Occured\r" + RecordingAdapter::resultText(code);
-}
 
 // What a list shows; "(none)" without a selection.
 std::string shown(const QComboBox* list)
 {
     return list->currentIndex() < 0 ? "(none)" : list->currentText().toStdString();
-}
-
-void pick(QComboBox* list, const char* text)
-{
-    const int index = list->findText(QLatin1String(text), Qt::MatchExactly);
-    ASSERT_GE(index, 0) << list->objectName().toStdString() << ": " << text;
-    list->setCurrentIndex(index);
 }
 
 struct Family {
@@ -72,36 +37,9 @@ struct Family {
 };
 const Family kFamilies[] = {{"VK350", 0x20}, {"VK352", 0x20}, {"VK370", 0x15}};
 
-class DstPageTest : public WindowFixture {
+class DstPageTest : public PageFixture {
   protected:
-    // The part chosen at start-up, on the fake adapter; start-up's calls are forgotten.
-    TMainApp& open(const char* part)
-    {
-        store.write(QStringLiteral("Device=%1\n").arg(QLatin1String(part)));
-        RecordingAdapter::reset();
-        TMainApp& w =
-            WindowFixture::open(WindowOptions().adapter(&RecordingAdapter::api()).stopTimer());
-        RecordingAdapter::reset();
-        return w;
-    }
-
-    void choose(const char* part)
-    {
-        QComboBox* list = window().setupPage()->DeviceSel;
-        const int row = list->findText(QLatin1String(part), Qt::MatchExactly);
-        ASSERT_GE(row, 0) << part;
-        list->setCurrentIndex(row);
-        emit list->activated(row);
-    }
-
-    DstPage& page()
-    {
-        auto* built = qobject_cast<DstPage*>(window().page(QStringLiteral("tsDST")));
-        EXPECT_NE(built, nullptr);
-        return *built;
-    }
-
-    uint8_t slave() { return window().bus().part().RtcAddress; }
+    DstPage& page() { return pageOn<DstPage>("tsDST"); }
 
     // Forward: "Mar", week "2", "(0) Sun", "--", "02 MIL", week mode; reverse:
     // "Nov", week "1", "(0) Sun", "--", "02 MIL", week mode; DST enabled.
@@ -152,15 +90,15 @@ TEST_F(DstPageTest, WriteReadsTheBlockThenSendsAllEightBytes)
 {
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.part);
-        TMainApp& w = open(f.part);
-        RecordingAdapter::setRegisters(slave(), f.block,
+        TMainApp& w = openWith(f.part);
+        RecordingAdapter::setRegisters(rtc(), f.block,
                                        {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
         chooseUsRules();
         page().BtnWriteDSTF->click();
         const std::string b = hex(f.block);
-        EXPECT_EQ(trace(), "R" + b + "/8; W" + b + " 83 50 00 02 11 48 00 02");
+        EXPECT_EQ(transferTrace(), "R" + b + "/8; W" + b + " 83 50 00 02 11 48 00 02");
         for (const AdapterCall& t : RecordingAdapter::transfers()) {
-            EXPECT_EQ(t.slave, slave());
+            EXPECT_EQ(t.slave, rtc());
             EXPECT_EQ(t.subLen, 1);
             EXPECT_EQ(t.board, 1u);
         }
@@ -170,10 +108,10 @@ TEST_F(DstPageTest, WriteReadsTheBlockThenSendsAllEightBytes)
 
 TEST_F(DstPageTest, WriteSendsTheChipsOwnFieldsForListsWithoutASelection)
 {
-    open("VK350");
+    openWith("VK350");
     // Week 7 (the last week), a date that is no BCD and hour 24 have no entry.
-    RecordingAdapter::setRegisters(slave(), 0x20, {0x92, 0x7B, 0x1A, 0xE4, 0x10, 0x78, 0x31, 0x02});
-    RecordingAdapter::setRegisters(slave(), 0x02, {0x80});
+    RecordingAdapter::setRegisters(rtc(), 0x20, {0x92, 0x7B, 0x1A, 0xE4, 0x10, 0x78, 0x31, 0x02});
+    RecordingAdapter::setRegisters(rtc(), 0x02, {0x80});
     page().BtnReadDSTF->click();
     EXPECT_EQ(forwardShown(), (Shown{"Dec", "(none)", "(3) Wed", "(none)", "(none)"}));
     EXPECT_EQ(reverseShown(), (Shown{"Oct", "(none)", "(0) Sun", "31", "02 MIL"}));
@@ -181,20 +119,20 @@ TEST_F(DstPageTest, WriteSendsTheChipsOwnFieldsForListsWithoutASelection)
 
     // The chip changed since: the lists without a selection send what it
     // holds now; the others send their entries.
-    RecordingAdapter::setRegisters(slave(), 0x20, {0x91, 0x7C, 0x0B, 0xE5, 0x10, 0x70, 0x31, 0x02});
+    RecordingAdapter::setRegisters(rtc(), 0x20, {0x91, 0x7C, 0x0B, 0xE5, 0x10, 0x70, 0x31, 0x02});
     pick(page().cboDSTRHours, "03 MIL");
     page().BtnWriteDSTF->click();
-    EXPECT_EQ(trace(), "R20/8; W20 92 7B 0B 25 10 70 31 03");
+    EXPECT_EQ(transferTrace(), "R20/8; W20 92 7B 0B 25 10 70 31 03");
 }
 
 TEST_F(DstPageTest, TheLastHourDashesSendTheChipsHourByte)
 {
-    open("VK370");
-    RecordingAdapter::setRegisters(slave(), 0x15, {0x00, 0x00, 0x00, 0xD2, 0x00, 0x00, 0x00, 0x05});
+    openWith("VK370");
+    RecordingAdapter::setRegisters(rtc(), 0x15, {0x00, 0x00, 0x00, 0xD2, 0x00, 0x00, 0x00, 0x05});
     page().cboDSTFHours->setCurrentIndex(49);
     page().cboDSTRHours->setCurrentIndex(0);
     page().BtnWriteDSTF->click();
-    EXPECT_EQ(trace(), "R15/8; W15 00 00 00 52 00 00 00 00");
+    EXPECT_EQ(transferTrace(), "R15/8; W15 00 00 00 52 00 00 00 00");
 }
 
 TEST_F(DstPageTest, WriteFailuresAreReportedAndAFailedReadWritesNothing)
@@ -209,13 +147,13 @@ TEST_F(DstPageTest, WriteFailuresAreReportedAndAFailedReadWritesNothing)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.trace);
-        TMainApp& w = open("VK354");
+        TMainApp& w = openWith("VK354");
         chooseUsRules();
         RecordingAdapter::failCall(c.failing, KVRX_ERR_DATA_NACK);
         page().BtnWriteDSTF->click();
-        EXPECT_EQ(trace(), c.trace);
+        EXPECT_EQ(transferTrace(), c.trace);
         ASSERT_EQ(recordedBoxCount(w), 1u);
-        EXPECT_EQ(takeRecordedBox(w).toStdString(), box(KVRX_ERR_DATA_NACK));
+        EXPECT_EQ(box(), failureBox(KVRX_ERR_DATA_NACK));
     }
 }
 
@@ -241,12 +179,12 @@ TEST_F(DstPageTest, ReadShowsTheBlockWithTheHoursInTheClocksForm)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.part) + " clock hour " + hex(c.clockHour));
-        TMainApp& w = open(c.part);
-        RecordingAdapter::setRegisters(slave(), c.block,
+        TMainApp& w = openWith(c.part);
+        RecordingAdapter::setRegisters(rtc(), c.block,
                                        {0x83, 0x50, 0x00, 0x02, 0x11, 0x48, 0x00, 0x12});
-        RecordingAdapter::setRegisters(slave(), 0x02, {c.clockHour});
+        RecordingAdapter::setRegisters(rtc(), 0x02, {c.clockHour});
         page().BtnReadDSTF->click();
-        EXPECT_EQ(trace(), "R" + hex(c.block) + "/8; R02/1");
+        EXPECT_EQ(transferTrace(), "R" + hex(c.block) + "/8; R02/1");
         EXPECT_EQ(forwardShown(), c.forward);
         EXPECT_EQ(reverseShown(), c.reverse);
         EXPECT_TRUE(page().chkDSTENABLE->isChecked());
@@ -261,9 +199,9 @@ TEST_F(DstPageTest, ReadShowsTheBlockWithTheHoursInTheClocksForm)
 
 TEST_F(DstPageTest, HalfPastTwelveIsNoonInTwelveHourFormAndNoHourInTwentyFour)
 {
-    open("VK350");
-    RecordingAdapter::setRegisters(slave(), 0x20, {0x03, 0x10, 0x14, 0x32, 0x11, 0x08, 0x03, 0x32});
-    RecordingAdapter::setRegisters(slave(), 0x02, {0x12});
+    openWith("VK350");
+    RecordingAdapter::setRegisters(rtc(), 0x20, {0x03, 0x10, 0x14, 0x32, 0x11, 0x08, 0x03, 0x32});
+    RecordingAdapter::setRegisters(rtc(), 0x02, {0x12});
     page().BtnReadDSTF->click();
     EXPECT_EQ(forwardShown(), (Shown{"Mar", "2", "(0) Sun", "14", "12 PM"}));
     EXPECT_EQ(reverseShown(), (Shown{"Nov", "1", "(0) Sun", "03", "12 PM"}));
@@ -271,7 +209,7 @@ TEST_F(DstPageTest, HalfPastTwelveIsNoonInTwelveHourFormAndNoHourInTwentyFour)
     EXPECT_FALSE(page().chkDSTDOWFOR->isChecked());
     EXPECT_FALSE(page().chkDSTDOWREV->isChecked());
 
-    RecordingAdapter::setRegisters(slave(), 0x02, {0x92});
+    RecordingAdapter::setRegisters(rtc(), 0x02, {0x92});
     page().BtnReadDSTF->click();
     EXPECT_EQ(shown(page().cboDSTFHours), "(none)");
     EXPECT_EQ(shown(page().cboDSTRHours), "(none)");
@@ -279,52 +217,52 @@ TEST_F(DstPageTest, HalfPastTwelveIsNoonInTwelveHourFormAndNoHourInTwentyFour)
 
 TEST_F(DstPageTest, AFailedReadShowsDashesAsForwardHourAndReportsIt)
 {
-    TMainApp& w = open("VK350");
+    TMainApp& w = openWith("VK350");
     chooseUsRules();
     RecordingAdapter::failCall(1, KVRX_ERR_ADDR_NACK);
     page().BtnReadDSTF->click();
-    EXPECT_EQ(trace(), "R20/8!");
+    EXPECT_EQ(transferTrace(), "R20/8!");
     EXPECT_EQ(page().cboDSTFHours->currentIndex(), 0);
     EXPECT_EQ(forwardShown(), (Shown{"Mar", "2", "(0) Sun", "--", "----"}));
     EXPECT_EQ(reverseShown(), (Shown{"Nov", "1", "(0) Sun", "--", "02 MIL"}));
     EXPECT_TRUE(page().chkDSTENABLE->isChecked());
     ASSERT_EQ(recordedBoxCount(w), 1u);
-    EXPECT_EQ(takeRecordedBox(w).toStdString(), box(KVRX_ERR_ADDR_NACK));
+    EXPECT_EQ(box(), failureBox(KVRX_ERR_ADDR_NACK));
 }
 
 TEST_F(DstPageTest, WithoutTheClocksHourFormTheHoursReadIn24HourFormAndTheFailureIsReported)
 {
-    TMainApp& w = open("VK370");
-    RecordingAdapter::setRegisters(slave(), 0x15, {0x83, 0x50, 0x00, 0x02, 0x11, 0x48, 0x00, 0x21});
-    RecordingAdapter::setRegisters(slave(), 0x02, {0x02}); // 12-hour form, not learned
+    TMainApp& w = openWith("VK370");
+    RecordingAdapter::setRegisters(rtc(), 0x15, {0x83, 0x50, 0x00, 0x02, 0x11, 0x48, 0x00, 0x21});
+    RecordingAdapter::setRegisters(rtc(), 0x02, {0x02}); // 12-hour form, not learned
     RecordingAdapter::failCall(2, KVRX_ERR_DATA_NACK);
     page().BtnReadDSTF->click();
-    EXPECT_EQ(trace(), "R15/8; R02/1!");
+    EXPECT_EQ(transferTrace(), "R15/8; R02/1!");
     EXPECT_EQ(shown(page().cboDSTFHours), "02 MIL");
     EXPECT_EQ(shown(page().cboDSTRHours), "21 MIL");
     EXPECT_EQ(shown(page().cboDSTFMonth), "Mar");
     ASSERT_EQ(recordedBoxCount(w), 1u);
-    EXPECT_EQ(takeRecordedBox(w).toStdString(), box(KVRX_ERR_DATA_NACK));
+    EXPECT_EQ(box(), failureBox(KVRX_ERR_DATA_NACK));
 }
 
 TEST_F(DstPageTest, WhatReadShowsWritesBackUnchanged)
 {
-    open("VK352");
+    openWith("VK352");
     const std::vector<uint8_t> block = {0x84, 0x48, 0x00, 0x21, 0x10, 0x01, 0x27, 0x11};
-    RecordingAdapter::setRegisters(slave(), 0x20, block);
-    RecordingAdapter::setRegisters(slave(), 0x02, {0x05});
+    RecordingAdapter::setRegisters(rtc(), 0x20, block);
+    RecordingAdapter::setRegisters(rtc(), 0x02, {0x05});
     page().BtnReadDSTF->click();
     RecordingAdapter::reset();
-    RecordingAdapter::setRegisters(slave(), 0x20, block);
+    RecordingAdapter::setRegisters(rtc(), 0x20, block);
     page().BtnWriteDSTF->click();
-    EXPECT_EQ(trace(), "R20/8; W20 84 48 00 21 10 01 27 11");
+    EXPECT_EQ(transferTrace(), "R20/8; W20 84 48 00 21 10 01 27 11");
 }
 
 // ---- the part choice ----
 
 TEST_F(DstPageTest, TheFamiliesNameTheFieldsAfterTheirRegistersAndShowTheWeekLists)
 {
-    open("VK310");
+    openWith("VK310");
     EXPECT_FALSE(window().isPageVisible(QStringLiteral("tsDST")));
     EXPECT_EQ(page().Label63->text(), "Month (MOA)");
     EXPECT_EQ(page().chkDSTDOWFOR->text(), "Day of Week Enable");
@@ -368,7 +306,7 @@ TEST_F(DstPageTest, TheFamiliesNameTheFieldsAfterTheirRegistersAndShowTheWeekLis
 
 TEST_F(DstPageTest, TheButtonsWorkOnlyWithAnOpenBoard)
 {
-    TMainApp& w = open("VK350");
+    TMainApp& w = openWith("VK350");
     EXPECT_TRUE(page().BtnReadDSTF->isEnabled());
     EXPECT_TRUE(page().BtnWriteDSTF->isEnabled());
     // The board list's "None" closes the board.
@@ -394,7 +332,7 @@ class EventPageStandIn : public QWidget {
 
 TEST_F(DstPageTest, TheLampLightingReadsTheEventPagesTimeStamps)
 {
-    TMainApp& w = open("VK370");
+    TMainApp& w = openWith("VK370");
     // The event page in its place, under its name.
     const int at = w.TabFunctions->indexOf(w.page(QStringLiteral("tsEvent")));
     ASSERT_GE(at, 0);

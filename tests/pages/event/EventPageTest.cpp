@@ -24,48 +24,11 @@
 #include "pages/event/EventPage.h"
 #include "registers/RegistersPage.h"
 #include "support/AppTestSupport.h"
+#include "support/PageFixture.h"
 #include "support/RecordingAdapter.h"
-#include "support/WindowFixture.h"
 #include "widgets/LedIndicator.h"
 
 namespace {
-
-// The transfers as "R07/1" (a read of one byte at 0x07) and "W07 07" (a
-// write), a failed one marked "!", separated by "; ".
-std::string trace()
-{
-    std::string out;
-    for (const AdapterCall& t : RecordingAdapter::transfers()) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%c%02X", t.op == AdapterOp::Read ? 'R' : 'W', t.sub);
-        if (!out.empty()) out += "; ";
-        out += text;
-        if (t.op == AdapterOp::Read) {
-            out += "/" + std::to_string(t.count);
-        } else {
-            for (uint8_t byte : t.data) {
-                std::snprintf(text, sizeof text, " %02X", byte);
-                out += text;
-            }
-        }
-        if (t.result != 0) out += "!";
-    }
-    return out;
-}
-
-void expectAddressing(uint8_t slave)
-{
-    for (const AdapterCall& t : RecordingAdapter::transfers()) {
-        EXPECT_EQ(t.board, 1u);
-        EXPECT_EQ(t.slave, slave);
-        EXPECT_EQ(t.subLen, 1);
-    }
-}
-
-std::string box(int32_t code)
-{
-    return "Communication error Occured\r" + RecordingAdapter::resultText(code);
-}
 
 std::string status(int32_t code)
 {
@@ -76,38 +39,17 @@ std::string status(int32_t code)
 const std::vector<uint8_t> kStampPm = {0x05, 0x04, 0x23, 0x31, 0x12, 0x24};
 const std::vector<uint8_t> kStampMil = {0x05, 0x04, 0x83, 0x02, 0x01, 0x24};
 
-class EventPageTest : public WindowFixture {
+class EventPageTest : public PageFixture {
   protected:
-    // The part chosen at start-up, on the fake adapter; start-up's calls are forgotten.
-    TMainApp& open(const char* part)
+    EventPage& page() { return pageOn<EventPage>("tsEvent"); }
+
+    // Start-up's status text is cleared as well: the tests read what the page says.
+    TMainApp& openWith(const char* part)
     {
-        store.write(QStringLiteral("Device=%1\n").arg(QLatin1String(part)));
-        RecordingAdapter::reset();
-        TMainApp& w =
-            WindowFixture::open(WindowOptions().adapter(&RecordingAdapter::api()).stopTimer());
-        RecordingAdapter::reset();
+        TMainApp& w = PageFixture::openWith(part);
         w.setStatusPanelText(3, QString());
         return w;
     }
-
-    // As a user picks the part in the list.
-    void choose(const char* part)
-    {
-        QComboBox* list = window().setupPage()->DeviceSel;
-        const int row = list->findText(QLatin1String(part), Qt::MatchExactly);
-        ASSERT_GE(row, 0) << part;
-        list->setCurrentIndex(row);
-        emit list->activated(row);
-    }
-
-    EventPage& page()
-    {
-        auto* built = qobject_cast<EventPage*>(window().page(QStringLiteral("tsEvent")));
-        EXPECT_NE(built, nullptr);
-        return *built;
-    }
-
-    uint8_t slave() { return window().bus().part().RtcAddress; }
 
     void timeFormat24(bool on)
     {
@@ -151,7 +93,7 @@ TEST_F(EventPageTest, WriteSendsTheByteOfThePagesChoices)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes);
-        TMainApp& w = open(c.part);
+        TMainApp& w = openWith(c.part);
         EventPage& p = page();
         p.ComboBoxESMP->setCurrentIndex(c.esmp);
         p.ComboBoxEHYS->setCurrentIndex(c.ehys);
@@ -161,22 +103,22 @@ TEST_F(EventPageTest, WriteSendsTheByteOfThePagesChoices)
         p.ChkBoxEVBATB->setChecked(c.evbatb);
         p.CheckBoxEVIM->setChecked(c.evim);
         p.BtnWrEvent->click();
-        EXPECT_EQ(trace(), c.bytes);
-        expectAddressing(slave());
+        EXPECT_EQ(transferTrace(), c.bytes);
+        expectAddressing();
         const uint8_t reg = w.bus().part().TypeCode == TypeF ? 0x0E : 0x09;
-        EXPECT_EQ(w.bus().data.Regs[reg], RecordingAdapter::registerAt(slave(), reg));
+        EXPECT_EQ(w.bus().data.Regs[reg], RecordingAdapter::registerAt(rtc(), reg));
         EXPECT_EQ(recordedBoxCount(w), 0u);
     }
 }
 
 TEST_F(EventPageTest, ReadShowsTheByteInTheListsAndBoxes)
 {
-    TMainApp& w = open("VK321");
+    TMainApp& w = openWith("VK321");
     EventPage& p = page();
     p.CheckBoxEVIM->setChecked(true); // not the family's: left alone
-    RecordingAdapter::setRegisters(slave(), 0x09, {0x96});
+    RecordingAdapter::setRegisters(rtc(), 0x09, {0x96});
     p.BtnRdEvent->click();
-    EXPECT_EQ(trace(), "R09/1");
+    EXPECT_EQ(transferTrace(), "R09/1");
     EXPECT_EQ(p.ComboBoxESMP->currentText(), "1 Hz");
     EXPECT_EQ(p.ComboBoxEHYS->currentText(), "3.9 ms");
     EXPECT_TRUE(p.ChkBoxEVEN->isChecked());
@@ -187,13 +129,13 @@ TEST_F(EventPageTest, ReadShowsTheByteInTheListsAndBoxes)
     EXPECT_TRUE(p.ComboBoxESMP->isEnabled()) << "the checked enable box enables the lists";
     EXPECT_EQ(recordedBoxCount(w), 0u);
 
-    open("VK370");
+    openWith("VK370");
     EventPage& f = page();
     f.ChkBoxEVEN->setChecked(true);
     f.ChkBoxRTCHLT->setChecked(true); // not the family's: left alone
-    RecordingAdapter::setRegisters(slave(), 0x0E, {0xED});
+    RecordingAdapter::setRegisters(rtc(), 0x0E, {0xED});
     f.BtnRdEvent->click();
-    EXPECT_EQ(trace(), "R0E/1");
+    EXPECT_EQ(transferTrace(), "R0E/1");
     EXPECT_EQ(f.ComboBoxESMP->currentText(), "2 Hz");
     EXPECT_EQ(f.ComboBoxEHYS->currentText(), "31.25 ms");
     EXPECT_FALSE(f.ChkBoxEVEN->isChecked());
@@ -206,30 +148,30 @@ TEST_F(EventPageTest, ReadShowsTheByteInTheListsAndBoxes)
 
 TEST_F(EventPageTest, FailedWriteAndReadAreReportedAndTheReadLeavesThePage)
 {
-    TMainApp& w = open("VK311");
+    TMainApp& w = openWith("VK311");
     EventPage& p = page();
     RecordingAdapter::failCall(1, KVRX_ERR_DATA_NACK);
     p.BtnWrEvent->click();
-    EXPECT_EQ(trace(), "W09 00!");
+    EXPECT_EQ(transferTrace(), "W09 00!");
     ASSERT_EQ(recordedBoxCount(w), 1u);
-    EXPECT_EQ(takeRecordedBox(w).toStdString(), box(KVRX_ERR_DATA_NACK));
+    EXPECT_EQ(box(), failureBox(KVRX_ERR_DATA_NACK));
 
     RecordingAdapter::reset();
-    RecordingAdapter::setRegisters(slave(), 0x09, {0xFF});
+    RecordingAdapter::setRegisters(rtc(), 0x09, {0xFF});
     RecordingAdapter::failCall(1, KVRX_ERR_ADDR_NACK);
     p.BtnRdEvent->click();
-    EXPECT_EQ(trace(), "R09/1!");
+    EXPECT_EQ(transferTrace(), "R09/1!");
     EXPECT_EQ(p.ComboBoxESMP->currentIndex(), 0);
     EXPECT_FALSE(p.ChkBoxEVEN->isChecked());
     ASSERT_EQ(recordedBoxCount(w), 1u);
-    EXPECT_EQ(takeRecordedBox(w).toStdString(), box(KVRX_ERR_ADDR_NACK));
+    EXPECT_EQ(box(), failureBox(KVRX_ERR_ADDR_NACK));
 }
 
 // ---- the lists follow the enable box ----
 
 TEST_F(EventPageTest, TheListsFollowTheEnableBox)
 {
-    TMainApp& w = open("VK321");
+    TMainApp& w = openWith("VK321");
     EventPage& p = page();
     EXPECT_FALSE(p.ChkBoxEVEN->isChecked());
     EXPECT_FALSE(p.ComboBoxESMP->isEnabled());
@@ -254,7 +196,7 @@ TEST_F(EventPageTest, TheListsFollowTheEnableBox)
 
 TEST_F(EventPageTest, ComingToTheFrontShowsTheChosenRegisterSection)
 {
-    TMainApp& w = open("VK370");
+    TMainApp& w = openWith("VK370");
     auto* registers = qobject_cast<RegistersPage*>(w.page(QStringLiteral("tsReg")));
     ASSERT_NE(registers, nullptr);
     auto* sections = w.findChild<QComboBox*>(QStringLiteral("SectionSel"));
@@ -275,15 +217,15 @@ TEST_F(EventPageTest, ClearOnTypeAAndTypeBClearsEvtAndPutsTheLampOut)
 {
     for (const char* part : {"VK311", "VK321"}) {
         SCOPED_TRACE(part);
-        TMainApp& w = open(part);
+        TMainApp& w = openWith(part);
         EventPage& p = page();
         p.LedEvent->setLit(true);
         RecordingAdapter::reset();
         p.TimeStampPnl->setText(QStringLiteral("old"));
-        RecordingAdapter::setRegisters(slave(), 0x07, {0x9C});
+        RecordingAdapter::setRegisters(rtc(), 0x07, {0x9C});
         p.BtnClrEvent->click();
-        EXPECT_EQ(trace(), "R07/1; W07 97");
-        expectAddressing(slave());
+        EXPECT_EQ(transferTrace(), "R07/1; W07 97");
+        expectAddressing();
         EXPECT_FALSE(p.LedEvent->isLit());
         EXPECT_EQ(p.TimeStampPnl->text(), "");
         EXPECT_EQ(recordedBoxCount(w), 0u);
@@ -292,12 +234,12 @@ TEST_F(EventPageTest, ClearOnTypeAAndTypeBClearsEvtAndPutsTheLampOut)
 
 TEST_F(EventPageTest, ClearOnTypeFClearsTheCounterAndEveryPanel)
 {
-    TMainApp& w = open("VK370");
+    TMainApp& w = openWith("VK370");
     EventPage& p = page();
     fillPanels(QStringLiteral("old"));
-    RecordingAdapter::setRegisters(slave(), 0x0B, {0x05});
+    RecordingAdapter::setRegisters(rtc(), 0x0B, {0x05});
     p.BtnClrEvent->click();
-    EXPECT_EQ(trace(), "R0B/1; W0B 00");
+    EXPECT_EQ(transferTrace(), "R0B/1; W0B 00");
     EXPECT_EQ(panelTexts(), std::vector<QString>(4));
     EXPECT_EQ(p.txtEVCNT->text(), "");
     EXPECT_EQ(recordedBoxCount(w), 0u);
@@ -318,19 +260,19 @@ TEST_F(EventPageTest, AFailedClearIsReportedAndThePageKeepsWhatItShowed)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes);
-        TMainApp& w = open(c.part);
+        TMainApp& w = openWith(c.part);
         EventPage& p = page();
         p.LedEvent->setLit(true);
         RecordingAdapter::reset();
         fillPanels(QStringLiteral("old"));
         RecordingAdapter::failCall(c.failing, KVRX_ERR_DATA_NACK);
         p.BtnClrEvent->click();
-        EXPECT_EQ(trace(), c.bytes);
+        EXPECT_EQ(transferTrace(), c.bytes);
         EXPECT_TRUE(p.LedEvent->isLit());
         EXPECT_EQ(panelTexts(), std::vector<QString>(4, QStringLiteral("old")));
         EXPECT_EQ(p.txtEVCNT->text(), "old");
         ASSERT_EQ(recordedBoxCount(w), 1u);
-        EXPECT_EQ(takeRecordedBox(w).toStdString(), box(KVRX_ERR_DATA_NACK));
+        EXPECT_EQ(box(), failureBox(KVRX_ERR_DATA_NACK));
     }
 }
 
@@ -340,15 +282,15 @@ TEST_F(EventPageTest, TypeBStampInTheTimeFormatOfThePcDisplay)
 {
     for (const char* part : {"VK321", "VK331"}) {
         SCOPED_TRACE(part);
-        TMainApp& w = open(part);
+        TMainApp& w = openWith(part);
         EventPage& p = page();
-        RecordingAdapter::setRegisters(slave(), 0x14, kStampPm);
+        RecordingAdapter::setRegisters(rtc(), 0x14, kStampPm);
         timeFormat24(true);
         p.LastEventBtn->click();
-        EXPECT_EQ(trace(), "R14/6");
+        EXPECT_EQ(transferTrace(), "R14/6");
         EXPECT_EQ(p.TimeStampPnl->text(), "12/31 - 15:04:05");
         timeFormat24(false);
-        RecordingAdapter::setRegisters(slave(), 0x14, kStampMil);
+        RecordingAdapter::setRegisters(rtc(), 0x14, kStampMil);
         p.LastEventBtn->click();
         EXPECT_EQ(p.TimeStampPnl->text(), "01/02 - 03:04:05 AM");
         EXPECT_EQ(recordedBoxCount(w), 0u);
@@ -359,18 +301,19 @@ TEST_F(EventPageTest, TypeFReadsEachStampBehindItsIndexThenTheCounter)
 {
     for (bool is24 : {true, false}) {
         SCOPED_TRACE(is24);
-        TMainApp& w = open("VK370");
+        TMainApp& w = openWith("VK370");
         EventPage& p = page();
         timeFormat24(is24);
-        RecordingAdapter::setRegisters(slave(), 0x0B, {0x2A});
+        RecordingAdapter::setRegisters(rtc(), 0x0B, {0x2A});
         // The chip answers each stamp read with the stamp EVIX chose.
         RecordingAdapter::queueRead(kStampPm);
         RecordingAdapter::queueRead({0x00, 0x00, 0x80, 0x01, 0x01, 0x24});
         RecordingAdapter::queueRead({0x59, 0x59, 0x12, 0x28, 0x02, 0x24});
         RecordingAdapter::queueRead({0x30, 0x15, 0x32, 0x00, 0x00, 0x00});
         p.LastEventBtn->click();
-        EXPECT_EQ(trace(), "W0F 00; R33/6; W0F 01; R33/6; W0F 02; R33/6; W0F 03; R33/6; R0B/1");
-        expectAddressing(slave());
+        EXPECT_EQ(transferTrace(),
+                  "W0F 00; R33/6; W0F 01; R33/6; W0F 02; R33/6; W0F 03; R33/6; R0B/1");
+        expectAddressing();
         if (is24) {
             EXPECT_EQ(panelTexts(),
                       (std::vector<QString>{"12/31 - 15:04:05", "01/01 - 00:00:00",
@@ -404,14 +347,14 @@ TEST_F(EventPageTest, TypeFFailuresLeaveTheirPanelAndAreReported)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes);
-        TMainApp& w = open("VK370");
+        TMainApp& w = openWith("VK370");
         EventPage& p = page();
         timeFormat24(true);
         fillPanels(QStringLiteral("old"));
-        RecordingAdapter::setRegisters(slave(), 0x33, kStampMil);
+        RecordingAdapter::setRegisters(rtc(), 0x33, kStampMil);
         RecordingAdapter::failCall(c.failing, KVRX_ERR_DATA_NACK);
         p.LastEventBtn->click();
-        EXPECT_EQ(trace(), c.bytes);
+        EXPECT_EQ(transferTrace(), c.bytes);
         const std::vector<QString> texts = panelTexts();
         for (int n = 0; n < 4; ++n) {
             const QString expected = n == c.keeps ? QStringLiteral("old")
@@ -421,46 +364,46 @@ TEST_F(EventPageTest, TypeFFailuresLeaveTheirPanelAndAreReported)
         }
         EXPECT_EQ(p.txtEVCNT->text(), c.keeps == 4 ? "old" : "0");
         ASSERT_EQ(recordedBoxCount(w), 1u);
-        EXPECT_EQ(takeRecordedBox(w).toStdString(), box(KVRX_ERR_DATA_NACK));
+        EXPECT_EQ(box(), failureBox(KVRX_ERR_DATA_NACK));
     }
 }
 
 TEST_F(EventPageTest, AFailedTypeBStampReadKeepsThePanel)
 {
-    TMainApp& w = open("VK321");
+    TMainApp& w = openWith("VK321");
     EventPage& p = page();
     p.TimeStampPnl->setText(QStringLiteral("old"));
     RecordingAdapter::failCall(1, KVRX_ERR_ADDR_NACK);
     p.LastEventBtn->click();
-    EXPECT_EQ(trace(), "R14/6!");
+    EXPECT_EQ(transferTrace(), "R14/6!");
     EXPECT_EQ(p.TimeStampPnl->text(), "old");
     ASSERT_EQ(recordedBoxCount(w), 1u);
-    EXPECT_EQ(takeRecordedBox(w).toStdString(), box(KVRX_ERR_ADDR_NACK));
+    EXPECT_EQ(box(), failureBox(KVRX_ERR_ADDR_NACK));
 }
 
 // ---- the lamp ----
 
 TEST_F(EventPageTest, TheLampLightingReadsTheStampsAndReportsInTheStatusBar)
 {
-    TMainApp& w = open("VK321");
+    TMainApp& w = openWith("VK321");
     EventPage& p = page();
     timeFormat24(true);
-    RecordingAdapter::setRegisters(slave(), 0x14, kStampPm);
+    RecordingAdapter::setRegisters(rtc(), 0x14, kStampPm);
     p.LedEvent->setLit(true);
-    EXPECT_EQ(trace(), "R14/6");
+    EXPECT_EQ(transferTrace(), "R14/6");
     EXPECT_EQ(p.TimeStampPnl->text(), "12/31 - 15:04:05");
 
     // Staying lit, or going out, reads nothing.
     RecordingAdapter::reset();
     p.LedEvent->setLit(true);
     p.LedEvent->setLit(false);
-    EXPECT_EQ(trace(), "");
+    EXPECT_EQ(transferTrace(), "");
 
     // A failure of the lamp's read is no click on the button: status text, no box.
     RecordingAdapter::failCall(1, KVRX_ERR_DATA_NACK);
     p.TimeStampPnl->setText(QStringLiteral("old"));
     p.LedEvent->setLit(true);
-    EXPECT_EQ(trace(), "R14/6!");
+    EXPECT_EQ(transferTrace(), "R14/6!");
     EXPECT_EQ(p.TimeStampPnl->text(), "old");
     EXPECT_EQ(recordedBoxCount(w), 0u);
     EXPECT_EQ(w.statusPanelText(3).toStdString(), status(KVRX_ERR_DATA_NACK));
@@ -469,25 +412,25 @@ TEST_F(EventPageTest, TheLampLightingReadsTheStampsAndReportsInTheStatusBar)
 TEST_F(EventPageTest, NoStampReadWithoutTheButtonShownAndEnabled)
 {
     // VK311 has no stamps: the lamp lights, nothing is read.
-    open("VK311");
+    openWith("VK311");
     EXPECT_TRUE(page().LastEventBtn->isHidden());
     page().LedEvent->setLit(true);
     page().LastEventBtnClick();
-    EXPECT_EQ(trace(), "");
+    EXPECT_EQ(transferTrace(), "");
 
     // No board: the button is disabled.
-    open("VK321");
+    openWith("VK321");
     window().bus().BoardNo = 0;
     page().LastEventBtn->setEnabled(false);
     page().LedEvent->setLit(true);
-    EXPECT_EQ(trace(), "");
+    EXPECT_EQ(transferTrace(), "");
 }
 
 // ---- part choice ----
 
 TEST_F(EventPageTest, PartChoiceShapesThePage)
 {
-    open("VK311");
+    openWith("VK311");
     EventPage& p = page();
     EXPECT_TRUE(window().isPageVisible(QStringLiteral("tsEvent")));
     for (QWidget* shown : std::initializer_list<QWidget*>{
@@ -527,7 +470,7 @@ TEST_F(EventPageTest, PartChoiceShapesThePage)
 // the window whole.
 TEST_F(EventPageTest, EveryFamilyFitsTheWindowAndTheIndexLabelsLineUp)
 {
-    TMainApp& w = open("VK370");
+    TMainApp& w = openWith("VK370");
     w.show();
     const QSize size = w.size();
     for (const char* part : {"VK370", "VK311", "VK321", "VK370"}) {

@@ -17,73 +17,16 @@
 #include "kvrx_usb.h"
 #include "pages/interrupt/InterruptPage.h"
 #include "support/AppTestSupport.h"
+#include "support/PageFixture.h"
 #include "support/RecordingAdapter.h"
-#include "support/WindowFixture.h"
 #include "widgets/LedIndicator.h"
 
 namespace {
 
-class InterruptPageTest : public WindowFixture {
+class InterruptPageTest : public PageFixture {
   protected:
-    // A window on the fake adapter with board 1 open and the part chosen;
-    // start-up's calls are forgotten.
-    TMainApp& openWith(const char* part)
-    {
-        store.write(QStringLiteral("Device=%1\n").arg(QLatin1String(part)));
-        RecordingAdapter::reset();
-        TMainApp& w =
-            WindowFixture::open(WindowOptions().adapter(&RecordingAdapter::api()).stopTimer());
-        RecordingAdapter::reset();
-        return w;
-    }
-
-    // As a user picks the part; the calls of the choice are forgotten.
-    void choose(const char* part)
-    {
-        QComboBox* list = window().setupPage()->DeviceSel;
-        const int row = list->findText(QLatin1String(part), Qt::MatchExactly);
-        ASSERT_GE(row, 0) << part;
-        list->setCurrentIndex(row);
-        emit list->activated(row);
-        RecordingAdapter::reset();
-    }
-
-    InterruptPage& page()
-    {
-        auto* built = qobject_cast<InterruptPage*>(window().page(QStringLiteral("tsInterrupt")));
-        EXPECT_NE(built, nullptr);
-        return *built;
-    }
-
-    // As a user picks an entry: the change handler runs.
-    static void pick(QComboBox* list, int index)
-    {
-        list->setCurrentIndex(index);
-        emit list->activated(index);
-    }
-
-    QString box() { return takeRecordedBox(window()); }
-
-    // The chosen part's slave address.
-    uint8_t rtc() { return window().bus().part().RtcAddress; }
-
-    void expectTransfer(const AdapterCall& t, AdapterOp op, uint32_t sub, uint32_t count,
-                        uint8_t subLen = 1)
-    {
-        EXPECT_EQ(t.op, op);
-        EXPECT_EQ(t.board, 1u);
-        EXPECT_EQ(t.slave, rtc());
-        EXPECT_EQ(t.subLen, subLen);
-        EXPECT_EQ(t.sub, sub);
-        EXPECT_EQ(t.count, count);
-    }
+    InterruptPage& page() { return pageOn<InterruptPage>("tsInterrupt"); }
 };
-
-QString failureBox(int code)
-{
-    return QStringLiteral("Communication error Occured\r%1")
-        .arg(QString::fromStdString(RecordingAdapter::resultText(code)));
-}
 
 // ---- frequency out: Write ----
 

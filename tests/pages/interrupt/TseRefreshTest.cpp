@@ -16,8 +16,8 @@
 #include "kvrx_usb.h"
 #include "pages/interrupt/InterruptPage.h"
 #include "support/AppTestSupport.h"
+#include "support/PageFixture.h"
 #include "support/RecordingAdapter.h"
-#include "support/WindowFixture.h"
 
 namespace {
 
@@ -53,42 +53,24 @@ const AdapterApi& faultyAdapter()
 // 1 March 2024, 12:00:00: each tick below starts a new PC second.
 const QDateTime kStart(QDate(2024, 3, 1), QTime(12, 0, 0));
 
-class TseRefreshTest : public WindowFixture {
+class TseRefreshTest : public PageFixture {
   protected:
     void SetUp() override
     {
-        WindowFixture::SetUp();
+        PageFixture::SetUp();
         gBetaFault = 0;
         gBetaWriteOnly = false;
     }
 
     TMainApp& openWith(const char* part)
     {
-        store.write(QStringLiteral("Device=%1\n").arg(QLatin1String(part)));
-        RecordingAdapter::reset();
-        TMainApp& w = WindowFixture::open(
-            WindowOptions().adapter(&faultyAdapter()).pcTime(kStart).stopTimer());
-        RecordingAdapter::reset();
+        TMainApp& w =
+            PageFixture::openWith(part, WindowOptions().adapter(&faultyAdapter()).pcTime(kStart));
         second_ = 0;
         return w;
     }
 
-    void choose(const char* part)
-    {
-        QComboBox* list = window().setupPage()->DeviceSel;
-        const int row = list->findText(QLatin1String(part), Qt::MatchExactly);
-        ASSERT_GE(row, 0) << part;
-        list->setCurrentIndex(row);
-        emit list->activated(row);
-        RecordingAdapter::reset();
-    }
-
-    InterruptPage& page()
-    {
-        auto* built = qobject_cast<InterruptPage*>(window().page(QStringLiteral("tsInterrupt")));
-        EXPECT_NE(built, nullptr);
-        return *built;
-    }
+    InterruptPage& page() { return pageOn<InterruptPage>("tsInterrupt"); }
 
     void pickPeriod(int index)
     {

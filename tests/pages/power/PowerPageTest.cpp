@@ -18,49 +18,15 @@
 #include "kvrx_usb.h"
 #include "pages/power/PowerPage.h"
 #include "support/AppTestSupport.h"
+#include "support/PageFixture.h"
 #include "support/RecordingAdapter.h"
-#include "support/WindowFixture.h"
 #include "widgets/LedIndicator.h"
 
 namespace {
 
-class PowerPageTest : public WindowFixture {
+class PowerPageTest : public PageFixture {
   protected:
-    TMainApp& openWith(const char* part)
-    {
-        store.write(QStringLiteral("Device=%1\n").arg(QLatin1String(part)));
-        RecordingAdapter::reset();
-        TMainApp& w =
-            WindowFixture::open(WindowOptions().adapter(&RecordingAdapter::api()).stopTimer());
-        RecordingAdapter::reset();
-        return w;
-    }
-
-    void choose(const char* part)
-    {
-        QComboBox* list = window().setupPage()->DeviceSel;
-        const int row = list->findText(QLatin1String(part), Qt::MatchExactly);
-        ASSERT_GE(row, 0) << part;
-        list->setCurrentIndex(row);
-        emit list->activated(row);
-        RecordingAdapter::reset();
-    }
-
-    PowerPage& page()
-    {
-        auto* built = qobject_cast<PowerPage*>(window().page(QStringLiteral("tsPWR")));
-        EXPECT_NE(built, nullptr);
-        return *built;
-    }
-
-    static void pick(QComboBox* list, int index)
-    {
-        list->setCurrentIndex(index);
-        emit list->activated(index);
-    }
-
-    QString box() { return takeRecordedBox(window()); }
-    uint8_t rtc() { return window().bus().part().RtcAddress; }
+    PowerPage& page() { return pageOn<PowerPage>("tsPWR"); }
 
     // The writes of the last click as (register, byte).
     static std::vector<std::pair<uint32_t, uint8_t>> writes()
@@ -82,12 +48,6 @@ class PowerPageTest : public WindowFixture {
 };
 
 using Writes = std::vector<std::pair<uint32_t, uint8_t>>;
-
-QString failureBox(int code)
-{
-    return QStringLiteral("Communication error Occured\r%1")
-        .arg(QString::fromStdString(RecordingAdapter::resultText(code)));
-}
 
 // ---- VDD ----
 

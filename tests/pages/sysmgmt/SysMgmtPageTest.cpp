@@ -19,69 +19,16 @@
 #include "kvrx_usb.h"
 #include "pages/sysmgmt/SysMgmtPage.h"
 #include "support/AppTestSupport.h"
+#include "support/PageFixture.h"
 #include "support/RecordingAdapter.h"
-#include "support/WindowFixture.h"
 #include "widgets/LedIndicator.h"
 
 namespace {
 
-class SysMgmtPageTest : public WindowFixture {
+class SysMgmtPageTest : public PageFixture {
   protected:
-    // A window on the fake adapter with board 1 open and the part chosen;
-    // start-up's calls are forgotten.
-    TMainApp& openWith(const char* part)
-    {
-        store.write(QStringLiteral("Device=%1\n").arg(QLatin1String(part)));
-        RecordingAdapter::reset();
-        TMainApp& w =
-            WindowFixture::open(WindowOptions().adapter(&RecordingAdapter::api()).stopTimer());
-        RecordingAdapter::reset();
-        return w;
-    }
-
-    void choose(const char* part)
-    {
-        QComboBox* list = window().setupPage()->DeviceSel;
-        const int row = list->findText(QLatin1String(part), Qt::MatchExactly);
-        ASSERT_GE(row, 0) << part;
-        list->setCurrentIndex(row);
-        emit list->activated(row);
-        RecordingAdapter::reset();
-    }
-
-    SysMgmtPage& page()
-    {
-        auto* built = qobject_cast<SysMgmtPage*>(window().page(QStringLiteral("tsSysMgmt")));
-        EXPECT_NE(built, nullptr);
-        return *built;
-    }
-
-    static void pick(QComboBox* list, int index)
-    {
-        list->setCurrentIndex(index);
-        emit list->activated(index);
-    }
-
-    QString box() { return takeRecordedBox(window()); }
-    uint8_t rtc() { return window().bus().part().RtcAddress; }
-
-    void expectTransfer(const AdapterCall& t, AdapterOp op, uint32_t sub, uint32_t count,
-                        uint8_t subLen)
-    {
-        EXPECT_EQ(t.op, op);
-        EXPECT_EQ(t.board, 1u);
-        EXPECT_EQ(t.slave, rtc());
-        EXPECT_EQ(t.subLen, subLen);
-        EXPECT_EQ(t.sub, sub);
-        EXPECT_EQ(t.count, count);
-    }
+    SysMgmtPage& page() { return pageOn<SysMgmtPage>("tsSysMgmt"); }
 };
-
-QString failureBox(int code)
-{
-    return QStringLiteral("Communication error Occured\r%1")
-        .arg(QString::fromStdString(RecordingAdapter::resultText(code)));
-}
 
 // ---- TypeE: VTS and watchdog ----
 

@@ -14,42 +14,14 @@
 #include "kvrx_usb.h"
 #include "pages/trim/TrimPage.h"
 #include "support/AppTestSupport.h"
+#include "support/PageFixture.h"
 #include "support/RecordingAdapter.h"
-#include "support/WindowFixture.h"
 
 namespace {
 
-class TrimPageTest : public WindowFixture {
+class TrimPageTest : public PageFixture {
   protected:
-    // A window on the fake adapter with board 1 open and the part chosen;
-    // start-up's calls are forgotten.
-    TMainApp& openWith(const char* part)
-    {
-        store.write(QStringLiteral("Device=%1\n").arg(QLatin1String(part)));
-        RecordingAdapter::reset();
-        TMainApp& w =
-            WindowFixture::open(WindowOptions().adapter(&RecordingAdapter::api()).stopTimer());
-        RecordingAdapter::reset();
-        return w;
-    }
-
-    // As a user picks the part; the calls of the choice are forgotten.
-    void choose(const char* part)
-    {
-        QComboBox* list = window().setupPage()->DeviceSel;
-        const int row = list->findText(QLatin1String(part), Qt::MatchExactly);
-        ASSERT_GE(row, 0) << part;
-        list->setCurrentIndex(row);
-        emit list->activated(row);
-        RecordingAdapter::reset();
-    }
-
-    TrimPage& page()
-    {
-        auto* built = qobject_cast<TrimPage*>(window().page(QStringLiteral("tsComp")));
-        EXPECT_NE(built, nullptr);
-        return *built;
-    }
+    TrimPage& page() { return pageOn<TrimPage>("tsComp"); }
 
     // The three lists set to these entries, as a user sets them.
     void set(const char* atr, const char* bmatr, const char* dtr)
@@ -58,24 +30,7 @@ class TrimPageTest : public WindowFixture {
         pick(page().ComboBoxBMATR, bmatr);
         pick(page().ComboBoxDTR, dtr);
     }
-
-    static void pick(QComboBox* list, const char* text)
-    {
-        const int index = list->findText(QLatin1String(text), Qt::MatchExactly);
-        ASSERT_GE(index, 0) << list->objectName().toStdString() << " has no \"" << text << "\"";
-        list->setCurrentIndex(index);
-        emit list->activated(index);
-    }
-
-    QString box() { return takeRecordedBox(window()); }
-    uint8_t rtc() { return window().bus().part().RtcAddress; }
 };
-
-QString failureBox(int code)
-{
-    return QStringLiteral("Communication error Occured\r%1")
-        .arg(QString::fromStdString(RecordingAdapter::resultText(code)));
-}
 
 struct Transfer {
     AdapterOp op;
