@@ -1,5 +1,7 @@
 #include "reports/ReportPrinter.h"
 
+#include <algorithm>
+
 #include <QAbstractAxis>
 #include <QChart>
 #include <QFile>
@@ -15,6 +17,7 @@
 #include <QPrinterInfo>
 #include <QRadioButton>
 #include <QValueAxis>
+#include <algorithm>
 #include <ctime>
 
 #include "app/PageContext.h"
@@ -111,6 +114,24 @@ bool ReportPrinter::render(QPrinter& printer, QString* why)
     const RtcBus& bus = context_.bus();
     const ReportLogic::Report report =
         ReportLogic::Build(bus.part(), bus.data.Regs, time, linesPerPage);
+
+    // The value column is set by "Frequency Out:  "; where a font stands in
+    // for Arial with wider letters, a longer caption would run into its value,
+    // so the column moves right to keep two spaces after every caption.
+    if (!report.pages.empty()) {
+        const auto& first = report.pages.front();
+        for (const ReportLogic::TextItem& caption : first) {
+            if (caption.column != ReportLogic::Column::Left) continue;
+            const bool hasValue =
+                std::any_of(first.begin(), first.end(), [&](const ReportLogic::TextItem& v) {
+                    return v.line == caption.line && v.column == ReportLogic::Column::Value;
+                });
+            if (hasValue)
+                columns[1] = qMax(
+                    columns[1], left + body.horizontalAdvance(QString::fromStdString(caption.text) +
+                                                              QStringLiteral("  ")));
+        }
+    }
 
     // Texts are placed by their top edge, as the layout counts lines.
     painter.setPen(Qt::black);

@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QValueAxis>
+#include <algorithm>
+#include <cmath>
 
 #include "app/TMainApp.h"
 #include "app/setup/SetupPage.h"
@@ -84,6 +86,28 @@ class ReportPdfTest : public WindowFixture {
                     QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
     }
 
+    // The words of a page with their boxes in points, from pdftotext -bbox.
+    struct Word {
+        QString text;
+        double xMin = 0, yMin = 0, xMax = 0;
+    };
+    static std::vector<Word> words(const QString& pdf, int page)
+    {
+        const QString html =
+            run(QStringLiteral("pdftotext"),
+                {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page),
+                 QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
+        static const QRegularExpression word(QStringLiteral(
+            R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>)re"));
+        std::vector<Word> out;
+        for (auto it = word.globalMatch(html); it.hasNext();) {
+            const auto m = it.next();
+            out.push_back({m.captured(4), m.captured(1).toDouble(), m.captured(2).toDouble(),
+                           m.captured(3).toDouble()});
+        }
+        return out;
+    }
+
     QTemporaryDir dir;
 };
 
@@ -143,6 +167,35 @@ TEST_F(ReportPdfTest, TextPageHoldsThePartsRegistersAndTheGraphFollowsInLandscap
                                 QStringLiteral("-l"), QStringLiteral("2"), pdf});
     EXPECT_TRUE(images.contains(QRegularExpression(QStringLiteral(R"(\n\s*2\s+0\s+image\s)"))))
         << images.toStdString();
+}
+
+// Each feature's value starts in one column, clear of the longest caption in
+// whatever font stands in for Arial here.
+TEST_F(ReportPdfTest, FeatureValuesStartInOneColumnClearOfTheirCaptions)
+{
+    choose("VK350");
+    const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+    ASSERT_TRUE(window().printReport(pdf));
+    const std::vector<Word> all = words(pdf, 1);
+    int lines = 0;
+    double valueColumn = -1;
+    for (const char* caption : {"Nunber:", "Alarm:", "Stamp:", "Dog:", "ShipGuard:", "Backup:",
+                                "Detect:", "Output:", "Out:", "EEPROM:", "SRAM:"}) {
+        SCOPED_TRACE(caption);
+        const auto end =
+            std::find_if(all.begin(), all.end(), [&](const Word& w) { return w.text == caption; });
+        ASSERT_NE(end, all.end());
+        const auto value = std::find_if(all.begin(), all.end(), [&](const Word& w) {
+            return std::abs(w.yMin - end->yMin) < 1.0 && w.xMin > end->xMax;
+        });
+        ASSERT_NE(value, all.end());
+        // More than a space of a 10-point font (2.8 to 3.2 points) between them.
+        EXPECT_GT(value->xMin - end->xMax, 3.2) << value->text.toStdString();
+        if (valueColumn < 0) valueColumn = value->xMin;
+        EXPECT_NEAR(value->xMin, valueColumn, 0.5) << value->text.toStdString();
+        ++lines;
+    }
+    EXPECT_EQ(lines, 11);
 }
 
 TEST_F(ReportPdfTest, TheChartOnScreenIsLeftAsItWas)
