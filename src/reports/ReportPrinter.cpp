@@ -1,7 +1,5 @@
 #include "reports/ReportPrinter.h"
 
-#include <algorithm>
-
 #include <QAbstractAxis>
 #include <QChart>
 #include <QFile>
