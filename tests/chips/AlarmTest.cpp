@@ -291,6 +291,108 @@ TEST_P(AlarmMatch, NoFlagWithTheAlarmDisabledOrElsewhere)
 INSTANTIATE_TEST_SUITE_P(Families, AlarmMatch, ::testing::ValuesIn(kAlarmCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Hour bytes that are no hour in the form the alarm compares in: the clock's
+// form, or on TypeG and TypeH the alarm byte's own form bit. Such a byte never
+// matches (the Alarm page reads it back as no hour), while a valid hour of
+// the same form matches within the day, so the alarm is known to be armed.
+struct AlarmSlot {
+    uint8_t ctrlReg; // the alarm's enable bit (mask 0: none)
+    uint8_t ctrlMask;
+    uint8_t blockReg;
+    std::vector<uint8_t> ignored; // the block with every field at "Ignore"
+    size_t hourAt;                // the hour byte's offset in the block
+    uint8_t flagReg;
+    uint8_t flagMask;
+};
+
+const AlarmSlot kAlarmAt0C{0x08, 0x40, 0x0C, {0, 0, 0, 0, 0, 0}, 2, 0x07, 0x04}; // A, B, K
+const AlarmSlot kVk340Alarm{0x08, 0x40, 0x0C, {0, 0, 0, 0, 0, 0}, 2, 0x0B, 0x04};
+const AlarmSlot kTypeDAlarm{0, 0, 0x10, {0, 0, 0, 0, 0, 0}, 2, 0x07, 0x10};
+const AlarmSlot kTypeEAlarm1{0x11, 0x40, 0x08, {0, 0, 0, 0, 0, 0, 0, 0}, 2, 0x3F, 0x40};
+const AlarmSlot kTypeEAlarm0{0x11, 0x20, 0x00, {0, 0, 0, 0, 0, 0, 0, 0}, 2, 0x3F, 0x20};
+const AlarmSlot kTypeFAlarm1{0x0C, 0x02, 0x23, {0, 0, 0, 0, 0, 0}, 2, 0x08, 0x20};
+const AlarmSlot kTypeFAlarm0{0x0C, 0x01, 0x1D, {0, 0, 0, 0, 0, 0}, 2, 0x08, 0x10};
+const AlarmSlot kTypeGAlarm1{0, 0, 0x07, {0x80, 0x80, 0x80, 0x80}, 2, 0x0F, 0x01};
+const AlarmSlot kTypeGAlarm2{0, 0, 0x0B, {0x80, 0x80, 0x80}, 1, 0x0F, 0x02};
+const AlarmSlot kTypeHAlarm1{0x08, 0x40, 0x0C, {0, 0, 0x40, 0, 0, 0}, 2, 0x07, 0x04};
+const AlarmSlot kTypeHAlarm2{0x08, 0x20, 0x12, {0, 0x40, 0}, 1, 0x07, 0x02};
+
+struct NoHourCase {
+    const char* name;
+    const char* part;
+    const AlarmSlot* alarm;
+    std::vector<uint8_t> noHours;
+    uint8_t validHour;
+    bool hour24; // the clock's own hour form
+};
+
+const NoHourCase kNoHourCases[] = {
+    // ---- a 12-hour clock: "13 MIL" (0x93), hour 00 (0x80, PM 0xA0), a digit above 9 ----
+    {"A_TwelveHourClock", "VK310", &kAlarmAt0C, {0x93, 0x80, 0x8A}, 0xA1, false},
+    {"B_TwelveHourClock", "VK321", &kAlarmAt0C, {0x93, 0xA0}, 0xB2, false},
+    {"D_TwelveHourClock", "VK354", &kTypeDAlarm, {0x93, 0x95}, 0x81, false},
+    {"E_Alarm1_TwelveHourClock", "VK360", &kTypeEAlarm1, {0x93}, 0xA1, false},
+    {"E_Alarm0_TwelveHourClock", "VK361", &kTypeEAlarm0, {0x80, 0x8A}, 0x92, false},
+    {"F_Alarm1_TwelveHourClock", "VK370", &kTypeFAlarm1, {0x93}, 0xA1, false},
+    {"F_Alarm0_TwelveHourClock", "VK370", &kTypeFAlarm0, {0x95, 0xA0}, 0xA3, false},
+    {"K_TwelveHourClock", "VK390", &kAlarmAt0C, {0x93}, 0xA1, false},
+    // TypeG: bit 6 set is the 12-hour form ("01 PM" is 0x61), whatever the clock's form.
+    {"G_Alarm1_TwelveHourCode", "VK380", &kTypeGAlarm1, {0x53, 0x40, 0x4A}, 0x61, false},
+    {"G_Alarm2_TwelveHourCode", "VK380", &kTypeGAlarm2, {0x53}, 0x61, true},
+    // TypeH: bit 6 clear is the 12-hour form.
+    {"H_Alarm1_TwelveHourCode", "VK381", &kTypeHAlarm1, {0x93}, 0xA1, true},
+    {"H_Alarm2_TwelveHourCode", "VK381", &kTypeHAlarm2, {0x80, 0x93}, 0x92, false},
+    // ---- the 24-hour form: "12 PM" (0xB2), "05 PM" (0xA5) and the like, a digit above 9 ----
+    {"A_TwentyFourHourClock", "VK311", &kAlarmAt0C, {0xB2, 0xA5, 0x9A}, 0x93, true},
+    // The VK340 clock counts 24 hours only.
+    {"C_TwentyFourHourClock", "VK340", &kVk340Alarm, {0xB2, 0xA4, 0x8F}, 0x92, true},
+    {"D_TwentyFourHourClock", "VK350", &kTypeDAlarm, {0xB1, 0x9B}, 0x80, true},
+    {"E_Alarm1_TwentyFourHourClock", "VK363", &kTypeEAlarm1, {0xB1, 0x9C}, 0xA3, true},
+    {"F_Alarm0_TwentyFourHourClock", "VK370", &kTypeFAlarm0, {0xB2, 0x8B}, 0x80, true},
+    {"K_TwentyFourHourClock", "VK390", &kAlarmAt0C, {0xA6, 0x8D}, 0x91, true},
+    // TypeG and TypeH in their 24-hour form under a 12-hour clock.
+    {"G_Alarm1_TwentyFourHourCode", "VK380", &kTypeGAlarm1, {0x32, 0x24, 0x1B}, 0x23, false},
+    {"G_Alarm2_TwentyFourHourCode", "VK380", &kTypeGAlarm2, {0x0E}, 0x00, false},
+    {"H_Alarm1_TwentyFourHourCode", "VK381", &kTypeHAlarm1, {0xF2, 0xDA}, 0xD3, false},
+    {"H_Alarm2_TwentyFourHourCode", "VK381", &kTypeHAlarm2, {0xE5, 0xCF}, 0xC0, false},
+};
+
+std::string hexByte(uint8_t value)
+{
+    static const char kDigits[] = "0123456789ABCDEF";
+    return std::string("0x") + kDigits[value >> 4] + kDigits[value & 0x0F];
+}
+
+class NoHour : public ::testing::TestWithParam<NoHourCase> {};
+
+TEST_P(NoHour, NeverMatchesInAWholeDayWhileAValidHourOfItsFormDoes)
+{
+    const NoHourCase& c = GetParam();
+    const AlarmSlot& a = *c.alarm;
+    ChipBench bench(c.part);
+    if (a.ctrlMask) bench.changeReg(a.ctrlReg, a.ctrlMask, a.ctrlMask);
+    ASSERT_EQ(KVRX_OK, bench.writeTime(kThuMidnight, c.hour24));
+    auto armWith = [&](uint8_t hour) {
+        std::vector<uint8_t> block = a.ignored;
+        block[a.hourAt] = hour;
+        bench.setRegs(a.blockReg, block);
+        bench.setReg(a.flagReg, static_cast<uint8_t>(bench.reg(a.flagReg) & ~a.flagMask));
+    };
+    for (const uint8_t hour : c.noHours) {
+        SCOPED_TRACE("hour byte " + hexByte(hour));
+        armWith(hour);
+        bench.run(86400); // every hour of a day, each second of it
+        EXPECT_EQ(0, bench.reg(a.flagReg) & a.flagMask);
+    }
+    armWith(c.validHour);
+    bench.run(86400);
+    EXPECT_EQ(a.flagMask, bench.reg(a.flagReg) & a.flagMask)
+        << "hour byte " << hexByte(c.validHour);
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, NoHour, ::testing::ValuesIn(kNoHourCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // Second alarms without a seconds field, every field at "Ignore": once a
 // minute, at its second 0.
 struct MinuteCase {

@@ -56,6 +56,15 @@ constexpr TimerClock kTimerClocks[4] = {{100.0, 4096.0},             // "100Hz/4
                                         {1.0 / 60.0, 1.0},           // "1Min/1Sec"
                                         {1.0 / 3600.0, 1.0 / 60.0}}; // "1hr/1min"
 
+// The value of a BCD byte when both digits are decimal and it lies in
+// [low, high], else -1.
+int bcdInRange(uint8_t bcd, int low, int high)
+{
+    if ((bcd & 0x0F) > 9 || (bcd >> 4) > 9) return -1;
+    const int value = fromBcd(bcd);
+    return value >= low && value <= high ? value : -1;
+}
+
 double pullingPpm(double loadPf)
 {
     return 1e6 * kMotionalPf / (2.0 * (kShuntPf + loadPf));
@@ -760,8 +769,12 @@ int ChipModel::alarmHour(uint8_t v, const AlarmTraits& alarm) const
         twelve = (v & 0x40) != 0;
         break;
     }
-    if (!twelve) return fromBcd(v & 0x3F);
-    int h = fromBcd(v & 0x1F);
+    // A byte that is no hour in its form (a 24-hour value under the 12-hour
+    // form, hour 00 in the 12-hour form, a digit above 9) never matches, as
+    // on the parts: the comparator does not convert between the forms.
+    if (!twelve) return bcdInRange(v & 0x3F, 0, 23);
+    int h = bcdInRange(v & 0x1F, 1, 12);
+    if (h < 0) return -1;
     if (h == 12) h = 0;
     return (v & 0x20) ? h + 12 : h;
 }
@@ -786,9 +799,11 @@ bool ChipModel::alarmMatches(const AlarmTraits& alarm) const
         case AlarmField::Min:
             same = fromBcd(v & 0x7F) == fromBcd(clock[t.mn] & 0x7F);
             break;
-        case AlarmField::Hour:
-            same = alarmHour(v, alarm) == hour24(clock[t.hr], t.hourForm);
+        case AlarmField::Hour: {
+            const int hour = alarmHour(v, alarm);
+            same = hour >= 0 && hour == hour24(clock[t.hr], t.hourForm);
             break;
+        }
         case AlarmField::Date:
             same = fromBcd(v & 0x3F) == fromBcd(clock[t.dt] & 0x3F);
             break;

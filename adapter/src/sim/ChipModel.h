@@ -81,6 +81,7 @@ class ChipModel final : public Chip {
     bool needsEverySecond() const;
     bool alarmArmed(const AlarmTraits& alarm) const;
     bool alarmMatches(const AlarmTraits& alarm) const;
+    // The alarm hour byte as 0..23, or -1 when it is no hour in its form.
     int alarmHour(uint8_t value, const AlarmTraits& alarm) const;
 
     // Outputs.
