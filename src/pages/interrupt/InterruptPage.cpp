@@ -382,8 +382,6 @@ void InterruptPage::BtnReadTimerClick()
     chkbTimerTIM->setText(QString::fromLatin1(TimText(setup.Periodic, SetBy::Read)));
     cboTimerFreq->setCurrentIndex(setup.Clock);
     cboTmrMode->setCurrentIndex(setup.Mode);
-    // The message goes with the lists it speaks of.
-    checkClockSource(false);
 
     // Each box shows its own register; a failed read stops there and leaves
     // the boxes it did not reach as they were.
@@ -393,12 +391,17 @@ void InterruptPage::BtnReadTimerClick()
         QLineEdit* box;
     } boxes[] = {
         {kTdatRegister, tedTimerInitial}, {kTvalRegister, tedCntReg}, {kTsubRegister, tedTmrSub}};
+    bool initialShown = false;
     for (const auto& b : boxes) {
         uint8_t value = 0;
         result = bus.api().Read(bus.BoardNo, 1, slave, b.reg, &value, 1);
         if (!succeeded(result)) break;
         b.box->setText(QString::fromStdString(TimerHex(value)));
+        initialShown = true;
     }
+    // A failed read of the initial value keeps the message line with the
+    // boxes as they were; past it the message follows the lists just read.
+    if (initialShown) checkClockSource(false);
     bus.ReportResult(from, id(BtnReadTimer), result);
 }
 

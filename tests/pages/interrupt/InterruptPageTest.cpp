@@ -333,34 +333,62 @@ TEST_F(InterruptPageTest, TimerReadShowsTheSetUpAndTheThreeRegisters)
     EXPECT_EQ(page().Label92->text(), QStringLiteral("WatchDog TCLK = 00 Error"));
 }
 
+// Each of Timer Read's transfers failing in turn: the failure is reported,
+// and what the failed read would have set stays as it was. The message line
+// speaks of the lists, but it keeps its text with the boxes when the initial
+// value cannot be read.
+struct TimerReadFailure {
+    size_t failing; // call number of the failing transfer
+    int32_t code;
+    bool modesRead; // the mode controls show the chip's set-up
+    const char* initial;
+    const char* counter;
+    const char* sub;
+    const char* message;
+};
+
+constexpr const char* kWatchdogMessage = "Watchdog TCLK = 00 Error";
+
+const TimerReadFailure kTimerReadFailures[] = {
+    {1, KVRX_ERR_ADDR_NACK, false, "01", "01", "01", kWatchdogMessage},
+    {2, KVRX_ERR_DATA_NACK, true, "01", "01", "01", kWatchdogMessage}, // 0x12
+    {3, KVRX_ERR_DATA_NACK, true, "3C", "01", "01", ""},               // 0x13
+    {4, KVRX_ERR_ADDR_NACK, true, "3C", "2A", "01", ""},               // 0x14
+};
+
 TEST_F(InterruptPageTest, TimerReadFailuresStopAndLeaveWhatWasNotRead)
 {
     openWith("VK390");
-    RecordingAdapter::setRegisters(rtc(), 0x08, {0x04, 0xD1, 0x00});
-    RecordingAdapter::setRegisters(rtc(), 0x12, {0x3C, 0x2A, 0x05});
+    for (const TimerReadFailure& c : kTimerReadFailures) {
+        SCOPED_TRACE(c.failing);
+        choose("VK390");
+        // The page as a user left it: watchdog on the 100Hz/4kHz clock, which
+        // the message line warns about, and the boxes at their first value.
+        page().cbTimerEnable->setChecked(false);
+        pick(page().cboTimerFreq, 0);
+        pick(page().cboTmrMode, 2);
+        ASSERT_EQ(page().Label92->text(), QLatin1String(kWatchdogMessage));
+        for (QLineEdit* b : {page().tedTimerInitial, page().tedCntReg, page().tedTmrSub})
+            b->setText(QStringLiteral("01"));
+        // The chip: enabled, periodic, secondary alarm on 1Sec/100Hz, which
+        // would empty the message line.
+        RecordingAdapter::reset();
+        RecordingAdapter::setRegisters(rtc(), 0x08, {0x04, 0xD1, 0x00});
+        RecordingAdapter::setRegisters(rtc(), 0x12, {0x3C, 0x2A, 0x05});
+        RecordingAdapter::failCall(c.failing, c.code);
+        page().BtnReadTimer->click();
 
-    RecordingAdapter::failCall(1, KVRX_ERR_ADDR_NACK);
-    page().BtnReadTimer->click();
-    EXPECT_EQ(RecordingAdapter::transfers().size(), 1u);
-    EXPECT_EQ(box(), failureBox(KVRX_ERR_ADDR_NACK));
-    EXPECT_EQ(recordedBoxCount(window()), 0u);
-    EXPECT_FALSE(page().cbTimerEnable->isChecked());
-    EXPECT_EQ(page().cboTmrMode->currentIndex(), -1);
-    EXPECT_EQ(page().tedTimerInitial->text(), QStringLiteral("01"));
-
-    // The counter's read fails: the initial value shows, the counter and the
-    // sub-count keep what they showed, not the byte before them.
-    RecordingAdapter::reset();
-    RecordingAdapter::setRegisters(rtc(), 0x08, {0x04, 0xD1, 0x00});
-    RecordingAdapter::setRegisters(rtc(), 0x12, {0x3C, 0x2A, 0x05});
-    RecordingAdapter::failCall(3, KVRX_ERR_DATA_NACK);
-    page().BtnReadTimer->click();
-    EXPECT_EQ(RecordingAdapter::transfers().size(), 3u);
-    EXPECT_EQ(box(), failureBox(KVRX_ERR_DATA_NACK));
-    EXPECT_EQ(page().tedTimerInitial->text(), QStringLiteral("3C"));
-    EXPECT_EQ(page().tedCntReg->text(), QStringLiteral("01"));
-    EXPECT_EQ(page().tedTmrSub->text(), QStringLiteral("01"));
-    EXPECT_TRUE(page().cbTimerEnable->isChecked());
+        EXPECT_EQ(RecordingAdapter::transfers().size(), c.failing);
+        EXPECT_EQ(box(), failureBox(c.code));
+        EXPECT_EQ(recordedBoxCount(window()), 0u);
+        EXPECT_EQ(page().cbTimerEnable->isChecked(), c.modesRead);
+        EXPECT_EQ(page().cboTmrMode->currentIndex(), c.modesRead ? 1 : 2);
+        EXPECT_EQ(page().cboTimerFreq->currentIndex(), c.modesRead ? 1 : 0);
+        EXPECT_EQ(page().tedTimerInitial->text(), QLatin1String(c.initial));
+        EXPECT_EQ(page().tedCntReg->text(), QLatin1String(c.counter));
+        EXPECT_EQ(page().tedTmrSub->text(), QLatin1String(c.sub));
+        EXPECT_EQ(page().Label92->text(), QLatin1String(c.message));
+    }
 }
 
 // ---- VK390 timer: Write ----
