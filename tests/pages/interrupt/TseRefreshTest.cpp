@@ -3,6 +3,7 @@
 // the recording fake adapter with a pinned PC clock.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
 #include <QGroupBox>
@@ -12,6 +13,7 @@
 
 #include "PartTable.h"
 #include "app/TMainApp.h"
+#include "app/polling/DisplayPanel.h"
 #include "app/setup/SetupPage.h"
 #include "kvrx_usb.h"
 #include "pages/interrupt/InterruptPage.h"
@@ -24,6 +26,14 @@ namespace {
 // Transfers of register 0x0D fail with this code while it is not 0.
 int32_t gBetaFault = 0;
 bool gBetaWriteOnly = false;
+// The board's running time fails with this code while it is not 0.
+int32_t gRunTimeFault = 0;
+
+int32_t runTimeWithFault(uint32_t board, uint32_t* seconds)
+{
+    if (gRunTimeFault != 0) return gRunTimeFault;
+    return RecordingAdapter::api().RdRunTime(board, seconds);
+}
 
 int32_t readWithFault(uint32_t board, uint8_t subLen, uint8_t slave, uint32_t sub, uint8_t* buf,
                       uint32_t count)
@@ -45,6 +55,7 @@ const AdapterApi& faultyAdapter()
         AdapterApi a = RecordingAdapter::api();
         a.Read = readWithFault;
         a.Write = writeWithFault;
+        a.RdRunTime = runTimeWithFault;
         return a;
     }();
     return api;
@@ -60,6 +71,7 @@ class TseRefreshTest : public PageFixture {
         PageFixture::SetUp();
         gBetaFault = 0;
         gBetaWriteOnly = false;
+        gRunTimeFault = 0;
     }
 
     TMainApp& openWith(const char* part)
@@ -161,6 +173,62 @@ TEST_F(TseRefreshTest, FailuresShowInTheStatusBarWithoutABox)
     window().setStatusPanelText(3, QString());
     EXPECT_EQ(tick().size(), 1u);
     EXPECT_EQ(window().statusPanelText(3), QString());
+}
+
+// The refresh is the polling cycle's last step, taken whether or not the chip
+// was polled: with polling switched off, or with a board that does not answer,
+// it goes on at its period, and its failure shows in status panel 3 as ever.
+struct UnpolledCase {
+    const char* name;
+    bool pollingOff;       // else the board's running time fails
+    int32_t fault;         // of the transfers of 0x0D
+    bool writeOnly;        // only the write fails
+    const char* transfers; // the tick's transfers that reached the chip
+};
+
+const UnpolledCase kUnpolled[] = {
+    {"polling off", true, 0, false, "R0D/1; W0D C5"},
+    {"polling off, read fails", true, KVRX_ERR_ADDR_NACK, false, ""},
+    {"polling off, write fails", true, KVRX_ERR_DATA_NACK, true, "R0D/1"},
+    {"running time fails", false, 0, false, "R0D/1; W0D C5"},
+    {"running time fails, read fails", false, KVRX_ERR_ADDR_NACK, false, ""},
+    {"running time fails, write fails", false, KVRX_ERR_DATA_NACK, true, "R0D/1"},
+};
+
+TEST_F(TseRefreshTest, WithoutPollingItGoesOnAndItsFailuresShow)
+{
+    for (const UnpolledCase& c : kUnpolled) {
+        SCOPED_TRACE(c.name);
+        openWith("VK350");
+        RecordingAdapter::setRegisters(rtc(), 0x0D, {0x45});
+        QCheckBox* polling = window().displayPanel()->PollingEnable;
+        polling->setChecked(!c.pollingOff);
+        gRunTimeFault = c.pollingOff ? 0 : KVRX_ERR_TIMEOUT;
+        pickPeriod(2);
+
+        // The first second of the period: the chip hears nothing at all.
+        RecordingAdapter::reset();
+        RecordingAdapter::setRegisters(rtc(), 0x0D, {0x45});
+        gBetaFault = c.fault;
+        gBetaWriteOnly = c.writeOnly;
+        window().setStatusPanelText(3, QString());
+        tick();
+        EXPECT_EQ(transferTrace(), "");
+        EXPECT_NE(pollingTime(), QStringLiteral("TSE Refresh"));
+
+        // The second: the refresh alone, on a window that shows no chip.
+        tick();
+        EXPECT_EQ(transferTrace(), c.transfers);
+        EXPECT_EQ(pollingTime(), QStringLiteral("TSE Refresh"));
+        EXPECT_EQ(window().displayPanel()->RTCtime->text(), QString());
+        EXPECT_EQ(window().statusPanelText(3),
+                  c.fault == 0 ? QString()
+                               : QLatin1Char(' ') +
+                                     QString::fromStdString(RecordingAdapter::resultText(c.fault)));
+        EXPECT_EQ(recordedBoxCount(window()), 0u);
+        gBetaFault = 0;
+        gRunTimeFault = 0;
+    }
 }
 
 TEST_F(TseRefreshTest, APartChoiceTurnsItOff)
