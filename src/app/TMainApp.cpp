@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 
 #include "PartSelection.h"
 #include "app/PageTable.h"
@@ -29,6 +30,7 @@
 #include "app/ResultSinks.h"
 #include "app/polling/DisplayPanel.h"
 #include "app/polling/GraphData.h"
+#include "app/polling/PollLogic.h"
 #include "app/polling/PollingCycle.h"
 #include "app/setup/BoardConnection.h"
 #include "app/setup/SetupPage.h"
@@ -53,6 +55,8 @@ constexpr std::array<const char*, 19> kWideBusSpeeds{
 
 constexpr std::array<int, 4> kPanelWidths{400, 100, 135, 20};
 const QString kLongestRunTime = QStringLiteral(" Up 999 Day(s) 23:59:59");
+// The sunken frame and the label's own indent around a panel's text.
+constexpr int kPanelTextMargin = 12;
 
 // Client area of the design; Qt's fonts may need more, never less.
 constexpr int kDesignWidth = 778;
@@ -269,12 +273,22 @@ void TMainApp::buildStatusBar()
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
-        // The last panel takes what is left, so longer messages still show.
-        // The running-time panel grows for runs of many days.
-        if (i == 2)
+        // Panels 1 and 2 grow to their longest texts in the font at hand (the
+        // running-time panel for runs of many days); the last panel takes what
+        // is left, so longer messages still show.
+        const QFontMetrics metrics = panel->fontMetrics();
+        auto widest = [&metrics](std::initializer_list<QString> texts) {
+            int w = 0;
+            for (const QString& t : texts) w = std::max(w, metrics.horizontalAdvance(t));
+            return w + kPanelTextMargin;
+        };
+        if (i == 1)
             panel->setFixedWidth(std::max(
-                kPanelWidths[i], panel->fontMetrics().horizontalAdvance(kLongestRunTime) + 12));
-        else if (i < 3)
+                kPanelWidths[i], widest({QLatin1String(kUsbActiveText), QLatin1String(kUsbConnectText),
+                                         QLatin1String(kUsbDisconnectText)})));
+        else if (i == 2)
+            panel->setFixedWidth(std::max(kPanelWidths[i], widest({kLongestRunTime})));
+        else if (i == 0)
             panel->setFixedWidth(kPanelWidths[i]);
         else
             panel->setMinimumWidth(kPanelWidths[i]);

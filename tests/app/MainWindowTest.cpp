@@ -296,11 +296,17 @@ TEST_F(MainWindow, StatusBarHasFourPanelsAndTakesHints)
     for (int i = 0; i < 4; ++i) {
         auto* panel = w->findChild<QLabel*>(QStringLiteral("StatusPanel%1").arg(i));
         ASSERT_NE(panel, nullptr);
-        if (i == 2)
+        if (i == 1 || i == 2)
             EXPECT_GE(panel->minimumWidth(), widths[i]);
         else
             EXPECT_EQ(panel->minimumWidth(), widths[i]) << i;
     }
+    // Every connection state reads whole in the font at hand.
+    auto* state = w->findChild<QLabel*>(QStringLiteral("StatusPanel1"));
+    for (const char* text : {" USB: Disconnect", " USB: Connect", " USB: Active"})
+        EXPECT_LE(state->fontMetrics().horizontalAdvance(QLatin1String(text)),
+                  state->contentsRect().width())
+            << text;
     // A run of many days still shows its whole running time.
     auto* runTime = w->findChild<QLabel*>(QStringLiteral("StatusPanel2"));
     const QString longRun = QStringLiteral(" Up 365 Day(s) 23:59:59");

@@ -270,11 +270,19 @@ std::string DeviationText(double tRtc, double tPc)
     const bool ahead = tRtc > tPc;
     double d = ahead ? tRtc - tPc : tPc - tRtc;
     if (!std::isfinite(d)) d = 0;
-    const auto s = static_cast<uint64_t>(std::min(d, 1e18));
+    const auto s = static_cast<uint64_t>(std::min(d, 1e15));
+    const char* sign = ahead ? "" : "-";
+    const auto h = static_cast<unsigned>(s % 86400 / 3600);
+    const auto m = static_cast<unsigned>(s % 3600 / 60);
+    const auto sec = static_cast<unsigned>(s % 60);
     char buf[64];
-    std::snprintf(buf, sizeof buf, ahead ? "%02u:%02u:%02u" : "-%02u:%02u:%02u",
-                  static_cast<unsigned>(s % 86400 / 3600), static_cast<unsigned>(s % 3600 / 60),
-                  static_cast<unsigned>(s % 60));
+    // Under a day the panel reads hours, minutes and seconds only; from a whole
+    // day on the days go in front, so a day's deviation never reads as none.
+    if (s >= 86400)
+        std::snprintf(buf, sizeof buf, "%s%llud %02u:%02u:%02u", sign,
+                      static_cast<unsigned long long>(s / 86400), h, m, sec);
+    else
+        std::snprintf(buf, sizeof buf, "%s%02u:%02u:%02u", sign, h, m, sec);
     return buf;
 }
 

@@ -155,7 +155,10 @@ GraphSample MakeGraphSample(uint32_t elapsedSeconds, double tRtc, double tPc,
 
 // ---- status bar and timing ----
 
+// Status panel 1: the connection state.
 inline constexpr const char* kUsbActiveText = " USB: Active";
+inline constexpr const char* kUsbConnectText = " USB: Connect";
+inline constexpr const char* kUsbDisconnectText = " USB: Disconnect";
 
 // " Up 1 Day(s) 02:03:04"
 std::string RunTimeText(uint32_t seconds);

@@ -102,13 +102,13 @@ void BoardConnection::ConnectBoard(int board)
     const bool open = board > 0;
     bus.BoardNo = open ? static_cast<uint32_t>(board) : 0;
     if (open) {
-        window_.setStatusPanelText(1, QStringLiteral(" USB: Connect"));
+        window_.setStatusPanelText(1, QLatin1String(kUsbConnectText));
         window_.setStatusPanelText(3, QStringLiteral("USB Connected"));
         bus.api().Init(bus.BoardNo, kInitParam); // result not looked at
         // A simulated board's socket holds the chosen part.
         window_.syncSimulatedSocket();
     } else {
-        window_.setStatusPanelText(1, QStringLiteral(" USB: Disconnect"));
+        window_.setStatusPanelText(1, QLatin1String(kUsbDisconnectText));
         window_.setStatusPanelText(3, QString());
         window_.setStatusPanelText(2, QString());
         for (const char* name : kDisconnectTexts) {

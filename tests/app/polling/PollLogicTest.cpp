@@ -262,15 +262,18 @@ TEST(PollDeviation, TextsOfChipMinusPcTime)
     const DeviationCase cases[] = {
         {Time(2024, 3, 7, 14, 5, 9), Time(2024, 3, 7, 14, 5, 9), "-00:00:00"},
         {Time(2024, 3, 7, 15, 5, 14), Time(2024, 3, 7, 14, 5, 9), "01:00:05"},
-        {Time(2024, 3, 8, 15, 5, 9), Time(2024, 3, 7, 14, 5, 9), "01:00:00"},
+        {Time(2024, 3, 8, 15, 5, 9), Time(2024, 3, 7, 14, 5, 9), "1d 01:00:00"},
+        {Time(2024, 3, 8, 14, 5, 14), Time(2024, 3, 7, 14, 5, 9), "1d 00:00:05"},
+        {Time(2024, 3, 8, 14, 5, 8), Time(2024, 3, 7, 14, 5, 9), "23:59:59"},
         {Time(2024, 3, 7, 14, 5, 4), Time(2024, 3, 7, 14, 5, 9), "-00:00:05"},
-        {Time(2024, 3, 6, 14, 5, 7), Time(2024, 3, 7, 14, 5, 9), "-00:00:02"},
+        {Time(2024, 3, 6, 14, 5, 7), Time(2024, 3, 7, 14, 5, 9), "-1d 00:00:02"},
         // Across a year end and a leap day.
         {Time(2025, 1, 1, 0, 0, 1), Time(2024, 12, 31, 23, 59, 59), "00:00:02"},
-        {Time(2024, 3, 1, 0, 0, 0), Time(2024, 2, 28, 23, 0, 0), "01:00:00"},
+        {Time(2024, 3, 1, 0, 0, 0), Time(2024, 2, 28, 23, 0, 0), "1d 01:00:00"},
         {Time(2023, 3, 1, 0, 0, 0), Time(2023, 2, 28, 23, 0, 0), "01:00:00"},
-        // A chip years behind still shows hours, minutes and seconds.
-        {Time(2000, 1, 1, 0, 0, 0), Time(2024, 3, 7, 14, 5, 9), "-14:05:09"},
+        // A chip years behind shows its whole days in front.
+        {Time(2000, 1, 1, 0, 0, 0), Time(2024, 3, 7, 14, 5, 9), "-8832d 14:05:09"},
+        {Time(2000, 1, 1, 0, 0, 0), Time(2025, 12, 11, 12, 0, 0), "-9476d 12:00:00"},
     };
     for (const DeviationCase& c : cases) {
         EXPECT_EQ(DeviationText(CalendarSeconds(c.Chip), CalendarSeconds(c.Pc)), c.Text)

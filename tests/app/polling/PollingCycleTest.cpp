@@ -407,12 +407,12 @@ struct DeviationCase {
     const char* shown;
 };
 
-TEST_F(PollingCycleTest, DeviationShowsChipMinusPcWithoutWholeDays)
+TEST_F(PollingCycleTest, DeviationShowsChipMinusPcWithWholeDaysInFront)
 {
     const DeviationCase cases[] = {
-        {0, "-00:00:00"},        {3605, "01:00:05"}, {25 * 3600, "01:00:00"},
-        {-65, "-00:01:05"},      {1, "00:00:01"},    {-(2 * 86400 + 7384), "-02:03:04"},
-        {86400 - 1, "23:59:59"},
+        {0, "-00:00:00"},        {3605, "01:00:05"}, {25 * 3600, "1d 01:00:00"},
+        {-65, "-00:01:05"},      {1, "00:00:01"},    {-(2 * 86400 + 7384), "-2d 02:03:04"},
+        {86400 - 1, "23:59:59"}, {86400 + 5, "1d 00:00:05"},
     };
     choosePart("VK320");
     QDateTime pc = kStart;
