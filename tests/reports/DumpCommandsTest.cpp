@@ -13,7 +13,10 @@
 #include <QToolButton>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 
 #include "app/ResultSinks.h"
 #include "app/polling/DisplayPanel.h"
@@ -194,6 +197,52 @@ TEST_F(DumpCommandsTest, UnreadableFileIsReportedAndChangesNothing)
         EXPECT_EQ(graph().points(GraphData::Deviation).size(), 1);
         EXPECT_TRUE(window().displayPanel()->PollingEnable->isChecked());
     }
+}
+
+TEST_F(DumpCommandsTest, GraphTimesSurviveOpenThenSaveToTheSecond)
+{
+    // Every 6-second point of 31 days, the graph's longest run.
+    choose("Not Selected");
+    constexpr int kPoints = 31 * 86400 / 6;
+    QByteArray text("\r\nElapsed Time,Deviation,Temperature\r\n");
+    text.reserve(kPoints * 32);
+    char line[64];
+    for (int i = 1; i <= kPoints; ++i) {
+        const unsigned s = static_cast<unsigned>(i) * 6;
+        std::snprintf(line, sizeof line, "Day %u %02u:%02u:%02u,%d,%d.%d\r\n", s / 86400,
+                      s % 86400 / 3600, s % 3600 / 60, s % 60, i % 7 - 3, 20 + i % 9, i % 10);
+        text += line;
+    }
+    put(path("month.csv"), text);
+    ASSERT_TRUE(window().openDumpFile(path("month.csv")));
+    ASSERT_EQ(graph().points(GraphData::Deviation).size(), kPoints);
+    ASSERT_TRUE(window().saveDumpFile(path("again.csv")));
+    const QByteArray again = contents(path("again.csv"));
+    if (again != text) {
+        const QList<QByteArray> want = text.split('\n'), got = again.split('\n');
+        for (qsizetype i = 0; i < std::min(want.size(), got.size()); ++i)
+            ASSERT_EQ(got[i].toStdString(), want[i].toStdString()) << "line " << i + 1;
+        FAIL() << "lengths differ";
+    }
+
+    // A live run's points, X in hours of whole seconds, keep their second.
+    QList<QPointF> live, temps;
+    for (int i = 1; i <= kPoints; ++i) {
+        live.append(QPointF(i * 6 / 3600.0, 0));
+        temps.append(QPointF(i * 6 / 3600.0, 25));
+    }
+    graph().assign(GraphData::Deviation, live);
+    graph().assign(GraphData::Temperature, temps);
+    ASSERT_TRUE(window().saveDumpFile(path("live.csv")));
+    const QList<QByteArray> lines = contents(path("live.csv")).split('\n');
+    ASSERT_EQ(lines.size(), kPoints + 3);
+    for (int i = 1; i <= kPoints; ++i) {
+        const unsigned s = static_cast<unsigned>(i) * 6;
+        std::snprintf(line, sizeof line, "Day %u %02u:%02u:%02u,0,25.0\r", s / 86400,
+                      s % 86400 / 3600, s % 3600 / 60, s % 60);
+        ASSERT_EQ(lines[i + 1].toStdString(), line) << "second " << s;
+    }
+    EXPECT_TRUE(boxes().empty());
 }
 
 TEST_F(DumpCommandsTest, FailedSaveIsReportedAndLeavesTheOldFile)
