@@ -252,9 +252,8 @@ TEST_F(DumpCommandsTest, AReadThatFailsPartWayIsReportedAndChangesNothing)
         FailingInput input(file, good);
         EXPECT_FALSE(window().dumpCommands()->Read(input, path("cut.csv")));
         ASSERT_EQ(boxes().size(), 1u);
-        EXPECT_EQ(boxes().takeFirst(),
-                  QStringLiteral("Cannot read %1: Input/output error")
-                      .arg(QDir::toNativeSeparators(path("cut.csv"))));
+        EXPECT_EQ(boxes().takeFirst(), QStringLiteral("Cannot read %1: Input/output error")
+                                           .arg(QDir::toNativeSeparators(path("cut.csv"))));
         EXPECT_EQ(window().bus().partRow(), FindPartRow("VK310"));
         EXPECT_EQ(window().setupPage()->DeviceSel->currentText(), QStringLiteral("VK310"));
         EXPECT_TRUE(std::equal(before, before + 256, regs()));

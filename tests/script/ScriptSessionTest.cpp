@@ -816,8 +816,9 @@ TEST_F(ScriptRun, ScreenshotSavesAPictureOfTheWindow)
     plain.close();
     const QString bad = dir.filePath(QStringLiteral("plain/shots/shot.png"));
     EXPECT_EQ(run(QStringLiteral("screenshot %1").arg(ScriptParser::quoted(bad))), 1);
-    EXPECT_EQ(out.first(), QStringLiteral("FAIL t.rtcs:1: screenshot %1 / its folder could not be made")
-                               .arg(ScriptParser::quoted(bad)));
+    EXPECT_EQ(out.first(),
+              QStringLiteral("FAIL t.rtcs:1: screenshot %1 / its folder could not be made")
+                  .arg(ScriptParser::quoted(bad)));
 }
 
 TEST_F(ScriptRun, QuitClosesTheWindowAndNothingRunsAfterIt)
