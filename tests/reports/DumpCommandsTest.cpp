@@ -8,7 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <sys/resource.h>
@@ -31,9 +33,18 @@ class DumpCommandsTest : public WindowFixture {
   protected:
     void SetUp() override
     {
+        ASSERT_TRUE(dir.isValid() && qtSettings.isValid());
+        // A file dialog keeps its history in Qt's own per-user settings when it
+        // goes away: here in a folder of the test's, not the user's.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, qtSettings.path());
         WindowFixture::SetUp();
         open(WindowOptions().stopTimer().pcTime(QDateTime(QDate(2024, 5, 6), QTime(13, 5, 9))));
-        ASSERT_TRUE(dir.isValid());
+    }
+    void TearDown() override
+    {
+        WindowFixture::TearDown(); // the dialogs go with the window
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
     }
 
     void choose(const char* name)
@@ -60,6 +71,7 @@ class DumpCommandsTest : public WindowFixture {
     uint8_t* regs() { return window().bus().data.Regs; }
 
     QTemporaryDir dir;
+    QTemporaryDir qtSettings;
 };
 
 TEST_F(DumpCommandsTest, EveryPartRoundTripsWithItsRegistersAndGraph)
