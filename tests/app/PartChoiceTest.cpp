@@ -151,6 +151,49 @@ TEST_F(PartChoicePages, FamiliesRecaptionTheirPages)
     }
 }
 
+// A part's share of the part choice applies on its pages whether or not
+// their tabs are shown.
+TEST_F(PartChoicePages, ListsOnHiddenPagesFollowTheChoice)
+{
+    auto w = makeWindow();
+    auto* trim = get<QComboBox>(*w, "ComboBoxDTR");
+    auto* freq = get<QComboBox>(*w, "FreqOutSel");
+    ASSERT_NE(trim, nullptr);
+    ASSERT_NE(freq, nullptr);
+
+    // TypeD hides the "Crystal Comp." page; its digital trim list has no
+    // default entry, unlike the TypeA/TypeB list it follows here.
+    const QStringList typeD{"  0 PPM", "+20 PPM", "+40 PPM", "+60 PPM",
+                            "  0 PPM", "-20 PPM", "-40 PPM", "-60 PPM "};
+    for (const char* part : {"VK350", "VK352", "VK354"}) {
+        choose(*w, "VK310");
+        ASSERT_EQ(trim->itemText(0), "  0 PPM (default)");
+        trim->setCurrentIndex(5);
+        choose(*w, part);
+        EXPECT_FALSE(w->isPageVisible("tsComp")) << part;
+        EXPECT_EQ(comboItems(trim), typeD) << part;
+        EXPECT_EQ(trim->currentIndex(), 0) << part;
+    }
+
+    // "Not Selected" hides the Interrupt page and loads list F16 at its first
+    // entry, whatever the part before left there: an empty list (VK340,
+    // VK382), another family's list and entry (VK380), VK331's own first entry.
+    for (const char* before : {"VK340", "VK382", "VK380", "VK331", "VK370"}) {
+        choose(*w, before);
+        choose(*w, "Not Selected");
+        EXPECT_FALSE(w->isPageVisible("tsInterrupt")) << before;
+        ASSERT_EQ(freq->count(), 16) << before;
+        EXPECT_EQ(freq->itemText(0), "0Hz (EN IRQ#)") << before;
+        EXPECT_EQ(freq->itemText(1), "32768 Hz") << before;
+        EXPECT_EQ(freq->itemText(15), "1/32 Hz") << before;
+        EXPECT_EQ(freq->currentIndex(), 0) << before;
+    }
+    // Shown again, VK331 still gets its own first entry.
+    choose(*w, "VK331");
+    EXPECT_EQ(freq->itemText(0), "0Hz");
+    EXPECT_EQ(freq->currentIndex(), 0);
+}
+
 // ---- Setup page status group ----
 
 // Controls whose visibility the part choice sets on the Setup page.
