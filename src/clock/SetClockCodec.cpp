@@ -121,6 +121,12 @@ std::string SpinAmPm(std::string_view text)
     return text == "AM" ? "PM" : "AM";
 }
 
+bool FormatChangeRewritesChip(PartType type, bool to24)
+{
+    if (type == TypeNone) return false;
+    return to24 || (type != TypeC && type != TypeJ);
+}
+
 std::optional<uint8_t> WrtcRegister(PartType type)
 {
     switch (type) {

@@ -72,6 +72,11 @@ std::string SpinTimeBox(std::string_view text, bool up);
 // On the AM/PM box both arrows toggle; anything but "AM" becomes "AM".
 std::string SpinAmPm(std::string_view text);
 
+// Whether the format change rewrites the chip's time in the new form. Without
+// a part there is no clock to rewrite; a part whose hour register has no
+// 12-hour form (TypeC, TypeJ: bits 7 and 6 are flags) never takes one.
+bool FormatChangeRewritesChip(PartType type, bool to24);
+
 // The write-enable pre-step of both Set buttons: the register whose WRTC bit
 // (bit 6) is cleared and then set before the time is written, for the types
 // that have one (TypeD 0x08, TypeF 0x0C).

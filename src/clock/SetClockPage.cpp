@@ -374,7 +374,8 @@ void SetClockPage::SetTimeFomatClick()
     // keeps that flag: rewriting its time would pass it off as set.
     RtcBus& bus = context_.bus();
     uint8_t clockStatus = 0;
-    if (bus.BoardNo != 0 && readClockStatus(bus, clockStatus) == 0 && (clockStatus & 0x01) == 0) {
+    if (bus.BoardNo != 0 && FormatChangeRewritesChip(bus.part().TypeCode, to24) &&
+        readClockStatus(bus, clockStatus) == 0 && (clockStatus & 0x01) == 0) {
         std::tm t{};
         bool was24 = false;
         if (ReadRtcTime(bus, t, was24) == 0) WriteRtcTime(bus, t, to24);
