@@ -98,6 +98,11 @@ std::optional<std::string> ClampHour(std::string_view text, bool is24)
     return std::nullopt;
 }
 
+bool TimeBoxComplete(std::string_view text)
+{
+    return text.size() >= 2;
+}
+
 bool TimeBoxAcceptsKey(char16_t key)
 {
     return (key >= u'0' && key <= u'9') || key == u'\b';

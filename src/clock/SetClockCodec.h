@@ -54,6 +54,11 @@ HourAndAmPm ConvertHourForFormat(std::string_view hour, std::string_view amPm, b
 std::optional<std::string> ClampMinuteOrSecond(std::string_view text);
 std::optional<std::string> ClampHour(std::string_view text, bool is24);
 
+// The box rules apply once a box holds its second character (both digits
+// typed, or a value the program or the spin button wrote) and when it is
+// left: a first digit alone ("0" on the way to "09") is no value yet.
+bool TimeBoxComplete(std::string_view text);
+
 // Keys typed into the hour, minute and second boxes: digits and backspace.
 bool TimeBoxAcceptsKey(char16_t key);
 
