@@ -361,8 +361,8 @@ void PartChoice::runPageSteps()
 {
     for (const PageRow& page : Pages()) {
         if (page.Make == nullptr) continue;
+        // A page's share of the choice applies whether or not its tab shows.
         const QString name = QLatin1String(page.Name);
-        if (!window_.isPageVisible(name)) continue;
         if (auto* step = dynamic_cast<PartChoiceStep*>(window_.page(name))) step->partChosen();
     }
 }

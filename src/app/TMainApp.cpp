@@ -531,8 +531,7 @@ void TMainApp::connectDumpCommands()
 
 bool TMainApp::openDumpFile(const QString& path)
 {
-    bus_.data.LastFile = path.toStdString();
-    return dump_->Read(path);
+    return dump_->Open(path);
 }
 
 bool TMainApp::saveDumpFile(const QString& path)

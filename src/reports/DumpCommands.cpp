@@ -76,10 +76,16 @@ void DumpCommands::ask(QFileDialog* dialog, std::function<void(const QString&)> 
 void DumpCommands::FileOpen1Execute()
 {
     if (!openDialog_) openDialog_ = makeDialog(false);
-    ask(openDialog_, [this](const QString& path) {
-        window_.bus().data.LastFile = path.toStdString();
-        Read(path);
-    });
+    ask(openDialog_, [this](const QString& path) { Open(path); });
+}
+
+bool DumpCommands::Open(const QString& path)
+{
+    // A file that could not be read does not become the one Save writes to:
+    // a Ctrl+S after a failed Open must not replace it.
+    if (!Read(path)) return false;
+    window_.bus().data.LastFile = path.toStdString();
+    return true;
 }
 
 void DumpCommands::FileSave1Execute()

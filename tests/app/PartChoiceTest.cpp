@@ -197,6 +197,25 @@ TEST_F(PartChoicePages, ListsOnHiddenPagesFollowTheChoice)
     EXPECT_EQ(freq->currentIndex(), 0);
 }
 
+// The pages' own part-choice steps run on hidden pages too: the time-stamp
+// controls of the Event page follow the part while its tab is hidden.
+TEST_F(PartChoicePages, PageStepsRunOnHiddenPages)
+{
+    auto w = makeWindow();
+    auto* lastEvent = get<QWidget>(*w, "LastEventBtn");
+    ASSERT_NE(lastEvent, nullptr);
+    const struct {
+        const char* before;
+        const char* part;
+        bool stamps;
+    } cases[] = {{"VK310", "VK350", true}, {"VK321", "VK310", false}, {"VK310", "VK354", true}};
+    for (const auto& c : cases) {
+        choose(*w, c.before);
+        choose(*w, c.part);
+        EXPECT_EQ(!lastEvent->isHidden(), c.stamps) << c.before << " then " << c.part;
+    }
+}
+
 // ---- Setup page status group ----
 
 // Controls whose visibility the part choice sets on the Setup page.

@@ -211,6 +211,22 @@ TEST_F(DumpCommandsTest, UnreadableFileIsReportedAndChangesNothing)
     }
 }
 
+// A file that could not be opened does not become the one Save writes to.
+TEST_F(DumpCommandsTest, SaveAfterAFailedOpenWritesTheFileOpenedBefore)
+{
+    choose("VK310");
+    ASSERT_TRUE(window().saveDumpFile(path("good.csv")));
+    ASSERT_TRUE(window().openDumpFile(path("good.csv")));
+    EXPECT_FALSE(window().openDumpFile(path("missing.csv")));
+    ASSERT_EQ(boxes().size(), 1u);
+    boxes().takeFirst();
+    regs()[0x12] = 0xA5;
+    window().SaveBtn->click();
+    EXPECT_TRUE(boxes().empty());
+    EXPECT_FALSE(QFile::exists(path("missing.csv")));
+    EXPECT_TRUE(contents(path("good.csv")).contains("\r\n0x12,0xA5,"));
+}
+
 // A file whose read fails after its first bytes, as a disk or a network
 // share does when it goes away under the reader.
 class FailingInput : public QIODevice {
