@@ -3,7 +3,9 @@
  * Every operation returns a result code: 0 is success, every failure code has
  * non-zero low seven bits. KVRX_ResultStr() gives the text of any code.
  * The backend is chosen by the environment variable KVRX_BACKEND:
- * "sim" (the default, a simulated evaluation board) or "i2c-dev".
+ * "sim" (the default, a simulated evaluation board) or "i2c-dev". The
+ * library reads it, and the backend its own variables, once, at its first
+ * call (KVRX_TestRestart aside).
  *
  * Boards are numbered from 1 (KVRX_GetNumDevices gives the highest number).
  * A board is opened with KVRX_Init(board, khz): khz is the I2C clock to start
@@ -131,6 +133,14 @@ KVRX_API int32_t KVRX_SimSetPpm(uint32_t board, double ppm);        /* the chip'
  * the TypeE reset output on port pin 2. */
 enum { KVRX_SIM_SUPPLY = 0, KVRX_SIM_BATTERY = 1 };
 KVRX_API int32_t KVRX_SimSetVoltage(uint32_t board, int which, double volts);
+
+/* For test programs that run many cases in one process: puts the library
+ * back as it was before its first call. The backend goes with everything it
+ * held (open boards, simulated chips and their clock); the next call picks
+ * the backend and reads the environment again, as a new process does.
+ * Always KVRX_OK. No other call may run meanwhile, on any thread. A program
+ * never needs it: the library reads the environment once, at its first call. */
+KVRX_API int32_t KVRX_TestRestart(void);
 
 #ifdef __cplusplus
 }

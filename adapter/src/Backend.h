@@ -1,5 +1,5 @@
 // One implementation of the adapter operations. The C entry points in
-// kvrx_usb.cpp forward to the backend chosen once per process.
+// kvrx_usb.cpp forward to the backend chosen at the first call.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,7 @@
-// C entry points: pick the backend named by KVRX_BACKEND once, then forward.
+// C entry points: pick the backend named by KVRX_BACKEND at the first call,
+// then forward. KVRX_TestRestart drops it, so that a test program starts each
+// case as a new process would.
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -7,20 +10,28 @@
 
 namespace {
 
+std::mutex choiceMutex;
+std::unique_ptr<kvrx::Backend> chosen;        // guarded by choiceMutex
+std::atomic<kvrx::Backend*> current{nullptr}; // chosen.get() once made
+
+std::unique_ptr<kvrx::Backend> makeBackend()
+{
+    const char* name = std::getenv("KVRX_BACKEND");
+    if (name == nullptr || *name == '\0' || std::strcmp(name, "sim") == 0)
+        return kvrx::makeSimBackend();
+    if (std::strcmp(name, "i2c-dev") == 0) return kvrx::makeI2cDevBackend();
+    return std::make_unique<kvrx::FailingBackend>(KVRX_ERR_UNKNOWN_BACKEND);
+}
+
 kvrx::Backend& backend()
 {
-    static std::unique_ptr<kvrx::Backend> instance;
-    static std::once_flag once;
-    std::call_once(once, [] {
-        const char* name = std::getenv("KVRX_BACKEND");
-        if (name == nullptr || *name == '\0' || std::strcmp(name, "sim") == 0)
-            instance = kvrx::makeSimBackend();
-        else if (std::strcmp(name, "i2c-dev") == 0)
-            instance = kvrx::makeI2cDevBackend();
-        else
-            instance = std::make_unique<kvrx::FailingBackend>(KVRX_ERR_UNKNOWN_BACKEND);
-    });
-    return *instance;
+    if (kvrx::Backend* b = current.load(std::memory_order_acquire)) return *b;
+    std::lock_guard lock(choiceMutex);
+    if (!chosen) {
+        chosen = makeBackend();
+        current.store(chosen.get(), std::memory_order_release);
+    }
+    return *chosen;
 }
 
 } // namespace
@@ -202,6 +213,14 @@ int32_t KVRX_SimSetPpm(uint32_t board, double ppm)
 int32_t KVRX_SimSetVoltage(uint32_t board, int which, double volts)
 {
     return backend().simSetVoltage(board, which, volts);
+}
+
+int32_t KVRX_TestRestart(void)
+{
+    std::lock_guard lock(choiceMutex);
+    current.store(nullptr, std::memory_order_release);
+    chosen.reset();
+    return KVRX_OK;
 }
 
 } // extern "C"

@@ -6,11 +6,14 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaMethod>
 #include <QMetaProperty>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QtGlobal>
+#include <algorithm>
 
 #include "app/PageTable.h"
 #include "app/TMainApp.h"
@@ -72,6 +75,11 @@ bool hasProperty(const QWidget* widget, const char* name)
     return index >= 0 && widget->metaObject()->property(index).isWritable();
 }
 
+QMetaProperty metaProperty(const QWidget* widget, const char* name)
+{
+    return widget->metaObject()->property(widget->metaObject()->indexOfProperty(name));
+}
+
 } // namespace
 
 PartChoice::PartChoice(TMainApp& window) : window_(window) {}
@@ -95,6 +103,10 @@ void PartChoice::DeviceSelChange()
 
     // First, so that a step that talks to the chip meets the chosen part.
     syncSimulatedSocket();
+
+    // Selections and lamps whose change runs a handler report their change
+    // once, at the end, for the final state.
+    holding_ = true;
 
     // The Setup page's and the tab set's lists already run in step order
     // (base state, supply controls, pages, product label, name rules, family
@@ -133,6 +145,43 @@ void PartChoice::DeviceSelChange()
         apply(table->Blocks[block]);
     bus.shared.MemAddrLen = state.MemAddrLen;
     if (state.MemLastLine) bus.shared.MemLastLine = *state.MemLastLine;
+
+    holding_ = false;
+    reportHeld();
+}
+
+void PartChoice::setHandled(QWidget* widget, const char* property, const QVariant& value)
+{
+    if (!holding_) {
+        widget->setProperty(property, value);
+        return;
+    }
+    const auto known = std::find_if(held_.cbegin(), held_.cend(), [&](const Held& h) {
+        return h.widget == widget && qstrcmp(h.property, property) == 0;
+    });
+    if (known == held_.cend()) held_.push_back({widget, property, widget->property(property)});
+    const QSignalBlocker quiet(widget);
+    widget->setProperty(property, value);
+}
+
+void PartChoice::reportHeld()
+{
+    const std::vector<Held> held = std::move(held_);
+    held_.clear();
+    for (const Held& h : held) {
+        if (h.widget.isNull()) continue;
+        const QMetaProperty property = metaProperty(h.widget, h.property);
+        const QVariant now = property.read(h.widget);
+        if (now == h.before) continue;
+        // The property's own change signal: a radio group's clicked(), a
+        // lamp's changed(lit).
+        const QMetaMethod notify = property.notifySignal();
+        if (notify.parameterCount() == 0)
+            notify.invoke(h.widget, Qt::DirectConnection);
+        else
+            notify.invoke(h.widget, Qt::DirectConnection,
+                          QGenericArgument(now.typeName(), now.constData()));
+    }
 }
 
 void PartChoice::syncSimulatedSocket()
@@ -221,7 +270,7 @@ bool PartChoice::applyToWidget(QWidget* widget, const ControlSetting& setting)
         return true;
     case Prop::Lit:
         if (!hasProperty(widget, "lit")) return false;
-        widget->setProperty("lit", setting.Number != 0);
+        setHandled(widget, "lit", setting.Number != 0);
         return true;
     case Prop::Top:
         widget->move(widget->x(), setting.Number);
@@ -239,12 +288,13 @@ bool PartChoice::applyToWidget(QWidget* widget, const ControlSetting& setting)
         return true;
     }
     case Prop::ItemIndex:
-        // Change handlers hang on user choices (activated), so neither way
-        // runs them; a radio group runs its click handler as a click would.
+        // A list's change handler hangs on user choices (activated), so this
+        // does not run it; a radio group runs its click handler as a click
+        // would (held within a part choice).
         if (auto* list = qobject_cast<QComboBox*>(widget))
             list->setCurrentIndex(setting.Number);
         else if (hasProperty(widget, "itemIndex"))
-            widget->setProperty("itemIndex", setting.Number);
+            setHandled(widget, "itemIndex", setting.Number);
         else
             return false;
         return true;
@@ -311,8 +361,8 @@ void PartChoice::runPageSteps()
 {
     for (const PageRow& page : Pages()) {
         if (page.Make == nullptr) continue;
+        // A page's share of the choice applies whether or not its tab shows.
         const QString name = QLatin1String(page.Name);
-        if (!window_.isPageVisible(name)) continue;
         if (auto* step = dynamic_cast<PartChoiceStep*>(window_.page(name))) step->partChosen();
     }
 }

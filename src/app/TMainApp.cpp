@@ -36,6 +36,7 @@
 #include "app/setup/SetupPage.h"
 #include "bus/AdapterApi.h"
 #include "reports/DumpCommands.h"
+#include "reports/DumpFolder.h"
 #include "reports/ReportPrinter.h"
 
 static void initResources()
@@ -530,8 +531,7 @@ void TMainApp::connectDumpCommands()
 
 bool TMainApp::openDumpFile(const QString& path)
 {
-    bus_.data.LastFile = path.toStdString();
-    return dump_->Read(path);
+    return dump_->Open(path);
 }
 
 bool TMainApp::saveDumpFile(const QString& path)
@@ -653,8 +653,13 @@ void TMainApp::stepRestoreFileDir()
 {
     const QString exeDir = QCoreApplication::applicationDirPath() + u'/';
     bus_.data.ExeDir = exeDir.toStdString();
-    const QString fileDir = reg_.RegRdString(RegCurrentUser, QStringLiteral("FileDir"), exeDir);
+    // Where files cannot be written beside the program (an installed one),
+    // the dialogs start in the user's documents folder instead; an empty
+    // "FileDir" (the key saved before any file was) remembers no folder.
+    const QString start = DefaultFileFolder(exeDir);
+    const QString fileDir = reg_.RegRdString(RegCurrentUser, QStringLiteral("FileDir"), start);
     dialogFolder_ = directoryPart(fileDir);
+    if (dialogFolder_.isEmpty()) dialogFolder_ = start;
 }
 
 void TMainApp::stepFillPartList()

@@ -98,6 +98,11 @@ std::optional<std::string> ClampHour(std::string_view text, bool is24)
     return std::nullopt;
 }
 
+bool TimeBoxComplete(std::string_view text)
+{
+    return text.size() >= 2;
+}
+
 bool TimeBoxAcceptsKey(char16_t key)
 {
     return (key >= u'0' && key <= u'9') || key == u'\b';
@@ -119,6 +124,12 @@ std::string SpinTimeBox(std::string_view text, bool up)
 std::string SpinAmPm(std::string_view text)
 {
     return text == "AM" ? "PM" : "AM";
+}
+
+bool FormatChangeRewritesChip(PartType type, bool to24)
+{
+    if (type == TypeNone) return false;
+    return to24 || (type != TypeC && type != TypeJ);
 }
 
 std::optional<uint8_t> WrtcRegister(PartType type)

@@ -54,6 +54,11 @@ HourAndAmPm ConvertHourForFormat(std::string_view hour, std::string_view amPm, b
 std::optional<std::string> ClampMinuteOrSecond(std::string_view text);
 std::optional<std::string> ClampHour(std::string_view text, bool is24);
 
+// The box rules apply once a box holds its second character (both digits
+// typed, or a value the program or the spin button wrote) and when it is
+// left: a first digit alone ("0" on the way to "09") is no value yet.
+bool TimeBoxComplete(std::string_view text);
+
 // Keys typed into the hour, minute and second boxes: digits and backspace.
 bool TimeBoxAcceptsKey(char16_t key);
 
@@ -71,6 +76,11 @@ AmPmKey AmPmKeyPress(char16_t key, bool is24);
 std::string SpinTimeBox(std::string_view text, bool up);
 // On the AM/PM box both arrows toggle; anything but "AM" becomes "AM".
 std::string SpinAmPm(std::string_view text);
+
+// Whether the format change rewrites the chip's time in the new form. Without
+// a part there is no clock to rewrite; a part whose hour register has no
+// 12-hour form (TypeC, TypeJ: bits 7 and 6 are flags) never takes one.
+bool FormatChangeRewritesChip(PartType type, bool to24);
 
 // The write-enable pre-step of both Set buttons: the register whose WRTC bit
 // (bit 6) is cleared and then set before the time is written, for the types

@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 #include "app/PageContext.h"
 #include "app/PcClock.h"
@@ -248,12 +249,16 @@ void SetClockPage::StartUp()
 
 void SetClockPage::SetHrChange()
 {
-    if (const auto clamped = ClampHour(text(SetHr), is24Hour())) setText(SetHr, *clamped);
+    const std::string typed = text(SetHr);
+    if (!TimeBoxComplete(typed)) return; // the second digit may follow
+    if (const auto clamped = ClampHour(typed, is24Hour())) setText(SetHr, *clamped);
 }
 
 void SetClockPage::SetMinChange(QLineEdit* box)
 {
-    if (const auto clamped = ClampMinuteOrSecond(text(box))) setText(box, *clamped);
+    const std::string typed = text(box);
+    if (!TimeBoxComplete(typed)) return;
+    if (const auto clamped = ClampMinuteOrSecond(typed)) setText(box, *clamped);
 }
 
 void SetClockPage::SetAPChange()
@@ -263,7 +268,17 @@ void SetClockPage::SetAPChange()
 
 void SetClockPage::SetHrExit(QLineEdit* box)
 {
-    setText(box, TwoDigits(TimeBoxValue(text(box))));
+    // The box's range rule, also for a single digit or an empty box, then two digits.
+    const std::string typed = text(box);
+    const std::optional<std::string> clamped =
+        box == SetHr ? ClampHour(typed, is24Hour()) : ClampMinuteOrSecond(typed);
+    setText(box, TwoDigits(TimeBoxValue(clamped.value_or(typed))));
+}
+
+void SetClockPage::finishTimeBoxes()
+{
+    for (QLineEdit* box : {SetHr, SetMin, SetSec})
+        if (!TimeBoxComplete(text(box))) SetHrExit(box);
 }
 
 void SetClockPage::SetHrEnter(QLineEdit* box)
@@ -374,7 +389,8 @@ void SetClockPage::SetTimeFomatClick()
     // keeps that flag: rewriting its time would pass it off as set.
     RtcBus& bus = context_.bus();
     uint8_t clockStatus = 0;
-    if (bus.BoardNo != 0 && readClockStatus(bus, clockStatus) == 0 && (clockStatus & 0x01) == 0) {
+    if (bus.BoardNo != 0 && FormatChangeRewritesChip(bus.part().TypeCode, to24) &&
+        readClockStatus(bus, clockStatus) == 0 && (clockStatus & 0x01) == 0) {
         std::tm t{};
         bool was24 = false;
         if (ReadRtcTime(bus, t, was24) == 0) WriteRtcTime(bus, t, to24);
@@ -415,6 +431,8 @@ void SetClockPage::BtnSetRTCClick(QObject* sender)
     bool chip24 = false;
     const int32_t readResult = ReadRtcTime(bus, chip, chip24);
 
+    // A box still being typed into takes its rules as leaving it would.
+    finishTimeBoxes();
     const QDate date = Calendar->selectedDate();
     std::tm t{};
     t.tm_year = date.year() - 1900;

@@ -80,6 +80,8 @@ class SetClockPage : public QWidget {
     bool SetMinKeyPress(QKeyEvent* key);
     bool SetAPKeyPress(QKeyEvent* key);
     void spin(bool up);
+    // Applies the exit rule to a time box that holds fewer than two characters.
+    void finishTimeBoxes();
     void writeEnablePreStep(QObject* sender, QPushButton* button);
 
     PageContext& context_;

@@ -128,7 +128,11 @@ std::string DumpElapsedText(double hours)
     constexpr double kMax = std::numeric_limits<uint32_t>::max();
     if (!(total > 0)) total = 0; // also not a number
     if (total > kMax) total = kMax;
-    const auto seconds = static_cast<uint32_t>(total); // toward zero
+    // X holds seconds / 3600, so hours * 3600 of a whole second can come out
+    // a hair below it; rounded to the millisecond first, a whole second stays
+    // whole, and a part of a second is still cut toward zero.
+    const auto millis = static_cast<uint64_t>(std::llround(total * 1000.0));
+    const auto seconds = static_cast<uint32_t>(std::min<uint64_t>(millis / 1000, kMax));
     std::string out;
     appendf(out, "Day %u %02u:%02u:%02u", seconds / 86400, seconds % 86400 / 3600,
             seconds % 3600 / 60, seconds % 60);

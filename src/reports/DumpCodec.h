@@ -34,7 +34,8 @@ struct DumpSeries {
 std::string WriteDumpText(const PartInfo& part, const uint8_t (&regs)[256], DumpSeries deviation,
                           DumpSeries temperature);
 
-// "Day D HH:MM:SS" of a point's X (hours): whole seconds toward zero; an X below
+// "Day D HH:MM:SS" of a point's X (hours): whole seconds toward zero, taken
+// after rounding to the millisecond so that a whole second stays whole; an X below
 // zero or not a number counts as 0, one beyond the 32-bit second count as its end.
 std::string DumpElapsedText(double hours);
 

@@ -76,10 +76,16 @@ void DumpCommands::ask(QFileDialog* dialog, std::function<void(const QString&)> 
 void DumpCommands::FileOpen1Execute()
 {
     if (!openDialog_) openDialog_ = makeDialog(false);
-    ask(openDialog_, [this](const QString& path) {
-        window_.bus().data.LastFile = path.toStdString();
-        Read(path);
-    });
+    ask(openDialog_, [this](const QString& path) { Open(path); });
+}
+
+bool DumpCommands::Open(const QString& path)
+{
+    // A file that could not be read does not become the one Save writes to:
+    // a Ctrl+S after a failed Open must not replace it.
+    if (!Read(path)) return false;
+    window_.bus().data.LastFile = path.toStdString();
+    return true;
 }
 
 void DumpCommands::FileSave1Execute()
@@ -157,53 +163,56 @@ bool DumpCommands::Read(const QString& path)
         fail(QStringLiteral("Cannot read"), path, file.errorString());
         return false;
     }
+    return Read(file, path);
+}
 
-    // Reading stops the polling cycle and starts the graph afresh.
-    if (QCheckBox* polling = window_.displayPanel()->PollingEnable) polling->setChecked(false);
-    GraphData* graph = window_.graphData();
-    graph->clear();
-
+bool DumpCommands::Read(QIODevice& input, const QString& path)
+{
+    // The whole file is read before any of it is applied: a read that fails
+    // part-way leaves the part, the image, the graph and polling as they were.
+    std::vector<DumpLine> choices; // part and register lines, in file order
     QList<QPointF> deviation, temperature;
-    RtcBus& bus = window_.bus();
     DumpLineReader reader([&](const DumpLine& line) {
-        switch (line.kind) {
-        case DumpLine::Part:
-            // As if the user had chosen the part, before its registers are stored.
-            window_.setupPage()->DeviceSel->setCurrentIndex(line.partRow);
-            window_.DeviceSelChange();
-            break;
-        case DumpLine::Register:
-            bus.data.Regs[line.address] = line.value;
-            break;
-        case DumpLine::Point:
+        if (line.kind == DumpLine::Point) {
             deviation.append(QPointF(line.point.Hours, line.point.Deviation));
             temperature.append(QPointF(line.point.Hours, line.point.Temperature));
-            break;
-        case DumpLine::Ignored:
-            break;
+        } else if (line.kind != DumpLine::Ignored) {
+            choices.push_back(line);
         }
     });
     std::vector<char> chunk(kChunk);
-    bool failed = false;
     for (;;) {
-        const qint64 n = file.read(chunk.data(), kChunk);
+        const qint64 n = input.read(chunk.data(), kChunk);
         if (n < 0) {
-            failed = true;
-            break;
+            QString reason = input.errorString();
+            if (reason.isEmpty() || reason == QLatin1String("Unknown error"))
+                reason = QStringLiteral("The read failed part-way");
+            fail(QStringLiteral("Cannot read"), path, reason);
+            return false;
         }
         if (n == 0) break;
         reader.feed(chunk.data(), static_cast<size_t>(n));
     }
     reader.finish();
 
+    // Reading stops the polling cycle and starts the graph afresh.
+    if (QCheckBox* polling = window_.displayPanel()->PollingEnable) polling->setChecked(false);
+    GraphData* graph = window_.graphData();
+    graph->clear();
+    RtcBus& bus = window_.bus();
+    for (const DumpLine& line : choices) {
+        if (line.kind == DumpLine::Part) {
+            // As if the user had chosen the part, before its registers are stored.
+            window_.setupPage()->DeviceSel->setCurrentIndex(line.partRow);
+            window_.DeviceSelChange();
+        } else {
+            bus.data.Regs[line.address] = line.value;
+        }
+    }
     // The chart is drawn once for the whole file.
     graph->assign(GraphData::Deviation, std::move(deviation));
     graph->assign(GraphData::Temperature, std::move(temperature));
     if (auto* registers = qobject_cast<RegistersPage*>(window_.page(QStringLiteral("tsReg"))))
         registers->ShowSection(registers->SectionSel->currentIndex());
-    if (failed) {
-        fail(QStringLiteral("Cannot read"), path, file.errorString());
-        return false;
-    }
     return true;
 }

@@ -7,6 +7,7 @@
 #include <functional>
 
 class QFileDialog;
+class QIODevice;
 class TMainApp;
 
 class DumpCommands : public QObject {
@@ -18,6 +19,13 @@ class DumpCommands : public QObject {
     // replaces the graph's points and shows the register section again. A
     // file that cannot be read is reported in an error box; false then.
     bool Read(const QString& path);
+    // Open (path): Read, and the file becomes the one Save writes to, only
+    // when it was read.
+    bool Open(const QString& path);
+    // Read from an open input; path names it in the error box. Nothing is
+    // applied until the input has been read to its end, so a read that fails
+    // part-way is reported and changes nothing.
+    bool Read(QIODevice& input, const QString& path);
     // Write (path): replaces the file as a whole or, failing, leaves the old
     // one as it was and reports why in an error box; false then.
     bool Write(const QString& path);

@@ -28,12 +28,15 @@ namespace {
 
 using ReportLogic::Column;
 
-// The report's faces are "Arial"; where it is not installed the DejaVu face
-// that the program depends on stands in.
+// The report's faces are "Arial". Where it is not installed, Liberation Sans
+// (a package dependency) has the same widths, so the columns fall as designed;
+// it is named here because Qt takes the next family it has before asking
+// fontconfig for Arial's stand-in. DejaVu Sans, wider, is the last resort.
 QFont reportFont(int points, bool bold)
 {
-    QFont font(QStringList{QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")}, points,
-               bold ? QFont::Bold : QFont::Normal);
+    QFont font(QStringList{QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                           QStringLiteral("DejaVu Sans")},
+               points, bold ? QFont::Bold : QFont::Normal);
     font.setStyleHint(QFont::SansSerif);
     return font;
 }

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QMetaMethod>
 #include <QPixmap>
@@ -661,6 +663,10 @@ Outcome doScreenshot(Args& a, ScriptSession* s, const QString& line)
 {
     QString file;
     if (!a.text(&file, "\"FILE.png\"") || !a.end() || !s) return argsError(a);
+    // The folders a picture goes to are made as needed: a script carries its
+    // pictures' places with it, wherever it runs.
+    if (!QFileInfo(file).absoluteDir().mkpath(QStringLiteral(".")))
+        return Failure{line, QStringLiteral("its folder could not be made")};
     if (!s->window()->grab().save(file))
         return Failure{line, QStringLiteral("the picture could not be written")};
     return std::nullopt;

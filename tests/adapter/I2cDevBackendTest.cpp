@@ -1,5 +1,6 @@
 // The i2c-dev backend and the library's own answers, through the C ABI. Each test
-// runs in a process of its own, so it may pick the backend before its first call.
+// starts on a restarted library (EachCaseFresh.cpp), so it may pick the backend
+// before its first call.
 #include <gtest/gtest.h>
 
 #include <glob.h>
@@ -118,6 +119,22 @@ TEST(AdapterLibrary, UnknownBackendNameFailsEveryCallWithItsOwnCode)
     const std::string text = KVRX_ResultStr(KVRX_ERR_UNKNOWN_BACKEND);
     EXPECT_NE(text.find("KVRX_BACKEND"), std::string::npos) << text;
     EXPECT_NE(text.find("i2c-dev"), std::string::npos) << text;
+}
+
+// The backend is chosen at the first call and kept; a test restart chooses again.
+TEST(AdapterLibrary, BackendIsChosenOnceAndAgainAfterARestart)
+{
+    uint32_t count = 0;
+    ASSERT_EQ(KVRX_GetNumDevices(&count), KVRX_OK) << "the simulated board by default";
+    useBackend("usb-magic");
+    EXPECT_EQ(KVRX_GetNumDevices(&count), KVRX_OK);
+    EXPECT_EQ(KVRX_SimAdvance(0.0), KVRX_OK);
+    ASSERT_EQ(KVRX_TestRestart(), KVRX_OK);
+    EXPECT_EQ(KVRX_GetNumDevices(&count), KVRX_ERR_UNKNOWN_BACKEND);
+    useBackend("sim");
+    EXPECT_EQ(KVRX_GetNumDevices(&count), KVRX_ERR_UNKNOWN_BACKEND);
+    ASSERT_EQ(KVRX_TestRestart(), KVRX_OK);
+    EXPECT_EQ(KVRX_GetNumDevices(&count), KVRX_OK);
 }
 
 TEST(AdapterLibrary, Bo16SwapsTheTwoBytes)

@@ -72,6 +72,44 @@ TEST(BoardSettings, PinnedPartStaysInEverySocket)
     }
 }
 
+// A program's settings are those at its first call; a test restart starts
+// the library again as a new process: the settings read anew, every board
+// closed, every chip and its time gone.
+TEST(BoardSettings, ReadOnceAtTheFirstCallAndAgainOnlyAfterARestart)
+{
+    setenv("KVRX_SIM_BOARDS", "2", 1);
+    uint32_t count = 0;
+    ASSERT_EQ(KVRX_GetNumDevices(&count), KVRX_OK);
+    EXPECT_EQ(count, 2u);
+    ASSERT_EQ(KVRX_Init(2, 400), KVRX_OK);
+    ASSERT_EQ(KVRX_VccOn(2), KVRX_OK);
+    ASSERT_EQ(KVRX_SimSetPart(2, "VK320"), KVRX_OK);
+    ASSERT_EQ(KVRX_SimPoke(2, 0xDE, 0x01, 0x42), KVRX_OK);
+    ASSERT_EQ(KVRX_SimAdvance(5.0), KVRX_OK);
+
+    setenv("KVRX_SIM_BOARDS", "3", 1);
+    setenv("KVRX_SIM_CLOCK", "bad", 1);
+    ASSERT_EQ(KVRX_GetNumDevices(&count), KVRX_OK) << "a running board keeps its settings";
+    EXPECT_EQ(count, 2u);
+
+    EXPECT_EQ(KVRX_TestRestart(), KVRX_OK);
+    EXPECT_EQ(KVRX_GetNumDevices(&count), KVRX_ERR_BAD_SETTING) << "read again";
+    setenv("KVRX_SIM_CLOCK", "manual", 1);
+    ASSERT_EQ(KVRX_TestRestart(), KVRX_OK);
+    ASSERT_EQ(KVRX_GetNumDevices(&count), KVRX_OK);
+    EXPECT_EQ(count, 3u);
+    uint32_t seconds = 0;
+    EXPECT_EQ(KVRX_RdRunTime(2, &seconds), KVRX_ERR_NOT_OPEN);
+    uint8_t b = 0;
+    EXPECT_EQ(KVRX_SimPeek(2, 0xDE, 0x01, &b), KVRX_ERR_NO_DEVICE) << "the socket is empty again";
+    ASSERT_EQ(KVRX_Init(2, 400), KVRX_OK);
+    EXPECT_EQ(KVRX_RdRunTime(2, &seconds), KVRX_OK);
+    EXPECT_EQ(seconds, 0u) << "a new clock";
+    ASSERT_EQ(KVRX_SimSetPart(2, "VK320"), KVRX_OK);
+    ASSERT_EQ(KVRX_SimPeek(2, 0xDE, 0x01, &b), KVRX_OK);
+    EXPECT_NE(b, 0x42) << "a new chip";
+}
+
 class BoardBadSetting : public testing::TestWithParam<std::pair<std::string, std::string>> {};
 
 TEST_P(BoardBadSetting, SwitchesTheBoardOffWithItsOwnCode)

@@ -1,9 +1,9 @@
 // The simulated board as a client sees it: enumeration, opening, unplugging,
 // run time, bus clock and bus errors, through the C ABI alone.
 //
-// The board reads its environment once per process; ctest runs every test in
-// a process of its own (with KVRX_SIM_CLOCK=manual), so a test that needs
-// other settings sets them before its first call.
+// Each test starts on a restarted library with the manual clock
+// (EachCaseFresh.cpp), so a test that needs other settings sets them before
+// its first call.
 #include <gtest/gtest.h>
 
 #include <algorithm>

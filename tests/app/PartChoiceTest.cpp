@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
@@ -21,6 +22,8 @@
 #include "support/AppTestSupport.h"
 #include "support/RecordingAdapter.h"
 #include "support/WindowFixture.h"
+#include "widgets/LedIndicator.h"
+#include "widgets/RadioGroup.h"
 
 namespace {
 
@@ -148,6 +151,68 @@ TEST_F(PartChoicePages, FamiliesRecaptionTheirPages)
         if (c.memory) {
             EXPECT_EQ(tabs->tabText(w->pageIndex("tsMemory")), c.memory) << c.part;
         }
+    }
+}
+
+// A part's share of the part choice applies on its pages whether or not
+// their tabs are shown.
+TEST_F(PartChoicePages, ListsOnHiddenPagesFollowTheChoice)
+{
+    auto w = makeWindow();
+    auto* trim = get<QComboBox>(*w, "ComboBoxDTR");
+    auto* freq = get<QComboBox>(*w, "FreqOutSel");
+    ASSERT_NE(trim, nullptr);
+    ASSERT_NE(freq, nullptr);
+
+    // TypeD hides the "Crystal Comp." page; its digital trim list has no
+    // default entry, unlike the TypeA/TypeB list it follows here.
+    const QStringList typeD{"  0 PPM", "+20 PPM", "+40 PPM", "+60 PPM",
+                            "  0 PPM", "-20 PPM", "-40 PPM", "-60 PPM "};
+    for (const char* part : {"VK350", "VK352", "VK354"}) {
+        choose(*w, "VK310");
+        ASSERT_EQ(trim->itemText(0), "  0 PPM (default)");
+        trim->setCurrentIndex(5);
+        choose(*w, part);
+        EXPECT_FALSE(w->isPageVisible("tsComp")) << part;
+        EXPECT_EQ(comboItems(trim), typeD) << part;
+        EXPECT_EQ(trim->currentIndex(), 0) << part;
+    }
+
+    // "Not Selected" hides the Interrupt page and loads list F16 at its first
+    // entry, whatever the part before left there: an empty list (VK340,
+    // VK382), another family's list and entry (VK380), VK331's own first entry.
+    for (const char* before : {"VK340", "VK382", "VK380", "VK331", "VK370"}) {
+        choose(*w, before);
+        choose(*w, "Not Selected");
+        EXPECT_FALSE(w->isPageVisible("tsInterrupt")) << before;
+        ASSERT_EQ(freq->count(), 16) << before;
+        EXPECT_EQ(freq->itemText(0), "0Hz (EN IRQ#)") << before;
+        EXPECT_EQ(freq->itemText(1), "32768 Hz") << before;
+        EXPECT_EQ(freq->itemText(15), "1/32 Hz") << before;
+        EXPECT_EQ(freq->currentIndex(), 0) << before;
+    }
+    // Shown again, VK331 still gets its own first entry.
+    choose(*w, "VK331");
+    EXPECT_EQ(freq->itemText(0), "0Hz");
+    EXPECT_EQ(freq->currentIndex(), 0);
+}
+
+// The pages' own part-choice steps run on hidden pages too: the time-stamp
+// controls of the Event page follow the part while its tab is hidden.
+TEST_F(PartChoicePages, PageStepsRunOnHiddenPages)
+{
+    auto w = makeWindow();
+    auto* lastEvent = get<QWidget>(*w, "LastEventBtn");
+    ASSERT_NE(lastEvent, nullptr);
+    const struct {
+        const char* before;
+        const char* part;
+        bool stamps;
+    } cases[] = {{"VK310", "VK350", true}, {"VK321", "VK310", false}, {"VK310", "VK354", true}};
+    for (const auto& c : cases) {
+        choose(*w, c.before);
+        choose(*w, c.part);
+        EXPECT_EQ(!lastEvent->isHidden(), c.stamps) << c.before << " then " << c.part;
     }
 }
 
@@ -608,6 +673,96 @@ TEST_F(PartChoiceSocket, ChoiceTouchesNoChipRegisterUnlessTheTimeFormatChanges)
     for (const AdapterCall& call : RecordingAdapter::calls())
         EXPECT_TRUE(call.op == AdapterOp::SimSetPart || call.op == AdapterOp::Read ||
                     call.op == AdapterOp::Write);
+}
+
+// ---- the chip's clock across part choices ----
+
+// A part choice leaves the chip's clock as the final state asks: the format
+// change runs at most once, for the final selection, and a 24-hour-only part
+// never sees its hour in 12-hour form.
+TEST_F(PartChoiceSocket, TwentyFourHourOnlyPartKeepsItsClock)
+{
+    w->bus().BoardNo = 1;
+    auto* format = w->findChild<RadioGroup*>("SetTimeFomat");
+    ASSERT_NE(format, nullptr);
+    const uint8_t clock = PartTable[static_cast<size_t>(FindPartRow("VK340"))].RtcAddress;
+    // 13:00:00, Tuesday 2024-03-05, oscillator running; status (0x0B) and
+    // control (0x07) bytes with bit 0 clear, so the clock counts as set.
+    const std::vector<uint8_t> at1300 = {0x80, 0x00, 0x13, 0x03, 0x05, 0x03, 0x24};
+    RecordingAdapter::setRegisters(clock, 0x00, at1300);
+    RecordingAdapter::setRegisters(clock, 0x07, {0x42});
+    RecordingAdapter::setRegisters(clock, 0x0B, {0x00});
+
+    QSignalSpy formatChanges(format, &RadioGroup::clicked);
+    size_t mark = 0;
+    auto writesToClockSinceMark = [&] {
+        int writes = 0;
+        const std::vector<AdapterCall> transfers = RecordingAdapter::transfers();
+        for (size_t i = mark; i < transfers.size(); ++i)
+            if (transfers[i].op == AdapterOp::Write && transfers[i].slave == clock) ++writes;
+        mark = transfers.size();
+        return writes;
+    };
+    auto expectClock = [&](const char* step) {
+        for (uint32_t sub = 0; sub < at1300.size(); ++sub)
+            EXPECT_EQ(RecordingAdapter::registerAt(clock, sub), at1300[sub])
+                << step << ": byte " << sub;
+        EXPECT_EQ(RecordingAdapter::registerAt(clock, 0x07), 0x42) << step;
+    };
+
+    struct Step {
+        const char* part;
+        bool pick24Before; // the user picks "24-Hour" first (on the part before)
+        int formatChanges;
+        bool clockRewritten; // in its own 24-hour form
+    };
+    const Step steps[] = {
+        // From "12-Hour": switched once, and the chip rewritten in 24-hour form.
+        {"VK340", false, 1, true},
+        // Chosen again, or another 24-hour-only part: nothing to change.
+        {"VK340", false, 0, false},
+        {"VK382", false, 0, false},
+        {"VK382", false, 0, false},
+        // "24-Hour" picked on a VK310, then VK340: the form stays.
+        {"VK310", false, 1, false},
+        {"VK340", true, 0, false},
+        // No part: "12-Hour" again, and nothing written to the chip there.
+        {"Not Selected", false, 1, false},
+    };
+    for (const Step& step : steps) {
+        if (step.pick24Before) {
+            format->setItemIndex(1);
+            formatChanges.clear();
+        }
+        writesToClockSinceMark();
+        choose(*w, step.part);
+        EXPECT_EQ(formatChanges.count(), step.formatChanges) << step.part;
+        formatChanges.clear();
+        const int writes = writesToClockSinceMark();
+        if (step.clockRewritten)
+            EXPECT_GT(writes, 0) << step.part;
+        else
+            EXPECT_EQ(writes, 0) << step.part;
+        expectClock(step.part);
+    }
+}
+
+// Lamps whose change runs a handler report a change only for the final state.
+TEST_F(PartChoiceSocket, LampsReportOnlyTheFinalState)
+{
+    auto* lamp = w->findChild<LedIndicator*>("CBSLed8");
+    ASSERT_NE(lamp, nullptr);
+    choose(*w, "VK340");
+    ASSERT_TRUE(lamp->isLit());
+    QSignalSpy changes(lamp, &LedIndicator::changed);
+    // The base state darkens it, VK390's block lights it again.
+    choose(*w, "VK390");
+    EXPECT_TRUE(lamp->isLit());
+    EXPECT_EQ(changes.count(), 0);
+    choose(*w, "VK310");
+    EXPECT_FALSE(lamp->isLit());
+    ASSERT_EQ(changes.count(), 1);
+    EXPECT_EQ(changes.at(0).at(0).toBool(), false);
 }
 
 } // namespace

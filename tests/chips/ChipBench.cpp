@@ -67,26 +67,38 @@ namespace {
 
 constexpr uint32_t kBoards = 16;
 
-// The next free board; the first call sets the board up for benches.
-uint32_t takeBoard()
-{
-    static uint32_t next = [] {
-        setenv("KVRX_SIM_CLOCK", "manual", 1);
-        setenv("KVRX_SIM_BOARDS", "16", 1);
-        for (const char* name : {"KVRX_BACKEND", "KVRX_SIM_PART", "KVRX_SIM_FAULTS"})
-            unsetenv(name);
-        return 1u;
-    }();
-    if (next > kBoards)
-        throw std::runtime_error("more benches than boards: run each test in a process of its "
-                                 "own (ctest does)");
-    return next++;
-}
+uint32_t gBenchesAlive = 0;
+uint32_t gNextBoard = 1;
 
 } // namespace
 
+// The next free board. With no bench alive the library starts again on the
+// benches' settings, as in a process of its own, and the boards count from 1.
+ChipBench::BoardLease::BoardLease()
+{
+    if (gBenchesAlive == 0) {
+        setenv("KVRX_SIM_CLOCK", "manual", 1);
+        setenv("KVRX_SIM_BOARDS", "16", 1);
+        for (const char* name : {"KVRX_BACKEND", "KVRX_SIM_PART", "KVRX_SIM_FAULTS",
+                                 "KVRX_SIM_SENSOR", "KVRX_SIM_SEED"})
+            unsetenv(name);
+        KVRX_TestRestart();
+        gNextBoard = 1;
+    }
+    if (gNextBoard > kBoards)
+        throw std::runtime_error("more benches alive at once than the " + std::to_string(kBoards) +
+                                 " boards");
+    board_ = gNextBoard++;
+    ++gBenchesAlive;
+}
+
+ChipBench::BoardLease::~BoardLease()
+{
+    --gBenchesAlive;
+}
+
 ChipBench::ChipBench(const char* partName, bool powerUp, bool exactCrystal)
-    : board_(takeBoard()), chip_(board_), bus_(LibraryAdapter(), sink_)
+    : board_(lease_.board()), chip_(board_), bus_(LibraryAdapter(), sink_)
 {
     const int row = FindPartRow(partName);
     if (row == 0) throw std::runtime_error(std::string("no part ") + partName);

@@ -2,10 +2,11 @@
 // reached only through the adapter library's C ABI, with the transfers and
 // time sequences the application sends to it.
 //
-// Every bench takes the next of the process's boards (the board reads its
-// settings once per process, and ctest runs each test in a process of its
-// own), so each bench holds a fresh chip. All boards share the manual clock:
-// running one bench runs the chips of every bench.
+// Every bench takes a board of its own, which it gives back when it goes.
+// The first bench of a set (none other alive) restarts the adapter library,
+// so each set of benches starts on new boards with fresh chips, whether a
+// test runs alone or after others in the same process. All boards share the
+// manual clock: running one bench runs the chips of every bench alive.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -127,6 +128,20 @@ class ChipBench {
     }
 
   private:
+    // A board of the simulated adapter, held from the bench's first member
+    // to its last, so that it is given back even when the constructor throws.
+    class BoardLease {
+      public:
+        BoardLease();
+        ~BoardLease();
+        BoardLease(const BoardLease&) = delete;
+        BoardLease& operator=(const BoardLease&) = delete;
+        uint32_t board() const { return board_; }
+
+      private:
+        uint32_t board_;
+    };
+
     // Results of the codec's transfers come back as codes; nothing is shown.
     class QuietSink : public ResultSink {
       public:
@@ -134,6 +149,7 @@ class ChipBench {
         void statusText(const std::string&) override {}
     };
 
+    BoardLease lease_;
     uint32_t board_;
     PartType type_ = TypeNone;
     uint8_t rtc_ = 0;

@@ -8,12 +8,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 
 #include "app/ResultSinks.h"
 #include "app/polling/DisplayPanel.h"
@@ -28,9 +33,18 @@ class DumpCommandsTest : public WindowFixture {
   protected:
     void SetUp() override
     {
+        ASSERT_TRUE(dir.isValid() && qtSettings.isValid());
+        // A file dialog keeps its history in Qt's own per-user settings when it
+        // goes away: here in a folder of the test's, not the user's.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, qtSettings.path());
         WindowFixture::SetUp();
         open(WindowOptions().stopTimer().pcTime(QDateTime(QDate(2024, 5, 6), QTime(13, 5, 9))));
-        ASSERT_TRUE(dir.isValid());
+    }
+    void TearDown() override
+    {
+        WindowFixture::TearDown(); // the dialogs go with the window
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
     }
 
     void choose(const char* name)
@@ -57,6 +71,7 @@ class DumpCommandsTest : public WindowFixture {
     uint8_t* regs() { return window().bus().data.Regs; }
 
     QTemporaryDir dir;
+    QTemporaryDir qtSettings;
 };
 
 TEST_F(DumpCommandsTest, EveryPartRoundTripsWithItsRegistersAndGraph)
@@ -194,6 +209,140 @@ TEST_F(DumpCommandsTest, UnreadableFileIsReportedAndChangesNothing)
         EXPECT_EQ(graph().points(GraphData::Deviation).size(), 1);
         EXPECT_TRUE(window().displayPanel()->PollingEnable->isChecked());
     }
+}
+
+// A file that could not be opened does not become the one Save writes to.
+TEST_F(DumpCommandsTest, SaveAfterAFailedOpenWritesTheFileOpenedBefore)
+{
+    choose("VK310");
+    ASSERT_TRUE(window().saveDumpFile(path("good.csv")));
+    ASSERT_TRUE(window().openDumpFile(path("good.csv")));
+    EXPECT_FALSE(window().openDumpFile(path("missing.csv")));
+    ASSERT_EQ(boxes().size(), 1u);
+    boxes().takeFirst();
+    regs()[0x12] = 0xA5;
+    window().SaveBtn->click();
+    EXPECT_TRUE(boxes().empty());
+    EXPECT_FALSE(QFile::exists(path("missing.csv")));
+    EXPECT_TRUE(contents(path("good.csv")).contains("\r\n0x12,0xA5,"));
+}
+
+// A file whose read fails after its first bytes, as a disk or a network
+// share does when it goes away under the reader.
+class FailingInput : public QIODevice {
+  public:
+    FailingInput(QByteArray bytes, qint64 goodBytes) : bytes_(std::move(bytes)), good_(goodBytes)
+    {
+        open(QIODevice::ReadOnly);
+    }
+    bool isSequential() const override { return true; }
+
+  protected:
+    qint64 readData(char* data, qint64 max) override
+    {
+        // At most a few lines per call, so the reader has taken some of them
+        // before the failure.
+        if (at_ == bytes_.size() && good_ > at_) return 0; // the end, read whole
+        const qint64 n = std::min({max, good_ - at_, bytes_.size() - at_, qint64(40)});
+        if (n <= 0) {
+            setErrorString(QStringLiteral("Input/output error"));
+            return -1;
+        }
+        std::memcpy(data, bytes_.constData() + at_, static_cast<size_t>(n));
+        at_ += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+  private:
+    QByteArray bytes_;
+    qint64 good_;
+    qint64 at_ = 0;
+};
+
+TEST_F(DumpCommandsTest, AReadThatFailsPartWayIsReportedAndChangesNothing)
+{
+    choose("VK310");
+    for (int i = 0; i < 256; ++i)
+        regs()[i] = static_cast<uint8_t>(i ^ 0x5A);
+    uint8_t before[256];
+    std::copy(regs(), regs() + 256, before);
+    const QList<QPointF> dev = {{1, 1}}, temp = {{1, 20}};
+    graph().assign(GraphData::Deviation, dev);
+    graph().assign(GraphData::Temperature, temp);
+    const QByteArray file = "Part Nunber,VK350\r\nAlarm,1\r\n\r\n0x07,0xA5,Control,SR\r\n"
+                            "0x08,0x11,Control,CR\r\n\r\nElapsed Time,Deviation,Temperature\r\n"
+                            "Day 0 00:00:06,4,25.0\r\nDay 0 00:00:12,5,25.1\r\n";
+    // Cut after the part line, after a register line, and amid the points.
+    for (const char* after : {"Alarm,", "CR\r\n", "00:00:12"}) {
+        SCOPED_TRACE(after);
+        const qint64 good = file.indexOf(after) + qint64(std::strlen(after));
+        FailingInput input(file, good);
+        EXPECT_FALSE(window().dumpCommands()->Read(input, path("cut.csv")));
+        ASSERT_EQ(boxes().size(), 1u);
+        EXPECT_EQ(boxes().takeFirst(), QStringLiteral("Cannot read %1: Input/output error")
+                                           .arg(QDir::toNativeSeparators(path("cut.csv"))));
+        EXPECT_EQ(window().bus().partRow(), FindPartRow("VK310"));
+        EXPECT_EQ(window().setupPage()->DeviceSel->currentText(), QStringLiteral("VK310"));
+        EXPECT_TRUE(std::equal(before, before + 256, regs()));
+        EXPECT_EQ(graph().points(GraphData::Deviation), dev);
+        EXPECT_EQ(graph().points(GraphData::Temperature), temp);
+        EXPECT_TRUE(window().displayPanel()->PollingEnable->isChecked());
+    }
+
+    // The same bytes read to their end are taken whole.
+    FailingInput whole(file, file.size() + 1);
+    ASSERT_TRUE(window().dumpCommands()->Read(whole, path("whole.csv")));
+    EXPECT_TRUE(boxes().empty());
+    EXPECT_EQ(window().bus().partRow(), FindPartRow("VK350"));
+    EXPECT_EQ(regs()[0x07], 0xA5);
+    EXPECT_EQ(graph().points(GraphData::Deviation).size(), 2);
+}
+
+TEST_F(DumpCommandsTest, GraphTimesSurviveOpenThenSaveToTheSecond)
+{
+    // Every 6-second point of 31 days, the graph's longest run.
+    choose("Not Selected");
+    constexpr int kPoints = 31 * 86400 / 6;
+    QByteArray text("\r\nElapsed Time,Deviation,Temperature\r\n");
+    text.reserve(kPoints * 32);
+    char line[64];
+    for (int i = 1; i <= kPoints; ++i) {
+        const unsigned s = static_cast<unsigned>(i) * 6;
+        std::snprintf(line, sizeof line, "Day %u %02u:%02u:%02u,%d,%d.%d\r\n", s / 86400,
+                      s % 86400 / 3600, s % 3600 / 60, s % 60, i % 7 - 3, 20 + i % 9, i % 10);
+        text += line;
+    }
+    put(path("month.csv"), text);
+    ASSERT_TRUE(window().openDumpFile(path("month.csv")));
+    ASSERT_EQ(graph().points(GraphData::Deviation).size(), kPoints);
+    ASSERT_TRUE(window().saveDumpFile(path("again.csv")));
+    const QByteArray again = contents(path("again.csv"));
+    if (again != text) {
+        const QList<QByteArray> want = text.split('\n'), got = again.split('\n');
+        for (qsizetype i = 0; i < std::min(want.size(), got.size()); ++i)
+            ASSERT_EQ(got[i].toStdString(), want[i].toStdString()) << "line " << i + 1;
+        FAIL() << "lengths differ";
+    }
+
+    // A live run's points, X in hours of whole seconds, keep their second.
+    QList<QPointF> live, temps;
+    for (int i = 1; i <= kPoints; ++i) {
+        live.append(QPointF(i * 6 / 3600.0, 0));
+        temps.append(QPointF(i * 6 / 3600.0, 25));
+    }
+    graph().assign(GraphData::Deviation, live);
+    graph().assign(GraphData::Temperature, temps);
+    ASSERT_TRUE(window().saveDumpFile(path("live.csv")));
+    const QList<QByteArray> lines = contents(path("live.csv")).split('\n');
+    ASSERT_EQ(lines.size(), kPoints + 3);
+    for (int i = 1; i <= kPoints; ++i) {
+        const unsigned s = static_cast<unsigned>(i) * 6;
+        std::snprintf(line, sizeof line, "Day %u %02u:%02u:%02u,0,25.0\r", s / 86400,
+                      s % 86400 / 3600, s % 3600 / 60, s % 60);
+        ASSERT_EQ(lines[i + 1].toStdString(), line) << "second " << s;
+    }
+    EXPECT_TRUE(boxes().empty());
 }
 
 TEST_F(DumpCommandsTest, FailedSaveIsReportedAndLeavesTheOldFile)

@@ -37,7 +37,7 @@ class ReportPdfTest : public WindowFixture {
     void SetUp() override
     {
         WindowFixture::SetUp();
-        for (const char* tool : {"pdfinfo", "pdftotext", "pdfimages"})
+        for (const char* tool : {"pdfinfo", "pdftotext", "pdfimages", "pdffonts"})
             if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
                 GTEST_SKIP() << tool << " is missing: scripts/deps installs poppler-utils";
         ASSERT_TRUE(dir.isValid());
@@ -167,6 +167,31 @@ TEST_F(ReportPdfTest, TextPageHoldsThePartsRegistersAndTheGraphFollowsInLandscap
                                 QStringLiteral("-l"), QStringLiteral("2"), pdf});
     EXPECT_TRUE(images.contains(QRegularExpression(QStringLiteral(R"(\n\s*2\s+0\s+image\s)"))))
         << images.toStdString();
+}
+
+// The report asks for Arial; where it is missing, Liberation Sans (installed
+// by scripts/deps and named by the package) takes its place with the same
+// widths, never a wider face that shifts the columns.
+TEST_F(ReportPdfTest, TheTextPageIsSetInArialOrLiberationSans)
+{
+    choose("VK350");
+    const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+    ASSERT_TRUE(window().printReport(pdf));
+    const QStringList lines =
+        run(QStringLiteral("pdffonts"), {QStringLiteral("-f"), QStringLiteral("1"),
+                                         QStringLiteral("-l"), QStringLiteral("1"), pdf})
+            .split(u'\n', Qt::SkipEmptyParts);
+    QStringList faces;
+    for (const QString& line : lines.mid(2)) // below the heading and its rule
+        faces.append(line.section(u' ', 0, 0, QString::SectionSkipEmpty));
+    faces.sort();
+    ASSERT_EQ(faces.size(), 2) << "title and body: " << faces.join(u' ').toStdString();
+    const QRegularExpression arialLike(QStringLiteral(R"(^(\w+\+)?(Arial|LiberationSans)\b)"));
+    for (const QString& face : faces)
+        EXPECT_TRUE(arialLike.match(face).hasMatch()) << face.toStdString();
+    EXPECT_TRUE(faces[0].contains(QLatin1String("Bold")) ||
+                faces[1].contains(QLatin1String("Bold")))
+        << "the title is bold";
 }
 
 // Each feature's value starts in one column, clear of the longest caption in

@@ -7,6 +7,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -795,8 +797,28 @@ TEST_F(ScriptRun, ScreenshotSavesAPictureOfTheWindow)
     EXPECT_FALSE(image.isNull());
     EXPECT_EQ(image.size(), window.grab().size());
 
-    const QString bad = dir.filePath(QStringLiteral("missing/shot.png"));
+    // Folders the picture needs are made; a relative name lands in the
+    // folder the script runs in.
+    const QString nested = dir.filePath(QStringLiteral("shots/event/shot.png"));
+    ASSERT_EQ(run(QStringLiteral("screenshot %1").arg(ScriptParser::quoted(nested))), 0)
+        << out.join('\n').toStdString();
+    EXPECT_FALSE(QImage(nested).isNull());
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    const int relative = run(QStringLiteral("screenshot \"here/shot.png\""));
+    QDir::setCurrent(before);
+    EXPECT_EQ(relative, 0);
+    EXPECT_FALSE(QImage(dir.filePath(QStringLiteral("here/shot.png"))).isNull());
+
+    // Below a plain file no folder can be made, not even by root.
+    QFile plain(dir.filePath(QStringLiteral("plain")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const QString bad = dir.filePath(QStringLiteral("plain/shots/shot.png"));
     EXPECT_EQ(run(QStringLiteral("screenshot %1").arg(ScriptParser::quoted(bad))), 1);
+    EXPECT_EQ(out.first(),
+              QStringLiteral("FAIL t.rtcs:1: screenshot %1 / its folder could not be made")
+                  .arg(ScriptParser::quoted(bad)));
 }
 
 TEST_F(ScriptRun, QuitClosesTheWindowAndNothingRunsAfterIt)

@@ -8,7 +8,11 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <cstdlib>
+
 #include "bus/AdapterApi.h"
+#include "kvrx_usb.h"
+#include "support/RecordingAdapter.h"
 
 namespace {
 
@@ -58,6 +62,12 @@ class ModalWatchdog : public QObject {
 void WindowFixture::SetUp()
 {
     ensureApp();
+    // A window on the library starts on a new simulated board, on the manual
+    // clock as ctest gives it unless the caller says otherwise, and on the
+    // recording adapter's empty record, whichever tests ran before.
+    setenv("KVRX_SIM_CLOCK", "manual", 0);
+    KVRX_TestRestart();
+    RecordingAdapter::reset();
     watchdog_ = std::make_unique<ModalWatchdog>(kModalLimitMs);
 }
 

@@ -2,7 +2,9 @@
 // own, in script mode so that error boxes are recorded instead of waiting for
 // a click, optionally on a given adapter table from start-up on and with a
 // pinned PC clock. A watchdog closes any modal dialog or menu that stays open
-// for a few seconds and fails the test, so no test can hang.
+// for a few seconds and fails the test, so no test can hang. Each test starts
+// on a restarted adapter library (a new simulated board on the manual clock)
+// and an empty recording adapter, as in a process of its own.
 #pragma once
 
 #include <gtest/gtest.h>

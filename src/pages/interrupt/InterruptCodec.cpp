@@ -46,10 +46,13 @@ constexpr ControlSetting kBase[] = {
     Hide("gbTSEREFRESH"),
     SetItems("cboTimerFreq", kTimerClocks),
     SetItems("cboTmrMode", kTimerModes),
+    // List F16 for the TypeA/TypeB block, whether or not the page is shown
+    // ("Not Selected" hides it); the page's own step, which runs for a shown
+    // page before the blocks, gives VK331 its own first entry, and every
+    // other family's block loads its own list.
+    SetItems("FreqOutSel", kF16),
 };
 
-// The list itself comes from the page's own step (FreqItemsOfPart), which
-// runs before the blocks.
 constexpr ControlSetting kNoneAB[] = {
     SelectItem("FreqOutSel", 0),
     Show("cbFOBATB"),

@@ -77,6 +77,9 @@ constexpr const char* kBmatrItems[] = {"-0.5 pF", "0.0 pF", "+0.5 pF", "+1.0 pF"
 
 constexpr const char* kListA[] = {"  0 PPM (default)", "+20 PPM", "+40 PPM", "+60 PPM",
                                   "  0 PPM",           "-20 PPM", "-40 PPM", "-60 PPM "};
+// TypeD's trim steps are list A's, without a default entry.
+constexpr const char* kListD[] = {"  0 PPM", "+20 PPM", "+40 PPM", "+60 PPM",
+                                  "  0 PPM", "-20 PPM", "-40 PPM", "-60 PPM "};
 constexpr const char* kListE[] = {"  0 PPM", "+20 PPM", "+10 PPM", "+30 PPM",
                                   "  0 PPM", "-20 PPM", "-10 PPM", "-30 PPM"};
 constexpr const char* kListF[] = {"  0 PPM", "+10 PPM", "+20 PPM",  "+30 PPM", "+40 PPM", "+50 PPM",
@@ -93,6 +96,12 @@ constexpr ControlSetting kBase[] = {
 
 constexpr ControlSetting kNoneAB[] = {
     SetItems("ComboBoxDTR", kListA),
+    SelectItem("ComboBoxDTR", 0),
+    Show("GroupBox17"),
+};
+
+constexpr ControlSetting kTypeD[] = {
+    SetItems("ComboBoxDTR", kListD),
     SelectItem("ComboBoxDTR", 0),
     Show("GroupBox17"),
 };
@@ -173,8 +182,7 @@ constexpr uint8_t kBmatrSwap[4] = {1, 0, 2, 3};
 
 const PageSettingsTable kTrimPageSettings = {
     kBase,
-    {kNoneAB, kTypeE, kSignedTrim, kNoneAB, kTypeF, kNoBattery, kNoBattery, kNoBattery,
-     kSignedTrim},
+    {kNoneAB, kTypeE, kSignedTrim, kTypeD, kTypeF, kNoBattery, kNoBattery, kNoBattery, kSignedTrim},
 };
 
 namespace TrimCodec {

@@ -365,7 +365,8 @@ const ChoiceCase kChoices[] = {
     {"VK331", true, true, kDtrCaption, 8, "  0 PPM (default)", "-60 PPM "},
     {"VK380", true, false, kDtrCaption, 0, nullptr, nullptr},
     {"VK390", true, true, kDtrCaption, 64, "0.000 PPM", "126.139 PPM"},
-    {"VK352", true, true, kDtrCaption, 8, "  0 PPM (default)", "-60 PPM "},
+    // TypeD: list A's steps without a default entry.
+    {"VK352", true, true, kDtrCaption, 8, "  0 PPM", "-60 PPM "},
     {"VK382", true, false, kDtrCaption, 0, nullptr, nullptr},
 };
 
