@@ -6,7 +6,6 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QMetaMethod>
 #include <QPixmap>
 #include <QThread>
 #include <QTimer>
@@ -176,49 +175,6 @@ QString hex2(qint64 v)
 ScriptControls::Lookup control(ScriptSession& s, const QString& name)
 {
     return ScriptControls::find(s.window(), name);
-}
-
-// A window method that a later part of the program provides; the table below
-// names them. Returns nullopt when it ran, a failure otherwise.
-struct WindowHook {
-    const char* verb;
-    const char* signature;   // normalised, with one QString argument
-    const char* unavailable; // what a script is told while the window has no such method
-};
-
-constexpr WindowHook kHooks[] = {
-    {"open", "openDumpFile(QString)", "register dump files are not available"},
-    {"save", "saveDumpFile(QString)", "register dump files are not available"},
-    {"print", "printReport(QString)", "the printed report is not available"},
-};
-
-Outcome callHook(QObject* window, const char* verb, const QString& argument, const QString& what)
-{
-    for (const WindowHook& hook : kHooks) {
-        if (qstrcmp(hook.verb, verb) != 0) continue;
-        const QMetaObject* mo = window->metaObject();
-        const int index = mo->indexOfMethod(hook.signature);
-        if (index < 0) return Failure{what, QString::fromLatin1(hook.unavailable)};
-        const QMetaMethod method = mo->method(index);
-        if (method.returnType() == QMetaType::Bool) {
-            bool ok = false;
-            method.invoke(window, Qt::DirectConnection, Q_RETURN_ARG(bool, ok),
-                          Q_ARG(QString, argument));
-            if (!ok) return Failure{what, QStringLiteral("it failed")};
-            return std::nullopt;
-        }
-        method.invoke(window, Qt::DirectConnection, Q_ARG(QString, argument));
-        return std::nullopt;
-    }
-    return Failure{what, QStringLiteral("no such window action")};
-}
-
-// The plug notification the operating system would deliver, once the window listens for it.
-void notifyWindow(QObject* window, const char* slot)
-{
-    const QByteArray signature = QByteArray(slot) + "()";
-    if (window->metaObject()->indexOfMethod(signature.constData()) >= 0)
-        QMetaObject::invokeMethod(window, slot, Qt::DirectConnection);
 }
 
 // ---- the language: one row per form of a command ----
@@ -623,7 +579,11 @@ Outcome doSimAttach(Args& a, ScriptSession* s, const QString& line)
     if (auto f =
             adapterCall(api, api.SimSetAttached(s->simBoard(), static_cast<int>(attached)), line))
         return f;
-    notifyWindow(s->window(), attached ? "NotifyUSBArrival" : "NotifyUSBRemove");
+    // The plug notification the operating system would deliver.
+    if (attached)
+        s->host().notifyUsbArrival();
+    else
+        s->host().notifyUsbRemove();
     return std::nullopt;
 }
 
@@ -636,27 +596,31 @@ Outcome doSimEvent(Args& a, ScriptSession* s, const QString& line)
     return adapterCall(api, api.SimEventInput(s->simBoard(), static_cast<int>(level)), line);
 }
 
-Outcome doFile(Args& a, ScriptSession* s, const QString& line, const char* verb)
+Outcome fileAction(bool done, const QString& line)
 {
-    QString file;
-    if (!a.text(&file, "\"FILE\"") || !a.end() || !s) return argsError(a);
-    return callHook(s->window(), verb, file, line);
+    if (!done) return Failure{line, QStringLiteral("it failed")};
+    return std::nullopt;
 }
 
 Outcome doOpen(Args& a, ScriptSession* s, const QString& line)
 {
-    return doFile(a, s, line, "open");
+    QString file;
+    if (!a.text(&file, "\"FILE\"") || !a.end() || !s) return argsError(a);
+    return fileAction(s->host().openDumpFile(file), line);
 }
+
 Outcome doSave(Args& a, ScriptSession* s, const QString& line)
 {
-    return doFile(a, s, line, "save");
+    QString file;
+    if (!a.text(&file, "\"FILE\"") || !a.end() || !s) return argsError(a);
+    return fileAction(s->host().saveDumpFile(file), line);
 }
 
 Outcome doPrint(Args& a, ScriptSession* s, const QString& line)
 {
     QString file;
     if (!a.text(&file, "\"FILE.pdf\"") || !a.end() || !s) return argsError(a);
-    return callHook(s->window(), "print", file, line);
+    return fileAction(s->host().printReport(file), line);
 }
 
 Outcome doScreenshot(Args& a, ScriptSession* s, const QString& line)

@@ -36,6 +36,15 @@ class ScriptHost {
     virtual void tick() = 0;      // one polling tick, as the timer runs it
     virtual void holdTimer() = 0; // keep the polling timer from firing by itself
     virtual void close() = 0;     // as the user closes the window
+    // The window's file actions without a dialog: the register dump file read
+    // or written, the printed report written as a PDF file; false when the
+    // action failed.
+    virtual bool openDumpFile(const QString& file) = 0;
+    virtual bool saveDumpFile(const QString& file) = 0;
+    virtual bool printReport(const QString& file) = 0;
+    // The plug notifications the operating system delivers to the window.
+    virtual void notifyUsbArrival() = 0;
+    virtual void notifyUsbRemove() = 0;
     // Names the window's tables gave that matched no control, since start-up.
     virtual QStringList controlFailures() const { return {}; }
 };

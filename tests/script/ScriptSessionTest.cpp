@@ -263,24 +263,7 @@ class TestWindow : public QWidget {
 
     QList<int> picks;
     int chkClicks = 0, radioBClicks = 0, btnClicks = 0, enters = 0, actions = 0;
-    int arrivals = 0, removals = 0;
     int dialogResult = -1;
-    QStringList opened, saved;
-    std::function<void()> onRemove;
-
-  public slots:
-    void NotifyUSBArrival() { ++arrivals; }
-    void NotifyUSBRemove()
-    {
-        ++removals;
-        if (onRemove) onRemove();
-    }
-    void openDumpFile(const QString& file) { opened.append(file); }
-    bool saveDumpFile(const QString& file)
-    {
-        saved.append(file);
-        return file != QLatin1String("bad.csv");
-    }
 
   private:
     template <class W> W* add(const char* name)
@@ -312,6 +295,16 @@ class FakeHost : public ScriptHost {
     void holdTimer() override { ++holds; }
     void close() override { closed = true; }
     QStringList controlFailures() const override { return failures; }
+    // The window's file actions: a name starting "bad" fails.
+    bool openDumpFile(const QString& file) override { return record(opened, file); }
+    bool saveDumpFile(const QString& file) override { return record(saved, file); }
+    bool printReport(const QString& file) override { return record(printed, file); }
+    void notifyUsbArrival() override { ++arrivals; }
+    void notifyUsbRemove() override
+    {
+        ++removals;
+        if (onRemove) onRemove();
+    }
 
     QString status[4] = {"", " USB: Active", "", ""};
     QStringList failures;
@@ -322,8 +315,17 @@ class FakeHost : public ScriptHost {
     int holds = 0;
     bool closed = false;
     bool paintedDuringTicks = false;
+    QStringList opened, saved, printed;
+    int arrivals = 0, removals = 0;
+    std::function<void()> onRemove;
 
   private:
+    static bool record(QStringList& files, const QString& file)
+    {
+        files.append(file);
+        return !file.startsWith(QLatin1String("bad"));
+    }
+
     QWidget* w_;
 };
 
@@ -756,11 +758,11 @@ TEST_F(ScriptRun, SimControlsReachTheOpenBoard)
 TEST_F(ScriptRun, UnplugAndPlugReachTheBoardLastOpenAndNotifyTheWindow)
 {
     host.board = 2;
-    window.onRemove = [this] { host.board = 0; }; // the window lets go of the unplugged board
+    host.onRemove = [this] { host.board = 0; }; // the window lets go of the unplugged board
     ASSERT_EQ(run("sim attach 0\nsim attach 1"), 0);
     EXPECT_EQ(sim().calls, QStringList({"attach 2 0", "attach 2 1"}));
-    EXPECT_EQ(window.removals, 1);
-    EXPECT_EQ(window.arrivals, 1);
+    EXPECT_EQ(host.removals, 1);
+    EXPECT_EQ(host.arrivals, 1);
 }
 
 TEST_F(ScriptRun, ABoardThatRefusesFailsTheStepWithTheAdaptersText)
@@ -774,18 +776,18 @@ TEST_F(ScriptRun, ABoardThatRefusesFailsTheStepWithTheAdaptersText)
 
 // ---- window actions, screenshots, quit ----
 
-TEST_F(ScriptRun, FileStepsCallTheWindowOrSayTheyAreMissing)
+TEST_F(ScriptRun, FileStepsCallTheWindowAndFailWhenItsActionFails)
 {
-    EXPECT_EQ(run("open \"a.csv\"\nsave \"b.csv\"\nsave \"bad.csv\""), 1);
-    EXPECT_EQ(window.opened, QStringList({"a.csv"}));
-    EXPECT_EQ(window.saved, QStringList({"b.csv", "bad.csv"}));
-    EXPECT_EQ(out,
-              QStringList({"FAIL t.rtcs:3: save \"bad.csv\" / it failed", "0 passed, 1 failed"}));
-
-    QWidget plain;
-    FakeHost plainHost(&plain);
-    EXPECT_EQ(run("open \"a.csv\"", plainHost), 1);
-    EXPECT_EQ(out.first(), "FAIL t.rtcs:1: open \"a.csv\" / register dump files are not available");
+    EXPECT_EQ(run("open \"a.csv\"\nsave \"b.csv\"\nsave \"bad.csv\"\nprint \"r.pdf\"\n"
+                  "open \"bad.csv\"\nprint \"bad.pdf\""),
+              1);
+    EXPECT_EQ(host.opened, QStringList({"a.csv", "bad.csv"}));
+    EXPECT_EQ(host.saved, QStringList({"b.csv", "bad.csv"}));
+    EXPECT_EQ(host.printed, QStringList({"r.pdf", "bad.pdf"}));
+    EXPECT_EQ(out, QStringList({"FAIL t.rtcs:3: save \"bad.csv\" / it failed",
+                                "FAIL t.rtcs:5: open \"bad.csv\" / it failed",
+                                "FAIL t.rtcs:6: print \"bad.pdf\" / it failed",
+                                "0 passed, 3 failed"}));
 }
 
 TEST_F(ScriptRun, ScreenshotSavesAPictureOfTheWindow)
