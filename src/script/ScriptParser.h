@@ -34,6 +34,8 @@ ScriptLine splitLine(QStringView line, int number);
 // Every line that holds a command or an error; blank and comment lines are left out.
 QList<ScriptLine> splitScript(const QString& source);
 
+// Numbers are read as the C locale writes them, whatever the user's locale
+// ("2.5", never "2,5"): the same script means the same on every machine.
 // Decimal ("12", "-3") or hexadecimal ("0x1F") whole numbers.
 std::optional<qint64> toInteger(const QString& word);
 // Whole numbers as above, or decimals with a fraction ("0.11", "-2.5").

@@ -77,6 +77,11 @@ class MainWindowHost : public ScriptHost {
         if (QTimer* timer = window_.pollTimer()) timer->stop();
     }
     void close() override { window_.close(); }
+    bool openDumpFile(const QString& file) override { return window_.openDumpFile(file); }
+    bool saveDumpFile(const QString& file) override { return window_.saveDumpFile(file); }
+    bool printReport(const QString& file) override { return window_.printReport(file); }
+    void notifyUsbArrival() override { window_.NotifyUSBArrival(); }
+    void notifyUsbRemove() override { window_.NotifyUSBRemove(); }
     QStringList controlFailures() const override { return window_.controlFailures(); }
 
   private:

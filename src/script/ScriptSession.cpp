@@ -6,7 +6,6 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QMetaMethod>
 #include <QPixmap>
 #include <QThread>
 #include <QTimer>
@@ -30,7 +29,9 @@ constexpr double kLongestWait = 86400; // one day of real time
 // real time, so an advance always ends.
 constexpr double kLongestAdvance = 31 * 86400.0;
 
-// Reads a step's arguments one by one; the first mismatch is kept as the error.
+// Reads a step's arguments one by one; the first mismatch is kept as the
+// error, and once there is one, later reads do nothing: a check reads its
+// arguments in a row and looks at the error once.
 class Args {
   public:
     Args(const QList<ScriptToken>& tokens, QString usage)
@@ -173,312 +174,384 @@ QString hex2(qint64 v)
     return QStringLiteral("0x") + QString::number(v, 16).toUpper().rightJustified(2, u'0');
 }
 
-ScriptControls::Lookup control(ScriptSession& s, const QString& name)
+// The control a step names, worked by `act` as the user would.
+template <class Act> Outcome onControl(ScriptSession& s, const QString& name, Act act)
 {
-    return ScriptControls::find(s.window(), name);
-}
-
-// A window method that a later part of the program provides; the table below
-// names them. Returns nullopt when it ran, a failure otherwise.
-struct WindowHook {
-    const char* verb;
-    const char* signature;   // normalised, with one QString argument
-    const char* unavailable; // what a script is told while the window has no such method
-};
-
-constexpr WindowHook kHooks[] = {
-    {"open", "openDumpFile(QString)", "register dump files are not available"},
-    {"save", "saveDumpFile(QString)", "register dump files are not available"},
-    {"print", "printReport(QString)", "the printed report is not available"},
-};
-
-Outcome callHook(QObject* window, const char* verb, const QString& argument, const QString& what)
-{
-    for (const WindowHook& hook : kHooks) {
-        if (qstrcmp(hook.verb, verb) != 0) continue;
-        const QMetaObject* mo = window->metaObject();
-        const int index = mo->indexOfMethod(hook.signature);
-        if (index < 0) return Failure{what, QString::fromLatin1(hook.unavailable)};
-        const QMetaMethod method = mo->method(index);
-        if (method.returnType() == QMetaType::Bool) {
-            bool ok = false;
-            method.invoke(window, Qt::DirectConnection, Q_RETURN_ARG(bool, ok),
-                          Q_ARG(QString, argument));
-            if (!ok) return Failure{what, QStringLiteral("it failed")};
-            return std::nullopt;
-        }
-        method.invoke(window, Qt::DirectConnection, Q_ARG(QString, argument));
-        return std::nullopt;
-    }
-    return Failure{what, QStringLiteral("no such window action")};
-}
-
-// The plug notification the operating system would deliver, once the window listens for it.
-void notifyWindow(QObject* window, const char* slot)
-{
-    const QByteArray signature = QByteArray(slot) + "()";
-    if (window->metaObject()->indexOfMethod(signature.constData()) >= 0)
-        QMetaObject::invokeMethod(window, slot, Qt::DirectConnection);
-}
-
-// ---- the language: one row per form of a command ----
-
-struct Form {
-    const char* verb;
-    const char* sub;   // second word that picks this form; nullptr: any other
-    const char* usage; // as shown in messages
-    bool expectation;  // counts as passed when it succeeds
-    bool pinsClock;
-    // Checks the arguments after the verb (and sub word); with run set, also does the step.
-    Outcome (*step)(Args& a, ScriptSession* run, const QString& line);
-};
-
-Outcome argsError(Args& a)
-{
-    return a.error;
-}
-
-Outcome doSelect(Args& a, ScriptSession* s, const QString&)
-{
-    QString name, text;
-    int index = -1;
-    if (!a.name(&name, "NAME") || !a.entry(&text, &index) || !a.end() || !s) return argsError(a);
-    auto c = control(*s, name);
+    const ScriptControls::Lookup c = ScriptControls::find(s.window(), name);
     if (c.failure) return c.failure;
-    return index >= 0 ? ScriptControls::selectIndex(c.object, index, s->window())
-                      : ScriptControls::select(c.object, text, s->window());
-}
-
-Outcome doCheck(Args& a, ScriptSession* s, const QString&)
-{
-    QString name, state;
-    if (!a.name(&name, "NAME") || !a.choice({"on", "off"}, &state, "on or off") || !a.end() || !s)
-        return argsError(a);
-    auto c = control(*s, name);
-    if (c.failure) return c.failure;
-    return ScriptControls::check(c.object, state == QLatin1String("on"), s->window());
-}
-
-Outcome doClick(Args& a, ScriptSession* s, const QString&)
-{
-    QString name;
-    if (!a.name(&name, "NAME") || !a.end() || !s) return argsError(a);
-    auto c = control(*s, name);
-    if (c.failure) return c.failure;
-    return ScriptControls::click(c.object, s->window());
-}
-
-Outcome doType(Args& a, ScriptSession* s, const QString&)
-{
-    QString name, text;
-    if (!a.name(&name, "NAME") || !a.text(&text, "\"TEXT\"") || !a.end() || !s) return argsError(a);
-    auto c = control(*s, name);
-    if (c.failure) return c.failure;
-    return ScriptControls::type(c.object, text, s->window());
-}
-
-Outcome doKey(Args& a, ScriptSession* s, const QString&)
-{
-    QString name, key;
-    if (!a.name(&name, "NAME") || !a.choice(ScriptControls::keyNames(), &key, "a key name") ||
-        !a.end() || !s)
-        return argsError(a);
-    auto c = control(*s, name);
-    if (c.failure) return c.failure;
-    return ScriptControls::key(c.object, key, s->window());
-}
-
-Outcome doCell(Args& a, ScriptSession* s, bool twice)
-{
-    QString name;
-    qint64 row = 0, column = 0;
-    if (!a.name(&name, "NAME") || !a.integer(&row, "ROW", 0, 1000000) ||
-        !a.integer(&column, "COL", 0, 1000000) || !a.end() || !s)
-        return argsError(a);
-    auto c = control(*s, name);
-    if (c.failure) return c.failure;
-    return ScriptControls::clickCell(c.object, static_cast<int>(row), static_cast<int>(column),
-                                     twice, s->window());
-}
-
-Outcome doClickCell(Args& a, ScriptSession* s, const QString&)
-{
-    return doCell(a, s, false);
-}
-
-Outcome doDoubleClickCell(Args& a, ScriptSession* s, const QString&)
-{
-    return doCell(a, s, true);
-}
-
-Outcome doArrow(Args& a, ScriptSession* s, const QString&)
-{
-    QString name, direction;
-    if (!a.name(&name, "NAME") ||
-        !a.choice(ScriptControls::arrowNames(), &direction, "Up, Down, Left or Right") ||
-        !a.end() || !s)
-        return argsError(a);
-    auto c = control(*s, name);
-    if (c.failure) return c.failure;
-    return ScriptControls::arrow(c.object, direction, s->window());
-}
-
-Outcome doSpin(Args& a, ScriptSession* s, const QString&)
-{
-    QString name, way;
-    if (!a.name(&name, "NAME") || !a.choice({"up", "down"}, &way, "up or down") || !a.end() || !s)
-        return argsError(a);
-    auto c = control(*s, name);
-    if (c.failure) return c.failure;
-    return ScriptControls::spin(c.object, way == QLatin1String("up"), s->window());
-}
-
-Outcome doFocus(Args& a, ScriptSession* s, const QString&)
-{
-    QString name;
-    if (!a.name(&name, "NAME") || !a.end() || !s) return argsError(a);
-    auto c = control(*s, name);
-    if (c.failure) return c.failure;
-    return ScriptControls::focus(c.object, s->window());
-}
-
-Outcome doLeave(Args& a, ScriptSession* s, const QString&)
-{
-    QString name;
-    if (!a.name(&name, "NAME") || !a.end() || !s) return argsError(a);
-    auto c = control(*s, name);
-    if (c.failure) return c.failure;
-    return ScriptControls::leave(c.object, s->window());
-}
-
-Outcome doDate(Args& a, ScriptSession* s, const QString&)
-{
-    QString name, text;
-    if (!a.name(&name, "NAME") || !a.text(&text, "\"YYYY-MM-DD\"")) return argsError(a);
-    const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
-    if (!date.isValid())
-        return Failure{QStringLiteral("date NAME \"YYYY-MM-DD\""),
-                       QStringLiteral("%1, not a date").arg(ScriptParser::quoted(text))};
-    if (!a.end() || !s) return argsError(a);
-    auto c = control(*s, name);
-    if (c.failure) return c.failure;
-    return ScriptControls::pickDate(c.object, date, s->window());
+    return act(c.object, s.window());
 }
 
 const QString kDateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
-Outcome doExpectPcTime(Args& a, ScriptSession* s, const QString&)
+// ---- checks: what a line holds, read before any step runs ----
+//
+// A check sees only the line's words and fills the step's arguments; it
+// reaches neither the window nor the board, so a script is read whole
+// without anything happening. The first mismatch is the line's failure.
+
+Outcome done(Args& a)
 {
-    QString text;
-    if (!a.text(&text, "\"YYYY-MM-DD HH:MM:SS\"")) return argsError(a);
-    if (!QDateTime::fromString(text, kDateTimeFormat).isValid())
+    a.end();
+    return a.error;
+}
+
+Outcome checkNothing(Args& a, ScriptArgs&)
+{
+    return done(a);
+}
+
+Outcome checkName(Args& a, ScriptArgs& v)
+{
+    a.name(&v.name, "NAME");
+    return done(a);
+}
+
+Outcome checkSelect(Args& a, ScriptArgs& v)
+{
+    a.name(&v.name, "NAME");
+    a.entry(&v.text, &v.index);
+    return done(a);
+}
+
+Outcome checkCheck(Args& a, ScriptArgs& v)
+{
+    a.name(&v.name, "NAME");
+    a.choice({"on", "off"}, &v.word, "on or off");
+    return done(a);
+}
+
+Outcome checkType(Args& a, ScriptArgs& v)
+{
+    a.name(&v.name, "NAME");
+    a.text(&v.text, "\"TEXT\"");
+    return done(a);
+}
+
+Outcome checkKey(Args& a, ScriptArgs& v)
+{
+    a.name(&v.name, "NAME");
+    a.choice(ScriptControls::keyNames(), &v.word, "a key name");
+    return done(a);
+}
+
+Outcome checkSpin(Args& a, ScriptArgs& v)
+{
+    a.name(&v.name, "NAME");
+    a.choice({"up", "down"}, &v.word, "up or down");
+    return done(a);
+}
+
+Outcome checkCell(Args& a, ScriptArgs& v)
+{
+    a.name(&v.name, "NAME");
+    a.integer(&v.integers[0], "ROW", 0, 1000000);
+    a.integer(&v.integers[1], "COL", 0, 1000000);
+    return done(a);
+}
+
+Outcome checkArrow(Args& a, ScriptArgs& v)
+{
+    a.name(&v.name, "NAME");
+    a.choice(ScriptControls::arrowNames(), &v.word, "Up, Down, Left or Right");
+    return done(a);
+}
+
+Outcome checkDate(Args& a, ScriptArgs& v)
+{
+    if (!a.name(&v.name, "NAME") || !a.text(&v.text, "\"YYYY-MM-DD\"")) return a.error;
+    v.date = QDate::fromString(v.text, QStringLiteral("yyyy-MM-dd"));
+    if (!v.date.isValid())
+        return Failure{QStringLiteral("date NAME \"YYYY-MM-DD\""),
+                       QStringLiteral("%1, not a date").arg(ScriptParser::quoted(v.text))};
+    return done(a);
+}
+
+Outcome checkExpectTitle(Args& a, ScriptArgs& v)
+{
+    a.choice({"title"}, &v.word, "title");
+    a.text(&v.text, "\"TEXT\"");
+    return done(a);
+}
+
+Outcome checkExpectStatus(Args& a, ScriptArgs& v)
+{
+    a.integer(&v.integers[0], "a panel number 0 to 3", 0, 3);
+    a.text(&v.text, "\"TEXT\"");
+    return done(a);
+}
+
+Outcome checkText(Args& a, ScriptArgs& v)
+{
+    a.text(&v.text, "\"TEXT\"");
+    return done(a);
+}
+
+// "YYYY-MM-DD HH:MM:SS" as a local date and time; `usage` names the form for the failure.
+Outcome checkDateTime(Args& a, ScriptArgs& v, const char* usage)
+{
+    if (!a.text(&v.text, "\"YYYY-MM-DD HH:MM:SS\"")) return a.error;
+    v.at = QDateTime::fromString(v.text, kDateTimeFormat);
+    if (!v.at.isValid())
         return Failure{
-            QStringLiteral("expect pctime \"YYYY-MM-DD HH:MM:SS\""),
-            QStringLiteral("%1, not a local date and time").arg(ScriptParser::quoted(text))};
-    if (!a.end() || !s) return argsError(a);
-    const auto now = s->host().pinnedTime();
+            QString::fromLatin1(usage),
+            QStringLiteral("%1, not a local date and time").arg(ScriptParser::quoted(v.text))};
+    return done(a);
+}
+
+Outcome checkExpectPcTime(Args& a, ScriptArgs& v)
+{
+    return checkDateTime(a, v, "expect pctime \"YYYY-MM-DD HH:MM:SS\"");
+}
+
+Outcome checkPcTime(Args& a, ScriptArgs& v)
+{
+    return checkDateTime(a, v, "pctime \"YYYY-MM-DD HH:MM:SS\"");
+}
+
+Outcome checkExpectProperty(Args& a, ScriptArgs& v)
+{
+    a.name(&v.name, "NAME");
+    a.choice(ScriptControls::propertyNames() << QStringLiteral("cell"), &v.word, "a property");
+    if (v.word == QLatin1String("cell")) {
+        a.integer(&v.integers[0], "ROW", 0, 1000000);
+        a.integer(&v.integers[1], "COL", 0, 1000000);
+    }
+    a.text(&v.text, "\"VALUE\"");
+    return done(a);
+}
+
+Outcome checkAdvance(Args& a, ScriptArgs& v)
+{
+    a.number(&v.number, "SECONDS (0 to 2678400)", 0, kLongestAdvance);
+    return done(a);
+}
+
+Outcome checkWait(Args& a, ScriptArgs& v)
+{
+    a.number(&v.number, "SECONDS (0 to 86400)", 0, kLongestWait);
+    return done(a);
+}
+
+Outcome checkPart(Args& a, ScriptArgs& v)
+{
+    a.text(&v.text, "\"PART\"");
+    return done(a);
+}
+
+Outcome checkDegrees(Args& a, ScriptArgs& v)
+{
+    a.number(&v.number, "DEGREES", -273, 1000);
+    return done(a);
+}
+
+Outcome checkPpm(Args& a, ScriptArgs& v)
+{
+    a.number(&v.number, "PPM", -1e6, 1e6);
+    return done(a);
+}
+
+Outcome checkVolts(Args& a, ScriptArgs& v)
+{
+    a.number(&v.number, "VOLTS (0 to 6)", 0, 6);
+    return done(a);
+}
+
+Outcome checkByte(Args& a, ScriptArgs& v)
+{
+    a.integer(&v.integers[0], "SLAVE (0 to 0xFF)", 0, 0xFF);
+    a.integer(&v.integers[1], "SUB (0 to 0xFFFF)", 0, 0xFFFF);
+    a.integer(&v.integers[2], "VALUE (0 to 0xFF)", 0, 0xFF);
+    return done(a);
+}
+
+Outcome checkLevel(Args& a, ScriptArgs& v)
+{
+    a.integer(&v.integers[0], "0 or 1", 0, 1);
+    return done(a);
+}
+
+Outcome checkFile(Args& a, ScriptArgs& v)
+{
+    a.text(&v.text, "\"FILE\"");
+    return done(a);
+}
+
+Outcome checkPdf(Args& a, ScriptArgs& v)
+{
+    a.text(&v.text, "\"FILE.pdf\"");
+    return done(a);
+}
+
+Outcome checkPng(Args& a, ScriptArgs& v)
+{
+    a.text(&v.text, "\"FILE.png\"");
+    return done(a);
+}
+
+// ---- runs: what a checked step does ----
+//
+// `line` is the step's command as written, for the failure of an action.
+
+Outcome runSelect(ScriptSession& s, const ScriptArgs& v, const QString&)
+{
+    return onControl(s, v.name, [&v](QObject* c, QWidget* root) {
+        return v.index >= 0 ? ScriptControls::selectIndex(c, v.index, root)
+                            : ScriptControls::select(c, v.text, root);
+    });
+}
+
+Outcome runCheck(ScriptSession& s, const ScriptArgs& v, const QString&)
+{
+    return onControl(s, v.name, [&v](QObject* c, QWidget* root) {
+        return ScriptControls::check(c, v.word == QLatin1String("on"), root);
+    });
+}
+
+Outcome runClick(ScriptSession& s, const ScriptArgs& v, const QString&)
+{
+    return onControl(s, v.name, ScriptControls::click);
+}
+
+Outcome runType(ScriptSession& s, const ScriptArgs& v, const QString&)
+{
+    return onControl(s, v.name, [&v](QObject* c, QWidget* root) {
+        return ScriptControls::type(c, v.text, root);
+    });
+}
+
+Outcome runKey(ScriptSession& s, const ScriptArgs& v, const QString&)
+{
+    return onControl(s, v.name, [&v](QObject* c, QWidget* root) {
+        return ScriptControls::key(c, v.word, root);
+    });
+}
+
+Outcome runCell(ScriptSession& s, const ScriptArgs& v, bool twice)
+{
+    return onControl(s, v.name, [&v, twice](QObject* c, QWidget* root) {
+        return ScriptControls::clickCell(c, static_cast<int>(v.integers[0]),
+                                         static_cast<int>(v.integers[1]), twice, root);
+    });
+}
+
+Outcome runClickCell(ScriptSession& s, const ScriptArgs& v, const QString&)
+{
+    return runCell(s, v, false);
+}
+
+Outcome runDoubleClickCell(ScriptSession& s, const ScriptArgs& v, const QString&)
+{
+    return runCell(s, v, true);
+}
+
+Outcome runArrow(ScriptSession& s, const ScriptArgs& v, const QString&)
+{
+    return onControl(s, v.name, [&v](QObject* c, QWidget* root) {
+        return ScriptControls::arrow(c, v.word, root);
+    });
+}
+
+Outcome runSpin(ScriptSession& s, const ScriptArgs& v, const QString&)
+{
+    return onControl(s, v.name, [&v](QObject* c, QWidget* root) {
+        return ScriptControls::spin(c, v.word == QLatin1String("up"), root);
+    });
+}
+
+Outcome runFocus(ScriptSession& s, const ScriptArgs& v, const QString&)
+{
+    return onControl(s, v.name, ScriptControls::focus);
+}
+
+Outcome runLeave(ScriptSession& s, const ScriptArgs& v, const QString&)
+{
+    return onControl(s, v.name, ScriptControls::leave);
+}
+
+Outcome runDate(ScriptSession& s, const ScriptArgs& v, const QString&)
+{
+    return onControl(s, v.name, [&v](QObject* c, QWidget* root) {
+        return ScriptControls::pickDate(c, v.date, root);
+    });
+}
+
+Outcome runExpectPcTime(ScriptSession& s, const ScriptArgs& v, const QString&)
+{
+    const auto now = s.host().pinnedTime();
     if (!now)
         return Failure{QStringLiteral("a pinned PC clock (pctime before expect pctime)"),
                        QStringLiteral("the PC's own clock")};
     const QString shown = now->toString(kDateTimeFormat);
-    if (shown == text) return std::nullopt;
-    return Failure{QStringLiteral("pctime %1").arg(ScriptParser::quoted(text)),
+    if (shown == v.text) return std::nullopt;
+    return Failure{QStringLiteral("pctime %1").arg(ScriptParser::quoted(v.text)),
                    ScriptParser::quoted(shown)};
 }
 
-Outcome doExpectProperty(Args& a, ScriptSession* s, const QString&)
+Outcome runExpectProperty(ScriptSession& s, const ScriptArgs& v, const QString&)
 {
-    QString name, property, value;
-    qint64 row = -1, column = -1;
-    if (!a.name(&name, "NAME") ||
-        !a.choice(ScriptControls::propertyNames() << QStringLiteral("cell"), &property,
-                  "a property"))
-        return argsError(a);
-    const bool cell = property == QLatin1String("cell");
-    if ((cell && (!a.integer(&row, "ROW", 0, 1000000) || !a.integer(&column, "COL", 0, 1000000))) ||
-        !a.text(&value, "\"VALUE\"") || !a.end() || !s)
-        return argsError(a);
-    auto c = control(*s, name);
-    if (c.failure) return c.failure;
-    const auto reading =
-        cell ? ScriptControls::readCell(c.object, static_cast<int>(row), static_cast<int>(column))
-             : ScriptControls::read(c.object, property, s->window());
-    if (reading.failure) return reading.failure;
-    const QString want = cell ? value : ScriptControls::normalised(property, value);
-    if (reading.value == want) return std::nullopt;
-    const QString what = cell ? QStringLiteral("cell %1 %2").arg(row).arg(column) : property;
-    return Failure{QStringLiteral("%1 %2 %3").arg(name, what, ScriptParser::quoted(want)),
-                   ScriptParser::quoted(reading.value)};
+    const bool cell = v.word == QLatin1String("cell");
+    const qint64 row = v.integers[0], column = v.integers[1];
+    return onControl(s, v.name, [&](QObject* c, QWidget* root) -> Outcome {
+        const auto reading =
+            cell ? ScriptControls::readCell(c, static_cast<int>(row), static_cast<int>(column))
+                 : ScriptControls::read(c, v.word, root);
+        if (reading.failure) return reading.failure;
+        const QString want = cell ? v.text : ScriptControls::normalised(v.word, v.text);
+        if (reading.value == want) return std::nullopt;
+        const QString what = cell ? QStringLiteral("cell %1 %2").arg(row).arg(column) : v.word;
+        return Failure{QStringLiteral("%1 %2 %3").arg(v.name, what, ScriptParser::quoted(want)),
+                       ScriptParser::quoted(reading.value)};
+    });
 }
 
-Outcome doExpectTitle(Args& a, ScriptSession* s, const QString&)
+Outcome runExpectTitle(ScriptSession& s, const ScriptArgs& v, const QString&)
 {
-    QString word, value;
-    if (!a.choice({"title"}, &word, "title") || !a.text(&value, "\"TEXT\"") || !a.end() || !s)
-        return argsError(a);
-    const QString title = s->window()->windowTitle();
-    if (title == value) return std::nullopt;
-    return Failure{QStringLiteral("window title %1").arg(ScriptParser::quoted(value)),
+    const QString title = s.window()->windowTitle();
+    if (title == v.text) return std::nullopt;
+    return Failure{QStringLiteral("window title %1").arg(ScriptParser::quoted(v.text)),
                    ScriptParser::quoted(title)};
 }
 
-Outcome doExpectStatus(Args& a, ScriptSession* s, const QString&)
+Outcome runExpectStatus(ScriptSession& s, const ScriptArgs& v, const QString&)
 {
-    qint64 panel = 0;
-    QString value;
-    if (!a.integer(&panel, "a panel number 0 to 3", 0, 3) || !a.text(&value, "\"TEXT\"") ||
-        !a.end() || !s)
-        return argsError(a);
-    const QString text = s->host().statusPanelText(static_cast<int>(panel));
-    if (text == value) return std::nullopt;
-    return Failure{QStringLiteral("status %1 %2").arg(panel).arg(ScriptParser::quoted(value)),
+    const qint64 panel = v.integers[0];
+    const QString text = s.host().statusPanelText(static_cast<int>(panel));
+    if (text == v.text) return std::nullopt;
+    return Failure{QStringLiteral("status %1 %2").arg(panel).arg(ScriptParser::quoted(v.text)),
                    ScriptParser::quoted(text)};
 }
 
-Outcome doExpectBox(Args& a, ScriptSession* s, const QString&)
+Outcome runExpectBox(ScriptSession& s, const ScriptArgs& v, const QString&)
 {
-    QString value;
-    if (!a.text(&value, "\"TEXT\"") || !a.end() || !s) return argsError(a);
-    const auto box = s->takeBox();
-    const QString want = QStringLiteral("box %1").arg(ScriptParser::quoted(value));
+    const auto box = s.takeBox();
+    const QString want = QStringLiteral("box %1").arg(ScriptParser::quoted(v.text));
     if (!box) return Failure{want, QStringLiteral("no box")};
-    if (*box != value)
+    if (*box != v.text)
         return Failure{want, QStringLiteral("box %1").arg(ScriptParser::quoted(*box))};
     return std::nullopt;
 }
 
-Outcome doExpectNoBox(Args& a, ScriptSession* s, const QString&)
+Outcome runExpectNoBox(ScriptSession& s, const ScriptArgs&, const QString&)
 {
-    if (!a.end() || !s) return argsError(a);
-    const auto box = s->takeBox();
-    s->dropBoxes(); // reported here once, not again by a later check
+    const auto box = s.takeBox();
+    s.dropBoxes(); // reported here once, not again by a later check
     if (box)
         return Failure{QStringLiteral("no box"),
                        QStringLiteral("box %1").arg(ScriptParser::quoted(*box))};
     return std::nullopt;
 }
 
-Outcome doPcTime(Args& a, ScriptSession* s, const QString&)
+Outcome runPcTime(ScriptSession& s, const ScriptArgs& v, const QString&)
 {
-    QString text;
-    if (!a.text(&text, "\"YYYY-MM-DD HH:MM:SS\"")) return argsError(a);
-    const QDateTime at = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    if (!at.isValid())
-        return Failure{
-            QStringLiteral("pctime \"YYYY-MM-DD HH:MM:SS\""),
-            QStringLiteral("%1, not a local date and time").arg(ScriptParser::quoted(text))};
-    if (!a.end() || !s) return argsError(a);
-    s->host().pinClock(at);
-    s->host().holdTimer();
+    s.host().pinClock(v.at);
+    s.host().holdTimer();
     return std::nullopt;
 }
 
-Outcome doAdvance(Args& a, ScriptSession* s, const QString& line)
+Outcome runAdvance(ScriptSession& s, const ScriptArgs& v, const QString& line)
 {
-    double seconds = 0;
-    if (!a.number(&seconds, "SECONDS (0 to 2678400)", 0, kLongestAdvance) || !a.end() || !s)
-        return argsError(a);
-    ScriptHost& host = s->host();
+    ScriptHost& host = s.host();
     if (!host.clockPinned())
         return Failure{QStringLiteral("a pinned PC clock (pctime before advance)"),
                        QStringLiteral("the PC's own clock")};
@@ -491,11 +564,11 @@ Outcome doAdvance(Args& a, ScriptSession* s, const QString& line)
         QWidget* window;
         bool was = window->updatesEnabled();
         ~PaintLater() { window->setUpdatesEnabled(was); }
-    } paintLater{s->window()};
+    } paintLater{s.window()};
     paintLater.window->setUpdatesEnabled(false);
     // In the timer's own steps, so each tick sees the time it would see.
-    qint64 remaining = std::llround(seconds * 1000.0);
-    int& phase = s->tickPhaseMs();
+    qint64 remaining = std::llround(v.number * 1000.0);
+    int& phase = s.tickPhaseMs();
     while (remaining > 0) {
         const qint64 step = std::min<qint64>(kTimerMs - phase, remaining);
         host.advanceClock(step);
@@ -507,217 +580,196 @@ Outcome doAdvance(Args& a, ScriptSession* s, const QString& line)
         if (phase == kTimerMs) {
             phase = 0;
             host.tick();
-            s->afterTick();
+            s.afterTick();
         }
     }
     return std::nullopt;
 }
 
-Outcome doTick(Args& a, ScriptSession* s, const QString&)
+Outcome runTick(ScriptSession& s, const ScriptArgs&, const QString&)
 {
-    if (!a.end() || !s) return argsError(a);
-    s->host().tick();
-    s->afterTick();
-    s->tickPhaseMs() = 0; // a tick re-arms the timer: the next one is a whole interval later
+    s.host().tick();
+    s.afterTick();
+    s.tickPhaseMs() = 0; // a tick re-arms the timer: the next one is a whole interval later
     return std::nullopt;
 }
 
-Outcome doWait(Args& a, ScriptSession* s, const QString&)
+Outcome runWait(ScriptSession& s, const ScriptArgs& v, const QString&)
 {
-    double seconds = 0;
-    if (!a.number(&seconds, "SECONDS (0 to 86400)", 0, kLongestWait) || !a.end() || !s)
-        return argsError(a);
-    s->waitRealTime(std::llround(seconds * 1000.0));
+    s.waitRealTime(std::llround(v.number * 1000.0));
     return std::nullopt;
 }
 
-Outcome doSimPart(Args& a, ScriptSession* s, const QString& line)
+// The simulated board's call `fn` of the open board, or a failure when the
+// adapter is no simulated board.
+template <class Fn, class... Rest>
+Outcome simCall(ScriptSession& s, Fn AdapterApi::*fn, const QString& line, Rest... rest)
 {
-    QString part;
-    if (!a.text(&part, "\"PART\"") || !a.end() || !s) return argsError(a);
-    const AdapterApi& api = s->host().adapter();
-    if (!api.SimSetPart) return Failure{line, QStringLiteral("no simulated board")};
-    return adapterCall(api, api.SimSetPart(s->simBoard(), part.toUtf8().constData()), line);
+    const AdapterApi& api = s.host().adapter();
+    if (!(api.*fn)) return Failure{line, QStringLiteral("no simulated board")};
+    return adapterCall(api, (api.*fn)(s.simBoard(), rest...), line);
 }
 
-Outcome doSimTemp(Args& a, ScriptSession* s, const QString& line)
+Outcome runSimPart(ScriptSession& s, const ScriptArgs& v, const QString& line)
 {
-    double celsius = 0;
-    if (!a.number(&celsius, "DEGREES", -273, 1000) || !a.end() || !s) return argsError(a);
-    const AdapterApi& api = s->host().adapter();
-    if (!api.SimSetTemperature) return Failure{line, QStringLiteral("no simulated board")};
-    return adapterCall(api, api.SimSetTemperature(s->simBoard(), celsius), line);
+    const QByteArray part = v.text.toUtf8();
+    return simCall(s, &AdapterApi::SimSetPart, line, part.constData());
 }
 
-Outcome doSimPpm(Args& a, ScriptSession* s, const QString& line)
+Outcome runSimTemp(ScriptSession& s, const ScriptArgs& v, const QString& line)
 {
-    double ppm = 0;
-    if (!a.number(&ppm, "PPM", -1e6, 1e6) || !a.end() || !s) return argsError(a);
-    const AdapterApi& api = s->host().adapter();
-    if (!api.SimSetPpm) return Failure{line, QStringLiteral("no simulated board")};
-    return adapterCall(api, api.SimSetPpm(s->simBoard(), ppm), line);
+    return simCall(s, &AdapterApi::SimSetTemperature, line, v.number);
 }
 
-// The board's supply or battery level.
-Outcome simVoltage(Args& a, ScriptSession* s, const QString& line, int which)
+Outcome runSimPpm(ScriptSession& s, const ScriptArgs& v, const QString& line)
 {
-    double volts = 0;
-    if (!a.number(&volts, "VOLTS (0 to 6)", 0, 6) || !a.end() || !s) return argsError(a);
-    const AdapterApi& api = s->host().adapter();
-    if (!api.SimSetVoltage) return Failure{line, QStringLiteral("no simulated board")};
-    return adapterCall(api, api.SimSetVoltage(s->simBoard(), which, volts), line);
+    return simCall(s, &AdapterApi::SimSetPpm, line, v.number);
 }
 
-Outcome doSimVdd(Args& a, ScriptSession* s, const QString& line)
+Outcome runSimVdd(ScriptSession& s, const ScriptArgs& v, const QString& line)
 {
-    return simVoltage(a, s, line, KVRX_SIM_SUPPLY);
+    return simCall(s, &AdapterApi::SimSetVoltage, line, int{KVRX_SIM_SUPPLY}, v.number);
 }
 
-Outcome doSimVbat(Args& a, ScriptSession* s, const QString& line)
+Outcome runSimVbat(ScriptSession& s, const ScriptArgs& v, const QString& line)
 {
-    return simVoltage(a, s, line, KVRX_SIM_BATTERY);
+    return simCall(s, &AdapterApi::SimSetVoltage, line, int{KVRX_SIM_BATTERY}, v.number);
 }
 
-bool byteArgs(Args& a, qint64* slave, qint64* sub, qint64* value)
+Outcome runSimPoke(ScriptSession& s, const ScriptArgs& v, const QString& line)
 {
-    return a.integer(slave, "SLAVE (0 to 0xFF)", 0, 0xFF) &&
-           a.integer(sub, "SUB (0 to 0xFFFF)", 0, 0xFFFF) &&
-           a.integer(value, "VALUE (0 to 0xFF)", 0, 0xFF) && a.end();
+    return simCall(s, &AdapterApi::SimPoke, line, static_cast<uint8_t>(v.integers[0]),
+                   static_cast<uint32_t>(v.integers[1]), static_cast<uint8_t>(v.integers[2]));
 }
 
-Outcome doSimPoke(Args& a, ScriptSession* s, const QString& line)
+Outcome runSimExpect(ScriptSession& s, const ScriptArgs& v, const QString& line)
 {
-    qint64 slave = 0, sub = 0, value = 0;
-    if (!byteArgs(a, &slave, &sub, &value) || !s) return argsError(a);
-    const AdapterApi& api = s->host().adapter();
-    if (!api.SimPoke) return Failure{line, QStringLiteral("no simulated board")};
-    return adapterCall(api,
-                       api.SimPoke(s->simBoard(), static_cast<uint8_t>(slave),
-                                   static_cast<uint32_t>(sub), static_cast<uint8_t>(value)),
-                       line);
-}
-
-Outcome doSimExpect(Args& a, ScriptSession* s, const QString& line)
-{
-    qint64 slave = 0, sub = 0, value = 0;
-    if (!byteArgs(a, &slave, &sub, &value) || !s) return argsError(a);
-    const AdapterApi& api = s->host().adapter();
+    const qint64 slave = v.integers[0], sub = v.integers[1], value = v.integers[2];
+    const AdapterApi& api = s.host().adapter();
     if (!api.SimPeek) return Failure{line, QStringLiteral("no simulated board")};
     uint8_t found = 0;
     const QString want =
         QStringLiteral("device %1 byte %2 = %3").arg(hex2(slave), hex2(sub), hex2(value));
     const int32_t code =
-        api.SimPeek(s->simBoard(), static_cast<uint8_t>(slave), static_cast<uint32_t>(sub), &found);
+        api.SimPeek(s.simBoard(), static_cast<uint8_t>(slave), static_cast<uint32_t>(sub), &found);
     if ((code & 0x7F) != 0)
         return Failure{want, QStringLiteral("no byte: %1").arg(adapterText(api, code))};
     if (found != value) return Failure{want, hex2(found)};
     return std::nullopt;
 }
 
-Outcome doSimAttach(Args& a, ScriptSession* s, const QString& line)
+Outcome runSimAttach(ScriptSession& s, const ScriptArgs& v, const QString& line)
 {
-    qint64 attached = 0;
-    if (!a.integer(&attached, "0 or 1", 0, 1) || !a.end() || !s) return argsError(a);
-    const AdapterApi& api = s->host().adapter();
-    if (!api.SimSetAttached) return Failure{line, QStringLiteral("no simulated board")};
-    if (auto f =
-            adapterCall(api, api.SimSetAttached(s->simBoard(), static_cast<int>(attached)), line))
-        return f;
-    notifyWindow(s->window(), attached ? "NotifyUSBArrival" : "NotifyUSBRemove");
+    const int attached = static_cast<int>(v.integers[0]);
+    if (auto f = simCall(s, &AdapterApi::SimSetAttached, line, attached)) return f;
+    // The plug notification the operating system would deliver.
+    if (attached)
+        s.host().notifyUsbArrival();
+    else
+        s.host().notifyUsbRemove();
     return std::nullopt;
 }
 
-Outcome doSimEvent(Args& a, ScriptSession* s, const QString& line)
+Outcome runSimEvent(ScriptSession& s, const ScriptArgs& v, const QString& line)
 {
-    qint64 level = 0;
-    if (!a.integer(&level, "0 or 1", 0, 1) || !a.end() || !s) return argsError(a);
-    const AdapterApi& api = s->host().adapter();
-    if (!api.SimEventInput) return Failure{line, QStringLiteral("no simulated board")};
-    return adapterCall(api, api.SimEventInput(s->simBoard(), static_cast<int>(level)), line);
+    return simCall(s, &AdapterApi::SimEventInput, line, static_cast<int>(v.integers[0]));
 }
 
-Outcome doFile(Args& a, ScriptSession* s, const QString& line, const char* verb)
+Outcome fileAction(bool done, const QString& line)
 {
-    QString file;
-    if (!a.text(&file, "\"FILE\"") || !a.end() || !s) return argsError(a);
-    return callHook(s->window(), verb, file, line);
+    if (!done) return Failure{line, QStringLiteral("it failed")};
+    return std::nullopt;
 }
 
-Outcome doOpen(Args& a, ScriptSession* s, const QString& line)
+Outcome runOpen(ScriptSession& s, const ScriptArgs& v, const QString& line)
 {
-    return doFile(a, s, line, "open");
-}
-Outcome doSave(Args& a, ScriptSession* s, const QString& line)
-{
-    return doFile(a, s, line, "save");
+    return fileAction(s.host().openDumpFile(v.text), line);
 }
 
-Outcome doPrint(Args& a, ScriptSession* s, const QString& line)
+Outcome runSave(ScriptSession& s, const ScriptArgs& v, const QString& line)
 {
-    QString file;
-    if (!a.text(&file, "\"FILE.pdf\"") || !a.end() || !s) return argsError(a);
-    return callHook(s->window(), "print", file, line);
+    return fileAction(s.host().saveDumpFile(v.text), line);
 }
 
-Outcome doScreenshot(Args& a, ScriptSession* s, const QString& line)
+Outcome runPrint(ScriptSession& s, const ScriptArgs& v, const QString& line)
 {
-    QString file;
-    if (!a.text(&file, "\"FILE.png\"") || !a.end() || !s) return argsError(a);
+    return fileAction(s.host().printReport(v.text), line);
+}
+
+Outcome runScreenshot(ScriptSession& s, const ScriptArgs& v, const QString& line)
+{
     // The folders a picture goes to are made as needed: a script carries its
     // pictures' places with it, wherever it runs.
-    if (!QFileInfo(file).absoluteDir().mkpath(QStringLiteral(".")))
+    if (!QFileInfo(v.text).absoluteDir().mkpath(QStringLiteral(".")))
         return Failure{line, QStringLiteral("its folder could not be made")};
-    if (!s->window()->grab().save(file))
+    if (!s.window()->grab().save(v.text))
         return Failure{line, QStringLiteral("the picture could not be written")};
     return std::nullopt;
 }
 
-Outcome doQuit(Args& a, ScriptSession* s, const QString&)
+Outcome runQuit(ScriptSession& s, const ScriptArgs&, const QString&)
 {
-    if (!a.end() || !s) return argsError(a);
-    s->host().close();
-    s->markClosed();
+    s.host().close();
+    s.markClosed();
     return std::nullopt;
 }
 
+// ---- the language: one row per form of a command ----
+
+struct Form {
+    const char* verb;
+    const char* sub;   // second word that picks this form; nullptr: any other
+    const char* usage; // as shown in messages
+    bool expectation;  // counts as passed when it succeeds
+    bool pinsClock;
+    // Reads the arguments after the verb (and sub word) when the script is read.
+    Outcome (*check)(Args& a, ScriptArgs& v);
+    // Does the step with the arguments its check read.
+    Outcome (*run)(ScriptSession& s, const ScriptArgs& v, const QString& line);
+};
+
 const Form kForms[] = {
-    {"select", nullptr, "select NAME \"ENTRY\" | select NAME #INDEX", false, false, doSelect},
-    {"check", nullptr, "check NAME on|off", false, false, doCheck},
-    {"click", nullptr, "click NAME", false, false, doClick},
-    {"type", nullptr, "type NAME \"TEXT\"", false, false, doType},
-    {"key", nullptr, "key NAME KEY", false, false, doKey},
-    {"spin", nullptr, "spin NAME up|down", false, false, doSpin},
-    {"cell", nullptr, "cell NAME ROW COL", false, false, doClickCell},
-    {"dblcell", nullptr, "dblcell NAME ROW COL", false, false, doDoubleClickCell},
-    {"arrow", nullptr, "arrow NAME Up|Down|Left|Right", false, false, doArrow},
-    {"focus", nullptr, "focus NAME", false, false, doFocus},
-    {"leave", nullptr, "leave NAME", false, false, doLeave},
-    {"date", nullptr, "date NAME \"YYYY-MM-DD\"", false, false, doDate},
-    {"expect", "window", "expect window title \"TEXT\"", true, false, doExpectTitle},
-    {"expect", "status", "expect status PANEL \"TEXT\"", true, false, doExpectStatus},
-    {"expect", "box", "expect box \"TEXT\"", true, false, doExpectBox},
-    {"expect", "nobox", "expect nobox", true, false, doExpectNoBox},
-    {"expect", "pctime", "expect pctime \"YYYY-MM-DD HH:MM:SS\"", true, false, doExpectPcTime},
+    {"select", nullptr, "select NAME \"ENTRY\" | select NAME #INDEX", false, false, checkSelect,
+     runSelect},
+    {"check", nullptr, "check NAME on|off", false, false, checkCheck, runCheck},
+    {"click", nullptr, "click NAME", false, false, checkName, runClick},
+    {"type", nullptr, "type NAME \"TEXT\"", false, false, checkType, runType},
+    {"key", nullptr, "key NAME KEY", false, false, checkKey, runKey},
+    {"spin", nullptr, "spin NAME up|down", false, false, checkSpin, runSpin},
+    {"cell", nullptr, "cell NAME ROW COL", false, false, checkCell, runClickCell},
+    {"dblcell", nullptr, "dblcell NAME ROW COL", false, false, checkCell, runDoubleClickCell},
+    {"arrow", nullptr, "arrow NAME Up|Down|Left|Right", false, false, checkArrow, runArrow},
+    {"focus", nullptr, "focus NAME", false, false, checkName, runFocus},
+    {"leave", nullptr, "leave NAME", false, false, checkName, runLeave},
+    {"date", nullptr, "date NAME \"YYYY-MM-DD\"", false, false, checkDate, runDate},
+    {"expect", "window", "expect window title \"TEXT\"", true, false, checkExpectTitle,
+     runExpectTitle},
+    {"expect", "status", "expect status PANEL \"TEXT\"", true, false, checkExpectStatus,
+     runExpectStatus},
+    {"expect", "box", "expect box \"TEXT\"", true, false, checkText, runExpectBox},
+    {"expect", "nobox", "expect nobox", true, false, checkNothing, runExpectNoBox},
+    {"expect", "pctime", "expect pctime \"YYYY-MM-DD HH:MM:SS\"", true, false, checkExpectPcTime,
+     runExpectPcTime},
     {"expect", nullptr, "expect NAME PROPERTY \"VALUE\" | expect NAME cell ROW COL \"VALUE\"", true,
-     false, doExpectProperty},
-    {"pctime", nullptr, "pctime \"YYYY-MM-DD HH:MM:SS\"", false, true, doPcTime},
-    {"advance", nullptr, "advance SECONDS", false, true, doAdvance},
-    {"tick", nullptr, "tick", false, false, doTick},
-    {"wait", nullptr, "wait SECONDS", false, false, doWait},
-    {"sim", "part", "sim part \"PART\"", false, false, doSimPart},
-    {"sim", "temp", "sim temp DEGREES", false, false, doSimTemp},
-    {"sim", "ppm", "sim ppm PPM", false, false, doSimPpm},
-    {"sim", "poke", "sim poke SLAVE SUB VALUE", false, false, doSimPoke},
-    {"sim", "expect", "sim expect SLAVE SUB VALUE", true, false, doSimExpect},
-    {"sim", "attach", "sim attach 0|1", false, false, doSimAttach},
-    {"sim", "event", "sim event 0|1", false, false, doSimEvent},
-    {"sim", "vdd", "sim vdd VOLTS", false, false, doSimVdd},
-    {"sim", "vbat", "sim vbat VOLTS", false, false, doSimVbat},
-    {"open", nullptr, "open \"FILE\"", false, false, doOpen},
-    {"save", nullptr, "save \"FILE\"", false, false, doSave},
-    {"print", nullptr, "print \"FILE.pdf\"", false, false, doPrint},
-    {"screenshot", nullptr, "screenshot \"FILE.png\"", false, false, doScreenshot},
-    {"quit", nullptr, "quit", false, false, doQuit},
+     false, checkExpectProperty, runExpectProperty},
+    {"pctime", nullptr, "pctime \"YYYY-MM-DD HH:MM:SS\"", false, true, checkPcTime, runPcTime},
+    {"advance", nullptr, "advance SECONDS", false, true, checkAdvance, runAdvance},
+    {"tick", nullptr, "tick", false, false, checkNothing, runTick},
+    {"wait", nullptr, "wait SECONDS", false, false, checkWait, runWait},
+    {"sim", "part", "sim part \"PART\"", false, false, checkPart, runSimPart},
+    {"sim", "temp", "sim temp DEGREES", false, false, checkDegrees, runSimTemp},
+    {"sim", "ppm", "sim ppm PPM", false, false, checkPpm, runSimPpm},
+    {"sim", "poke", "sim poke SLAVE SUB VALUE", false, false, checkByte, runSimPoke},
+    {"sim", "expect", "sim expect SLAVE SUB VALUE", true, false, checkByte, runSimExpect},
+    {"sim", "attach", "sim attach 0|1", false, false, checkLevel, runSimAttach},
+    {"sim", "event", "sim event 0|1", false, false, checkLevel, runSimEvent},
+    {"sim", "vdd", "sim vdd VOLTS", false, false, checkVolts, runSimVdd},
+    {"sim", "vbat", "sim vbat VOLTS", false, false, checkVolts, runSimVbat},
+    {"open", nullptr, "open \"FILE\"", false, false, checkFile, runOpen},
+    {"save", nullptr, "save \"FILE\"", false, false, checkFile, runSave},
+    {"print", nullptr, "print \"FILE.pdf\"", false, false, checkPdf, runPrint},
+    {"screenshot", nullptr, "screenshot \"FILE.png\"", false, false, checkPng, runScreenshot},
+    {"quit", nullptr, "quit", false, false, checkNothing, runQuit},
 };
 
 constexpr int kFormCount = static_cast<int>(std::size(kForms));
@@ -807,18 +859,22 @@ Script compile(const QString& file, const QString& source)
             continue;
         }
         const Form& f = kForms[form];
-        step.args = argumentsOf(line.tokens, f);
-        Args args(step.args, QString::fromLatin1(f.usage));
-        step.error = f.step(args, nullptr, lineText(line.tokens));
+        const QList<ScriptToken> tokens = argumentsOf(line.tokens, f);
+        Args args(tokens, QString::fromLatin1(f.usage));
+        step.error = f.check(args, step.args);
         if (!step.error) {
             step.form = form;
+            step.text = lineText(line.tokens);
             script.pinsClock = script.pinsClock || f.pinsClock;
             // A leading pctime is in force before start-up.
-            if (f.step == doPcTime && script.steps.isEmpty())
-                script.startTime = QDateTime::fromString(step.args.front().text,
-                                                         QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            if (f.run == runPcTime && script.steps.isEmpty()) script.startTime = step.args.at;
         }
         script.steps.append(step);
+    }
+    // A script with a line that fails its check is not run: it sets nothing up either.
+    if (!script.runnable()) {
+        script.pinsClock = false;
+        script.startTime.reset();
     }
     return script;
 }
@@ -908,15 +964,31 @@ void ScriptSession::fail(const ScriptStep& step, const Failure& f)
 
 int ScriptSession::run()
 {
+    // The whole script is checked before any step runs: a line that failed
+    // its check fails the script, and nothing of it acts on the window or
+    // the board.
+    for (const ScriptStep& step : script_.steps) {
+        if (step.error) fail(step, *step.error);
+    }
+    if (script_.runnable()) runSteps();
+    // A table naming a control the window does not have is a fault of the
+    // window whatever the script checked; line 0 stands for the whole run.
+    for (const QString& failure : host_.controlFailures()) {
+        ++failed_;
+        out_(QStringLiteral("FAIL %1:0: every control the window names / %2")
+                 .arg(script_.file, ScriptParser::quoted(failure)));
+    }
+    out_(QStringLiteral("%1 passed, %2 failed").arg(passed_).arg(failed_));
+    return failed_ == 0 ? 0 : 1;
+}
+
+void ScriptSession::runSteps()
+{
     // A script that pins the PC clock polls only inside advance and tick.
     if (script_.pinsClock) host_.holdTimer();
     modalGuard_.start();
     QApplication::processEvents();
     for (const ScriptStep& step : script_.steps) {
-        if (step.error) {
-            fail(step, *step.error);
-            continue;
-        }
         const Form& form = kForms[step.form];
         if (closed_) {
             fail(step, {QStringLiteral("nothing after quit"), QString::fromLatin1(form.usage)});
@@ -924,10 +996,7 @@ int ScriptSession::run()
         }
         Outcome outcome;
         try {
-            Args args(step.args, QString::fromLatin1(form.usage));
-            QList<ScriptToken> whole{{ScriptToken::Word, QString::fromLatin1(form.verb)}};
-            if (form.sub) whole.append({ScriptToken::Word, QString::fromLatin1(form.sub)});
-            outcome = form.step(args, this, lineText(whole + step.args));
+            outcome = form.run(*this, step.args, step.text);
         } catch (const std::exception& e) {
             outcome = Failure{QString::fromLatin1(form.usage),
                               QStringLiteral("an exception: %1").arg(QString::fromUtf8(e.what()))};
@@ -946,13 +1015,4 @@ int ScriptSession::run()
             ++passed_;
     }
     modalGuard_.stop();
-    // A table naming a control the window does not have is a fault of the
-    // window whatever the script checked; line 0 stands for the whole run.
-    for (const QString& failure : host_.controlFailures()) {
-        ++failed_;
-        out_(QStringLiteral("FAIL %1:0: every control the window names / %2")
-                 .arg(script_.file, ScriptParser::quoted(failure)));
-    }
-    out_(QStringLiteral("%1 passed, %2 failed").arg(passed_).arg(failed_));
-    return failed_ == 0 ? 0 : 1;
 }

@@ -1,11 +1,13 @@
 // The scenario-script language and one run of a script against a window.
 #pragma once
 
+#include <QDate>
 #include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -36,16 +38,38 @@ class ScriptHost {
     virtual void tick() = 0;      // one polling tick, as the timer runs it
     virtual void holdTimer() = 0; // keep the polling timer from firing by itself
     virtual void close() = 0;     // as the user closes the window
+    // The window's file actions without a dialog: the register dump file read
+    // or written, the printed report written as a PDF file; false when the
+    // action failed.
+    virtual bool openDumpFile(const QString& file) = 0;
+    virtual bool saveDumpFile(const QString& file) = 0;
+    virtual bool printReport(const QString& file) = 0;
+    // The plug notifications the operating system delivers to the window.
+    virtual void notifyUsbArrival() = 0;
+    virtual void notifyUsbRemove() = 0;
     // Names the window's tables gave that matched no control, since start-up.
     virtual QStringList controlFailures() const { return {}; }
 };
 
-// One line of a script, checked for its shape when the script is read.
+// The arguments of one step, as its check read them from the line.
+struct ScriptArgs {
+    QString name;            // NAME: the control
+    QString word;            // a word from the command's own list: on, up, a key, a property
+    QString text;            // "TEXT": an entry, typed text, expected value, file or part
+    int index = -1;          // select's #INDEX; -1 when the entry is named by its text
+    qint64 integers[3] = {}; // ROW COL, PANEL, SLAVE SUB VALUE or 0|1
+    double number = 0;       // SECONDS, DEGREES, PPM or VOLTS
+    QDate date;              // date's day
+    QDateTime at;            // pctime's local time
+};
+
+// One line of a script, checked when the script is read.
 struct ScriptStep {
     int line = 0;
-    int form = -1; // row of the language table; -1 when the line is malformed
-    QList<ScriptToken> args;
-    std::optional<ScriptControls::Failure> error;
+    int form = -1; // row of the language table; -1 when the line failed its check
+    QString text;  // the command as written, for the failures of its run
+    ScriptArgs args;
+    std::optional<ScriptControls::Failure> error; // why the line failed its check
 };
 
 struct Script {
@@ -54,6 +78,13 @@ struct Script {
     bool pinsClock = false; // uses pctime or advance: needs the simulated board's manual clock
     // A pctime before any other step: the PC clock start-up already reads.
     std::optional<QDateTime> startTime;
+
+    // Every line passed its check; only such a script runs.
+    bool runnable() const
+    {
+        return std::none_of(steps.begin(), steps.end(),
+                            [](const ScriptStep& step) { return step.error.has_value(); });
+    }
 };
 
 namespace ScriptLanguage {
@@ -71,7 +102,9 @@ class ScriptSession {
 
     ScriptSession(const Script& script, ScriptHost& host, Output out);
 
-    // Runs every step, prints a FAIL line per failure and the closing
+    // Reads the checked script first: when a line failed its check, prints
+    // a FAIL line for each such line and runs nothing. Otherwise runs every
+    // step and prints a FAIL line per failure. Then the closing
     // "N passed, N failed"; returns 0 only when nothing failed.
     int run();
 
@@ -91,6 +124,7 @@ class ScriptSession {
     void waitRealTime(qint64 ms);
 
   private:
+    void runSteps();
     void collectBoxes();
     void dismissModal();
     void fail(const ScriptStep& step, const ScriptControls::Failure& f);

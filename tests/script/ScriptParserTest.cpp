@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QLocale>
 #include <QString>
+#include <clocale>
+#include <string>
 #include <vector>
 
 #include "support/AppTestSupport.h"
 #include "script/ScriptParser.h"
+#include "script/ScriptSession.h"
 
 namespace {
 
@@ -137,6 +141,56 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"9999999999999999999", std::nullopt, std::nullopt},
         NumberCase{"0x10000000000000000", std::nullopt, std::nullopt},
         NumberCase{"1234567890123456.5", std::nullopt, std::nullopt}));
+
+// A user whose locale writes a decimal comma (and a point between thousands)
+// runs the same scripts: numbers are read as the C locale writes them.
+class DecimalCommaLocale {
+  public:
+    DecimalCommaLocale() : qtBefore_(QLocale())
+    {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        if (const char* c = std::setlocale(LC_ALL, nullptr)) cBefore_ = c;
+        // The C library's own, where the machine has one.
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8"}) {
+            if (std::setlocale(LC_ALL, name)) break;
+        }
+    }
+    ~DecimalCommaLocale()
+    {
+        QLocale::setDefault(qtBefore_);
+        std::setlocale(LC_ALL, cBefore_.c_str());
+    }
+
+  private:
+    QLocale qtBefore_;
+    std::string cBefore_ = "C";
+};
+
+TEST(ScriptNumbersInTheUsersLocale, AreReadAsTheCLocaleWritesThem)
+{
+    const DecimalCommaLocale german;
+    ASSERT_EQ(QLocale().decimalPoint(), QStringLiteral(","));
+    EXPECT_EQ(ScriptParser::toNumber(QStringLiteral("2.5")), 2.5);
+    EXPECT_EQ(ScriptParser::toNumber(QStringLiteral("1.000")), 1.0);
+    EXPECT_EQ(ScriptParser::toNumber(QStringLiteral("-0.11")), -0.11);
+    EXPECT_EQ(ScriptParser::toNumber(QStringLiteral("2,5")), std::nullopt);
+    EXPECT_EQ(ScriptParser::toInteger(QStringLiteral("1.000")), std::nullopt);
+    EXPECT_EQ(ScriptParser::toInteger(QStringLiteral("-12")), -12);
+
+    // As a script's steps take them.
+    const Script script = ScriptLanguage::compile(
+        QStringLiteral("t.rtcs"),
+        QStringLiteral("pctime \"2024-03-01 12:00:05\"\nsim temp -12.5\nadvance 1.000\n"));
+    ASSERT_TRUE(script.runnable());
+    EXPECT_EQ(script.startTime, QDateTime(QDate(2024, 3, 1), QTime(12, 0, 5)));
+    EXPECT_EQ(script.steps[1].args.number, -12.5);
+    EXPECT_EQ(script.steps[2].args.number, 1.0);
+    const Script comma =
+        ScriptLanguage::compile(QStringLiteral("t.rtcs"), QStringLiteral("sim vdd 2,5"));
+    ASSERT_TRUE(comma.steps.front().error.has_value());
+    EXPECT_EQ(comma.steps.front().error->found,
+              QStringLiteral("\"2,5\" where VOLTS (0 to 6) belongs"));
+}
 
 TEST(ScriptQuoted, SplitsBackToTheSameText)
 {

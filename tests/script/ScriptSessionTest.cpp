@@ -263,24 +263,7 @@ class TestWindow : public QWidget {
 
     QList<int> picks;
     int chkClicks = 0, radioBClicks = 0, btnClicks = 0, enters = 0, actions = 0;
-    int arrivals = 0, removals = 0;
     int dialogResult = -1;
-    QStringList opened, saved;
-    std::function<void()> onRemove;
-
-  public slots:
-    void NotifyUSBArrival() { ++arrivals; }
-    void NotifyUSBRemove()
-    {
-        ++removals;
-        if (onRemove) onRemove();
-    }
-    void openDumpFile(const QString& file) { opened.append(file); }
-    bool saveDumpFile(const QString& file)
-    {
-        saved.append(file);
-        return file != QLatin1String("bad.csv");
-    }
 
   private:
     template <class W> W* add(const char* name)
@@ -312,6 +295,16 @@ class FakeHost : public ScriptHost {
     void holdTimer() override { ++holds; }
     void close() override { closed = true; }
     QStringList controlFailures() const override { return failures; }
+    // The window's file actions: a name starting "bad" fails.
+    bool openDumpFile(const QString& file) override { return record(opened, file); }
+    bool saveDumpFile(const QString& file) override { return record(saved, file); }
+    bool printReport(const QString& file) override { return record(printed, file); }
+    void notifyUsbArrival() override { ++arrivals; }
+    void notifyUsbRemove() override
+    {
+        ++removals;
+        if (onRemove) onRemove();
+    }
 
     QString status[4] = {"", " USB: Active", "", ""};
     QStringList failures;
@@ -322,8 +315,17 @@ class FakeHost : public ScriptHost {
     int holds = 0;
     bool closed = false;
     bool paintedDuringTicks = false;
+    QStringList opened, saved, printed;
+    int arrivals = 0, removals = 0;
+    std::function<void()> onRemove;
 
   private:
+    static bool record(QStringList& files, const QString& file)
+    {
+        files.append(file);
+        return !file.startsWith(QLatin1String("bad"));
+    }
+
     QWidget* w_;
 };
 
@@ -388,7 +390,7 @@ struct BadStep {
     const char* failure; // what follows "FAIL t.rtcs:1: "
 };
 
-TEST_F(ScriptRun, MalformedLinesFailWithTheirLineAndTheRestStillRuns)
+TEST_F(ScriptRun, MalformedLinesFailWithTheirLineAndTheRestDoesNotRun)
 {
     const BadStep cases[] = {
         {"selekt ListA \"100\"", "a command: select check click type key spin cell dblcell arrow "
@@ -412,7 +414,6 @@ TEST_F(ScriptRun, MalformedLinesFailWithTheirLineAndTheRestStillRuns)
         {"cell GridA 1", "cell NAME ROW COL / the line ends before COL"},
         {"arrow GridA North",
          "arrow NAME Up|Down|Left|Right / \"North\" where Up, Down, Left or Right belongs"},
-        {"dblcell BtnA 1 1", "a grid named \"BtnA\" / a QPushButton"},
         {"expect status 4 \"x\"",
          "expect status PANEL \"TEXT\" / \"4\" where a panel number 0 to 3 belongs"},
         {"expect window titel \"T\"",
@@ -449,9 +450,54 @@ TEST_F(ScriptRun, MalformedLinesFailWithTheirLineAndTheRestStillRuns)
         EXPECT_EQ(run(source), 1) << c.line;
         EXPECT_EQ(out,
                   QStringList({QStringLiteral("FAIL t.rtcs:1: ") + QString::fromUtf8(c.failure),
-                               "1 passed, 1 failed"}))
+                               "0 passed, 1 failed"}))
             << c.line;
     }
+}
+
+TEST_F(ScriptRun, ALineThatFailsItsCheckStopsTheScriptBeforeAnyStepActs)
+{
+    QTemporaryDir dir;
+    const QString shot = dir.filePath(QStringLiteral("shot.png"));
+    const QString source = QStringLiteral("pctime \"2024-03-01 12:00:00\"\n"
+                                          "click BtnA\n"
+                                          "check ChkA on\n"
+                                          "select ListA #1\n"
+                                          "type EditA \"12\"\n"
+                                          "sim poke 0xA2 0x07 0x5A\n"
+                                          "sim attach 0\n"
+                                          "save \"b.csv\"\n"
+                                          "advance 1\n"
+                                          "tick\n"
+                                          "screenshot %1\n"
+                                          "check ChkA maybe\n"
+                                          "quit\n"
+                                          "sim vdd 7\n")
+                               .arg(ScriptParser::quoted(shot));
+    EXPECT_EQ(run(source), 1);
+    // Every line that fails its check is reported, and only those.
+    EXPECT_EQ(out,
+              QStringList({"FAIL t.rtcs:12: check NAME on|off / \"maybe\" where on or off belongs",
+                           "FAIL t.rtcs:14: sim vdd VOLTS / \"7\" where VOLTS (0 to 6) belongs",
+                           "0 passed, 2 failed"}));
+    // No step reached the window, the board, the clock or a file.
+    EXPECT_EQ(window.btnClicks, 0);
+    EXPECT_EQ(window.chkClicks, 0);
+    EXPECT_FALSE(window.ChkA->isChecked());
+    EXPECT_TRUE(window.picks.isEmpty());
+    EXPECT_EQ(window.EditA->text(), QString());
+    EXPECT_EQ(sim().calls, QStringList());
+    EXPECT_EQ(sim().advanced, 0);
+    EXPECT_EQ(host.removals, 0);
+    EXPECT_EQ(host.saved, QStringList());
+    EXPECT_FALSE(host.clock.isValid());
+    EXPECT_TRUE(host.ticks.isEmpty());
+    EXPECT_EQ(host.holds, 0);
+    EXPECT_FALSE(host.closed);
+    EXPECT_FALSE(QFile::exists(shot));
+    // Nor does it set up the pinned clock that start-up would read.
+    EXPECT_FALSE(script.pinsClock);
+    EXPECT_FALSE(script.startTime.has_value());
 }
 
 TEST_F(ScriptRun, ControlsAUserCannotWorkSoFailWithWhatWasFound)
@@ -477,6 +523,7 @@ TEST_F(ScriptRun, ControlsAUserCannotWorkSoFailWithWhatWasFound)
         {"select ListA \"1\\n00\"", "an entry \"1\\n00\" in \"ListA\" / entries \"100|400\""},
         {"select ListA #2", "an entry #2 in \"ListA\" / 2 entries"},
         {"check RadioA off", "\"RadioA\" off / still on after a click"},
+        {"dblcell BtnA 1 1", "a grid named \"BtnA\" / a QPushButton"},
     };
     for (const BadStep& c : cases) {
         EXPECT_EQ(run(QString::fromUtf8(c.line)), 1) << c.line;
@@ -756,11 +803,11 @@ TEST_F(ScriptRun, SimControlsReachTheOpenBoard)
 TEST_F(ScriptRun, UnplugAndPlugReachTheBoardLastOpenAndNotifyTheWindow)
 {
     host.board = 2;
-    window.onRemove = [this] { host.board = 0; }; // the window lets go of the unplugged board
+    host.onRemove = [this] { host.board = 0; }; // the window lets go of the unplugged board
     ASSERT_EQ(run("sim attach 0\nsim attach 1"), 0);
     EXPECT_EQ(sim().calls, QStringList({"attach 2 0", "attach 2 1"}));
-    EXPECT_EQ(window.removals, 1);
-    EXPECT_EQ(window.arrivals, 1);
+    EXPECT_EQ(host.removals, 1);
+    EXPECT_EQ(host.arrivals, 1);
 }
 
 TEST_F(ScriptRun, ABoardThatRefusesFailsTheStepWithTheAdaptersText)
@@ -774,18 +821,18 @@ TEST_F(ScriptRun, ABoardThatRefusesFailsTheStepWithTheAdaptersText)
 
 // ---- window actions, screenshots, quit ----
 
-TEST_F(ScriptRun, FileStepsCallTheWindowOrSayTheyAreMissing)
+TEST_F(ScriptRun, FileStepsCallTheWindowAndFailWhenItsActionFails)
 {
-    EXPECT_EQ(run("open \"a.csv\"\nsave \"b.csv\"\nsave \"bad.csv\""), 1);
-    EXPECT_EQ(window.opened, QStringList({"a.csv"}));
-    EXPECT_EQ(window.saved, QStringList({"b.csv", "bad.csv"}));
+    EXPECT_EQ(run("open \"a.csv\"\nsave \"b.csv\"\nsave \"bad.csv\"\nprint \"r.pdf\"\n"
+                  "open \"bad.csv\"\nprint \"bad.pdf\""),
+              1);
+    EXPECT_EQ(host.opened, QStringList({"a.csv", "bad.csv"}));
+    EXPECT_EQ(host.saved, QStringList({"b.csv", "bad.csv"}));
+    EXPECT_EQ(host.printed, QStringList({"r.pdf", "bad.pdf"}));
     EXPECT_EQ(out,
-              QStringList({"FAIL t.rtcs:3: save \"bad.csv\" / it failed", "0 passed, 1 failed"}));
-
-    QWidget plain;
-    FakeHost plainHost(&plain);
-    EXPECT_EQ(run("open \"a.csv\"", plainHost), 1);
-    EXPECT_EQ(out.first(), "FAIL t.rtcs:1: open \"a.csv\" / register dump files are not available");
+              QStringList({"FAIL t.rtcs:3: save \"bad.csv\" / it failed",
+                           "FAIL t.rtcs:5: open \"bad.csv\" / it failed",
+                           "FAIL t.rtcs:6: print \"bad.pdf\" / it failed", "0 passed, 3 failed"}));
 }
 
 TEST_F(ScriptRun, ScreenshotSavesAPictureOfTheWindow)

@@ -299,25 +299,32 @@ int32_t MemoryPage::waitForAck()
         // A read without address bytes: the memory acknowledges its slave
         // address only once the write cycle is over.
         uint8_t scratch = 0;
+        QElapsedTimer attempt;
+        attempt.start();
         result = bus.api().Read(bus.BoardNo, 0, kMemSlave, 0, &scratch, 1);
+        // What a refused try costs on this board paces the lines of Write All.
+        if (result == KVRX_ERR_ADDR_NACK) tryCostNs_ = attempt.nsecsElapsed();
         if ((result & 0x7F) == 0) return 0;
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     } while (waited.elapsed() < kAckTimeoutMs);
     return result;
 }
 
+void MemoryPage::waitOutWriteCycle()
+{
+    if (!lineStart_.isValid()) return;
+    // Wait out the previous line's write cycle without a try that the chip
+    // would refuse; the window keeps painting meanwhile.
+    const int64_t delay = FirstTryDelayNs(lineStart_.nsecsElapsed(), lineCostNs_, tryCostNs_);
+    QElapsedTimer pause;
+    pause.start();
+    while (pause.nsecsElapsed() < delay)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 int32_t MemoryPage::writeLine(uint8_t subLen, uint32_t address, const uint8_t* bytes, bool eeprom)
 {
     RtcBus& bus = context_.bus();
-    if (eeprom && lineStart_.isValid()) {
-        // Wait out the previous line's write cycle without a try that the
-        // memory would refuse; the window keeps painting meanwhile.
-        const int64_t delay = FirstTryDelayNs(lineStart_.nsecsElapsed(), lineCostNs_, tryCostNs_);
-        QElapsedTimer pause;
-        pause.start();
-        while (pause.nsecsElapsed() < delay)
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
     QElapsedTimer waited;
     waited.start();
     for (;;) {
@@ -373,13 +380,21 @@ void MemoryPage::BtnWrEepromClick()
 
     const uint8_t subLen = addressLength();
     const bool eeprom = bus.part().TypeCode == TypeE;
-    // The write enable latch stays set across the lines' writes, so one
-    // write-enable step serves them all.
-    if (eeprom) context_.unlockPart(from);
     int32_t result = 0;
     for (int line = 0; line < gridLines_; ++line) {
         const uint32_t address = static_cast<uint32_t>(line) * kLineBytes;
         const std::array<uint8_t, kLineBytes> bytes = FillLine(fill, values, address);
+        if (eeprom) {
+            // Each line gets its own write-enable step: a part whose latch
+            // clears with the write cycle would otherwise acknowledge the
+            // following lines and drop them. The chip is off the bus until the
+            // line before is stored; until a refused try has shown what a try
+            // costs, wait for its acknowledge, then wait out the cycle by the
+            // clock, so the step's acknowledge poll finds the chip answering.
+            if (line > 0 && tryCostNs_ == 0) waitForAck();
+            waitOutWriteCycle();
+            context_.unlockPart(from);
+        }
         result = writeLine(subLen, address, bytes.data(), eeprom);
         noteTransfer(address, kLineBytes);
         // The last line is done once the EEPROM answers again.

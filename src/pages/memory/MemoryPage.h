@@ -76,6 +76,9 @@ class MemoryPage : public QWidget, public PartChoiceStep {
     // until then. The window keeps painting and its timers run. Returns the
     // last poll's result (0: the memory answers again).
     int32_t waitForAck();
+    // Waits until the last line's write cycle should be over, as far as the
+    // timings seen so far tell (not at all before a try's cost is known).
+    void waitOutWriteCycle();
     // One line of Write All, tried again while a busy EEPROM does not
     // acknowledge it, up to the acknowledge timeout.
     int32_t writeLine(uint8_t subLen, uint32_t address, const uint8_t* bytes, bool eeprom);
