@@ -25,6 +25,7 @@
 #include "app/polling/GraphData.h"
 #include "app/setup/SetupPage.h"
 #include "reports/DumpCommands.h"
+#include "support/CommaLocale.h"
 #include "support/WindowFixture.h"
 
 namespace {
@@ -209,6 +210,26 @@ TEST_F(DumpCommandsTest, UnreadableFileIsReportedAndChangesNothing)
         EXPECT_EQ(graph().points(GraphData::Deviation).size(), 1);
         EXPECT_TRUE(window().displayPanel()->PollingEnable->isChecked());
     }
+}
+
+// Under a decimal-comma locale the window saves and opens the file it saves
+// under any other: "23.5", not a "23,5" that reads back as 23.
+TEST_F(DumpCommandsTest, DecimalCommaLocaleSavesAndOpensTheSameFile)
+{
+    KVRX_COMMA_LOCALE(comma);
+    choose("VK310");
+    const QList<QPointF> dev = {{0.5, -2}, {25.5, 3}};
+    const QList<QPointF> temp = {{0.5, 23.5}, {25.5, -10.1}};
+    graph().assign(GraphData::Deviation, dev);
+    graph().assign(GraphData::Temperature, temp);
+    ASSERT_TRUE(window().saveDumpFile(path("comma.csv")));
+    EXPECT_TRUE(contents(path("comma.csv"))
+                    .endsWith("\r\nDay 0 00:30:00,-2,23.5\r\nDay 1 01:30:00,3,-10.1\r\n"));
+    graph().clear();
+    ASSERT_TRUE(window().openDumpFile(path("comma.csv")));
+    EXPECT_EQ(graph().points(GraphData::Deviation), dev);
+    EXPECT_EQ(graph().points(GraphData::Temperature), temp);
+    EXPECT_TRUE(boxes().empty());
 }
 
 // A file that could not be opened does not become the one Save writes to.
