@@ -14,11 +14,16 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "app/ResultSinks.h"
 #include "app/polling/DisplayPanel.h"
@@ -230,6 +235,53 @@ TEST_F(DumpCommandsTest, DecimalCommaLocaleSavesAndOpensTheSameFile)
     EXPECT_EQ(graph().points(GraphData::Deviation), dev);
     EXPECT_EQ(graph().points(GraphData::Temperature), temp);
     EXPECT_TRUE(boxes().empty());
+}
+
+// Only a regular file is read. A device that never ends and a FIFO that
+// nobody writes to are refused at once, with the reason in the error box,
+// and change nothing.
+TEST_F(DumpCommandsTest, AnythingButARegularFileIsRefusedWithoutWaiting)
+{
+    const QString fifo = path("fifo.csv");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QDir().mkdir(path("folder.csv")));
+    choose("VK310");
+    graph().assign(GraphData::Deviation, {{1, 1}});
+    graph().assign(GraphData::Temperature, {{1, 20}});
+    struct Case {
+        QString path;
+        QString reason;
+    };
+    const Case cases[] = {
+        {QStringLiteral("/dev/zero"), QStringLiteral("Not a regular file")},
+        {fifo, QStringLiteral("Not a regular file")},
+        {path("folder.csv"), QStringLiteral("It is a folder")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        // Without the check the window would read /dev/zero for ever or wait
+        // on the FIFO: end the program with a clear failure instead.
+        std::atomic<bool> done{false};
+        std::thread watchdog([&done, what = c.path.toStdString()] {
+            for (int i = 0; i < 200 && !done; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (done) return;
+            std::fprintf(stderr, "FAILED: opening %s did not return within 10 s\n", what.c_str());
+            std::_Exit(1);
+        });
+        const bool opened = window().openDumpFile(c.path);
+        done = true;
+        watchdog.join();
+        EXPECT_FALSE(opened);
+        ASSERT_EQ(boxes().size(), 1u);
+        EXPECT_EQ(
+            boxes().takeFirst(),
+            QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(c.path), c.reason));
+        EXPECT_EQ(window().bus().partRow(), FindPartRow("VK310"));
+        EXPECT_EQ(graph().points(GraphData::Deviation).size(), 1);
+        EXPECT_TRUE(window().displayPanel()->PollingEnable->isChecked());
+        EXPECT_NE(window().bus().data.LastFile, c.path.toStdString());
+    }
 }
 
 // A file that could not be opened does not become the one Save writes to.
