@@ -135,6 +135,15 @@ bool DumpCommands::Write(const QString& path)
         WriteDumpText(bus.part(), bus.data.Regs, DumpSeries{dx.data(), dy.data(), dx.size()},
                       DumpSeries{tx.data(), ty.data(), tx.size()});
 
+    // The new file replaces the old one whole, so only a regular file (or a
+    // new name) is written: a FIFO or a device would be replaced by a file.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        fail(QStringLiteral("Cannot write"), path,
+             info.isDir() ? QStringLiteral("It is a folder")
+                          : QStringLiteral("Not a regular file"));
+        return false;
+    }
     // The old file stays as it was until the new one is complete.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {

@@ -457,6 +457,31 @@ TEST_F(DumpCommandsTest, FailedSaveIsReportedAndLeavesTheOldFile)
     EXPECT_EQ(QDir(locked).entryList(QDir::Files), QStringList{QStringLiteral("old.csv")});
 }
 
+// Save replaces a file whole: a FIFO or a folder of that name is refused, not
+// replaced by a file.
+TEST_F(DumpCommandsTest, SaveRefusesAnythingButARegularFile)
+{
+    const QString fifo = path("fifo.csv");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QDir().mkdir(path("folder.csv")));
+    choose("VK310");
+    for (const auto& [target, reason] :
+         {std::pair{fifo, QStringLiteral("Not a regular file")},
+          std::pair{path("folder.csv"), QStringLiteral("It is a folder")}}) {
+        SCOPED_TRACE(target.toStdString());
+        EXPECT_FALSE(window().saveDumpFile(target));
+        ASSERT_EQ(boxes().size(), 1u);
+        EXPECT_EQ(
+            boxes().takeFirst(),
+            QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(target), reason));
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the FIFO is still there";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System),
+              QStringList{QStringLiteral("fifo.csv")});
+}
+
 TEST_F(DumpCommandsTest, SaveReplacesTheWholeFileAndLeavesNoScratchBehind)
 {
     choose("Not Selected");
