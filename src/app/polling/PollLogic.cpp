@@ -1,6 +1,7 @@
 #include "app/polling/PollLogic.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -95,10 +96,12 @@ std::string FormatFixed(double value, int decimals)
     const double scale = std::pow(10.0, decimals);
     const double scaled = std::fabs(value) * scale;
     // Whole units and the fraction must each fit a 64-bit integer.
-    if (!std::isfinite(scaled) || scaled > 1e15 || decimals > 15) {
+    if (!std::isfinite(scaled) || scaled > 1e15 || decimals < 0 || decimals > 15) {
+        // "%.*f" as the C locale writes it, whatever the process's locale.
         char buf[400];
-        std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
-        return buf;
+        const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed,
+                                     std::clamp(decimals, 0, 15));
+        return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string();
     }
     const auto units = static_cast<uint64_t>(std::floor(scaled + 0.5 + 1e-9 + scaled * 1e-12));
     const auto unit = static_cast<uint64_t>(scale);

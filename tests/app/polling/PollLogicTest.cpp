@@ -9,6 +9,7 @@
 
 #include "app/PageTable.h"
 #include "app/polling/PollLogic.h"
+#include "support/CommaLocale.h"
 
 namespace {
 
@@ -419,6 +420,20 @@ TEST(PollTiming, RunningTimeAndPollDurationTexts)
     EXPECT_EQ(PollDurationText(0.5005), " 0.501 mS");
     EXPECT_EQ(PollDurationText(250.0), " 250.000 mS");
     EXPECT_STREQ(kUsbActiveText, " USB: Active");
+}
+
+// The panel's numbers keep the design's '.' under a decimal-comma locale,
+// values too large for the exact rounding among them.
+TEST(PollTexts, DecimalCommaLocaleKeepsThePoint)
+{
+    KVRX_COMMA_LOCALE(comma);
+    EXPECT_EQ(TemperatureText(23.5), "23.5000*C (74.30*F)");
+    EXPECT_EQ(TemperatureText(-0.5), "-0.5000*C (31.10*F)");
+    EXPECT_EQ(TempOffsetText(-15), "-1.5*C");
+    EXPECT_EQ(PollDurationText(1.2344), " 1.234 mS");
+    EXPECT_EQ(PollDurationText(1e16), " 10000000000000000.000 mS");
+    EXPECT_EQ(TemperatureText(1e15), "1000000000000000.0000*C (1800000000000032.00*F)");
+    EXPECT_EQ(PollDurationText(-1e18), " -1000000000000000000.000 mS");
 }
 
 // ---- bus speed ----
