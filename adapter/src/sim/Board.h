@@ -68,6 +68,7 @@ class Board {
     // True time passes for every chip this board holds, in or out of the
     // socket: a chip on its battery keeps its clock running.
     void advanceChips(double seconds, double celsius);
+    bool holdsChips() const { return !chips_.empty(); }
 
     struct Outcome {
         int32_t code;

@@ -421,8 +421,10 @@ class SimBackend final : public Backend {
         const auto steps = static_cast<long>(std::ceil(remaining / step));
         for (long i = 0; i < steps; ++i) {
             const double dt = i + 1 == steps ? target - chipTime_ : step;
+            // A board that never held a chip has nothing to run (and its
+            // sensor's temperature costs two sines a step).
             for (auto& b : boards_)
-                b->advanceChips(dt, b->celsiusAt(chipTime_ + dt / 2));
+                if (b->holdsChips()) b->advanceChips(dt, b->celsiusAt(chipTime_ + dt / 2));
             chipTime_ += dt;
         }
         chipTime_ = target;
