@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "kvrx_usb.h"
+
 namespace {
 
 // ---- status rows per family ----
@@ -341,6 +343,12 @@ GraphSample MakeGraphSample(uint32_t elapsedSeconds, double tRtc, double tPc,
 }
 
 // ---- status bar and timing ----
+
+bool BoardIsGone(int32_t result)
+{
+    return result == KVRX_ERR_NOT_ATTACHED || result == KVRX_ERR_NOT_OPEN ||
+           result == KVRX_ERR_NO_SUCH_BOARD || result == KVRX_ERR_NO_ADAPTER;
+}
 
 std::string RunTimeText(uint32_t seconds)
 {

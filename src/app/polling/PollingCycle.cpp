@@ -67,6 +67,10 @@ void PollingCycle::work(const QDateTime& now)
         for (const char* lamp : kPollOffLamps)
             setLamp(lamp, false);
         window_.setStatusPanelText(2, QString());
+        // A board the adapter reports gone is no longer active, whenever the
+        // plug notification about it comes (or never does).
+        if (polling && BoardIsGone(runResult))
+            window_.setStatusPanelText(1, QLatin1String(kUsbDisconnectText));
     } else {
         pollChip(pc, runSeconds);
     }

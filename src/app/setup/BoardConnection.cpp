@@ -84,8 +84,14 @@ bool BoardConnection::ListBoards(QComboBox* list)
         uint8_t idBuffer[kIdBufferSize] = {};
         // A board that does not identify itself gets no line, and the lines
         // after it keep their own board numbers.
-        if (api.GetDeviceID(board, idBuffer) == 0)
-            list->addItem(kBoardLine, static_cast<int>(board));
+        if (api.GetDeviceID(board, idBuffer) != 0) continue;
+        list->addItem(kBoardLine, static_cast<int>(board));
+        // Every board's line reads the same; the adapter's own identity (the
+        // bridge and its bus) tells them apart in the line's hint.
+        idBuffer[kIdBufferSize - 1] = 0;
+        list->setItemData(list->count() - 1,
+                          QString::fromUtf8(reinterpret_cast<const char*>(idBuffer)),
+                          Qt::ToolTipRole);
     }
     return true;
 }
