@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "bus/Result.h"
+
 namespace {
 
 // ---- status rows per family ----
@@ -216,7 +218,7 @@ uint8_t ClockStatusByte(PartType type, const StatusResult& status)
 ChipTimeState ChipTimeStateFor(uint8_t clockStatus, int32_t timeResult)
 {
     if ((clockStatus & 0x01) != 0) return ChipTimeState::ClockNotSet;
-    if (timeResult != 0) return ChipTimeState::Error;
+    if (!Succeeded(timeResult)) return ChipTimeState::Error;
     return ChipTimeState::Shown;
 }
 

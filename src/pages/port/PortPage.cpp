@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/PageContext.h"
+#include "bus/HexField.h"
 #include "bus/RtcBus.h"
 #include "pages/port/PortCodec.h"
 #include "registers/RegistersCodec.h"
@@ -32,11 +33,6 @@ constexpr int kModeRow = 9;
 constexpr int kBitWidth = 52;
 constexpr int kButtonWidth = 46;
 constexpr int kLegendWidth = 104;
-
-const void* id(const QObject* object)
-{
-    return object;
-}
 
 template <class List> int indexOf(const List& list, const QObject* object)
 {
@@ -336,7 +332,7 @@ void PortPage::bitClick(std::array<BitPanel*, 8>& bits, QLineEdit* hex)
     BitPanel* panel = bits[static_cast<size_t>(bit)];
     if (!panel->isEnabled()) return;
     panel->setColour(panel->colour() == ClearColour ? SetColour : ClearColour);
-    hex->setText(QString::fromStdString(RegistersCodec::HexByte(rowValue(bits))));
+    hex->setText(QString::fromStdString(HexByte(rowValue(bits))));
 }
 
 void PortPage::P00Click()
@@ -352,7 +348,7 @@ void PortPage::PM00Click()
 void PortPage::hexKeyUp(std::array<BitPanel*, 8>& bits, QLineEdit* hex)
 {
     // An emptied box stands for no value: the panels stay as they are.
-    const std::optional<uint8_t> value = RegistersCodec::ParseHexByte(hex->text().toStdString());
+    const std::optional<uint8_t> value = ParseHexByte(hex->text().toStdString());
     if (value) showBits(bits, *value);
 }
 
@@ -381,7 +377,7 @@ void PortPage::writeRow(const std::array<BitPanel*, 8>& bits, QPushButton* butto
     const uint8_t value = rowValue(bits);
     const int32_t result =
         mode ? bus.api().PortMode(bus.BoardNo, value) : bus.api().PortOut(bus.BoardNo, value);
-    bus.ReportResult(id(sender()), id(button), result);
+    bus.ReportResult(controlId(sender()), controlId(button), result);
 }
 
 void PortPage::WrBtnP0Click()
@@ -399,11 +395,11 @@ void PortPage::RdBtnP0Click()
     RtcBus& bus = context_.bus();
     uint8_t value = 0;
     const int32_t result = bus.api().PortIn(bus.BoardNo, &value);
-    if (result == 0) {
-        HexP0->setText(QString::fromStdString(RegistersCodec::HexByte(value)));
+    if (Succeeded(result)) {
+        HexP0->setText(QString::fromStdString(HexByte(value)));
         showBits(P0Bits, value);
     }
-    bus.ReportResult(id(sender()), id(RdBtnP0), result);
+    bus.ReportResult(controlId(sender()), controlId(RdBtnP0), result);
 }
 
 // ---------------------------------------------------------------------------
@@ -485,7 +481,7 @@ void PortPage::Button1Click()
                                            static_cast<uint8_t>(bus.shared.XferSlave),
                                            static_cast<uint32_t>(bus.shared.XferAddress),
                                            data.Bytes->data(), static_cast<uint32_t>(count));
-    bus.ReportResult(id(sender()), id(Button1), result);
+    bus.ReportResult(controlId(sender()), controlId(Button1), result);
 }
 
 void PortPage::Button2Click()
@@ -503,9 +499,9 @@ void PortPage::Button2Click()
     const int32_t result = bus.api().Read(
         bus.BoardNo, static_cast<uint8_t>(RawAddrLen), static_cast<uint8_t>(bus.shared.XferSlave),
         static_cast<uint32_t>(bus.shared.XferAddress), buffer.data(), static_cast<uint32_t>(count));
-    if (result == 0) {
+    if (Succeeded(result)) {
         buffer.resize(static_cast<size_t>(count));
         Read_Buf->setText(QString::fromStdString(PortCodec::HexBytes(buffer)));
     }
-    bus.ReportResult(id(sender()), id(Button2), result);
+    bus.ReportResult(controlId(sender()), controlId(Button2), result);
 }
