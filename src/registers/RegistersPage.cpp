@@ -37,14 +37,6 @@ QLabel* headerLabel(QWidget* parent, const QString& text, int width, Qt::Alignme
     return label;
 }
 
-template <class List> int indexOf(const List& list, const QObject* object)
-{
-    for (size_t i = 0; i < list.size(); ++i) {
-        if (static_cast<const QObject*>(list[i]) == object) return static_cast<int>(i);
-    }
-    return -1;
-}
-
 } // namespace
 
 RegistersPage::RegistersPage(PageContext& context, QWidget* parent)

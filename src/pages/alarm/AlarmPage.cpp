@@ -128,8 +128,9 @@ QWidget* AlarmPage::buildAlarm(int number)
     const char* const captions[6] = {"Seconds (SCA)", "Minutes (MNA)", "Hours (HRA)",
                                      "Day (DTA)",     "Month (MOA)",   "Day of Week (DWA)"};
     std::vector<std::string> weekItems(kWeekFromZero.begin(), kWeekFromZero.end());
-    const std::vector<std::string> items[6] = {SecondItems(), SecondItems(), HourItems(),
-                                               DateItems(),   MonthItems(),  weekItems};
+    const std::vector<std::string> items[6] = {
+        SecondItems(),           SecondItems(), AlarmCodec::HourItems(),
+        AlarmCodec::DateItems(), MonthItems(),  weekItems};
     const int set = first ? 0 : 1;
     std::array<QLabel*, 6> labels{};
     std::array<QComboBox*, 6> lists{};

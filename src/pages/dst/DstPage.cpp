@@ -36,8 +36,8 @@ QComboBox* fieldList(QWidget* parent, const char* name, const Items& items)
 
 // The longest captions the part choice gives the field labels and boxes, so
 // a part choice never changes the page's width.
-constexpr const char* kWidestFieldNames[] = {"Day of Week (DDWF)", "Day of Week (DDWR)",
-                                             "Day of Week (DWA)"};
+constexpr const char* kWidestDstFieldNames[] = {"Day of Week (DDWF)", "Day of Week (DDWR)",
+                                                "Day of Week (DWA)"};
 
 } // namespace
 
@@ -113,8 +113,10 @@ QGroupBox* DstPage::buildDirection(bool forward)
     auto* weekList = named(new QComboBox(group), forward ? "cboWKForward" : "cboWeekReverse");
     weekList->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     QComboBox* weekdayList = fieldList(group, forward ? "cboDSTFDWA" : "cboDSTRDWA", kWeekdayList);
-    QComboBox* dateList = fieldList(group, forward ? "cboDSTFDATE" : "cboDSTRDATE", DateItems());
-    QComboBox* hourList = fieldList(group, forward ? "cboDSTFHours" : "cboDSTRHours", HourItems());
+    QComboBox* dateList =
+        fieldList(group, forward ? "cboDSTFDATE" : "cboDSTRDATE", DstCodec::DateItems());
+    QComboBox* hourList =
+        fieldList(group, forward ? "cboDSTFHours" : "cboDSTRHours", DstCodec::HourItems());
     auto* mode = named(new QCheckBox(QStringLiteral("Day of Week Enable"), group),
                        forward ? "chkDSTDOWFOR" : "chkDSTDOWREV");
 
@@ -136,7 +138,7 @@ QGroupBox* DstPage::buildDirection(bool forward)
     }
     grid->addWidget(mode, row, 0, 1, 2);
     int widest = 0;
-    for (const char* name : kWidestFieldNames)
+    for (const char* name : kWidestDstFieldNames)
         widest = std::max(widest, month->fontMetrics().horizontalAdvance(QLatin1String(name)));
     grid->setColumnMinimumWidth(0, widest + 2);
     // Room for the longer caption of the mode box, whichever the part choice gives.

@@ -35,7 +35,7 @@ QComboBox* codeList(QWidget* parent, const char* name, const std::array<const ch
 }
 
 // A sunken text panel wide enough for the longest stamp text.
-QLabel* stampPanel(QWidget* parent, const char* name)
+QLabel* eventStampPanel(QWidget* parent, const char* name)
 {
     auto* panel = named(new QLabel(parent), name);
     panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -150,10 +150,10 @@ QWidget* EventPage::buildStamps()
     grid->setVerticalSpacing(6);
 
     TimeStampLabel = named(new QLabel(QStringLiteral("Event Time Stamp"), area), "TimeStampLabel");
-    TimeStampPnl = stampPanel(area, "TimeStampPnl");
-    TimeStampPnl1 = stampPanel(area, "TimeStampPnl1");
-    TimeStampPnl2 = stampPanel(area, "TimeStampPnl2");
-    TimeStampPnl3 = stampPanel(area, "TimeStampPnl3");
+    TimeStampPnl = eventStampPanel(area, "TimeStampPnl");
+    TimeStampPnl1 = eventStampPanel(area, "TimeStampPnl1");
+    TimeStampPnl2 = eventStampPanel(area, "TimeStampPnl2");
+    TimeStampPnl3 = eventStampPanel(area, "TimeStampPnl3");
     grid->addWidget(TimeStampLabel, 0, 1, Qt::AlignBottom | Qt::AlignHCenter);
     const std::array<QLabel*, 4> panels = stampPanels();
     for (int n = 0; n < kTypeFStamps; ++n)
@@ -327,9 +327,14 @@ void EventPage::BtnClrEventClick()
     WriteSequence sequence(bus, controlId(sender()), controlId(BtnClrEvent));
     if (type == TypeA || type == TypeB) {
         uint8_t status = 0;
-        sequence.step([&] { return api.Read(bus.BoardNo, 1, slave, kStatusRegister, &status, 1); })
+        sequence
+            .step([&] {
+                return api.Read(bus.BoardNo, 1, slave, EventCodec::kStatusRegister, &status, 1);
+            })
             .encode([&] { status = ClearedStatus(status); })
-            .step([&] { return api.Write(bus.BoardNo, 1, slave, kStatusRegister, &status, 1); });
+            .step([&] {
+                return api.Write(bus.BoardNo, 1, slave, EventCodec::kStatusRegister, &status, 1);
+            });
         if (sequence.ok()) {
             LedEvent->setLit(false);
             TimeStampPnl->clear();

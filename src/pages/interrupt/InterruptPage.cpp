@@ -25,14 +25,6 @@ using namespace InterruptCodec;
 
 namespace {
 
-QStringList itemList(std::span<const char* const> items)
-{
-    QStringList list;
-    for (const char* item : items)
-        list << QString::fromLatin1(item);
-    return list;
-}
-
 QLineEdit* timerBox(QWidget* parent, const char* name)
 {
     auto* box = named(new QLineEdit(QStringLiteral("01"), parent), name);
@@ -453,9 +445,15 @@ void InterruptPage::bntClearTimerClick()
     uint8_t status = 0;
     WriteSequence sequence(bus, controlId(sender()), controlId(bntClearTimer));
     sequence
-        .step([&] { return bus.api().Read(bus.BoardNo, 1, slave, kStatusRegister, &status, 1); })
+        .step([&] {
+            return bus.api().Read(bus.BoardNo, 1, slave, InterruptCodec::kStatusRegister, &status,
+                                  1);
+        })
         .encode([&] { status = StatusClearingTmr(status); })
-        .step([&] { return bus.api().Write(bus.BoardNo, 1, slave, kStatusRegister, &status, 1); });
+        .step([&] {
+            return bus.api().Write(bus.BoardNo, 1, slave, InterruptCodec::kStatusRegister, &status,
+                                   1);
+        });
     if (sequence.ok()) CBSLed11->setLit(false);
     // Reported like every other button's failure: a flag left set would
     // otherwise look cleared until the next tick.

@@ -32,7 +32,7 @@ constexpr int kAddressColumnWidth = 46;
 constexpr int kByteColumnWidth = 24;
 constexpr int kRowHeight = 18;
 
-QLineEdit* hexBox(QWidget* parent, const char* name, const QString& text, int digits)
+QLineEdit* memoryHexBox(QWidget* parent, const char* name, const QString& text, int digits)
 {
     auto* box = named(new QLineEdit(text, parent), name);
     box->setMaxLength(digits);
@@ -130,10 +130,10 @@ QWidget* MemoryPage::buildControls()
         named(new QRadioButton(QStringLiteral("Explicit1"), GroupFill), "rbFillExplicit");
     rbExplicit2 = named(new QRadioButton(QStringLiteral("Explicit2"), GroupFill), "rbExplicit2");
     rbChkbrd = named(new QRadioButton(QStringLiteral("Checkerboard"), GroupFill), "rbChkbrd");
-    teWrt1 = hexBox(GroupFill, "teWrt1", QStringLiteral("00"), 2);
-    teWrt2 = hexBox(GroupFill, "teWrt2", QStringLiteral("FF"), 2);
-    teChk1 = hexBox(GroupFill, "teChk1", QStringLiteral("55"), 2);
-    teChk2 = hexBox(GroupFill, "teChk2", QStringLiteral("AA"), 2);
+    teWrt1 = memoryHexBox(GroupFill, "teWrt1", QStringLiteral("00"), 2);
+    teWrt2 = memoryHexBox(GroupFill, "teWrt2", QStringLiteral("FF"), 2);
+    teChk1 = memoryHexBox(GroupFill, "teChk1", QStringLiteral("55"), 2);
+    teChk2 = memoryHexBox(GroupFill, "teChk2", QStringLiteral("AA"), 2);
     auto* fill = new QGridLayout(GroupFill);
     fill->addWidget(rbFillDAAD, 0, 0);
     fill->addWidget(rbFillExplicit, 1, 0);
@@ -147,15 +147,15 @@ QWidget* MemoryPage::buildControls()
     column->addWidget(GroupFill);
 
     GroupBox35 = named(new QGroupBox(QStringLiteral("Byte  R/W"), panel), "GroupBox35");
-    teRdAdr = hexBox(GroupBox35, "teRdAdr", QStringLiteral("01FF"), 4);
+    teRdAdr = memoryHexBox(GroupBox35, "teRdAdr", QStringLiteral("01FF"), 4);
     teRdAdr->setReadOnly(true);
-    teWrAdr = hexBox(GroupBox35, "teWrAdr", QStringLiteral("01FF"), 4);
+    teWrAdr = memoryHexBox(GroupBox35, "teWrAdr", QStringLiteral("01FF"), 4);
     teWrAdr->setReadOnly(true);
-    teRdData = hexBox(GroupBox35, "teRdData", QStringLiteral("00"), 2);
+    teRdData = memoryHexBox(GroupBox35, "teRdData", QStringLiteral("00"), 2);
     teRdData->setReadOnly(true);
     teRdData->setEnabled(false);
     setHint(teRdData, QStringLiteral("Value Read Back during single byte read operations"));
-    teWrData = hexBox(GroupBox35, "teWrData", QStringLiteral("DD"), 2);
+    teWrData = memoryHexBox(GroupBox35, "teWrData", QStringLiteral("DD"), 2);
     setHint(teWrData, QStringLiteral("Value Written during Single Byte Writes"));
     BtnRdByte = named(new QPushButton(QStringLiteral("Read"), GroupBox35), "BtnRdByte");
     setHint(BtnRdByte, QStringLiteral("Click to read location at Grid Selected Location"));

@@ -30,19 +30,11 @@ namespace {
 
 constexpr int kPortRow = 8; // RowTable rows of the port page
 constexpr int kModeRow = 9;
-constexpr int kBitWidth = 52;
-constexpr int kButtonWidth = 46;
+constexpr int kPortBitWidth = 52;
+constexpr int kPortButtonWidth = 46;
 constexpr int kLegendWidth = 104;
 
-template <class List> int indexOf(const List& list, const QObject* object)
-{
-    for (size_t i = 0; i < list.size(); ++i) {
-        if (static_cast<const QObject*>(list[i]) == object) return static_cast<int>(i);
-    }
-    return -1;
-}
-
-QLineEdit* hexBox(QWidget* parent, const char* name, const QString& text, int digits)
+QLineEdit* portHexBox(QWidget* parent, const char* name, const QString& text, int digits)
 {
     auto* box = named(new QLineEdit(text, parent), name);
     box->setMaxLength(digits);
@@ -98,7 +90,7 @@ QWidget* PortPage::buildPortRow(const char* panel, const char* label, const QStr
     for (int bit = 7; bit >= 0; --bit) {
         auto* bitPanel = new BitPanel(QStringLiteral("Bit%1").arg(bit), frame);
         bitPanel->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(bitPrefix)).arg(bit));
-        bitPanel->setFixedWidth(kBitWidth);
+        bitPanel->setFixedWidth(kPortBitWidth);
         bitPanel->setColour(ClearColour);
         bits[static_cast<size_t>(bit)] = bitPanel;
         line->addWidget(bitPanel);
@@ -106,7 +98,7 @@ QWidget* PortPage::buildPortRow(const char* panel, const char* label, const QStr
     writeOut = named(new QPushButton(QStringLiteral("Write"), frame), write);
     readOut = named(new QPushButton(QStringLiteral("Read"), frame), read);
     for (QPushButton* button : {writeOut, readOut}) {
-        button->setFixedWidth(kButtonWidth);
+        button->setFixedWidth(kPortButtonWidth);
         line->addWidget(button);
     }
     return frame;
@@ -146,15 +138,15 @@ void PortPage::buildDiddleGroup()
     GroupBox29 = named(new QGroupBox(QStringLiteral("I2C Diddle"), this), "GroupBox29");
     setHint(GroupBox29, QStringLiteral("User Basic I2C Write / Read Panel"));
 
-    I2C_Addr1 = hexBox(GroupBox29, "I2C_Addr1", QStringLiteral("AE"), 2);
+    I2C_Addr1 = portHexBox(GroupBox29, "I2C_Addr1", QStringLiteral("AE"), 2);
     setHint(I2C_Addr1, QStringLiteral("I2C Slave Device Address (Hex)"));
-    RegAddr1 = hexBox(GroupBox29, "RegAddr1", QStringLiteral("00"), 2);
+    RegAddr1 = portHexBox(GroupBox29, "RegAddr1", QStringLiteral("00"), 2);
     setHint(RegAddr1, QStringLiteral("Sub Address LSB Byte (Hex)"));
-    RegAddr2 = hexBox(GroupBox29, "RegAddr2", QStringLiteral("00"), 2);
+    RegAddr2 = portHexBox(GroupBox29, "RegAddr2", QStringLiteral("00"), 2);
     setHint(RegAddr2, QStringLiteral("Sub Address 2nd Byte Value (Hex)"));
-    RegAddr3 = hexBox(GroupBox29, "RegAddr3", QStringLiteral("00"), 2);
+    RegAddr3 = portHexBox(GroupBox29, "RegAddr3", QStringLiteral("00"), 2);
     setHint(RegAddr3, QStringLiteral("Sub Address Third Byte Value (Hex)"));
-    Read_Qty = hexBox(GroupBox29, "Read_Qty", QStringLiteral("01"), 4);
+    Read_Qty = portHexBox(GroupBox29, "Read_Qty", QStringLiteral("01"), 4);
     setHint(Read_Qty, QStringLiteral("Number of Bytes to Transfer (Hex)"));
 
     RadrLenGroup =

@@ -38,16 +38,7 @@ LedIndicator* lamp(QWidget* parent, const char* name, const QString& hint)
     return led;
 }
 
-// Keeps a group's room while the part choice hides it: the window is sized
-// once, for the largest page.
-void keepRoom(QWidget* widget)
-{
-    QSizePolicy policy = widget->sizePolicy();
-    policy.setRetainSizeWhenHidden(true);
-    widget->setSizePolicy(policy);
-}
-
-QLabel* stampPanel(QWidget* parent, const char* name)
+QLabel* switchStampPanel(QWidget* parent, const char* name)
 {
     auto* panel = named(new QLabel(parent), name);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -201,8 +192,8 @@ QGroupBox* PowerPage::buildStampGroup()
 {
     gbTVS2B = named(new QGroupBox(QStringLiteral("    Power Switch Over Time Stamps   "), this),
                     "gbTVS2B");
-    pnlTIMESTAMP1 = stampPanel(gbTVS2B, "pnlTIMESTAMP1");
-    Panel5 = stampPanel(gbTVS2B, "Panel5");
+    pnlTIMESTAMP1 = switchStampPanel(gbTVS2B, "pnlTIMESTAMP1");
+    Panel5 = switchStampPanel(gbTVS2B, "Panel5");
     BtnReadTimeStamps =
         named(new QPushButton(QStringLiteral("Read Time Stamps"), gbTVS2B), "BtnReadTimeStamps");
     BtnClearTStamps = named(new QPushButton(QStringLiteral("CLRTS Clear Time Stamps"), gbTVS2B),
@@ -307,7 +298,8 @@ void PowerPage::BtnWriteVDDTIPClick()
     const PartType type = bus.part().TypeCode;
     const std::optional<PowerRegisters> regs = RegistersOf(type);
     if (!regs) return;
-    const std::optional<int> trip = WritableEntry(cboVDDTRIP->currentIndex(), VddTripItems());
+    const std::optional<int> trip =
+        PowerCodec::WritableEntry(cboVDDTRIP->currentIndex(), VddTripItems());
     if (!trip) {
         refuse(QStringLiteral("Choose a VDD trip level first (Read shows the chip's); nothing "
                               "was written"));
@@ -362,9 +354,9 @@ void PowerPage::BtnWriteBATTRIPClick()
     const std::optional<PowerRegisters> regs = RegistersOf(type);
     if (!regs) return;
     const std::optional<int> level85 =
-        WritableEntry(cbo85BATLEVEL->currentIndex(), Battery85Items());
+        PowerCodec::WritableEntry(cbo85BATLEVEL->currentIndex(), Battery85Items());
     const std::optional<int> level75 =
-        WritableEntry(cbo75BATLEVEL->currentIndex(), Battery75Items());
+        PowerCodec::WritableEntry(cbo75BATLEVEL->currentIndex(), Battery75Items());
     if (!level85 || !level75) {
         refuse(QStringLiteral("Choose both battery trip levels first (Read shows the chip's); "
                               "nothing was written"));
@@ -447,7 +439,8 @@ void PowerPage::BtnWriteTrickClick()
     RtcBus& bus = context_.bus();
     const std::optional<PowerRegisters> regs = RegistersOf(bus.part().TypeCode);
     if (!regs || !regs->Trickle) return;
-    const std::optional<int> resistor = WritableEntry(cboTrick->currentIndex(), TrickleItems());
+    const std::optional<int> resistor =
+        PowerCodec::WritableEntry(cboTrick->currentIndex(), TrickleItems());
     if (!resistor) {
         refuse(QStringLiteral("Choose a charge resistor first; nothing was written"));
         return;

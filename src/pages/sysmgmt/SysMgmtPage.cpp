@@ -38,15 +38,6 @@ QComboBox* readList(QWidget* parent, const char* name, std::span<const char* con
     return list;
 }
 
-// Keeps a group's room while the part choice hides it: the window is sized
-// once, for the largest page.
-void keepRoom(QWidget* widget)
-{
-    QSizePolicy policy = widget->sizePolicy();
-    policy.setRetainSizeWhenHidden(true);
-    widget->setSizePolicy(policy);
-}
-
 } // namespace
 
 SysMgmtPage::SysMgmtPage(PageContext& context, QWidget* parent) : QWidget(parent), context_(context)
@@ -262,7 +253,8 @@ void SysMgmtPage::BtnWriteVTSClick()
 {
     RtcBus& bus = context_.bus();
     if (bus.part().TypeCode != TypeE) return;
-    const std::optional<int> entry = WritableEntry(cboVTS->currentIndex(), VtsItems());
+    const std::optional<int> entry =
+        SysMgmtCodec::WritableEntry(cboVTS->currentIndex(), VtsItems());
     if (!entry) {
         refuse(QStringLiteral("Choose a reset threshold first (Read shows the chip's); nothing "
                               "was written"));
@@ -293,7 +285,8 @@ void SysMgmtPage::BtnWatchDogWriteClick()
 {
     RtcBus& bus = context_.bus();
     if (bus.part().TypeCode != TypeE) return;
-    const std::optional<int> entry = WritableEntry(cboWatchDog->currentIndex(), WatchdogItems());
+    const std::optional<int> entry =
+        SysMgmtCodec::WritableEntry(cboWatchDog->currentIndex(), WatchdogItems());
     if (!entry) {
         refuse(QStringLiteral("Choose a watchdog time-out first (Read shows the chip's); nothing "
                               "was written"));

@@ -19,19 +19,6 @@ using namespace TempCompCodec;
 
 namespace {
 
-QString text(const std::string& s)
-{
-    return QString::fromStdString(s);
-}
-
-QStringList itemList(std::span<const char* const> items)
-{
-    QStringList list;
-    for (const char* item : items)
-        list << QString::fromLatin1(item);
-    return list;
-}
-
 QComboBox* list(QWidget* parent, const char* name, std::span<const char* const> items,
                 const QString& hint)
 {
@@ -315,17 +302,17 @@ void TempCompPage::BtnRDTempClick()
         DecodeUpper(regs[kXtoRegister], regs[kAlphaHotRegister], setup);
         cboBETA->setCurrentIndex(setup.Beta);
         cboALPHA->setCurrentIndex(setup.Alpha);
-        pnlNPPM->setText(text(
+        pnlNPPM->setText(QString::fromStdString(
             HexWord(static_cast<uint16_t>(regs[kNppmRegister + 1] << 8 | regs[kNppmRegister]))));
         cboXTO->setCurrentIndex(setup.Xto);
         cboALPHAHOT->setCurrentIndex(setup.AlphaHot);
         cboIDTR->setCurrentIndex(setup.Idtr);
         cboIATR->setCurrentIndex(setup.Iatr);
 
-        pnlFinalDTR->setText(text(HexByte(regs[kFdtrRegister])));
-        pnlFinalATR->setText(text(HexByte(regs[kFatrRegister])));
+        pnlFinalDTR->setText(QString::fromStdString(HexByte(regs[kFdtrRegister])));
+        pnlFinalATR->setText(QString::fromStdString(HexByte(regs[kFatrRegister])));
         regs[kFdtrRegister] &= 0x1F;
-        lblFINALDTRIM->setText(text(FinalDigitalTrimText(regs[kFdtrRegister])));
+        lblFINALDTRIM->setText(QString::fromStdString(FinalDigitalTrimText(regs[kFdtrRegister])));
     }
     bus.ReportResult(controlId(sender()), controlId(BtnRDTemp), result);
 }
@@ -392,9 +379,9 @@ void TempCompPage::BtnRdTempModeClick()
     if (Succeeded(result)) {
         const uint8_t low = bus.data.Regs[kKelvinRegister];
         const uint8_t high = bus.data.Regs[kKelvinRegister + 1];
-        MSBDegreesK->setText(text(HexByte(high)));
-        LSBDegreesK->setText(text(HexByte(low)));
-        PnlKtoC->setText(text(KelvinCelsiusText(low, high)));
+        MSBDegreesK->setText(QString::fromStdString(HexByte(high)));
+        LSBDegreesK->setText(QString::fromStdString(HexByte(low)));
+        PnlKtoC->setText(QString::fromStdString(KelvinCelsiusText(low, high)));
     }
     bus.ReportResult(controlId(sender()), controlId(BtnRdTempMode), result);
 }
