@@ -53,8 +53,8 @@ class TMainApp : public QMainWindow, public PageContext {
     QWidget* control(const QString& name) override;
     QWidget* dialogParent() override { return this; }
     bool scriptMode() const override { return scriptMode_; }
-    void unlockPart(const void* sender) override;
-    void setUnlocker(std::function<void(const void* sender)> unlocker) override;
+    int32_t unlockPart(const void* sender) override;
+    void setUnlocker(std::function<int32_t(const void* sender)> unlocker) override;
 
     const AppOptions& options() const { return options_; }
     const Reg& settings() const { return reg_; }
@@ -228,7 +228,7 @@ class TMainApp : public QMainWindow, public PageContext {
     DumpCommands* dump_ = nullptr;
     QLabel* statusPanels_[4] = {};
     QString dialogFolder_;
-    std::function<void(const void*)> unlocker_;
+    std::function<int32_t(const void*)> unlocker_;
     QStringList failures_;
     QSet<QString> failedNames_;
     QHash<QString, QPointer<QObject>> lamps_;

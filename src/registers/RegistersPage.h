@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "app/PageContext.h"
+#include "bus/WriteSequence.h"
 
 class BitPanel;
 class QAbstractButton;
@@ -60,8 +61,10 @@ class RegistersPage : public QWidget, public PartChoiceStep {
     void partChosen() override;
 
     // Write enable with BtnUnlock as its control: a failure opens the box only
-    // when Unlock was clicked; the tries show in Label115.
-    void unlock(const void* sender);
+    // when Unlock was clicked; the tries show in Label115. Returns the result.
+    int32_t unlock(const void* sender);
+    // The write-enable step of a row or page write: only with auto unlock on.
+    WriteSequence::Unlock unlocker();
 
     // The hex key filter: key becomes the character to type, or 0 when it is
     // dropped (with a beep).

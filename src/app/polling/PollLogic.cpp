@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "bus/Result.h"
 #include "kvrx_usb.h"
 
 namespace {
@@ -221,7 +222,7 @@ uint8_t ClockStatusByte(PartType type, const StatusResult& status)
 ChipTimeState ChipTimeStateFor(uint8_t clockStatus, int32_t timeResult)
 {
     if ((clockStatus & 0x01) != 0) return ChipTimeState::ClockNotSet;
-    if (timeResult != 0) return ChipTimeState::Error;
+    if (!Succeeded(timeResult)) return ChipTimeState::Error;
     return ChipTimeState::Shown;
 }
 

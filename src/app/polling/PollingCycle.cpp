@@ -62,7 +62,7 @@ void PollingCycle::work(const QDateTime& now)
     }
     uint32_t runSeconds = 0;
     const int32_t runResult = polling ? bus.api().RdRunTime(bus.BoardNo, &runSeconds) : -1;
-    if (!polling || runResult != 0) {
+    if (!polling || !Succeeded(runResult)) {
         panel_.blankChipFields();
         for (const char* lamp : kPollOffLamps)
             setLamp(lamp, false);
@@ -102,11 +102,11 @@ void PollingCycle::pollChip(const std::tm& pc, uint32_t runSeconds)
     const PartType type = part.TypeCode;
     const StatusLayout& layout = StatusLayoutFor(type);
     StatusResult status;
-    status.MainOk = api.Read(bus.BoardNo, layout.Main.SubLen, part.RtcAddress, layout.Main.Address,
-                             status.Main.data(), layout.Main.Count) == 0;
+    status.MainOk = Succeeded(api.Read(bus.BoardNo, layout.Main.SubLen, part.RtcAddress,
+                                       layout.Main.Address, status.Main.data(), layout.Main.Count));
     if (layout.Second.Count != 0) {
-        status.SecondOk = api.Read(bus.BoardNo, layout.Second.SubLen, part.RtcAddress,
-                                   layout.Second.Address, &status.Second, 1) == 0;
+        status.SecondOk = Succeeded(api.Read(bus.BoardNo, layout.Second.SubLen, part.RtcAddress,
+                                             layout.Second.Address, &status.Second, 1));
     }
     for (const LampState& lamp : StatusLamps(type, status))
         setLamp(lamp.Lamp, lamp.On);
@@ -139,7 +139,7 @@ std::optional<double> PollingCycle::readTemperature()
 {
     RtcBus& bus = window_.bus();
     std::array<uint8_t, 2> word{};
-    if (bus.api().Read(bus.BoardNo, 1, kSensorSlave, kSensorRegister, word.data(), 2) != 0)
+    if (!Succeeded(bus.api().Read(bus.BoardNo, 1, kSensorSlave, kSensorRegister, word.data(), 2)))
         return std::nullopt;
     return DecodeSensorWord(SensorWord(word[0], word[1]), bus.TempSensor, bus.data.TempOffset);
 }

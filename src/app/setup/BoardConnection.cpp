@@ -13,6 +13,7 @@
 #include "app/polling/PollLogic.h"
 #include "app/setup/SetupPage.h"
 #include "app/setup/UsbMonitor.h"
+#include "widgets/Controls.h"
 
 namespace {
 
@@ -31,11 +32,6 @@ constexpr int kSupplyOn = 16;
 
 // Display texts emptied when the board is closed.
 constexpr std::array<const char*, 3> kDisconnectTexts{"RTCtime", "RTCdate", "RTCtemp"};
-
-const QObject* id(const QObject* object)
-{
-    return object;
-}
 
 } // namespace
 
@@ -72,7 +68,7 @@ bool BoardConnection::ListBoards(QComboBox* list)
     uint32_t count = 0;
     const int32_t result = api.GetNumDevices(&count);
     list->clear();
-    if (result != 0) {
+    if (!Succeeded(result)) {
         list->addItem(kNoAdapter, 0);
         return false;
     }
@@ -84,7 +80,7 @@ bool BoardConnection::ListBoards(QComboBox* list)
         uint8_t idBuffer[kIdBufferSize] = {};
         // A board that does not identify itself gets no line, and the lines
         // after it keep their own board numbers.
-        if (api.GetDeviceID(board, idBuffer) != 0) continue;
+        if (!Succeeded(api.GetDeviceID(board, idBuffer))) continue;
         list->addItem(kBoardLine, static_cast<int>(board));
         // Every board's line reads the same; the adapter's own identity (the
         // bridge and its bus) tells them apart in the line's hint.
@@ -171,10 +167,10 @@ void BoardConnection::BussSpeedSelChange(QObject* sender)
     const QComboBox* list = window_.setupPage()->BussSpeedSel;
     const uint16_t khz = BusSpeedKhz(list->currentText().toStdString());
     const int32_t result = bus.api().ClockRate(bus.BoardNo, khz);
-    bus.ReportResult(id(sender), id(list), result);
+    bus.ReportResult(controlId(sender), controlId(list), result);
     // A note (a bridge whose driver fixes the clock) is no failure, but the
     // user should know the speed did not change.
-    if (result != 0 && (result & 0x7F) == 0) {
+    if (result != 0 && Succeeded(result)) {
         const char* text = bus.api().ResultStr(result);
         window_.setStatusPanelText(3, QStringLiteral(" ") +
                                           QString::fromUtf8(text != nullptr ? text : ""));
@@ -216,7 +212,7 @@ void BoardConnection::VccCheckedClick()
 void BoardConnection::showSupplyResult(int32_t result)
 {
     RtcBus& bus = window_.bus();
-    if (bus.BoardNo == 0 || (result & 0x7F) == 0) return;
+    if (bus.BoardNo == 0 || Succeeded(result)) return;
     const char* text = bus.api().ResultStr(result);
     window_.setStatusPanelText(3, QStringLiteral(" RTC Vcc Switch: ") +
                                       QString::fromUtf8(text != nullptr ? text : ""));

@@ -163,11 +163,6 @@ CompBytes EncodeComp(const CompSetup& setup, const SenseMode& mode)
     return bytes;
 }
 
-std::string HexByte(uint8_t value)
-{
-    return kHexText[value].data();
-}
-
 std::string HexWord(uint16_t value)
 {
     return HexByte(static_cast<uint8_t>(value >> 8)) + HexByte(static_cast<uint8_t>(value));

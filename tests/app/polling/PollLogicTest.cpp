@@ -214,6 +214,8 @@ TEST(PollChipTime, ClockNotSetAndErrorCases)
         {"not set wins over a failed time read", TypeB, Status(0x01), 4,
          ChipTimeState::ClockNotSet},
         {"failed time read", TypeB, Status(0xFE), 4, ChipTimeState::Error},
+        // Only the low seven bits carry a failure; a note above them is none.
+        {"a time read with a note", TypeB, Status(0xFE), 0x80, ChipTimeState::Shown},
         {"failed status read counts as 0", TypeE, failedRead, 0, ChipTimeState::Shown},
         {"both reads failed", TypeE, failedRead, 4, ChipTimeState::Error},
         {"clean", TypeK, Status(0xFE, 0, 0xFF), 0, ChipTimeState::Shown},
