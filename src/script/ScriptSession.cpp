@@ -16,6 +16,7 @@
 #include <iterator>
 
 #include "bus/AdapterApi.h"
+#include "bus/Result.h"
 #include "kvrx_usb.h"
 
 using ScriptControls::Failure;
@@ -165,7 +166,7 @@ QString adapterText(const AdapterApi& api, int32_t code)
 
 Outcome adapterCall(const AdapterApi& api, int32_t code, const QString& what)
 {
-    if ((code & 0x7F) == 0) return std::nullopt;
+    if (Succeeded(code)) return std::nullopt;
     return Failure{what, adapterText(api, code)};
 }
 
@@ -652,7 +653,7 @@ Outcome runSimExpect(ScriptSession& s, const ScriptArgs& v, const QString& line)
         QStringLiteral("device %1 byte %2 = %3").arg(hex2(slave), hex2(sub), hex2(value));
     const int32_t code =
         api.SimPeek(s.simBoard(), static_cast<uint8_t>(slave), static_cast<uint32_t>(sub), &found);
-    if ((code & 0x7F) != 0)
+    if (!Succeeded(code))
         return Failure{want, QStringLiteral("no byte: %1").arg(adapterText(api, code))};
     if (found != value) return Failure{want, hex2(found)};
     return std::nullopt;
