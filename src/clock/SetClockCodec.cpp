@@ -153,10 +153,10 @@ std::optional<int32_t> WriteEnablePreStep(RtcBus& bus)
     int32_t result = bus.api().Read(bus.BoardNo, 1, slave, *address, &work, 1);
     if (!Succeeded(result)) return result;
     work = static_cast<uint8_t>(work & ~kWrtcBit);
-    bus.api().Write(bus.BoardNo, 1, slave, *address, &work, 1);
-    work = static_cast<uint8_t>(work | kWrtcBit);
     result = bus.api().Write(bus.BoardNo, 1, slave, *address, &work, 1);
-    return result;
+    if (!Succeeded(result)) return result;
+    work = static_cast<uint8_t>(work | kWrtcBit);
+    return bus.api().Write(bus.BoardNo, 1, slave, *address, &work, 1);
 }
 
 namespace {

@@ -382,13 +382,19 @@ void SetClockPage::SetTimeFomatClick()
 
     // The chip changes form with the page. A chip whose clock is not set
     // keeps that flag: rewriting its time would pass it off as set.
+    // A rewrite that fails leaves the chip in its old form: status panel 3
+    // says why, as for any step that no button of its own started.
     RtcBus& bus = context_.bus();
     uint8_t clockStatus = 0;
-    if (bus.BoardNo != 0 && FormatChangeRewritesChip(bus.part().TypeCode, to24) &&
-        Succeeded(readClockStatus(bus, clockStatus)) && (clockStatus & 0x01) == 0) {
-        std::tm t{};
-        bool was24 = false;
-        if (Succeeded(ReadRtcTime(bus, t, was24))) WriteRtcTime(bus, t, to24);
+    if (bus.BoardNo != 0 && FormatChangeRewritesChip(bus.part().TypeCode, to24)) {
+        int32_t result = readClockStatus(bus, clockStatus);
+        if (Succeeded(result) && (clockStatus & 0x01) == 0) {
+            std::tm t{};
+            bool was24 = false;
+            result = ReadRtcTime(bus, t, was24);
+            if (Succeeded(result)) result = WriteRtcTime(bus, t, to24);
+        }
+        bus.ReportResult(nullptr, controlId(SetTimeFomat), result);
     }
     SetHrChange();
 }

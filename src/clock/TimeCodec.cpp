@@ -199,6 +199,15 @@ int32_t WriteRtcTime(RtcBus& bus, const std::tm& t, bool is24)
         return api.Write(board, subLen, slave, address, &value, 1);
     };
     auto writeTime = [&] { return api.Write(board, 1, slave, 0x00, b.data(), 7); };
+    // The time, then the write-enable bit cleared again whether or not the
+    // time went in; a closing write that fails leaves the chip open to writes,
+    // so it is a failure of the whole write too.
+    auto writeTimeThenClose = [&](uint32_t address, uint8_t value, uint8_t enableBit) {
+        FirstFailure first;
+        first.keep(writeTime());
+        first.keep(writeByte(1, address, static_cast<uint8_t>(value & ~enableBit)));
+        return first.code();
+    };
 
     switch (type) {
     case TypeE:
@@ -214,19 +223,13 @@ int32_t WriteRtcTime(RtcBus& bus, const std::tm& t, bool is24)
         // Sets WRTC (bit 4), clears the oscillator stop bit 6.
         work = static_cast<uint8_t>((work | 0x1F) & 0xBF);
         if (!Succeeded(result = writeByte(1, status, work))) return result;
-        result = writeTime();
-        work &= static_cast<uint8_t>(~0x10);
-        writeByte(1, status, work);
-        return result;
+        return writeTimeThenClose(status, work, 0x10);
     }
     case TypeD: {
         if (!Succeeded(result = api.Read(board, 1, slave, 0x08, &work, 1))) return result;
         work |= 0x40;
         if (!Succeeded(result = writeByte(1, 0x08, work))) return result;
-        result = writeTime();
-        work &= static_cast<uint8_t>(~0x40);
-        writeByte(1, 0x08, work);
-        return result;
+        return writeTimeThenClose(0x08, work, 0x40);
     }
     case TypeH:
         // WRTC is left set.

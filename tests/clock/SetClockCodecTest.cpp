@@ -217,6 +217,17 @@ TEST_F(PreStepTest, FailedReadWritesNothingAndIsReturned)
     EXPECT_EQ(RecordingAdapter::transfers().size(), 1u);
 }
 
+TEST_F(PreStepTest, FailedClearingWriteStopsTheStepAndIsReturned)
+{
+    for (const char* part : {"VK350", "VK370"}) {
+        RecordingAdapter::reset();
+        select(part);
+        RecordingAdapter::failCall(2, KVRX_ERR_DATA_NACK);
+        EXPECT_EQ(WriteEnablePreStep(bus), std::optional<int32_t>(KVRX_ERR_DATA_NACK)) << part;
+        EXPECT_EQ(RecordingAdapter::transfers().size(), 2u) << part;
+    }
+}
+
 TEST_F(PreStepTest, LastWriteResultIsReturned)
 {
     select("VK350");

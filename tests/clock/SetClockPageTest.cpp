@@ -151,4 +151,33 @@ TEST_F(SetClockPageTest, GetAndSetPcTimeAskTheFamilysOwnStatusRegister)
     }
 }
 
+// A format change rewrites the chip's time; whichever of its transfers
+// fails, the chip keeps its old form and status panel 3 says why.
+TEST_F(SetClockPageTest, AFormatChangeWhoseRewriteFailsSaysSo)
+{
+    const FamilyCase& c = kFamilies[1];
+    ASSERT_STREQ(c.part, "VK370");
+    openWith(c.part, WindowOptions().pcTime(kPcTime));
+    SetClockPage& p = page();
+    p.SetTimeFomat->setItemIndex(0);
+    seedChip(c, rtc(), Status::Set);
+    window().setStatusPanelText(3, QString());
+    const size_t before = RecordingAdapter::calls().size();
+    p.SetTimeFomat->setItemIndex(1);
+    const size_t transfers = RecordingAdapter::calls().size() - before;
+    ASSERT_GE(transfers, 4u); // status, time, then the write's own transfers
+    EXPECT_EQ(window().statusPanelText(3), QString());
+
+    for (size_t k = 1; k <= transfers; ++k) {
+        SCOPED_TRACE("transfer " + std::to_string(k) + " of the rewrite fails");
+        p.SetTimeFomat->setItemIndex(0);
+        window().setStatusPanelText(3, QString());
+        RecordingAdapter::failCall(RecordingAdapter::calls().size() + k, kFailure);
+        p.SetTimeFomat->setItemIndex(1);
+        EXPECT_EQ(window().statusPanelText(3),
+                  QString::fromStdString(" " + RecordingAdapter::resultText(kFailure)));
+        EXPECT_EQ(box(), QString());
+    }
+}
+
 } // namespace

@@ -382,14 +382,18 @@ TEST_F(CodecTest, TimeByteFailureIsReturnedAfterTheClosingWrite)
     EXPECT_EQ(calls[3].data, std::vector<uint8_t>{0x0F});
 }
 
-TEST_F(CodecTest, ClosingWriteFailureIsNotReturned)
+// The closing write clears the write-enable bit again; when it fails the chip
+// stays open to writes, so the write as a whole failed and says so.
+TEST_F(CodecTest, ClosingWriteFailureIsReturned)
 {
-    for (const char* part : {"VK320", "VK350"}) {
+    for (const char* part : {"VK320", "VK350", "VK340", "VK390"}) {
         RecordingAdapter::reset();
         select(part);
-        const size_t closing = part == std::string("VK350") ? 5 : 4;
+        // After the status (and, where flags share them, the time bytes) read,
+        // the enabling write and the time.
+        const size_t closing = part == std::string("VK320") ? 4 : 5;
         RecordingAdapter::failCall(closing, KVRX_ERR_DATA_NACK);
-        EXPECT_EQ(WriteRtcTime(bus, kSample, true), 0) << part;
+        EXPECT_EQ(WriteRtcTime(bus, kSample, true), KVRX_ERR_DATA_NACK) << part;
         EXPECT_EQ(RecordingAdapter::calls().size(), closing) << part;
     }
 }
