@@ -15,7 +15,6 @@
 
 #include "bus/RtcBus.h"
 #include "pages/event/EventCodec.h"
-#include "registers/RegistersPage.h"
 #include "widgets/Controls.h"
 #include "widgets/LedIndicator.h"
 
@@ -67,6 +66,7 @@ QLabel* stampPanel(QWidget* parent, const char* name)
 EventPage::EventPage(PageContext& context, QWidget* parent) : QWidget(parent), context_(context)
 {
     setObjectName(QStringLiteral("tsEvent"));
+    context_.links().eventStamps = this;
 
     auto* left = new QVBoxLayout;
     left->setSpacing(8);
@@ -244,10 +244,7 @@ void EventPage::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (event->spontaneous()) return;
     // As when the tab is chosen: the register rows show the chosen section.
-    auto* registers = qobject_cast<RegistersPage*>(context_.page(QStringLiteral("tsReg")));
-    auto* sections = qobject_cast<QComboBox*>(context_.control(QStringLiteral("SectionSel")));
-    if (registers != nullptr && sections != nullptr)
-        registers->ShowSection(sections->currentIndex());
+    if (RegisterRows* rows = context_.links().registerRows) rows->showChosenSection();
     UpdateEventControls();
 }
 
