@@ -35,11 +35,19 @@
  *   names lines (both with KVRX_GPIO_CHIP; they belong to board 1).
  * - every backend but the simulated board: all KVRX_Sim* controls.
  *
- * The i2c-dev backend's boards are the i2c-dev adapters under a USB device
- * (USB-I2C bridges), or exactly the buses KVRX_I2C_BUSES lists ("3,7").
+ * The i2c-dev backend's boards are the i2c-dev adapters of known USB-I2C
+ * bridge drivers (CP2112, MCP2221, FT260, i2c-tiny-usb, DLN-2, CH341), or
+ * exactly the buses KVRX_I2C_BUSES lists ("3,7"). Its identity text (from
+ * KVRX_GetDeviceID, NUL-terminated) is the adapter's own name as the kernel
+ * gives it, then the bridge's USB vendor and product ids, or that the bus is
+ * named in KVRX_I2C_BUSES, then the device node, e.g.
+ * "CP2112 SMBus Bridge on hidraw0 (USB 10c4:ea90) on /dev/i2c-5".
  * Its bus clock is set by the kernel driver: KVRX_Init's khz is checked but
  * changes nothing, and i2cClockRate keeps a valid rate and answers
- * KVRX_NOTE_CLOCK_FIXED. KVRX_RdRunTime counts from the board's opening.
+ * KVRX_NOTE_CLOCK_FIXED. KVRX_RdRunTime counts from the board's opening. A
+ * board whose bus has gone (unplugged, whatever error the transfer got) is
+ * closed at that transfer, which answers KVRX_ERR_NOT_ATTACHED as every later
+ * call does until a relisting finds it again and KVRX_Init opens it.
  */
 #ifndef KVRX_USB_H
 #define KVRX_USB_H
@@ -82,7 +90,7 @@ enum {
     KVRX_ERR_PROTOCOL = 21,       /* the chip or the bridge broke the protocol */
     KVRX_ERR_REJECTED = 22,       /* the bridge's driver refuses this transfer */
     KVRX_ERR_HW_SETTING = 23,     /* i2c-dev: invalid KVRX_I2C_BUSES or GPIO variable */
-    KVRX_ERR_GPIO_CHIP = 24,      /* i2c-dev: the GPIO chip is not there */
+    KVRX_ERR_GPIO_CHIP = 24,      /* i2c-dev: the GPIO chip is not there, or not the bridge's */
     KVRX_ERR_GPIO_BUSY = 25,      /* i2c-dev: a GPIO line is held by another user */
     KVRX_ERR_GPIO_LINE = 26,      /* i2c-dev: the GPIO chip has no such line */
 

@@ -109,7 +109,7 @@ const char* KVRX_ResultStr(int32_t code)
         return "Invalid i2c-dev setting in the environment (KVRX_I2C_BUSES, KVRX_GPIO_CHIP, "
                "KVRX_PORT_LINES or KVRX_VCC_LINE)";
     case KVRX_ERR_GPIO_CHIP:
-        return "The GPIO chip named in KVRX_GPIO_CHIP is not there";
+        return "The GPIO chip named in KVRX_GPIO_CHIP is not there, or not on the board's bridge";
     case KVRX_ERR_GPIO_BUSY:
         return "A GPIO line of the port or supply is used by another program";
     case KVRX_ERR_GPIO_LINE:

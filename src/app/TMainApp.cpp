@@ -283,13 +283,15 @@ void TMainApp::buildStatusBar()
         const QFontMetrics metrics = panel->fontMetrics();
         auto widest = [&metrics](std::initializer_list<QString> texts) {
             int w = 0;
-            for (const QString& t : texts) w = std::max(w, metrics.horizontalAdvance(t));
+            for (const QString& t : texts)
+                w = std::max(w, metrics.horizontalAdvance(t));
             return w + kPanelTextMargin;
         };
         if (i == 1)
-            panel->setFixedWidth(std::max(
-                kPanelWidths[i], widest({QLatin1String(kUsbActiveText), QLatin1String(kUsbConnectText),
-                                         QLatin1String(kUsbDisconnectText)})));
+            panel->setFixedWidth(
+                std::max(kPanelWidths[i],
+                         widest({QLatin1String(kUsbActiveText), QLatin1String(kUsbConnectText),
+                                 QLatin1String(kUsbDisconnectText)})));
         else if (i == 2)
             panel->setFixedWidth(std::max(kPanelWidths[i], widest({kLongestRunTime})));
         else if (i == 0)
@@ -486,15 +488,13 @@ QList<QWidget*> TMainApp::boardControls()
     return controls;
 }
 
-void TMainApp::unlockPart(const void* sender)
+int32_t TMainApp::unlockPart(const void* sender)
 {
-    if (unlocker_)
-        unlocker_(sender);
-    else
-        bus_.UnlockPart(sender, nullptr);
+    if (unlocker_) return unlocker_(sender);
+    return bus_.UnlockPart(sender, nullptr).Code;
 }
 
-void TMainApp::setUnlocker(std::function<void(const void*)> unlocker)
+void TMainApp::setUnlocker(std::function<int32_t(const void*)> unlocker)
 {
     unlocker_ = std::move(unlocker);
 }

@@ -64,8 +64,8 @@ class TMainApp : public QMainWindow,
     QWidget* control(const QString& name) override;
     QWidget* dialogParent() override { return this; }
     bool scriptMode() const override { return scriptMode_; }
-    void unlockPart(const void* sender) override;
-    void setUnlocker(std::function<void(const void* sender)> unlocker) override;
+    int32_t unlockPart(const void* sender) override;
+    void setUnlocker(std::function<int32_t(const void* sender)> unlocker) override;
     PageLinks& links() override { return links_; }
 
     // What the polling cycle, the reports, the board connection and the part
@@ -256,7 +256,7 @@ class TMainApp : public QMainWindow,
     DumpCommands* dump_ = nullptr;
     QLabel* statusPanels_[4] = {};
     QString dialogFolder_;
-    std::function<void(const void*)> unlocker_;
+    std::function<int32_t(const void*)> unlocker_;
     QStringList failures_;
     QSet<QString> failedNames_;
     QHash<QString, QPointer<QObject>> lamps_;

@@ -1,13 +1,15 @@
 #include "bus/RtcBus.h"
 
+#include <chrono>
+#include <thread>
+
 #include "kvrx_usb.h"
 
 namespace {
 
 constexpr uint32_t kImageSize = sizeof(rtcDataRec::Regs);
 
-// Status register of TypeE parts and its write-enable bits.
-constexpr uint32_t kTypeEStatus = 0x3F;
+// The write-enable bits of the TypeE status register.
 constexpr uint8_t kWel = 0x02;
 constexpr uint8_t kWelRwel = 0x06;
 constexpr int kAckPollLimit = 30;
@@ -39,7 +41,7 @@ int32_t RtcBus::WriteRegisters(uint8_t subLen, uint8_t address, uint32_t count)
 
 void RtcBus::ReportResult(const void* sender, const void* control, int32_t code)
 {
-    if ((code & 0x7F) == 0) return;
+    if (Succeeded(code)) return;
     const char* text = api_->ResultStr(code);
     const std::string reason = text != nullptr ? text : "";
     // No sender means start-up or a timer, never a click on the control.
@@ -49,23 +51,31 @@ void RtcBus::ReportResult(const void* sender, const void* control, int32_t code)
         sink_->statusText(" " + reason);
 }
 
-int RtcBus::UnlockPart(const void* sender, const void* control)
+RtcBus::UnlockResult RtcBus::UnlockPart(const void* sender, const void* control)
 {
-    if (part().TypeCode != TypeE) return 0;
-    const uint8_t slave = part().RtcAddress;
+    if (!NeedsUnlock()) return {};
 
     // The part does not acknowledge while it finishes an internal write.
-    int tries = 0;
+    UnlockResult done;
     int32_t result;
     do {
-        result = api_->Read(BoardNo, 2, slave, kTypeEStatus, &data.Regs[kTypeEStatus], 1);
-        ++tries;
-    } while (result != 0 && tries < kAckPollLimit);
+        result =
+            api_->Read(BoardNo, 2, part().RtcAddress, kTypeEStatus, &data.Regs[kTypeEStatus], 1);
+        ++done.Tries;
+    } while (!Succeeded(result) && done.Tries < kAckPollLimit);
 
+    done.Code = EnableTypeEWrites();
+    ReportResult(sender, control, done.Code);
+    return done;
+}
+
+int32_t RtcBus::EnableTypeEWrites()
+{
+    const uint8_t slave = part().RtcAddress;
     uint8_t work = kWel;
-    api_->Write(BoardNo, 2, slave, kTypeEStatus, &work, 1);
+    const int32_t result = api_->Write(BoardNo, 2, slave, kTypeEStatus, &work, 1);
+    if (!Succeeded(result)) return result;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
     work = kWelRwel;
-    result = api_->Write(BoardNo, 2, slave, kTypeEStatus, &work, 1);
-    ReportResult(sender, control, result);
-    return tries;
+    return api_->Write(BoardNo, 2, slave, kTypeEStatus, &work, 1);
 }

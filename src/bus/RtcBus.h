@@ -7,6 +7,7 @@
 
 #include "PartTable.h"
 #include "bus/AdapterApi.h"
+#include "bus/Result.h"
 
 // The one application record.
 struct rtcDataRec {
@@ -56,13 +57,28 @@ class RtcBus {
     // sender: the object whose event started the action (may be null);
     // control: the control the action belongs to. A failure of the clicked
     // control's own action opens the error box, any other lands in the status
-    // bar. Codes whose low seven bits are zero count as success.
+    // bar. A code that Succeeded shows nothing.
     void ReportResult(const void* sender, const void* control, int32_t code);
 
-    // Write enable of TypeE parts: acknowledge polling, then WEL and RWEL;
-    // control is the unlock action's own control, for ReportResult. Returns
-    // the polling tries; does nothing for other types and returns 0.
-    int UnlockPart(const void* sender, const void* control);
+    // Only TypeE parts need the write-enable step before a write.
+    bool NeedsUnlock() const { return part().TypeCode == TypeE; }
+
+    struct UnlockResult {
+        int Tries = 0;    // acknowledge polls
+        int32_t Code = 0; // the first failure of the enabling writes, or 0
+    };
+    // Write enable of TypeE parts: acknowledge polling, then EnableTypeEWrites;
+    // control is the unlock action's own control, for ReportResult, which
+    // gets Code. Does nothing for other types and returns {0, 0}.
+    UnlockResult UnlockPart(const void* sender, const void* control);
+
+    // WEL, a brief pause, then WEL and RWEL to the TypeE status register.
+    // A failed WEL write stops it (the part would refuse RWEL); returns the
+    // first failure. Callers read the status register first (UnlockPart
+    // polls it).
+    int32_t EnableTypeEWrites();
+    // The TypeE status register, which holds WEL and RWEL.
+    static constexpr uint32_t kTypeEStatus = 0x3F;
 
     // 2 for TypeE parts, 1 for all others.
     uint8_t subAddressLength() const { return part().TypeCode == TypeE ? 2 : 1; }

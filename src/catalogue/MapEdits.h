@@ -29,10 +29,11 @@ constexpr RegMapEntry Section(const char* shortName, const char* caption)
     return {RegKind::SectionHeader, shortName, caption, 0, 0, kNoBits};
 }
 
+// A register; access says what the chip does with it, whatever the caption tells the user.
 constexpr RegMapEntry Row(const char* shortName, const char* caption, uint8_t address, uint8_t mask,
-                          const Bits& bitNames)
+                          const Bits& bitNames, RegAccess access = RegAccess::ReadWrite)
 {
-    return {RegKind::RegisterRow, shortName, caption, address, mask, bitNames};
+    return {RegKind::RegisterRow, shortName, caption, address, mask, bitNames, access};
 }
 
 constexpr RegMapEntry EndOfMap()

@@ -23,7 +23,17 @@ enum PartType : uint8_t {
 
 enum class RegKind : uint8_t { SectionHeader, RegisterRow, EndOfMap };
 
-// One entry of a register map. BitNames run bit 7 first; "" is an unnamed bit.
+// What the chip does with a register's byte. It is a fact of the part, kept apart from the
+// captions, which only tell the user: the simulated chips go by this field alone.
+enum class RegAccess : uint8_t {
+    ReadWrite,  // keeps what is written and reads it back
+    ReadOnly,   // the chip's own (stamps, counters, measured or reserved bytes): a write leaves it
+    WriteOnly,  // takes a write and keeps it, but reads back 0
+    FactorySet, // read-only bytes the maker sets, different in each chip (the device ID)
+};
+
+// One entry of a register map. BitNames run bit 7 first; "" is an unnamed bit, one the part does
+// not have. Section headers and the end of the map leave Access at ReadWrite.
 struct RegMapEntry {
     RegKind Kind;
     const char* ShortName;
@@ -31,7 +41,20 @@ struct RegMapEntry {
     uint8_t Address;
     uint8_t Mask;
     std::array<const char*, 8> BitNames;
+    RegAccess Access = RegAccess::ReadWrite;
 };
+
+// The bits a register has: those its map gives a name. Only whether a bit has a name counts,
+// never what the name says.
+constexpr uint8_t NamedBits(const RegMapEntry& row)
+{
+    uint8_t bits = 0;
+    for (int i = 0; i < 8; ++i) {
+        if (row.BitNames[i] != nullptr && row.BitNames[i][0] != '\0')
+            bits = static_cast<uint8_t>(bits | (0x80 >> i));
+    }
+    return bits;
+}
 
 // A map is a run of entries ended by the first entry that is neither a
 // section header nor a register row.

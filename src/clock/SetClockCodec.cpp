@@ -151,7 +151,7 @@ std::optional<int32_t> WriteEnablePreStep(RtcBus& bus)
     const uint8_t slave = bus.part().RtcAddress;
     uint8_t work = 0;
     int32_t result = bus.api().Read(bus.BoardNo, 1, slave, *address, &work, 1);
-    if (result != 0) return result;
+    if (!Succeeded(result)) return result;
     work = static_cast<uint8_t>(work & ~kWrtcBit);
     bus.api().Write(bus.BoardNo, 1, slave, *address, &work, 1);
     work = static_cast<uint8_t>(work | kWrtcBit);

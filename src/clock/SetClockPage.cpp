@@ -27,11 +27,6 @@
 
 namespace {
 
-const QObject* id(const QObject* object)
-{
-    return object;
-}
-
 std::string text(const QLineEdit* box)
 {
     return box->text().toStdString();
@@ -54,7 +49,7 @@ int32_t readClockStatus(const RtcBus& bus, uint8_t& clockStatus)
     if (read.Count > 0)
         result = bus.api().Read(bus.BoardNo, read.SubLen, bus.part().RtcAddress, read.Address,
                                 bytes, std::min<uint32_t>(read.Count, 2));
-    clockStatus = result == 0 && type != TypeG ? bytes[0] : 0;
+    clockStatus = Succeeded(result) && type != TypeG ? bytes[0] : 0;
     return result;
 }
 
@@ -390,10 +385,10 @@ void SetClockPage::SetTimeFomatClick()
     RtcBus& bus = context_.bus();
     uint8_t clockStatus = 0;
     if (bus.BoardNo != 0 && FormatChangeRewritesChip(bus.part().TypeCode, to24) &&
-        readClockStatus(bus, clockStatus) == 0 && (clockStatus & 0x01) == 0) {
+        Succeeded(readClockStatus(bus, clockStatus)) && (clockStatus & 0x01) == 0) {
         std::tm t{};
         bool was24 = false;
-        if (ReadRtcTime(bus, t, was24) == 0) WriteRtcTime(bus, t, to24);
+        if (Succeeded(ReadRtcTime(bus, t, was24))) WriteRtcTime(bus, t, to24);
     }
     SetHrChange();
 }
@@ -404,7 +399,7 @@ void SetClockPage::SetTimeFomatClick()
 void SetClockPage::writeEnablePreStep(QObject* sender, QPushButton* button)
 {
     if (const auto result = WriteEnablePreStep(context_.bus()))
-        context_.bus().ReportResult(id(sender), id(button), *result);
+        context_.bus().ReportResult(controlId(sender), controlId(button), *result);
 }
 
 void SetClockPage::BtnSetRTCfromPCClick(QObject* sender)
@@ -415,7 +410,7 @@ void SetClockPage::BtnSetRTCfromPCClick(QObject* sender)
     const std::tm t = ToTm(context_.pcClock().now().addSecs(1));
     const auto* pc24 = qobject_cast<QAbstractButton*>(context_.control("Time24hr24"));
     const bool is24 = pc24 != nullptr ? pc24->isChecked() : is24Hour();
-    bus.ReportResult(id(sender), id(BtnSetRTCfromPC), WriteRtcTime(bus, t, is24));
+    bus.ReportResult(controlId(sender), controlId(BtnSetRTCfromPC), WriteRtcTime(bus, t, is24));
 }
 
 void SetClockPage::BtnSetRTCClick(QObject* sender)
@@ -440,11 +435,11 @@ void SetClockPage::BtnSetRTCClick(QObject* sender)
     t.tm_mday = date.day();
     GetTimeEdits(t.tm_hour, t.tm_min, t.tm_sec);
     // The chip's day of week stays; without it, the picked date's.
-    t.tm_wday = readResult == 0 ? chip.tm_wday : date.dayOfWeek() % 7;
+    t.tm_wday = Succeeded(readResult) ? chip.tm_wday : date.dayOfWeek() % 7;
     const int32_t result = WriteRtcTime(bus, t, is24Hour());
 
     if (polling) timer->start();
-    bus.ReportResult(id(sender), id(BtnSetRTC), result);
+    bus.ReportResult(controlId(sender), controlId(BtnSetRTC), result);
 }
 
 void SetClockPage::BtnSetRTCtoPCClick(QObject* sender)
@@ -454,9 +449,9 @@ void SetClockPage::BtnSetRTCtoPCClick(QObject* sender)
     int32_t result = readClockStatus(bus, clockStatus);
     std::tm t{};
     bool is24 = false;
-    if (result == 0 && (clockStatus & 0x01) == 0) result = ReadRtcTime(bus, t, is24);
-    if (result != 0) {
-        bus.ReportResult(id(sender), id(BtnSetRTCtoPC), result);
+    if (Succeeded(result) && (clockStatus & 0x01) == 0) result = ReadRtcTime(bus, t, is24);
+    if (!Succeeded(result)) {
+        bus.ReportResult(controlId(sender), controlId(BtnSetRTCtoPC), result);
         return;
     }
     const QDateTime chip(QDate(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday),
@@ -482,16 +477,16 @@ void SetClockPage::BtnGetRTCClick(QObject* sender)
     uint8_t clockStatus = 0;
     int32_t result = readClockStatus(bus, clockStatus);
     // A clock that is not set leaves the pickers as they are.
-    if (result == 0 && (clockStatus & 0x01) == 0) {
+    if (Succeeded(result) && (clockStatus & 0x01) == 0) {
         std::tm t{};
         bool chip24 = false;
         result = ReadRtcTime(bus, t, chip24);
-        if (result == 0) {
+        if (Succeeded(result)) {
             // Runs the format change when the form differs.
             SetTimeFomat->setItemIndex(chip24 ? 1 : 0);
             Calendar->setSelectedDate(QDate(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday));
             SetTimeEdits(t.tm_hour, t.tm_min, t.tm_sec);
         }
     }
-    bus.ReportResult(id(sender), id(BtnGetRTC), result);
+    bus.ReportResult(controlId(sender), controlId(BtnGetRTC), result);
 }

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
-#include <thread>
 
 #include "bus/RtcBus.h"
 
@@ -40,7 +38,6 @@ uint8_t bcd(int value)
 }
 
 constexpr uint32_t kTypeEClock = 0x30;
-constexpr uint32_t kTypeEStatus = 0x3F;
 
 // Before a time write: the status or control register read into the work byte,
 // and whether the old time bytes are needed for the flag bits they carry.
@@ -54,7 +51,7 @@ constexpr PreliminaryRead kPreliminaryReads[] = {
     /* TypeB */ {0x07, false},
     /* TypeC */ {0x0B, true},
     /* TypeD */ {0x07, false},
-    /* TypeE */ {kTypeEStatus, false},
+    /* TypeE */ {RtcBus::kTypeEStatus, false},
     /* TypeF */ {0x08, false},
     /* TypeG */ {0x0F, true},
     /* TypeH */ {0x07, false},
@@ -94,7 +91,7 @@ int32_t ReadRtcTime(const RtcBus& bus, std::tm& t, bool& is24)
     const int32_t result = type == TypeE
                                ? bus.api().Read(bus.BoardNo, 2, slave, kTypeEClock, b.data(), 7)
                                : bus.api().Read(bus.BoardNo, 1, slave, 0x00, b.data(), 7);
-    if (result != 0) {
+    if (!Succeeded(result)) {
         t = std::tm{};
         is24 = false;
         return result;
@@ -153,11 +150,11 @@ int32_t WriteRtcTime(RtcBus& bus, const std::tm& t, bool is24)
     const PreliminaryRead& pre = kPreliminaryReads[type];
     uint8_t work = 0;
     int32_t result = api.Read(board, type == TypeE ? 2 : 1, slave, pre.workAddress, &work, 1);
-    if (result != 0) return result;
+    if (!Succeeded(result)) return result;
     std::array<uint8_t, 7> old{};
     if (pre.readsTime) {
         result = api.Read(board, 1, slave, 0x00, old.data(), 7);
-        if (result != 0) return result;
+        if (!Succeeded(result)) return result;
     }
 
     const Layout& at = layoutOf(type);
@@ -207,9 +204,8 @@ int32_t WriteRtcTime(RtcBus& bus, const std::tm& t, bool is24)
 
     switch (type) {
     case TypeE:
-        if ((result = writeByte(2, kTypeEStatus, 0x02)) != 0) return result;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        if ((result = writeByte(2, kTypeEStatus, 0x06)) != 0) return result;
+        // The status register read above shows the part answering.
+        if (!Succeeded(result = bus.EnableTypeEWrites())) return result;
         return api.Write(board, 2, slave, kTypeEClock, b.data(), 8);
     case TypeNone:
     case TypeA:
@@ -219,16 +215,16 @@ int32_t WriteRtcTime(RtcBus& bus, const std::tm& t, bool is24)
         const uint32_t status = type == TypeC ? 0x0B : 0x07;
         // Sets WRTC (bit 4), clears the oscillator stop bit 6.
         work = static_cast<uint8_t>((work | 0x1F) & 0xBF);
-        if ((result = writeByte(1, status, work)) != 0) return result;
+        if (!Succeeded(result = writeByte(1, status, work))) return result;
         result = writeTime();
         work &= static_cast<uint8_t>(~0x10);
         writeByte(1, status, work);
         return result;
     }
     case TypeD: {
-        if ((result = api.Read(board, 1, slave, 0x08, &work, 1)) != 0) return result;
+        if (!Succeeded(result = api.Read(board, 1, slave, 0x08, &work, 1))) return result;
         work |= 0x40;
-        if ((result = writeByte(1, 0x08, work)) != 0) return result;
+        if (!Succeeded(result = writeByte(1, 0x08, work))) return result;
         result = writeTime();
         work &= static_cast<uint8_t>(~0x40);
         writeByte(1, 0x08, work);
@@ -236,7 +232,7 @@ int32_t WriteRtcTime(RtcBus& bus, const std::tm& t, bool is24)
     }
     case TypeH:
         // WRTC is left set.
-        if ((result = writeByte(1, 0x07, work | 0x10)) != 0) return result;
+        if (!Succeeded(result = writeByte(1, 0x07, work | 0x10))) return result;
         return writeTime();
     case TypeF:
     case TypeG:

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <functional>
 
 #include "pages/PageLinks.h"
@@ -38,10 +39,16 @@ class PageContext {
     // True when a script drives the window: no dialog may wait for a click.
     virtual bool scriptMode() const = 0;
     // The write-enable step before a write of a part that needs one; sender
-    // as ReportResult takes it. The register page does it with its own unlock
-    // button and tries label once it has handed in its unlocker.
-    virtual void unlockPart(const void* sender) = 0;
-    virtual void setUnlocker(std::function<void(const void* sender)> unlocker) = 0;
+    // as ReportResult takes it; returns the step's result, which a write must
+    // not go past when it failed. The register page does it with its own
+    // unlock button and tries label once it has handed in its unlocker.
+    virtual int32_t unlockPart(const void* sender) = 0;
+    virtual void setUnlocker(std::function<int32_t(const void* sender)> unlocker) = 0;
+    // unlockPart as a WriteSequence runs it.
+    std::function<int32_t(const void* sender)> unlocker()
+    {
+        return [this](const void* sender) { return unlockPart(sender); };
+    }
 };
 
 // A page with a step of its own in the part choice: run for every built page,

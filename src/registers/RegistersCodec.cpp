@@ -23,14 +23,6 @@ constexpr ControlSetting kUnlockShown[] = {
 
 constexpr int kImageSize = 256;
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 } // namespace
 
 // In TypeBlock order: NoneAB, E, C, D, F, G, H, J, VK390.
@@ -98,25 +90,6 @@ uint8_t ToggleBit(uint8_t value, int bit)
     return static_cast<uint8_t>(value ^ (1u << bit));
 }
 
-std::string HexByte(uint8_t value)
-{
-    char text[3];
-    std::snprintf(text, sizeof text, "%02X", value);
-    return text;
-}
-
-std::optional<uint8_t> ParseHexByte(std::string_view text)
-{
-    if (text.empty() || text.size() > 2) return std::nullopt;
-    int value = 0;
-    for (char c : text) {
-        const int digit = hexDigit(c);
-        if (digit < 0) return std::nullopt;
-        value = value * 16 + digit;
-    }
-    return static_cast<uint8_t>(value);
-}
-
 std::optional<uint8_t> AddressFromName(std::string_view name)
 {
     // The name ends with "0x" and two hex digits.
@@ -130,7 +103,7 @@ std::optional<char> HexKey(char key)
 {
     if (key == '\b') return key;
     const char upper = (key >= 'a' && key <= 'z') ? static_cast<char>(key - 'a' + 'A') : key;
-    if (hexDigit(upper) >= 0) return upper;
+    if (HexDigitValue(upper) >= 0) return upper;
     return std::nullopt;
 }
 

@@ -13,6 +13,7 @@
 
 #include "PartSelection.h"
 #include "PartTable.h"
+#include "bus/HexField.h"
 
 // No base state of its own; per family the unlock controls (shown for TypeE
 // only) and Label52 (always hidden; the TypeE transfers show it).
@@ -64,11 +65,8 @@ uint8_t BitsValue(const std::array<uint32_t, 8>& colours);
 // The value with one bit inverted.
 uint8_t ToggleBit(uint8_t value, int bit);
 
-// Two upper-case hex digits.
-std::string HexByte(uint8_t value);
-// A hex box's text as a byte: one or two hex digits of either case. An empty
-// box or any other text is no value, so nothing is stored for it.
-std::optional<uint8_t> ParseHexByte(std::string_view text);
+// A hex box shows HexByte; its text as a byte is ParseHexByte: an empty box
+// or any other text is no value, so nothing is stored for it.
 // The register address a row's name text ends with ("SC 0x00" -> 0x00).
 std::optional<uint8_t> AddressFromName(std::string_view name);
 

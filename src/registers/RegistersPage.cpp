@@ -37,19 +37,6 @@ QLabel* headerLabel(QWidget* parent, const QString& text, int width, Qt::Alignme
     return label;
 }
 
-template <class List> int indexOf(const List& list, const QObject* object)
-{
-    for (size_t i = 0; i < list.size(); ++i) {
-        if (static_cast<const QObject*>(list[i]) == object) return static_cast<int>(i);
-    }
-    return -1;
-}
-
-const void* id(const QObject* object)
-{
-    return object;
-}
-
 } // namespace
 
 RegistersPage::RegistersPage(PageContext& context, QWidget* parent)
@@ -95,7 +82,7 @@ RegistersPage::RegistersPage(PageContext& context, QWidget* parent)
     connect(PageWrBtn, &QPushButton::clicked, this, &RegistersPage::PageWrBtnClick);
     connect(BtnUnlock, &QPushButton::clicked, this, &RegistersPage::BtnUnlockClick);
 
-    context_.setUnlocker([this](const void* sender) { unlock(sender); });
+    context_.setUnlocker([this](const void* sender) { return unlock(sender); });
 }
 
 QWidget* RegistersPage::buildHeader()
@@ -471,8 +458,8 @@ void RegistersPage::RdBtn0Click()
     if (!address) return;
     const uint8_t subLen = prepareTransfer();
     const int32_t result = bus.ReadRegisters(subLen, *address, 1);
-    if (result == 0) showRowValue(k, bus.data.Regs[*address]);
-    bus.ReportResult(id(button), id(RdBtn[static_cast<size_t>(k)]), result);
+    if (Succeeded(result)) showRowValue(k, bus.data.Regs[*address]);
+    bus.ReportResult(controlId(button), controlId(RdBtn[static_cast<size_t>(k)]), result);
 }
 
 void RegistersPage::WrBtn0Click()
@@ -483,11 +470,10 @@ void RegistersPage::WrBtn0Click()
     RtcBus& bus = context_.bus();
     const std::optional<uint8_t> address = RowRegister(bus.data.PageStart, bus.data.PageCount, k);
     if (!address) return;
-    const uint8_t subLen = prepareTransfer();
-    if (UnlockBeforeWrite(bus.part().TypeCode, ChkAutoUnlock->isChecked()))
-        context_.unlockPart(id(button));
-    const int32_t result = bus.WriteRegisters(subLen, *address, 1);
-    bus.ReportResult(id(button), id(WrBtn[static_cast<size_t>(k)]), result);
+    prepareTransfer();
+    WriteSequence(bus, controlId(button), controlId(WrBtn[static_cast<size_t>(k)]), unlocker())
+        .write(*address, 1)
+        .report();
 }
 
 void RegistersPage::PageRdBtnClick()
@@ -497,11 +483,11 @@ void RegistersPage::PageRdBtnClick()
     if (!page) return;
     const uint8_t subLen = prepareTransfer();
     const int32_t result = bus.ReadRegisters(subLen, page->Address, page->Count);
-    if (result == 0) {
+    if (Succeeded(result)) {
         for (int r = 0; r < static_cast<int>(page->Count); ++r)
             showRowValue(r, bus.data.Regs[page->Address + r]);
     }
-    bus.ReportResult(id(sender()), id(PageRdBtn), result);
+    bus.ReportResult(controlId(sender()), controlId(PageRdBtn), result);
 }
 
 void RegistersPage::PageWrBtnClick()
@@ -509,12 +495,17 @@ void RegistersPage::PageWrBtnClick()
     RtcBus& bus = context_.bus();
     const std::optional<RegisterRun> page = PageRun(bus.data.PageStart, bus.data.PageCount);
     if (!page) return;
-    const uint8_t subLen = prepareTransfer();
-    if (UnlockBeforeWrite(bus.part().TypeCode, ChkAutoUnlock->isChecked()))
-        context_.unlockPart(id(sender()));
+    prepareTransfer();
     // Every register of the section, read-only ones included, in one transfer.
-    const int32_t result = bus.WriteRegisters(subLen, page->Address, page->Count);
-    bus.ReportResult(id(sender()), id(PageWrBtn), result);
+    WriteSequence(bus, controlId(sender()), controlId(PageWrBtn), unlocker())
+        .write(page->Address, page->Count)
+        .report();
+}
+
+WriteSequence::Unlock RegistersPage::unlocker()
+{
+    if (!UnlockBeforeWrite(context_.bus().part().TypeCode, ChkAutoUnlock->isChecked())) return {};
+    return context_.unlocker();
 }
 
 // ---------------------------------------------------------------------------
@@ -522,11 +513,12 @@ void RegistersPage::PageWrBtnClick()
 
 void RegistersPage::BtnUnlockClick()
 {
-    unlock(id(sender()));
+    unlock(controlId(sender()));
 }
 
-void RegistersPage::unlock(const void* sender)
+int32_t RegistersPage::unlock(const void* sender)
 {
-    const int tries = context_.bus().UnlockPart(sender, id(BtnUnlock));
-    if (tries > 0) Label115->setText(QStringLiteral("Ack Trys %1").arg(tries));
+    const RtcBus::UnlockResult done = context_.bus().UnlockPart(sender, controlId(BtnUnlock));
+    if (done.Tries > 0) Label115->setText(QStringLiteral("Ack Trys %1").arg(done.Tries));
+    return done.Code;
 }

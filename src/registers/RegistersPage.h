@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+#include "bus/WriteSequence.h"
 #include "pages/PageContext.h"
 
 class BitPanel;
@@ -57,8 +58,10 @@ class RegistersPage : public QWidget, public PartChoiceStep, public RegisterRows
     void partChosen() override;
 
     // Write enable with BtnUnlock as its control: a failure opens the box only
-    // when Unlock was clicked; the tries show in Label115.
-    void unlock(const void* sender);
+    // when Unlock was clicked; the tries show in Label115. Returns the result.
+    int32_t unlock(const void* sender);
+    // The write-enable step of a row or page write: only with auto unlock on.
+    WriteSequence::Unlock unlocker();
 
     // The hex key filter: key becomes the character to type, or 0 when it is
     // dropped (with a beep).

@@ -13,12 +13,33 @@ const char* yesNo(uint8_t flag)
     return flag ? "Yes" : "No";
 }
 
+// printf-style text of integers and strings only (numbers with a fraction go
+// through appendFixed): "%d", "%u" and "%X" are the same in every locale. The
+// text is never cut, so a line always keeps its line end.
 template <typename... Args> void appendf(std::string& out, const char* format, Args... args)
 {
     char buffer[512];
     const int n = std::snprintf(buffer, sizeof buffer, format, args...);
     if (n <= 0) return;
-    out.append(buffer, std::min(static_cast<size_t>(n), sizeof buffer - 1));
+    if (static_cast<size_t>(n) < sizeof buffer) {
+        out.append(buffer, static_cast<size_t>(n));
+        return;
+    }
+    const size_t at = out.size();
+    out.resize(at + static_cast<size_t>(n) + 1);
+    std::snprintf(out.data() + at, static_cast<size_t>(n) + 1, format, args...);
+    out.resize(at + static_cast<size_t>(n));
+}
+
+// A number with a fixed count of decimals as the C locale's "%1.Nf" writes
+// it ('.' before the fraction, "-0.0" kept), whatever the process's locale.
+void appendFixed(std::string& out, double value, int decimals)
+{
+    // The longest is a "-" and 309 digits of DBL_MAX, a point and the decimals.
+    char buffer[400];
+    const auto r =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (r.ec == std::errc()) out.append(buffer, static_cast<size_t>(r.ptr - buffer));
 }
 
 // A cursor over one line, matching as the line patterns do.
@@ -113,6 +134,10 @@ bool parsePoint(std::string_view line, DumpLine* out)
         !c.literal(":") || !c.unsignedNumber(&seconds) || !c.literal(",") || !c.real(&deviation) ||
         !c.literal(",") || !c.real(&temperature))
         return false;
+    const double elapsed = days * 86400.0 + hours * 3600.0 + minutes * 60.0 + seconds;
+    if (elapsed > kDumpSecondsMax || std::fabs(deviation) > kDumpSecondsMax ||
+        std::fabs(temperature) > kDumpCelsiusMax)
+        return false;
     out->kind = DumpLine::Point;
     out->point.Hours = days * 24.0 + hours + minutes / 60.0 + seconds / 3600.0;
     out->point.Deviation = deviation;
@@ -177,7 +202,11 @@ std::string WriteDumpText(const PartInfo& part, const uint8_t (&regs)[256], Dump
     out += "Elapsed Time,Deviation,Temperature\r\n";
     for (size_t i = 0; i < points; ++i) {
         out += DumpElapsedText(deviation.X[i]);
-        appendf(out, ",%1.0f,%1.1f\r\n", deviation.Y[i], temperature.Y[i]);
+        out += ',';
+        appendFixed(out, deviation.Y[i], 0);
+        out += ',';
+        appendFixed(out, temperature.Y[i], 1);
+        out += "\r\n";
     }
     return out;
 }

@@ -15,6 +15,14 @@
 // Longest line the reader takes, line end not counted; longer lines are skipped.
 constexpr size_t kDumpLineMax = 255;
 
+// The largest values a point line may hold; a line beyond them is skipped like
+// any line that does not fit. The elapsed time is written in 32-bit seconds,
+// and no two clocks of the chips' and the PC's years are further apart than
+// that; no board sensor reads beyond 256 degrees either way, so 1000 leaves
+// room to spare.
+constexpr double kDumpSecondsMax = 4294967295.0;
+constexpr double kDumpCelsiusMax = 1000.0;
+
 // One graph point as the file keeps it: X in hours, deviation in seconds,
 // temperature in degrees Celsius.
 struct DumpPoint {
@@ -50,7 +58,10 @@ struct DumpLine {
 
 // Tries the three line patterns in order: "Part Nunber,NAME", "0xAA,0xDD,..."
 // and "Day D H:M:S,DEV,TEMP". The line comes without its line end. Malformed
-// numbers (signs, too many digits, not finite) make the pattern not fit.
+// numbers (signs, too many digits, not finite) make the pattern not fit, and
+// so does a point beyond the limits above. Numbers are read as the C locale
+// writes them ('.' before a fraction) whatever the process's locale; text
+// after the temperature is not looked at.
 DumpLine ParseDumpLine(std::string_view line);
 
 // Splits a byte stream into lines (LF or CR LF ends a line) and hands every

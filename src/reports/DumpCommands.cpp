@@ -5,6 +5,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -129,6 +133,15 @@ bool DumpCommands::Write(const QString& path)
         WriteDumpText(bus.part(), bus.data.Regs, DumpSeries{dx.data(), dy.data(), dx.size()},
                       DumpSeries{tx.data(), ty.data(), tx.size()});
 
+    // The new file replaces the old one whole, so only a regular file (or a
+    // new name) is written: a FIFO or a device would be replaced by a file.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        fail(QStringLiteral("Cannot write"), path,
+             info.isDir() ? QStringLiteral("It is a folder")
+                          : QStringLiteral("Not a regular file"));
+        return false;
+    }
     // The old file stays as it was until the new one is complete.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -152,12 +165,36 @@ bool DumpCommands::Write(const QString& path)
 
 bool DumpCommands::Read(const QString& path)
 {
-    QFile file(path);
-    if (QFileInfo(path).isDir()) {
+    // Only a regular file is read: a device such as /dev/zero never ends and a
+    // FIFO blocks the window until someone writes to it. The name is looked at
+    // first, for a clear message; the file is then opened without waiting and
+    // looked at again, in case the name came to mean something else between.
+    const QFileInfo info(path);
+    if (info.isDir()) {
         fail(QStringLiteral("Cannot read"), path, QStringLiteral("It is a folder"));
         return false;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (info.exists() && !info.isFile()) {
+        fail(QStringLiteral("Cannot read"), path, QStringLiteral("Not a regular file"));
+        return false;
+    }
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        fail(QStringLiteral("Cannot read"), path, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        fail(QStringLiteral("Cannot read"), path, QStringLiteral("Not a regular file"));
+        return false;
+    }
+    // A regular file never waits; reads block as usual from here on.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         fail(QStringLiteral("Cannot read"), path, file.errorString());
         return false;
     }

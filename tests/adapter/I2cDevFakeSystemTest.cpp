@@ -1,8 +1,9 @@
 // The i2c-dev backend on a fake system: which buses are boards, the messages
-// a transfer makes, what each failure of the kernel becomes, run time, the
-// bus clock, and the bridge's GPIO lines as port P0 and supply switch.
+// a transfer makes, what each failure of the kernel becomes, an unplug, run
+// time, the bus clock, and the bridge's GPIO lines as port P0 and supply switch.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 #include <set>
 #include <string>
@@ -52,12 +53,13 @@ class FakeSystem : public System {
         bool openDrain = false;
         int value = -1;
     };
-    std::string chipName = "gpiochip4";
+    std::string chipName = "gpiochip4"; // what KVRX_GPIO_CHIP must say to open it
     int chipErrno = 0;
     std::map<unsigned, int> requestErrno;
     int setErrno = 0;
     unsigned chipLines = 16;
     bool chipOpen = false;
+    std::string kernelName = "gpiochip4";
     std::map<unsigned, Line> lines;
     std::map<unsigned, int> inputLevel; // what a pin reads when set
     std::vector<unsigned> requests;     // offsets in request order
@@ -82,6 +84,17 @@ class FakeSystem : public System {
     {
         files[path + "/idVendor"] = vid;
         files[path + "/idProduct"] = pid;
+        bind(path, "usb", "usb");
+    }
+    // A device bound to a driver: its "driver" link.
+    void bind(const std::string& device, const std::string& bus, const std::string& driver)
+    {
+        links[device + "/driver"] = "/sys/bus/" + bus + "/drivers/" + driver;
+    }
+    // The chip's device in sysfs, found through the GPIO bus by its kernel name.
+    void placeChip(const std::string& kernelName, const std::string& device)
+    {
+        links["/sys/bus/gpio/devices/" + kernelName] = device;
     }
 
     int open(const std::string& path) override
@@ -146,6 +159,11 @@ class FakeSystem : public System {
         chipOpen = true;
         return 7;
     }
+    std::string gpioName(int chip) override
+    {
+        EXPECT_EQ(chip, 7);
+        return chipOpen ? kernelName : std::string();
+    }
     void gpioClose(int chip) override
     {
         EXPECT_EQ(chip, 7);
@@ -185,28 +203,48 @@ class FakeSystem : public System {
     int nextFd_ = 3;
 };
 
-// A PC with its own buses and USB-I2C bridges: a CP2112 on the root hub, an
-// i2c-tiny-usb behind a hub.
+// A PC with its own buses, USB gear with buses of its own, and USB-I2C
+// bridges: a CP2112 on the root hub, an i2c-tiny-usb behind a hub.
 const std::string kPci = "/sys/devices/pci0000:00";
 const std::string kXhci = kPci + "/0000:00:14.0";
+const std::string kCp2112 = kXhci + "/usb1/1-2/1-2:1.0/0003:10C4:EA90.0001";
 
 void addPcBuses(FakeSystem& sys)
 {
     sys.addAdapter(0, kPci + "/0000:00:1f.4/i2c-0", "SMBus I801 adapter at efa0");
     sys.files[kPci + "/0000:00:1f.4/vendor"] = "0x8086"; // PCI, not USB
     sys.files[kPci + "/0000:00:1f.4/device"] = "0xa323";
+    sys.bind(kPci + "/0000:00:1f.4", "pci", "i801_smbus");
     sys.addAdapter(7, kPci + "/0000:00:02.0/drm/card0/card0-DP-1/i2c-7", "DPDDC-B");
     sys.addAdapter(3, kPci + "/0000:00:02.0/i2c-3", "i915 gmbus dpc");
+    sys.bind(kPci + "/0000:00:02.0", "pci", "i915");
+    sys.bind(kXhci, "pci", "xhci_hcd");
     sys.addUsbDevice(kXhci + "/usb1", "1d6b", "0002"); // the root hub
+    sys.bind(kXhci + "/usb1/1-0:1.0", "usb", "hub");
+    sys.placeChip("gpiochip0", "/sys/devices/platform/INTC1056:00/gpiochip0"); // the PC's own
+
+    // A video-capture stick and a DVB-T stick: their buses reach their own
+    // tuner, decoder and EEPROM (at 0x50..0x57).
+    sys.addUsbDevice(kXhci + "/usb1/1-3", "eb1a", "2861");
+    sys.bind(kXhci + "/usb1/1-3/1-3:1.0", "usb", "em28xx");
+    sys.addAdapter(9, kXhci + "/usb1/1-3/1-3:1.0/i2c-9", "em28xx #0 bus 0");
+    sys.addUsbDevice(kXhci + "/usb1/1-5", "0bda", "2838");
+    sys.bind(kXhci + "/usb1/1-5/1-5:1.0", "usb", "dvb_usb_rtl28xxu");
+    sys.addAdapter(10, kXhci + "/usb1/1-5/1-5:1.0/i2c-10", "Realtek USB demod");
+    sys.addAdapter(11, kXhci + "/usb1/1-5/1-5:1.0/i2c-10/i2c-11", "i2c-10-mux (chan_id 0)");
 }
 
 void addBridges(FakeSystem& sys)
 {
     sys.addUsbDevice(kXhci + "/usb1/1-2", "10c4", "ea90");
-    sys.addAdapter(5, kXhci + "/usb1/1-2/1-2:1.0/0003:10C4:EA90.0001/i2c-5",
-                   "CP2112 SMBus Bridge on hidraw0");
+    sys.bind(kXhci + "/usb1/1-2/1-2:1.0", "usb", "usbhid");
+    sys.bind(kCp2112, "hid", "cp2112");
+    sys.addAdapter(5, kCp2112 + "/i2c-5", "CP2112 SMBus Bridge on hidraw0");
+    sys.placeChip("gpiochip4", kCp2112 + "/gpiochip4");
     sys.addUsbDevice(kXhci + "/usb1/1-4", "05e3", "0610"); // a hub
+    sys.bind(kXhci + "/usb1/1-4/1-4:1.0", "usb", "hub");
     sys.addUsbDevice(kXhci + "/usb1/1-4/1-4.2", "0403", "c631");
+    sys.bind(kXhci + "/usb1/1-4/1-4.2/1-4.2:1.0", "usb", "i2c-tiny-usb");
     sys.addAdapter(12, kXhci + "/usb1/1-4/1-4.2/1-4.2:1.0/i2c-12",
                    "i2c-tiny-usb at bus 001 device 009");
 }
@@ -260,6 +298,7 @@ TEST(I2cDevBoards, OnlyUsbBridgesOrExactlyTheNamedBusesAreBoards)
         {nullptr, false, KVRX_ERR_NO_ADAPTER, {}},
         {"", true, 0, {"/dev/i2c-5", "/dev/i2c-12"}},
         {"7", true, 0, {"/dev/i2c-7"}},
+        {"9", false, 0, {"/dev/i2c-9"}}, // a USB tuner's bus, named knowingly
         {"12, 0,0", true, 0, {"/dev/i2c-0", "/dev/i2c-12"}},
         {"4", true, KVRX_ERR_NO_ADAPTER, {}},
     };
@@ -318,6 +357,7 @@ TEST(I2cDevBoards, UnplugAndPlugMoveTheListAndAnOpenBoardFailsAsUnplugged)
 
     // Plugged in again it gets a new bus number, is listed first and opens afresh.
     rig.sys->failErrno = 0;
+    rig.sys->bind(kXhci + "/usb1/1-2/1-2:1.0/0003:10C4:EA90.0002", "hid", "cp2112");
     rig.sys->addAdapter(6, kXhci + "/usb1/1-2/1-2:1.0/0003:10C4:EA90.0002/i2c-6",
                         "CP2112 SMBus Bridge on hidraw0");
     ASSERT_EQ(rig.backend->getNumDevices(&count), 0);
@@ -330,13 +370,71 @@ TEST(I2cDevBoards, UnplugAndPlugMoveTheListAndAnOpenBoardFailsAsUnplugged)
     EXPECT_EQ(seconds, 0u);
 }
 
+// Many bridges' drivers report a pull-out as an ordinary bus failure. The
+// board is closed at once when its bus is gone, which also lets the kernel
+// finish removing the adapter; the run time (the polling cycle's first call)
+// then fails, so nothing goes on showing the board as active.
+TEST(I2cDevBoards, AFailureOnABusThatIsGoneClosesTheBoardAtOnce)
+{
+    struct Case {
+        const char* what;
+        int err;
+        void (*unplug)(FakeSystem&);
+    };
+    auto pulled = [](FakeSystem& s) { s.removeAdapter(5); };
+    // Another bridge got the number before the failure was seen.
+    auto replaced = [](FakeSystem& s) {
+        s.removeAdapter(5);
+        s.addAdapter(5, kXhci + "/usb1/1-6/1-6:1.0/i2c-5", "i2c-tiny-usb at bus 001 device 012");
+    };
+    const Case cases[] = {
+        {"EIO", EIO, pulled},
+        {"ETIMEDOUT", ETIMEDOUT, pulled},
+        {"EPROTO", EPROTO, pulled},
+        {"EREMOTEIO", EREMOTEIO, pulled},
+        {"EIO, number taken over", EIO, replaced},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rig rig;
+        rig.openFirst();
+        c.unplug(*rig.sys);
+        rig.sys->failErrno = c.err;
+        uint8_t buf[2] = {};
+        EXPECT_EQ(rig.backend->read(1, 1, 0xDE, 0, buf, 2), KVRX_ERR_NOT_ATTACHED);
+        EXPECT_TRUE(rig.sys->openFds.empty());
+        uint32_t seconds = 0;
+        EXPECT_EQ(rig.backend->rdRunTime(1, &seconds), KVRX_ERR_NOT_ATTACHED);
+        EXPECT_EQ(rig.backend->write(1, 1, 0xDE, 0, buf, 2), KVRX_ERR_NOT_ATTACHED);
+        EXPECT_EQ(rig.sys->transfers.size(), 1u);
+    }
+
+    // The same failures with the bus still there are the chip's or the wire's:
+    // the board stays open.
+    for (const int err : {EIO, ETIMEDOUT, EPROTO, EREMOTEIO}) {
+        SCOPED_TRACE(strerror(err));
+        Rig rig;
+        rig.openFirst();
+        rig.sys->failErrno = err;
+        uint8_t byte = 0;
+        EXPECT_EQ(rig.backend->write(1, 1, 0xDE, 0, &byte, 1), codeOfBusErrno(err));
+        EXPECT_EQ(rig.sys->openFds.size(), 1u);
+        rig.sys->failErrno = 0;
+        uint32_t seconds = 0;
+        EXPECT_EQ(rig.backend->rdRunTime(1, &seconds), 0);
+        EXPECT_EQ(rig.backend->read(1, 1, 0xDE, 0, &byte, 1), 0);
+    }
+}
+
 TEST(I2cDevBoards, ABoardStillPresentStaysOpenAcrossRelistings)
 {
     Rig rig;
     rig.openFirst();
     uint32_t count = 0;
-    rig.sys->addAdapter(2, kXhci + "/usb1/1-3/1-3:1.0/i2c-2", "MCP2221 usb-i2c bridge");
-    rig.sys->addUsbDevice(kXhci + "/usb1/1-3", "04d8", "00dd");
+    const std::string mcp = kXhci + "/usb1/1-6/1-6:1.2/0003:04D8:00DD.0003";
+    rig.sys->addUsbDevice(kXhci + "/usb1/1-6", "04d8", "00dd");
+    rig.sys->bind(mcp, "hid", "mcp2221");
+    rig.sys->addAdapter(2, mcp + "/i2c-2", "MCP2221 usb-i2c bridge");
     ASSERT_EQ(rig.backend->getNumDevices(&count), 0);
     ASSERT_EQ(count, 3u);
     // The CP2112 is board 2 now, still open on its descriptor.
@@ -345,6 +443,120 @@ TEST(I2cDevBoards, ABoardStillPresentStaysOpenAcrossRelistings)
     EXPECT_EQ(rig.backend->read(2, 1, 0xDE, 0, &byte, 1), 0);
     ASSERT_EQ(rig.sys->transfers.size(), 1u);
     EXPECT_EQ(rig.sys->transfers[0].first, "/dev/i2c-5");
+}
+
+// How each bridge's driver hangs its bus in sysfs, next to USB gear that has a
+// bus of its own. Only the bridges' buses are boards.
+TEST(I2cDevBoards, BridgesAreKnownByTheirDriverWhereverTheBusHangs)
+{
+    const std::string dev = kXhci + "/usb1/1-7";
+    const std::string intf = dev + "/1-7:1.0";
+    struct Case {
+        const char* what;
+        void (*plug)(FakeSystem&, const std::string& dev, const std::string& intf);
+        bool board;
+    };
+    const Case cases[] = {
+        {"MCP2221: under its HID device",
+         [](FakeSystem& s, const std::string& d, const std::string& i) {
+             s.addUsbDevice(d, "04d8", "00dd");
+             s.bind(i, "usb", "usbhid");
+             s.bind(i + "/0003:04D8:00DD.0004", "hid", "mcp2221");
+             s.addAdapter(20, i + "/0003:04D8:00DD.0004/i2c-20", "MCP2221 usb-i2c bridge");
+         },
+         true},
+        {"FT260: under its HID device",
+         [](FakeSystem& s, const std::string& d, const std::string& i) {
+             s.addUsbDevice(d, "0403", "6030");
+             s.bind(i, "usb", "usbhid");
+             s.bind(i + "/0003:0403:6030.0005", "hid", "ft260");
+             s.addAdapter(20, i + "/0003:0403:6030.0005/i2c-20", "FT260 usb-i2c bridge");
+         },
+         true},
+        {"DLN-2: under the I2C cell of the interface's multi-function driver",
+         [](FakeSystem& s, const std::string& d, const std::string& i) {
+             s.addUsbDevice(d, "a257", "2013");
+             s.bind(i, "usb", "dln2");
+             s.bind(i + "/dln2-i2c.0", "platform", "dln2-i2c");
+             s.addAdapter(20, i + "/dln2-i2c.0/i2c-20", "dln2-i2c-1-7-0");
+         },
+         true},
+        {"CH341: under the I2C cell of ch341-core",
+         [](FakeSystem& s, const std::string& d, const std::string& i) {
+             s.addUsbDevice(d, "1a86", "5512");
+             s.bind(i, "usb", "ch341-mfd");
+             s.bind(i + "/ch341-i2c.1.auto", "platform", "ch341-i2c");
+             s.addAdapter(20, i + "/ch341-i2c.1.auto/i2c-20", "CH341 I2C USB bus 001 device 011");
+         },
+         true},
+        {"CH341: under the interface of i2c-ch341-usb",
+         [](FakeSystem& s, const std::string& d, const std::string& i) {
+             s.addUsbDevice(d, "1a86", "5512");
+             s.bind(i, "usb", "i2c-ch341-usb");
+             s.addAdapter(20, i + "/i2c-20", "i2c-ch341-usb at bus 001 device 011");
+         },
+         true},
+        {"a DisplayLink screen adapter's DDC bus (the monitor's EEPROM at 0x50)",
+         [](FakeSystem& s, const std::string& d, const std::string& i) {
+             s.addUsbDevice(d, "17e9", "0377");
+             s.bind(i, "usb", "udl");
+             s.addAdapter(20, i + "/i2c-20", "DisplayLink DDC");
+         },
+         false},
+        {"a bridge's bus whose driver has let go of the device",
+         [](FakeSystem& s, const std::string& d, const std::string& i) {
+             s.addUsbDevice(d, "10c4", "ea90");
+             s.bind(i, "usb", "usbhid");
+             s.addAdapter(20, i + "/0003:10C4:EA90.0006/i2c-20", "CP2112 SMBus Bridge on hidraw3");
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rig rig(Settings{}, false);
+        c.plug(*rig.sys, dev, intf);
+        uint32_t count = 0;
+        EXPECT_EQ(rig.backend->getNumDevices(&count), c.board ? 0 : KVRX_ERR_NO_ADAPTER);
+        ASSERT_EQ(count, c.board ? 1u : 0u);
+        if (!c.board) continue;
+        ASSERT_EQ(rig.backend->init(1, 400), 0);
+        EXPECT_EQ(rig.sys->opened, std::vector<std::string>{"/dev/i2c-20"});
+    }
+}
+
+// The package's udev rule opens to the "i2c" group the same bridges the
+// backend lists, and nothing else.
+TEST(I2cDevBoards, TheUdevRuleOpensExactlyTheKnownBridges)
+{
+    std::ifstream file(KVRX_PACKAGING_DIR "/60-kavrolux-rtc-i2c.rules");
+    ASSERT_TRUE(file) << KVRX_PACKAGING_DIR;
+    std::set<std::string> known;
+    for (const BridgeDriver& b : bridgeDrivers())
+        known.insert(b.driver);
+    std::set<std::string> subsystems;
+    std::string line;
+    while (std::getline(file, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        SCOPED_TRACE(line);
+        const std::string key = "DRIVERS==\"";
+        const auto at = line.find(key);
+        ASSERT_NE(at, std::string::npos) << "a rule that does not ask for a bridge's driver";
+        const auto end = line.find('"', at + key.size());
+        ASSERT_NE(end, std::string::npos);
+        std::set<std::string> drivers;
+        std::string rest = line.substr(at + key.size(), end - at - key.size());
+        for (size_t bar; (bar = rest.find('|')) != std::string::npos; rest.erase(0, bar + 1))
+            drivers.insert(rest.substr(0, bar));
+        drivers.insert(rest);
+        EXPECT_EQ(drivers, known);
+        EXPECT_EQ(line.find("SUBSYSTEMS=="), std::string::npos) << "any USB device would do";
+        const std::string subsystem = "SUBSYSTEM==\"";
+        const auto sub = line.find(subsystem);
+        ASSERT_NE(sub, std::string::npos);
+        const auto from = sub + subsystem.size();
+        subsystems.insert(line.substr(from, line.find('"', from) - from));
+    }
+    EXPECT_EQ(subsystems, (std::set<std::string>{"i2c-dev", "gpio"}));
 }
 
 TEST(I2cDevTransfers, SubAddressGoesFirstHighByteFirstAndReadsUseARepeatedStart)
@@ -632,6 +844,52 @@ TEST(I2cDevGpio, WithoutLinesOrOnAnotherBoardTheyAreNotSupported)
         EXPECT_EQ(b.portMode(c.board, 0x00), port);
     }
     EXPECT_TRUE(bare.sys->requests.empty());
+}
+
+// KVRX_GPIO_CHIP names a chip; a slip must not hand the port and the supply
+// switch to lines of the PC or of another device.
+TEST(I2cDevGpio, AChipOffTheBoardsOwnUsbDeviceIsRefused)
+{
+    struct Case {
+        const char* what;
+        const char* buses;
+        void (*arrange)(FakeSystem&);
+        int32_t code;
+    };
+    const Case cases[] = {
+        {"the bridge's own", nullptr, [](FakeSystem&) {}, 0},
+        {"the PC's GPIO controller", nullptr, [](FakeSystem& s) { s.kernelName = "gpiochip0"; },
+         KVRX_ERR_GPIO_CHIP},
+        {"another USB device's", nullptr,
+         [](FakeSystem& s) {
+             s.addUsbDevice(kXhci + "/usb1/1-6", "04d8", "00dd");
+             s.placeChip("gpiochip4", kXhci + "/usb1/1-6/1-6:1.2/0003:04D8:00DD.0003/gpiochip4");
+         },
+         KVRX_ERR_GPIO_CHIP},
+        {"a USB device whose name begins like the bridge's", nullptr,
+         [](FakeSystem& s) {
+             s.addUsbDevice(kXhci + "/usb1/1-20", "10c4", "ea90");
+             s.placeChip("gpiochip4", kXhci + "/usb1/1-20/1-20:1.0/0003:10C4:EA90.0009/gpiochip4");
+         },
+         KVRX_ERR_GPIO_CHIP},
+        {"not in sysfs", nullptr, [](FakeSystem& s) { s.kernelName = "gpiochip6"; },
+         KVRX_ERR_GPIO_CHIP},
+        {"a named bus on no USB device", "0", [](FakeSystem&) {}, KVRX_ERR_GPIO_CHIP},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rig rig(settingsOf(c.buses, "gpiochip4", "8,9,10,11", "3"));
+        c.arrange(*rig.sys);
+        rig.openFirst();
+        EXPECT_EQ(rig.backend->vccOn(1), c.code);
+        EXPECT_EQ(rig.sys->chipOpen, c.code == 0);
+        EXPECT_EQ(rig.sys->lines[3].value, c.code == 0 ? 1 : -1);
+        uint8_t in = 0;
+        EXPECT_EQ(rig.backend->portIn(1, &in), c.code);
+        if (c.code != 0) {
+            EXPECT_TRUE(rig.sys->requests.empty());
+        }
+    }
 }
 
 TEST(I2cDevGpio, LineFailuresHaveTheirOwnCodesAndLeaveNothingHeld)

@@ -208,7 +208,7 @@ TEST_F(UnlockPartTest, AnsweringPartTakesOnePollThenBothEnableWrites)
 {
     RecordingAdapter::setRegisters(0xDE, 0x3F, {0x91});
 
-    const int tries = bus.UnlockPart(&btnUnlock, &btnUnlock);
+    const RtcBus::UnlockResult done = bus.UnlockPart(&btnUnlock, &btnUnlock);
 
     const auto& calls = RecordingAdapter::calls();
     ASSERT_EQ(calls.size(), 3u);
@@ -218,7 +218,8 @@ TEST_F(UnlockPartTest, AnsweringPartTakesOnePollThenBothEnableWrites)
     EXPECT_EQ(calls[0].count, 1u);
     EXPECT_EQ(bus.data.Regs[0x3F], 0x91);
     expectEnableWrites();
-    EXPECT_EQ(tries, 1);
+    EXPECT_EQ(done.Tries, 1);
+    EXPECT_EQ(done.Code, 0);
     EXPECT_TRUE(sink.errorBoxes.empty());
     EXPECT_TRUE(sink.statusTexts.empty());
 }
@@ -228,9 +229,10 @@ TEST_F(UnlockPartTest, PollStopsAtTheFirstAnswer)
     RecordingAdapter::failCall(1, KVRX_ERR_ADDR_NACK);
     RecordingAdapter::failCall(2, KVRX_ERR_ADDR_NACK);
 
-    const int tries = bus.UnlockPart(&btnUnlock, &btnUnlock);
+    const RtcBus::UnlockResult done = bus.UnlockPart(&btnUnlock, &btnUnlock);
 
-    EXPECT_EQ(tries, 3);
+    EXPECT_EQ(done.Tries, 3);
+    EXPECT_EQ(done.Code, 0);
     expectEnableWrites();
 }
 
@@ -238,14 +240,17 @@ TEST_F(UnlockPartTest, SilentPartIsPolledThirtyTimesAndTheFailureReported)
 {
     RecordingAdapter::failSlave(0xDE, KVRX_ERR_ADDR_NACK);
 
-    const int tries = bus.UnlockPart(&btnUnlock, &btnUnlock);
+    const RtcBus::UnlockResult done = bus.UnlockPart(&btnUnlock, &btnUnlock);
 
+    // Thirty polls, then WEL, which fails too: RWEL is not tried.
     const auto& calls = RecordingAdapter::calls();
-    ASSERT_EQ(calls.size(), 32u);
+    ASSERT_EQ(calls.size(), 31u);
     for (size_t i = 0; i < 30; ++i)
         EXPECT_EQ(calls[i].op, AdapterOp::Read) << i;
-    expectEnableWrites();
-    EXPECT_EQ(tries, 30);
+    EXPECT_EQ(calls[30].op, AdapterOp::Write);
+    EXPECT_EQ(calls[30].data, std::vector<uint8_t>{0x02});
+    EXPECT_EQ(done.Tries, 30);
+    EXPECT_EQ(done.Code, KVRX_ERR_ADDR_NACK);
     EXPECT_EQ(sink.errorBoxes,
               std::vector<std::string>{"Communication error Occured\r" +
                                        RecordingAdapter::resultText(KVRX_ERR_ADDR_NACK)});
@@ -254,26 +259,42 @@ TEST_F(UnlockPartTest, SilentPartIsPolledThirtyTimesAndTheFailureReported)
 TEST_F(UnlockPartTest, SecondWriteFailureOpensBoxOnlyWhenUnlockWasClicked)
 {
     RecordingAdapter::failCall(3, KVRX_ERR_DATA_NACK);
-    bus.UnlockPart(&btnUnlock, &btnUnlock);
+    EXPECT_EQ(bus.UnlockPart(&btnUnlock, &btnUnlock).Code, KVRX_ERR_DATA_NACK);
     EXPECT_EQ(sink.errorBoxes.size(), 1u);
     EXPECT_TRUE(sink.statusTexts.empty());
 
     RecordingAdapter::reset();
     sink = RecordingResultSink{};
     RecordingAdapter::failCall(3, KVRX_ERR_DATA_NACK);
-    bus.UnlockPart(&otherButton, &btnUnlock);
+    EXPECT_EQ(bus.UnlockPart(&otherButton, &btnUnlock).Code, KVRX_ERR_DATA_NACK);
     EXPECT_TRUE(sink.errorBoxes.empty());
     EXPECT_EQ(sink.statusTexts,
               std::vector<std::string>{" " + RecordingAdapter::resultText(KVRX_ERR_DATA_NACK)});
 }
 
-TEST_F(UnlockPartTest, FirstWriteFailureIsNotReported)
+// Without WEL the part refuses RWEL and then acknowledges and drops the
+// write the step was for: a failed WEL ends the step, and it is the step's
+// result, reported as the second write's failure is.
+TEST_F(UnlockPartTest, FirstWriteFailureEndsTheStepAndIsReported)
 {
     RecordingAdapter::failCall(2, KVRX_ERR_DATA_NACK);
-    bus.UnlockPart(&btnUnlock, &btnUnlock);
-    expectEnableWrites();
+
+    EXPECT_EQ(bus.UnlockPart(&btnUnlock, &btnUnlock).Code, KVRX_ERR_DATA_NACK);
+
+    const auto w = writes();
+    ASSERT_EQ(w.size(), 1u);
+    EXPECT_EQ(w[0].data, std::vector<uint8_t>{0x02});
+    EXPECT_EQ(sink.errorBoxes,
+              std::vector<std::string>{"Communication error Occured\r" +
+                                       RecordingAdapter::resultText(KVRX_ERR_DATA_NACK)});
+
+    RecordingAdapter::reset();
+    sink = RecordingResultSink{};
+    RecordingAdapter::failCall(2, KVRX_ERR_DATA_NACK);
+    bus.UnlockPart(&otherButton, &btnUnlock);
     EXPECT_TRUE(sink.errorBoxes.empty());
-    EXPECT_TRUE(sink.statusTexts.empty());
+    EXPECT_EQ(sink.statusTexts,
+              std::vector<std::string>{" " + RecordingAdapter::resultText(KVRX_ERR_DATA_NACK)});
 }
 
 TEST_F(RtcBusTest, UnlockDoesNothingForOtherFamilies)
@@ -281,7 +302,9 @@ TEST_F(RtcBusTest, UnlockDoesNothingForOtherFamilies)
     for (const char* name : {"Not Selected", "VK310", "VK320", "VK340", "VK350", "VK370", "VK380",
                              "VK381", "VK382", "VK390"}) {
         bus.setPartRow(FindPartRow(name));
-        EXPECT_EQ(bus.UnlockPart(&btnUnlock, &btnUnlock), 0) << name;
+        const RtcBus::UnlockResult done = bus.UnlockPart(&btnUnlock, &btnUnlock);
+        EXPECT_EQ(done.Tries, 0) << name;
+        EXPECT_EQ(done.Code, 0) << name;
         EXPECT_TRUE(RecordingAdapter::calls().empty()) << name;
     }
 }

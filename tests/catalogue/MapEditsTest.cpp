@@ -157,6 +157,30 @@ TEST(MapEdits, TheBaseEndOfMapEntryIsKept)
     EXPECT_STREQ(out.back().Caption, "of map");
 }
 
+// A register's access goes with it: a change of its other fields keeps it, a replacement brings
+// its own, and so do registers added to a section.
+TEST(MapEdits, TheAccessGoesWithTheRegister)
+{
+    const RegMapEntry base[] = {
+        Section("A", "First"),
+        Row("R1", "One", 0x10, 0x00, kNoBits, RegAccess::ReadOnly),
+        Row("R2", "Two", 0x11, 0xFF, kNoBits, RegAccess::WriteOnly),
+        EndOfMap(),
+    };
+    const RegMapEntry added[] = {Row("R3", "Three", 0x12, 0x7F, kNoBits, RegAccess::FactorySet)};
+    const std::vector<RegMapEntry> out =
+        ApplyMapEdits(base, std::vector<MapEdit>{
+                                ChangeRow(0x10).ShortName("RX").Caption("Uno").Mask(0x01).BitNames(
+                                    {"x", "", "", "", "", "", "", ""}),
+                                ReplaceRow(Row("R2", "Two", 0x11, 0xFF, kNoBits)),
+                                AppendToSection("A", added),
+                            });
+    ASSERT_EQ(out.size(), 5u);
+    EXPECT_EQ(out[1].Access, RegAccess::ReadOnly);
+    EXPECT_EQ(out[2].Access, RegAccess::ReadWrite);
+    EXPECT_EQ(out[3].Access, RegAccess::FactorySet);
+}
+
 // The compile-time form holds the same entries as the run-time one.
 constexpr auto kFixtureBase = std::to_array<RegMapEntry>(
     {Section("A", "First"), Row("R1", "One", 0x10, 0xFF, kNoBits), EndOfMap()});

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <map>
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -513,8 +515,62 @@ TEST(RegisterMaps, Vk365HasTheRegistersOfVk364)
         EXPECT_EQ(a->Address, b->Address);
         EXPECT_EQ(a->Mask, b->Mask);
         EXPECT_EQ(BitsText(*a), BitsText(*b));
+        EXPECT_EQ(a->Access, b->Access);
         if (a->Kind == RegKind::EndOfMap) break;
     }
+}
+
+// --- What the chip does with each register --------------------------------------------------
+
+bool Says(const char* text, std::string_view words)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower.find(words) != std::string::npos;
+}
+
+// Calls check with every register of every map and its section's header.
+template <typename Check> void ForEachRegister(Check check)
+{
+    for (const auto& [name, map] : MapsInUse()) {
+        for (const MapSection& s : MapSections(map)) {
+            for (int r = 0; r < s.RegisterCount; ++r)
+                check(name, *s.Header, s.FirstRegister[r]);
+        }
+    }
+}
+
+// A register the user may edit no bit of is never a plain read-write one: the chip keeps it for
+// itself, or it holds the maker's bytes.
+TEST(RegisterAccess, ARegisterWithoutEditableBitsIsNotReadWrite)
+{
+    int rows = 0;
+    ForEachRegister([&](const char* map, const RegMapEntry&, const RegMapEntry& e) {
+        if (e.Mask != 0) return;
+        ++rows;
+        EXPECT_NE(e.Access, RegAccess::ReadWrite) << map << " " << e.ShortName;
+    });
+    EXPECT_GT(rows, 0);
+}
+
+// Where a caption tells the user a register is read-only or write-only, its access says so too:
+// "read only" in its own caption or its section's, "write only" in its own.
+TEST(RegisterAccess, CaptionsThatNameTheAccessAgreeWithIt)
+{
+    int readOnly = 0;
+    int writeOnly = 0;
+    ForEachRegister([&](const char* map, const RegMapEntry& header, const RegMapEntry& e) {
+        if (Says(e.Caption, "write only")) {
+            ++writeOnly;
+            EXPECT_EQ(e.Access, RegAccess::WriteOnly) << map << " " << e.Caption;
+        } else if (Says(e.Caption, "read only") || Says(header.Caption, "read only")) {
+            ++readOnly;
+            EXPECT_EQ(e.Access, RegAccess::ReadOnly) << map << " " << e.Caption;
+        }
+    });
+    EXPECT_GT(readOnly, 0);
+    EXPECT_GT(writeOnly, 0);
 }
 
 // --- Maps built on another ------------------------------------------------------------------
@@ -532,7 +588,7 @@ struct MapDifference {
 std::string RegisterText(const RegMapEntry& e)
 {
     return std::string(e.ShortName) + " / " + e.Caption + " / " + std::to_string(e.Mask) + " / " +
-           BitsText(e);
+           BitsText(e) + " / access " + std::to_string(static_cast<int>(e.Access));
 }
 
 MapDifference Difference(RegisterMapRef base, RegisterMapRef derived)

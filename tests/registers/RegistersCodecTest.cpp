@@ -143,24 +143,6 @@ TEST(RegistersColours, PanelsShowTheBitsAndOnlySetColourCountsAsOne)
 
 // ---- hex boxes ----
 
-struct HexCase {
-    const char* Text;
-    std::optional<uint8_t> Value;
-};
-
-TEST(RegistersHex, ABoxHoldsOneOrTwoHexDigitsOrNoValue)
-{
-    const HexCase cases[] = {
-        {"AB", 0xAB},         {"ab", 0xAB},          {"A", 0x0A},          {"0", 0x00},
-        {"FF", 0xFF},         {"09", 0x09},          {"", std::nullopt},   {"G", std::nullopt},
-        {"1G", std::nullopt}, {"ABC", std::nullopt}, {" A", std::nullopt}, {"-1", std::nullopt},
-    };
-    for (const HexCase& c : cases)
-        EXPECT_EQ(ParseHexByte(c.Text), c.Value) << '"' << c.Text << '"';
-    EXPECT_EQ(HexByte(0x0A), "0A");
-    EXPECT_EQ(HexByte(0xF0), "F0");
-}
-
 TEST(RegistersHex, TheKeyFilterPassesHexDigitsInUpperCaseAndBackspace)
 {
     const std::pair<char, std::optional<char>> cases[] = {

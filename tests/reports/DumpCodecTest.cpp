@@ -11,6 +11,7 @@
 
 #include "PartTable.h"
 #include "reports/DumpCodec.h"
+#include "support/CommaLocale.h"
 
 namespace {
 
@@ -242,4 +243,91 @@ TEST(DumpRead, LineEndsLongLinesAndBinary)
     ASSERT_FALSE(got.empty());
     EXPECT_EQ(got.back().kind, DumpLine::Register);
     EXPECT_EQ(got.back().address, 0x08);
+}
+
+// A file means the same whatever the locale of the program that wrote or reads
+// it: under a decimal-comma locale a point is still written "23.5", never as
+// "23,5" inside a comma-separated line, and read back whole.
+TEST(DumpLocale, DecimalCommaLocaleWritesAndReadsTheCLocaleText)
+{
+    KVRX_COMMA_LOCALE(comma);
+    Graph g{{0.5, 25.5}, {-2.6, 1234.0}, {23.46, -10.15}};
+    uint8_t regs[256] = {};
+    regs[0x0A] = 0x25;
+    const std::string text = WriteDumpText(part("VK310"), regs, g.deviation(), g.temperature());
+    const std::vector<std::string> got = lines(text);
+    ASSERT_GE(got.size(), 2u);
+    EXPECT_EQ(got[got.size() - 2], "Day 0 00:30:00,-3,23.5");
+    EXPECT_EQ(got.back(), "Day 1 01:30:00,1234,-10.2");
+    EXPECT_EQ(got[0], "Part Nunber,VK310");
+    EXPECT_NE(std::find(got.begin(), got.end(),
+                        "0x0A,0x25,Control and Status,ATR (Analog Timing Register)"),
+              got.end());
+
+    std::vector<DumpLine> points;
+    for (const DumpLine& l : readAll(text))
+        if (l.kind == DumpLine::Point) points.push_back(l);
+    ASSERT_EQ(points.size(), 2u);
+    EXPECT_DOUBLE_EQ(points[0].point.Deviation, -3);
+    EXPECT_DOUBLE_EQ(points[0].point.Temperature, 23.5);
+    EXPECT_DOUBLE_EQ(points[1].point.Temperature, -10.2);
+    // The comma locale's own way of writing a number is not a number here.
+    EXPECT_EQ(ParseDumpLine("Day 0 00:00:24,1,23,5").point.Temperature, 23);
+}
+
+// A point line whose value no graph point can have is skipped like any line
+// that does not fit; the values up to the limits are read.
+TEST(DumpRead, PointsBeyondWhatTheGraphHoldsAreSkipped)
+{
+    struct Case {
+        const char* line;
+        bool read;
+    };
+    const Case cases[] = {
+        {"Day 0 01:00:00,1e300,23.5", false},
+        {"Day 0 01:00:00,-1e300,23.5", false},
+        {"Day 0 01:00:00,0,1e300", false},
+        {"Day 0 01:00:00,0,-1e300", false},
+        {"Day 0 01:00:00,4294967296,23.5", false},
+        {"Day 0 01:00:00,-4294967296,23.5", false},
+        {"Day 0 01:00:00,4294967295,23.5", true},
+        {"Day 0 01:00:00,-4294967295,23.5", true},
+        {"Day 0 01:00:00,0,1000.1", false},
+        {"Day 0 01:00:00,0,-1000.1", false},
+        {"Day 0 01:00:00,0,1000.0", true},
+        {"Day 0 01:00:00,0,-1000.0", true},
+        // The elapsed time goes up to the last 32-bit second, as written.
+        {"Day 49710 06:28:15,0,20.0", true},
+        {"Day 49710 06:28:16,0,20.0", false},
+        {"Day 0 1193046:28:16,0,20.0", false},
+        {"Day 4294967295 00:00:00,0,20.0", false},
+        {"Day 0 01:00:00,1e308,23.5", false},
+    };
+    for (const Case& c : cases) {
+        const DumpLine got = ParseDumpLine(c.line);
+        EXPECT_EQ(got.kind, c.read ? DumpLine::Point : DumpLine::Ignored) << c.line;
+    }
+}
+
+// A point of absurd size is written whole, with its line end: the next point
+// is never glued onto its line. (Too long to be read back, it is skipped.)
+TEST(DumpWrite, AbsurdValuesNeverCostALineEnd)
+{
+    Graph g{{1.0, 2.0, 3.0, 4.0},
+            {-3, 1e300, -1.7976931348623157e308, 5},
+            {20.5, 1e300, -1.7976931348623157e308, 21.5}};
+    const std::string text = WriteDumpText(PartTable[0], kNoRegs, g.deviation(), g.temperature());
+    const std::vector<std::string> got = lines(text);
+    ASSERT_EQ(got.size(), 6u);
+    EXPECT_EQ(got[2], "Day 0 01:00:00,-3,20.5");
+    EXPECT_EQ(got[3].substr(0, 16), "Day 0 02:00:00,1");
+    EXPECT_EQ(got[3].size(), 14u + 1 + 301 + 1 + 303) << got[3];
+    EXPECT_EQ(got[4].substr(0, 17), "Day 0 03:00:00,-1");
+    EXPECT_EQ(got[5], "Day 0 04:00:00,5,21.5");
+
+    const std::vector<DumpLine> back = readAll(text);
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_DOUBLE_EQ(back[0].point.Hours, 1.0);
+    EXPECT_DOUBLE_EQ(back[1].point.Hours, 4.0);
+    EXPECT_DOUBLE_EQ(back[1].point.Temperature, 21.5);
 }

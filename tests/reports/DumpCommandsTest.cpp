@@ -14,17 +14,23 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "app/ResultSinks.h"
 #include "app/polling/DisplayPanel.h"
 #include "app/setup/SetupPage.h"
 #include "pages/graph/GraphData.h"
 #include "reports/DumpCommands.h"
+#include "support/CommaLocale.h"
 #include "support/WindowFixture.h"
 
 namespace {
@@ -211,6 +217,73 @@ TEST_F(DumpCommandsTest, UnreadableFileIsReportedAndChangesNothing)
     }
 }
 
+// Under a decimal-comma locale the window saves and opens the file it saves
+// under any other: "23.5", not a "23,5" that reads back as 23.
+TEST_F(DumpCommandsTest, DecimalCommaLocaleSavesAndOpensTheSameFile)
+{
+    KVRX_COMMA_LOCALE(comma);
+    choose("VK310");
+    const QList<QPointF> dev = {{0.5, -2}, {25.5, 3}};
+    const QList<QPointF> temp = {{0.5, 23.5}, {25.5, -10.1}};
+    graph().assign(GraphData::Deviation, dev);
+    graph().assign(GraphData::Temperature, temp);
+    ASSERT_TRUE(window().saveDumpFile(path("comma.csv")));
+    EXPECT_TRUE(contents(path("comma.csv"))
+                    .endsWith("\r\nDay 0 00:30:00,-2,23.5\r\nDay 1 01:30:00,3,-10.1\r\n"));
+    graph().clear();
+    ASSERT_TRUE(window().openDumpFile(path("comma.csv")));
+    EXPECT_EQ(graph().points(GraphData::Deviation), dev);
+    EXPECT_EQ(graph().points(GraphData::Temperature), temp);
+    EXPECT_TRUE(boxes().empty());
+}
+
+// Only a regular file is read. A device that never ends and a FIFO that
+// nobody writes to are refused at once, with the reason in the error box,
+// and change nothing.
+TEST_F(DumpCommandsTest, AnythingButARegularFileIsRefusedWithoutWaiting)
+{
+    const QString fifo = path("fifo.csv");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QDir().mkdir(path("folder.csv")));
+    choose("VK310");
+    graph().assign(GraphData::Deviation, {{1, 1}});
+    graph().assign(GraphData::Temperature, {{1, 20}});
+    struct Case {
+        QString path;
+        QString reason;
+    };
+    const Case cases[] = {
+        {QStringLiteral("/dev/zero"), QStringLiteral("Not a regular file")},
+        {fifo, QStringLiteral("Not a regular file")},
+        {path("folder.csv"), QStringLiteral("It is a folder")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        // Without the check the window would read /dev/zero for ever or wait
+        // on the FIFO: end the program with a clear failure instead.
+        std::atomic<bool> done{false};
+        std::thread watchdog([&done, what = c.path.toStdString()] {
+            for (int i = 0; i < 200 && !done; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (done) return;
+            std::fprintf(stderr, "FAILED: opening %s did not return within 10 s\n", what.c_str());
+            std::_Exit(1);
+        });
+        const bool opened = window().openDumpFile(c.path);
+        done = true;
+        watchdog.join();
+        EXPECT_FALSE(opened);
+        ASSERT_EQ(boxes().size(), 1u);
+        EXPECT_EQ(
+            boxes().takeFirst(),
+            QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(c.path), c.reason));
+        EXPECT_EQ(window().bus().partRow(), FindPartRow("VK310"));
+        EXPECT_EQ(graph().points(GraphData::Deviation).size(), 1);
+        EXPECT_TRUE(window().displayPanel()->PollingEnable->isChecked());
+        EXPECT_NE(window().bus().data.LastFile, c.path.toStdString());
+    }
+}
+
 // A file that could not be opened does not become the one Save writes to.
 TEST_F(DumpCommandsTest, SaveAfterAFailedOpenWritesTheFileOpenedBefore)
 {
@@ -382,6 +455,31 @@ TEST_F(DumpCommandsTest, FailedSaveIsReportedAndLeavesTheOldFile)
     EXPECT_FALSE(cut.endsWith(QStringLiteral("Unknown error"))) << cut.toStdString();
     EXPECT_EQ(contents(locked + QStringLiteral("/old.csv")), QByteArray("old contents\r\n"));
     EXPECT_EQ(QDir(locked).entryList(QDir::Files), QStringList{QStringLiteral("old.csv")});
+}
+
+// Save replaces a file whole: a FIFO or a folder of that name is refused, not
+// replaced by a file.
+TEST_F(DumpCommandsTest, SaveRefusesAnythingButARegularFile)
+{
+    const QString fifo = path("fifo.csv");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QDir().mkdir(path("folder.csv")));
+    choose("VK310");
+    for (const auto& [target, reason] :
+         {std::pair{fifo, QStringLiteral("Not a regular file")},
+          std::pair{path("folder.csv"), QStringLiteral("It is a folder")}}) {
+        SCOPED_TRACE(target.toStdString());
+        EXPECT_FALSE(window().saveDumpFile(target));
+        ASSERT_EQ(boxes().size(), 1u);
+        EXPECT_EQ(
+            boxes().takeFirst(),
+            QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(target), reason));
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the FIFO is still there";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System),
+              QStringList{QStringLiteral("fifo.csv")});
 }
 
 TEST_F(DumpCommandsTest, SaveReplacesTheWholeFileAndLeavesNoScratchBehind)

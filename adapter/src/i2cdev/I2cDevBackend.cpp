@@ -1,9 +1,11 @@
 // Linux i2c-dev backend for real USB-I2C bridges. A board is an i2c-dev
-// adapter whose sysfs device sits under a USB device, or a bus named in
+// adapter of a known bridge driver (kBridgeDrivers) on USB, or a bus named in
 // KVRX_I2C_BUSES; never the PC's own SMBus or display buses, where a stray
-// write could reach the memory modules' configuration EEPROMs. Boards are
-// numbered from 1 in the order of their bus numbers. Port P0 and the supply
-// switch are GPIO lines of the bridge, when the environment names them.
+// write could reach the memory modules' configuration EEPROMs, nor the
+// internal bus of another USB device (a TV tuner keeps its EEPROM at 0x50..57).
+// Boards are numbered from 1 in the order of their bus numbers. Port P0 and
+// the supply switch are GPIO lines of the bridge, when the environment names
+// them; a chip that is not on the board's own USB device is refused.
 #include "i2cdev/I2cDevBackend.h"
 
 #include <algorithm>
@@ -20,6 +22,21 @@ using Clock = std::chrono::steady_clock;
 
 const std::string kClassDir = "/sys/class/i2c-dev";
 const std::string kDevicesDir = "/sys/devices";
+const std::string kGpioDevicesDir = "/sys/bus/gpio/devices";
+
+// The known bridges. The HID bridges' adapters and GPIO chips hang under their
+// HID device; DLN-2's and the CH341's under platform cells of the
+// multi-function driver bound to their USB interface. The mainline "ch341"
+// driver is the CH341's serial mode and has no bus.
+constexpr BridgeDriver kBridgeDrivers[] = {
+    {"cp2112", "Silicon Labs CP2112 (hid-cp2112)"},
+    {"mcp2221", "Microchip MCP2221, MCP2221A (hid-mcp2221)"},
+    {"ft260", "FTDI FT260 (hid-ft260)"},
+    {"i2c-tiny-usb", "i2c-tiny-usb and compatibles (i2c-tiny-usb)"},
+    {"dln2", "Diolan DLN-2 (dln2, with i2c-dln2 and gpio-dln2)"},
+    {"ch341-mfd", "WCH CH341A/B/T in I2C mode (ch341-core, with i2c-ch341 and gpio-ch341)"},
+    {"i2c-ch341-usb", "WCH CH341A in I2C mode (i2c-ch341-usb)"},
+};
 constexpr unsigned kMaxOffset = 4095;
 constexpr uint16_t kPlugInKhz = 100;
 
@@ -28,7 +45,9 @@ struct Board {
     std::string sysPath; // the adapter's sysfs device: who it is
     std::string name;
     bool usb = false;
-    std::string usbId; // "vvvv:pppp"
+    std::string usbPath; // sysfs device of the USB device above it
+    std::string usbId;   // "vvvv:pppp"
+    bool bridge = false; // bound to a known bridge driver
     int fd = -1;
     bool gone = false;     // unplugged while open
     int32_t openError = 0; // why the last opening failed
@@ -85,6 +104,11 @@ bool isSet(const char* text)
 }
 
 } // namespace
+
+std::span<const BridgeDriver> bridgeDrivers()
+{
+    return kBridgeDrivers;
+}
 
 std::optional<Settings> parseSettings(const char* buses, const char* gpioChip,
                                       const char* portLines, const char* vccLine)
@@ -390,14 +414,25 @@ class I2cDevBackend : public Backend {
     {
         const int done = sys_->transfer(b.fd, msgs, n);
         if (done == static_cast<int>(n)) return 0;
-        if (done >= 0) return KVRX_ERR_IO; // some messages went out, then it stopped
-        const int32_t code = codeOfBusErrno(-done);
-        // A vanished bridge leaves a dead descriptor; KVRX_Init opens it afresh.
-        if (code == KVRX_ERR_NOT_ATTACHED) {
+        // Some messages went out, then it stopped.
+        const int32_t code = done >= 0 ? KVRX_ERR_IO : codeOfBusErrno(-done);
+        // A vanished bridge leaves a dead descriptor, and while it is open the
+        // kernel cannot finish removing the adapter. Many drivers report the
+        // unplug as EIO, ETIMEDOUT or EPROTO, so every failure looks whether
+        // the bus is still there. KVRX_Init opens a new one afresh.
+        if (code == KVRX_ERR_NOT_ATTACHED || !stillThere(b)) {
             closeBoard(b);
             b.gone = true;
+            return KVRX_ERR_NOT_ATTACHED;
         }
         return code;
+    }
+
+    // The bus's i2c-dev entry, on the same adapter device as when it was listed
+    // (a new bridge may take the number over).
+    bool stillThere(const Board& b)
+    {
+        return sys_->resolve(kClassDir + "/i2c-" + std::to_string(b.bus) + "/device") == b.sysPath;
     }
 
     // The i2c-dev adapters again; boards still present keep their state.
@@ -411,11 +446,12 @@ class I2cDevBackend : public Backend {
             const std::string classPath = kClassDir + "/" + entry;
             b.sysPath = sys_->resolve(classPath + "/device");
             if (b.sysPath.empty()) continue; // went away while we looked
-            b.name = sys_->readLine(classPath + "/name").value_or("");
+            b.name = trim(sys_->readLine(classPath + "/name").value_or(""));
             findUsbDevice(b);
+            b.bridge = b.usb && boundToBridge(b.sysPath);
             const bool named = settings_.buses.has_value();
             if (named ? std::count(settings_.buses->begin(), settings_.buses->end(), b.bus) > 0
-                      : b.usb)
+                      : b.bridge)
                 found.push_back(b);
         }
         std::sort(found.begin(), found.end(),
@@ -447,11 +483,28 @@ class I2cDevBackend : public Backend {
             const auto product = sys_->readLine(path + "/idProduct");
             if (vendor && product) {
                 b.usb = true;
+                b.usbPath = path;
                 b.usbId = trim(*vendor) + ":" + trim(*product);
                 return;
             }
             path.erase(path.rfind('/'));
         }
+    }
+
+    // Whether the device or one above it is bound to a known bridge driver.
+    bool boundToBridge(std::string path)
+    {
+        while (path.size() > kDevicesDir.size() &&
+               path.compare(0, kDevicesDir.size() + 1, kDevicesDir + "/") == 0) {
+            const std::string driver = sys_->resolve(path + "/driver");
+            if (!driver.empty()) {
+                const std::string name = driver.substr(driver.rfind('/') + 1);
+                for (const BridgeDriver& known : kBridgeDrivers)
+                    if (name == known.driver) return true;
+            }
+            path.erase(path.rfind('/'));
+        }
+        return false;
     }
 
     int32_t find(uint32_t board, Board*& out)
@@ -493,6 +546,12 @@ class I2cDevBackend : public Backend {
             const int32_t code = codeOfGpioErrno(-chip);
             return code == KVRX_ERR_GPIO_LINE ? KVRX_ERR_GPIO_CHIP : code;
         }
+        // A slip of the name could give the PC's own GPIO controller, whose
+        // lines drive anything from a fan to a reset: only the bridge's will do.
+        if (!onBoardsUsbDevice(chip, b)) {
+            sys_->gpioClose(chip);
+            return KVRX_ERR_GPIO_CHIP;
+        }
         chip_ = chip;
         gpioOwner_ = b.sysPath;
         latch_ = 0xFF;
@@ -509,6 +568,25 @@ class I2cDevBackend : public Backend {
             if (result < 0) return gpioFailed(-result);
         }
         return 0;
+    }
+
+    bool onBoardsUsbDevice(int chip, const Board& b)
+    {
+        const std::string name = sys_->gpioName(chip);
+        const std::string device =
+            name.empty() ? std::string() : sys_->resolve(kGpioDevicesDir + "/" + name);
+        const bool on =
+            !b.usbPath.empty() && device.compare(0, b.usbPath.size() + 1, b.usbPath + "/") == 0;
+        if (!on && refusedChip_ != name + "@" + b.sysPath) {
+            refusedChip_ = name + "@" + b.sysPath;
+            std::fprintf(stderr,
+                         "kvrx_usb: KVRX_GPIO_CHIP=\"%s\" is %s (%s), not on the USB device of "
+                         "/dev/i2c-%u (%s): its lines are not used\n",
+                         settings_.gpioChip.c_str(), name.empty() ? "a chip" : name.c_str(),
+                         device.empty() ? "device unknown" : device.c_str(), b.bus,
+                         b.usbPath.empty() ? "none" : b.usbPath.c_str());
+        }
+        return on;
     }
 
     void releaseGpio()
@@ -546,7 +624,8 @@ class I2cDevBackend : public Backend {
     bool scanned_ = false;
 
     int chip_ = -1;
-    std::string gpioOwner_; // sysfs path of the board whose lines are held
+    std::string gpioOwner_;   // sysfs path of the board whose lines are held
+    std::string refusedChip_; // the chip last refused, told once
     uint8_t latch_ = 0xFF;
     uint8_t mode_ = 0x00;
 };

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,20 @@ namespace kvrx::i2cdev {
 inline constexpr unsigned kPortPins = 8;
 inline constexpr int kNoLine = -1;
 
+// A kernel driver of a known USB-I2C bridge, as its sysfs "driver" link names
+// it. An i2c-dev adapter is a bridge when one of the devices above it, up to
+// the root, is bound to such a driver (udev's DRIVERS match, which the package's
+// rule uses with the same names); anything else on USB (a TV tuner's or a
+// capture stick's internal bus) is not a board.
+struct BridgeDriver {
+    const char* driver;
+    const char* bridge; // who binds it, for the reader
+};
+
+std::span<const BridgeDriver> bridgeDrivers();
+
 struct Settings {
-    // KVRX_I2C_BUSES: exactly these bus numbers are boards; unset: USB bridges.
+    // KVRX_I2C_BUSES: exactly these bus numbers are boards; unset: known bridges.
     std::optional<std::vector<unsigned>> buses;
     // KVRX_GPIO_CHIP: name, path, label or number of the bridge's GPIO chip.
     std::string gpioChip;

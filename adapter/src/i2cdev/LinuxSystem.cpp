@@ -101,6 +101,12 @@ class LinuxSystem : public System {
         chips_.erase(it);
     }
 
+    std::string gpioName(int handle) override
+    {
+        auto it = chips_.find(handle);
+        return it == chips_.end() ? std::string() : std::string(gpiod_chip_name(it->second));
+    }
+
     int gpioRequestOutput(int handle, unsigned offset, bool openDrain, int value) override
     {
         gpiod_line* line = lineOf(handle, offset);
@@ -134,6 +140,10 @@ class LinuxSystem : public System {
         return -ENOTSUP;
     }
     void gpioClose(int) override {}
+    std::string gpioName(int) override
+    {
+        return {};
+    }
     int gpioRequestOutput(int, unsigned, bool, int) override
     {
         return -ENOTSUP;

@@ -34,6 +34,8 @@ class System {
     // requested.
     virtual int gpioOpen(const std::string& chip) = 0;
     virtual void gpioClose(int chip) = 0;
+    // The open chip's kernel name ("gpiochip4"), under /sys/bus/gpio/devices.
+    virtual std::string gpioName(int chip) = 0;
     virtual int gpioRequestOutput(int chip, unsigned line, bool openDrain, int value) = 0;
     virtual void gpioRelease(int chip, unsigned line) = 0;
     virtual int gpioGet(int chip, unsigned line) = 0; // 0, 1 or -errno

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <bit>
-#include <cctype>
 #include <cmath>
-#include <string_view>
 
 #include "kvrx_usb.h"
 
@@ -78,32 +76,6 @@ uint64_t splitMix(uint64_t x)
     return x ^ (x >> 31);
 }
 
-bool containsNoCase(std::string_view text, std::string_view word)
-{
-    auto lower = [](unsigned char c) { return std::tolower(c); };
-    return std::search(text.begin(), text.end(), word.begin(), word.end(),
-                       [&](char a, char b) { return lower(a) == lower(b); }) != text.end();
-}
-
-// The bits a map row names; a bit without a name ("-") is no bit of the part.
-uint8_t namedBits(const RegMapEntry& row)
-{
-    uint8_t bits = 0;
-    for (int i = 0; i < 8; ++i) {
-        if (row.BitNames[i] != nullptr && row.BitNames[i][0] != '\0')
-            bits = static_cast<uint8_t>(bits | (0x80 >> i));
-    }
-    return bits;
-}
-
-// A section the chip fills itself: stamps, counters, measured values.
-bool isChipOwnedSection(const RegMapEntry& header)
-{
-    const std::string_view caption = header.Caption ? header.Caption : "";
-    const std::string_view name = header.ShortName ? header.ShortName : "";
-    return containsNoCase(caption, "read only") || name == "Time Stamp";
-}
-
 double signed6(uint8_t field)
 {
     return field >= 32 ? field - 64.0 : field;
@@ -174,24 +146,30 @@ ChipModel::ChipModel(const PartInfo& part, const FamilyTraits& family, uint32_t 
 void ChipModel::buildRegisterFile(const PartInfo& part)
 {
     used_.fill(0xFF); // a register of the family's own that the map leaves out keeps all
-    const RegMapEntry* header = nullptr;
+    // What the map gives: the addresses, the bits each stores (its mask) and has (the named
+    // ones), and each one's access. Captions, and what a name says, only tell the user.
     for (const RegMapEntry* e = part.RegisterMap; e; ++e) {
-        if (e->Kind == RegKind::SectionHeader) {
-            header = e;
-            continue;
-        }
+        if (e->Kind == RegKind::SectionHeader) continue;
         if (e->Kind != RegKind::RegisterRow) break;
         const uint8_t a = e->Address;
         keep_[a] = e->Mask;
-        used_[a] = namedBits(*e);
+        used_[a] = NamedBits(*e);
         spaceEnd_ = std::max<uint32_t>(spaceEnd_, a + 1u);
-        kind_[a] = Kind::Plain;
-        const std::string_view caption = e->Caption ? e->Caption : "";
-        if (e->Mask == 0 || (header && isChipOwnedSection(*header))) kind_[a] = Kind::ReadOnly;
-        if (containsNoCase(caption, "write only")) kind_[a] = Kind::WriteOnly;
-        if (header && std::string_view(header->ShortName ? header->ShortName : "") == "ID" &&
-            kind_[a] == Kind::ReadOnly)
+        switch (e->Access) {
+        case RegAccess::ReadWrite:
+            kind_[a] = Kind::Plain;
+            break;
+        case RegAccess::ReadOnly:
+            kind_[a] = Kind::ReadOnly;
+            break;
+        case RegAccess::WriteOnly:
+            kind_[a] = Kind::WriteOnly;
+            break;
+        case RegAccess::FactorySet:
+            kind_[a] = Kind::ReadOnly;
             identity_.push_back(a);
+            break;
+        }
     }
 
     // The family's own view of its time, status and worked-out registers.

@@ -1,8 +1,10 @@
 // What sets one chip family apart, as data: where its time registers are and
 // how they count, its status flags, its write protection, its alarms, its
 // trims and its user memory. The chip model reads these tables; the register
-// maps of the part catalogue supply the rest (which addresses exist, which
-// bits they keep, which registers are read-only).
+// maps of the part catalogue supply the rest from their fields: which
+// addresses exist, which bits they keep and have, and each register's access
+// (read-write, read-only, write-only or set at the factory). Captions and
+// names are for the user; the chip never reads them.
 #pragma once
 
 #include <array>

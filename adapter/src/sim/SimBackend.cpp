@@ -65,11 +65,18 @@ template <typename T> bool parseUnsigned(std::string_view text, T& out)
     return ec == std::errc() && end == text.data() + text.size();
 }
 
-bool parseDouble(const char* text, double& out)
+// A decimal number as the C locale writes it ("0.05", never "0,05"), whatever
+// the locale of the program the library runs in.
+bool parseDouble(std::string_view text, double& out)
 {
-    char* end = nullptr;
-    out = std::strtod(text, &end);
-    return end != text && *end == '\0' && std::isfinite(out);
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (first != last && *first == '+') {
+        ++first;
+        if (first != last && *first == '-') return false;
+    }
+    const auto [end, ec] = std::from_chars(first, last, out, std::chars_format::general);
+    return ec == std::errc() && end == last && std::isfinite(out);
 }
 
 // Socket row for a part name: "" and the first row's name empty the socket.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <string_view>
 
 namespace kvrx::sim {
 
@@ -36,17 +35,11 @@ constexpr double kResetPulse = 0.25;
 constexpr uint8_t kPwr = 0x14; // SBIB BSW - - - VTS2..0
 constexpr uint8_t kBl = 0x10;  // BP2..0 WD1..0
 
-// A part's map names the bit of mask at the register address.
-bool mapNames(const PartInfo& part, uint8_t address, uint8_t mask)
+// The part has the bits of mask at the register address (the bits its map names).
+bool partHas(const PartInfo& part, uint8_t address, uint8_t mask)
 {
-    for (const RegMapEntry* e = part.RegisterMap; e; ++e) {
-        if (e->Kind == RegKind::SectionHeader) continue;
-        if (e->Kind != RegKind::RegisterRow) break;
-        if (e->Address != address) continue;
-        const char* name = e->BitNames[static_cast<size_t>(7 - std::countr_zero(mask))];
-        return name != nullptr && name[0] != '\0';
-    }
-    return false;
+    const RegMapEntry* row = FindRegister(part.RegisterMap, address);
+    return row != nullptr && (NamedBits(*row) & mask) == mask;
 }
 
 } // namespace
@@ -70,7 +63,7 @@ Supervisor::Supervisor(const PartInfo& part, const FamilyTraits& family)
         break;
     case TypeE:
         legacy_ = {kPwr, 0x40};
-        if (mapNames(part, kPwr, 0x01)) resetThreshold_ = {kPwr, 0x07};
+        if (partHas(part, kPwr, 0x07)) resetThreshold_ = {kPwr, 0x07};
         if (part.HasWatchdog) watchdogBits_ = {kBl, kWatchdogOff};
         break;
     default:

@@ -1,10 +1,13 @@
 #include "app/polling/PollLogic.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
+#include "bus/Result.h"
 #include "clock/TimeCodec.h"
+#include "kvrx_usb.h"
 
 namespace {
 
@@ -17,10 +20,12 @@ std::string FormatFixed(double value, int decimals)
     const double scale = std::pow(10.0, decimals);
     const double scaled = std::fabs(value) * scale;
     // Whole units and the fraction must each fit a 64-bit integer.
-    if (!std::isfinite(scaled) || scaled > 1e15 || decimals > 15) {
+    if (!std::isfinite(scaled) || scaled > 1e15 || decimals < 0 || decimals > 15) {
+        // "%.*f" as the C locale writes it, whatever the process's locale.
         char buf[400];
-        std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
-        return buf;
+        const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed,
+                                     std::clamp(decimals, 0, 15));
+        return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string();
     }
     const auto units = static_cast<uint64_t>(std::floor(scaled + 0.5 + 1e-9 + scaled * 1e-12));
     const auto unit = static_cast<uint64_t>(scale);
@@ -99,7 +104,7 @@ uint8_t ClockStatusByte(PartType type, const StatusResult& status)
 ChipTimeState ChipTimeStateFor(uint8_t clockStatus, int32_t timeResult)
 {
     if ((clockStatus & 0x01) != 0) return ChipTimeState::ClockNotSet;
-    if (timeResult != 0) return ChipTimeState::Error;
+    if (!Succeeded(timeResult)) return ChipTimeState::Error;
     return ChipTimeState::Shown;
 }
 
@@ -199,6 +204,12 @@ GraphSample MakeGraphSample(uint32_t elapsedSeconds, double tRtc, double tPc,
 }
 
 // ---- status bar and timing ----
+
+bool BoardIsGone(int32_t result)
+{
+    return result == KVRX_ERR_NOT_ATTACHED || result == KVRX_ERR_NOT_OPEN ||
+           result == KVRX_ERR_NO_SUCH_BOARD || result == KVRX_ERR_NO_ADAPTER;
+}
 
 std::string RunTimeText(uint32_t seconds)
 {

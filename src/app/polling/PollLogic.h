@@ -125,6 +125,10 @@ inline constexpr const char* kUsbActiveText = " USB: Active";
 inline constexpr const char* kUsbConnectText = " USB: Connect";
 inline constexpr const char* kUsbDisconnectText = " USB: Disconnect";
 
+// A running-time answer that means the board is gone (unplugged, closed),
+// not a transfer that failed once.
+bool BoardIsGone(int32_t result);
+
 // " Up 1 Day(s) 02:03:04"
 std::string RunTimeText(uint32_t seconds);
 

@@ -64,7 +64,7 @@ void PollingCycle::work(const QDateTime& now)
     }
     uint32_t runSeconds = 0;
     const int32_t runResult = polling ? bus.api().RdRunTime(bus.BoardNo, &runSeconds) : -1;
-    if (!polling || runResult != 0) {
+    if (!polling || !Succeeded(runResult)) {
         panel_.blankChipFields();
         for (const PageRow& row : context_.pages()) {
             for (const StatusLamp& lamp : row.Lamps) {
@@ -72,6 +72,10 @@ void PollingCycle::work(const QDateTime& now)
             }
         }
         context_.setStatusPanelText(2, QString());
+        // A board the adapter reports gone is no longer active, whenever the
+        // plug notification about it comes (or never does).
+        if (polling && BoardIsGone(runResult))
+            context_.setStatusPanelText(1, QLatin1String(kUsbDisconnectText));
     } else {
         pollChip(pc, runSeconds);
     }
@@ -102,11 +106,11 @@ void PollingCycle::pollChip(const std::tm& pc, uint32_t runSeconds)
     const PartType type = part.TypeCode;
     const StatusReads& layout = StatusReadsFor(type);
     StatusResult status;
-    status.MainOk = api.Read(bus.BoardNo, layout.Main.SubLen, part.RtcAddress, layout.Main.Address,
-                             status.Main.data(), layout.Main.Count) == 0;
+    status.MainOk = Succeeded(api.Read(bus.BoardNo, layout.Main.SubLen, part.RtcAddress,
+                                       layout.Main.Address, status.Main.data(), layout.Main.Count));
     if (layout.Second.Count != 0) {
-        status.SecondOk = api.Read(bus.BoardNo, layout.Second.SubLen, part.RtcAddress,
-                                   layout.Second.Address, &status.Second, 1) == 0;
+        status.SecondOk = Succeeded(api.Read(bus.BoardNo, layout.Second.SubLen, part.RtcAddress,
+                                             layout.Second.Address, &status.Second, 1));
     }
     for (const LampState& lamp : StatusLamps(LampsOf(context_.pages()), type, status))
         setLamp(lamp.Lamp, lamp.On);
@@ -141,7 +145,7 @@ std::optional<double> PollingCycle::readTemperature()
 {
     RtcBus& bus = context_.bus();
     std::array<uint8_t, 2> word{};
-    if (bus.api().Read(bus.BoardNo, 1, kSensorSlave, kSensorRegister, word.data(), 2) != 0)
+    if (!Succeeded(bus.api().Read(bus.BoardNo, 1, kSensorSlave, kSensorRegister, word.data(), 2)))
         return std::nullopt;
     return DecodeSensorWord(SensorWord(word[0], word[1]), bus.TempSensor, bus.data.TempOffset);
 }

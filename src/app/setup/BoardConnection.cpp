@@ -14,6 +14,7 @@
 #include "app/setup/SetupPage.h"
 #include "app/setup/UsbMonitor.h"
 #include "bus/RtcBus.h"
+#include "widgets/Controls.h"
 
 namespace {
 
@@ -32,11 +33,6 @@ constexpr int kSupplyOn = 16;
 
 // Display texts emptied when the board is closed.
 constexpr std::array<const char*, 3> kDisconnectTexts{"RTCtime", "RTCdate", "RTCtemp"};
-
-const QObject* id(const QObject* object)
-{
-    return object;
-}
 
 } // namespace
 
@@ -73,7 +69,7 @@ bool BoardConnection::ListBoards(QComboBox* list)
     uint32_t count = 0;
     const int32_t result = api.GetNumDevices(&count);
     list->clear();
-    if (result != 0) {
+    if (!Succeeded(result)) {
         list->addItem(kNoAdapter, 0);
         return false;
     }
@@ -85,8 +81,14 @@ bool BoardConnection::ListBoards(QComboBox* list)
         uint8_t idBuffer[kIdBufferSize] = {};
         // A board that does not identify itself gets no line, and the lines
         // after it keep their own board numbers.
-        if (api.GetDeviceID(board, idBuffer) == 0)
-            list->addItem(kBoardLine, static_cast<int>(board));
+        if (!Succeeded(api.GetDeviceID(board, idBuffer))) continue;
+        list->addItem(kBoardLine, static_cast<int>(board));
+        // Every board's line reads the same; the adapter's own identity (the
+        // bridge and its bus) tells them apart in the line's hint.
+        idBuffer[kIdBufferSize - 1] = 0;
+        list->setItemData(list->count() - 1,
+                          QString::fromUtf8(reinterpret_cast<const char*>(idBuffer)),
+                          Qt::ToolTipRole);
     }
     return true;
 }
@@ -169,10 +171,10 @@ void BoardConnection::BussSpeedSelChange(QObject* sender)
     const QComboBox* list = context_.setup().BussSpeedSel;
     const uint16_t khz = BusSpeedKhz(list->currentText().toStdString());
     const int32_t result = bus.api().ClockRate(bus.BoardNo, khz);
-    bus.ReportResult(id(sender), id(list), result);
+    bus.ReportResult(controlId(sender), controlId(list), result);
     // A note (a bridge whose driver fixes the clock) is no failure, but the
     // user should know the speed did not change.
-    if (result != 0 && (result & 0x7F) == 0) {
+    if (result != 0 && Succeeded(result)) {
         const char* text = bus.api().ResultStr(result);
         context_.setStatusPanelText(3, QStringLiteral(" ") +
                                            QString::fromUtf8(text != nullptr ? text : ""));
@@ -214,7 +216,7 @@ void BoardConnection::VccCheckedClick()
 void BoardConnection::showSupplyResult(int32_t result)
 {
     RtcBus& bus = context_.bus();
-    if (bus.BoardNo == 0 || (result & 0x7F) == 0) return;
+    if (bus.BoardNo == 0 || Succeeded(result)) return;
     const char* text = bus.api().ResultStr(result);
     context_.setStatusPanelText(3, QStringLiteral(" RTC Vcc Switch: ") +
                                        QString::fromUtf8(text != nullptr ? text : ""));

@@ -53,11 +53,6 @@ constexpr uint8_t kIdSlave = 0xDE;
 constexpr uint32_t kIdAddress = 0x20;
 constexpr uint32_t kIdCount = 8;
 
-const QObject* id(const QObject* object)
-{
-    return object;
-}
-
 } // namespace
 
 SetupPage::SetupPage(PageContext& context, QWidget* parent) : QWidget(parent), context_(context)
@@ -341,14 +336,14 @@ void SetupPage::clearEvents(QObject* sender, QPushButton* button, uint8_t keepMa
     const uint8_t slave = bus.part().RtcAddress;
     uint8_t work = 0;
     int32_t result = bus.api().Read(bus.BoardNo, 1, slave, kEventRegister, &work, 1);
-    if (result == 0) {
+    if (Succeeded(result)) {
         // Writing 1 leaves a flag alone; only the cleared bits reset flags.
         work = static_cast<uint8_t>((work | kEventFlagBits) & keepMask);
         result = bus.api().Write(bus.BoardNo, 1, slave, kEventRegister, &work, 1);
         for (LedIndicator* lamp : lamps)
             lamp->setLit(false);
     }
-    bus.ReportResult(id(sender), id(button), result);
+    bus.ReportResult(controlId(sender), controlId(button), result);
 }
 
 void SetupPage::BtnClrAlmEventClick(QObject* sender)
@@ -382,14 +377,14 @@ void SetupPage::BtnReadIDClick(QObject* sender)
     if (links.rawBus != nullptr) links.rawBus->setTransfer(kIdSlave, kIdAddress, kIdCount);
     uint8_t bytes[kIdCount] = {};
     const int32_t result = bus.api().Read(bus.BoardNo, 2, kIdSlave, kIdAddress, bytes, kIdCount);
-    if (result == 0) {
+    if (Succeeded(result)) {
         QString text;
         for (const uint8_t byte : bytes)
             text += QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
         Read_ID_Buf->setText(text);
         Read_ID_Buf->show();
     }
-    bus.ReportResult(id(sender), id(BtnReadID), result);
+    bus.ReportResult(controlId(sender), controlId(BtnReadID), result);
 }
 
 void SetupPage::partChosen()

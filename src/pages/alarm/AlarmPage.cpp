@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "bus/RtcBus.h"
+#include "bus/WriteSequence.h"
 #include "pages/alarm/AlarmCodec.h"
 #include "widgets/Controls.h"
 #include "widgets/LedIndicator.h"
@@ -23,22 +24,6 @@ namespace {
 
 // The right-hand column of each alarm: mode, status, buttons and notes.
 constexpr int kSideWidth = 176;
-
-const void* id(const QObject* object)
-{
-    return object;
-}
-
-bool failed(int32_t code)
-{
-    return (code & 0x7F) != 0;
-}
-
-// The first failure of a handler's transfers is the one it reports.
-void keepFirstFailure(int32_t& first, int32_t result)
-{
-    if (!failed(first) && failed(result)) first = result;
-}
 
 QComboBox* fieldList(QWidget* parent, const char* name, const std::vector<std::string>& items)
 {
@@ -143,8 +128,9 @@ QWidget* AlarmPage::buildAlarm(int number)
     const char* const captions[6] = {"Seconds (SCA)", "Minutes (MNA)", "Hours (HRA)",
                                      "Day (DTA)",     "Month (MOA)",   "Day of Week (DWA)"};
     std::vector<std::string> weekItems(kWeekFromZero.begin(), kWeekFromZero.end());
-    const std::vector<std::string> items[6] = {SecondItems(), SecondItems(), HourItems(),
-                                               DateItems(),   MonthItems(),  weekItems};
+    const std::vector<std::string> items[6] = {
+        SecondItems(),           SecondItems(), AlarmCodec::HourItems(),
+        AlarmCodec::DateItems(), MonthItems(),  weekItems};
     const int set = first ? 0 : 1;
     std::array<QLabel*, 6> labels{};
     std::array<QComboBox*, 6> lists{};
@@ -349,35 +335,37 @@ void AlarmPage::writeAlarm(const AlarmControls& alarm, const void* sender)
     const AlarmLayout* layout = FindAlarmLayout(type, alarm.Number);
     if (layout == nullptr) return;
     context_.setStatusPanelText(3, QStringLiteral(" "));
-    const uint8_t sub = bus.subAddressLength();
-    const bool unlock = type == TypeE;
 
-    int32_t first = bus.ReadRegisters(sub, layout->Control, 1);
-    if (!failed(first) && !layout->IrqUsageControl) {
-        uint8_t& control = bus.data.Regs[layout->Control];
-        control = WithModeBits(*layout, control, alarm.Im->isChecked(), alarm.Enable->isChecked());
-        if (unlock) context_.unlockPart(sender);
-        keepFirstFailure(first, bus.WriteRegisters(sub, layout->Control, 1));
+    WriteSequence sequence(bus, sender, controlId(alarm.Write), context_.unlocker());
+    sequence.read(layout->Control, 1);
+    if (!layout->IrqUsageControl) {
+        sequence
+            .encode([&] {
+                uint8_t& control = bus.data.Regs[layout->Control];
+                control = WithModeBits(*layout, control, alarm.Im->isChecked(),
+                                       alarm.Enable->isChecked());
+            })
+            .write(layout->Control, 1);
     }
     // Where the chip cannot be trusted to have the control byte it expects,
-    // nothing is written.
-    if (failed(first) && layout->WriteNeedsControl) {
-        bus.ReportResult(sender, id(alarm.Write), first);
+    // nothing is written; elsewhere the block goes out all the same.
+    if (!sequence.ok() && layout->WriteNeedsControl) {
+        sequence.report();
         return;
     }
+    sequence.carryOn();
 
     const AlarmFields chosen = fieldsOf(alarm);
     const AlarmFields fields = OneOfDayOrDate(*layout, chosen);
     if (fields.Weekday != chosen.Weekday) alarm.Lists[5]->setCurrentIndex(fields.Weekday);
     EncodeBlock(*layout, fields, &bus.data.Regs[layout->Block]);
-    if (unlock) context_.unlockPart(sender);
     const uint8_t head = std::min(layout->FirstTransfer, layout->WriteCount);
-    keepFirstFailure(first, bus.WriteRegisters(sub, layout->Block, head));
-    if (head < layout->WriteCount) {
-        keepFirstFailure(first, bus.WriteRegisters(sub, static_cast<uint8_t>(layout->Block + head),
-                                                   layout->WriteCount - head));
-    }
-    bus.ReportResult(sender, id(alarm.Write), first);
+    sequence.write(layout->Block, head);
+    // The block's second part goes as well, whatever became of its first.
+    if (head < layout->WriteCount)
+        sequence.carryOn().write(static_cast<uint8_t>(layout->Block + head),
+                                 layout->WriteCount - head);
+    sequence.report();
 }
 
 // Read: mode bits (or the IRQ usage), the block, and for the families whose
@@ -391,8 +379,8 @@ void AlarmPage::readAlarm(const AlarmControls& alarm, const void* sender)
     const uint8_t sub = bus.subAddressLength();
 
     int32_t result = bus.ReadRegisters(sub, layout->Control, 1);
-    if (failed(result)) {
-        bus.ReportResult(sender, id(alarm.Read), result);
+    if (!Succeeded(result)) {
+        bus.ReportResult(sender, controlId(alarm.Read), result);
         return;
     }
     uint8_t& control = bus.data.Regs[layout->Control];
@@ -408,12 +396,12 @@ void AlarmPage::readAlarm(const AlarmControls& alarm, const void* sender)
     // A block that did not arrive is not shown: the lists keep what they showed.
     const uint8_t head = std::min(layout->FirstTransfer, layout->ReadCount);
     result = bus.ReadRegisters(sub, layout->Block, head);
-    if (!failed(result) && head < layout->ReadCount) {
+    if (Succeeded(result) && head < layout->ReadCount) {
         result = bus.ReadRegisters(sub, static_cast<uint8_t>(layout->Block + head),
                                    layout->ReadCount - head);
     }
-    if (failed(result)) {
-        bus.ReportResult(sender, id(alarm.Read), result);
+    if (!Succeeded(result)) {
+        bus.ReportResult(sender, controlId(alarm.Read), result);
         return;
     }
 
@@ -423,10 +411,10 @@ void AlarmPage::readAlarm(const AlarmControls& alarm, const void* sender)
         uint8_t hour = 0;
         result =
             bus.api().Read(bus.BoardNo, sub, bus.part().RtcAddress, layout->ClockHour, &hour, 1);
-        if (!failed(result)) clockHour = hour;
+        if (Succeeded(result)) clockHour = hour;
     }
     show(alarm, DecodeBlock(*layout, &bus.data.Regs[layout->Block], clockHour));
-    bus.ReportResult(sender, id(alarm.Read), result);
+    bus.ReportResult(sender, controlId(alarm.Read), result);
 }
 
 // Clear: the flag is cleared in a copy of the status byte; the other flags are
@@ -440,13 +428,13 @@ void AlarmPage::clearAlarm(const AlarmControls& alarm, const void* sender)
     const uint8_t slave = bus.part().RtcAddress;
 
     uint8_t status = 0;
-    int32_t result = bus.api().Read(bus.BoardNo, sub, slave, layout->Status, &status, 1);
-    if (!failed(result)) {
-        status = ClearedStatus(*layout, status);
-        result = bus.api().Write(bus.BoardNo, sub, slave, layout->Status, &status, 1);
-        if (!failed(result)) alarm.Lamp->setLit(false);
-    }
-    bus.ReportResult(sender, id(alarm.Clear), result);
+    WriteSequence sequence(bus, sender, controlId(alarm.Clear));
+    sequence
+        .step([&] { return bus.api().Read(bus.BoardNo, sub, slave, layout->Status, &status, 1); })
+        .encode([&] { status = ClearedStatus(*layout, status); })
+        .step([&] { return bus.api().Write(bus.BoardNo, sub, slave, layout->Status, &status, 1); });
+    if (sequence.ok()) alarm.Lamp->setLit(false);
+    sequence.report();
 }
 
 // ---------------------------------------------------------------------------
@@ -454,17 +442,17 @@ void AlarmPage::clearAlarm(const AlarmControls& alarm, const void* sender)
 
 void AlarmPage::BtnWrAlarmClick()
 {
-    writeAlarm(controls(1), id(sender()));
+    writeAlarm(controls(1), controlId(sender()));
 }
 
 void AlarmPage::BtnRdAlarmClick()
 {
-    readAlarm(controls(1), id(sender()));
+    readAlarm(controls(1), controlId(sender()));
 }
 
 void AlarmPage::BtnClrAlarmClick()
 {
-    clearAlarm(controls(1), id(sender()));
+    clearAlarm(controls(1), controlId(sender()));
 }
 
 void AlarmPage::cbIMClick()
@@ -488,17 +476,17 @@ void AlarmPage::aWeekChange()
 
 void AlarmPage::BtnWriteAlarm0Click()
 {
-    writeAlarm(controls(2), id(sender()));
+    writeAlarm(controls(2), controlId(sender()));
 }
 
 void AlarmPage::BtnRdAlarm0Click()
 {
-    readAlarm(controls(2), id(sender()));
+    readAlarm(controls(2), controlId(sender()));
 }
 
 void AlarmPage::BtnClrAlarm0Click()
 {
-    clearAlarm(controls(2), id(sender()));
+    clearAlarm(controls(2), controlId(sender()));
 }
 
 void AlarmPage::cbIM0Click()
@@ -523,13 +511,13 @@ void AlarmPage::Btn_Write_IRQ_ModeClick()
 {
     RtcBus& bus = context_.bus();
     if (bus.part().TypeCode != TypeG) return;
-    int32_t result = bus.ReadRegisters(1, kIrqUsageRegister, 1);
-    if (!failed(result)) {
-        uint8_t& control = bus.data.Regs[kIrqUsageRegister];
-        control = WithIrqUsage(control, std::max(0, irqUsage_->checkedId()));
-        result = bus.WriteRegisters(1, kIrqUsageRegister, 1);
-    }
-    bus.ReportResult(id(sender()), id(Btn_Write_IRQ_Mode), result);
+    uint8_t& control = bus.data.Regs[kIrqUsageRegister];
+    const int usage = std::max(0, irqUsage_->checkedId());
+    WriteSequence(bus, controlId(sender()), controlId(Btn_Write_IRQ_Mode))
+        .read(kIrqUsageRegister, 1)
+        .encode([&] { control = WithIrqUsage(control, usage); })
+        .write(kIrqUsageRegister, 1)
+        .report();
 }
 
 void AlarmPage::Btn_Read_IRQ_ModeClick()
@@ -537,10 +525,10 @@ void AlarmPage::Btn_Read_IRQ_ModeClick()
     RtcBus& bus = context_.bus();
     if (bus.part().TypeCode != TypeG) return;
     const int32_t result = bus.ReadRegisters(1, kIrqUsageRegister, 1);
-    if (!failed(result)) {
+    if (Succeeded(result)) {
         uint8_t& control = bus.data.Regs[kIrqUsageRegister];
         control = static_cast<uint8_t>(IrqUsageOf(control));
         showIrqUsage(control);
     }
-    bus.ReportResult(id(sender()), id(Btn_Read_IRQ_Mode), result);
+    bus.ReportResult(controlId(sender()), controlId(Btn_Read_IRQ_Mode), result);
 }

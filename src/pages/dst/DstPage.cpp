@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "bus/RtcBus.h"
+#include "bus/WriteSequence.h"
 #include "pages/dst/DstCodec.h"
 #include "widgets/Controls.h"
 #include "widgets/LedIndicator.h"
@@ -20,16 +21,6 @@
 using namespace DstCodec;
 
 namespace {
-
-const void* id(const QObject* object)
-{
-    return object;
-}
-
-bool failed(int32_t code)
-{
-    return (code & 0x7F) != 0;
-}
 
 template <typename Items>
 QComboBox* fieldList(QWidget* parent, const char* name, const Items& items)
@@ -45,8 +36,8 @@ QComboBox* fieldList(QWidget* parent, const char* name, const Items& items)
 
 // The longest captions the part choice gives the field labels and boxes, so
 // a part choice never changes the page's width.
-constexpr const char* kWidestFieldNames[] = {"Day of Week (DDWF)", "Day of Week (DDWR)",
-                                             "Day of Week (DWA)"};
+constexpr const char* kWidestDstFieldNames[] = {"Day of Week (DDWF)", "Day of Week (DDWR)",
+                                                "Day of Week (DWA)"};
 
 } // namespace
 
@@ -122,8 +113,10 @@ QGroupBox* DstPage::buildDirection(bool forward)
     auto* weekList = named(new QComboBox(group), forward ? "cboWKForward" : "cboWeekReverse");
     weekList->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     QComboBox* weekdayList = fieldList(group, forward ? "cboDSTFDWA" : "cboDSTRDWA", kWeekdayList);
-    QComboBox* dateList = fieldList(group, forward ? "cboDSTFDATE" : "cboDSTRDATE", DateItems());
-    QComboBox* hourList = fieldList(group, forward ? "cboDSTFHours" : "cboDSTRHours", HourItems());
+    QComboBox* dateList =
+        fieldList(group, forward ? "cboDSTFDATE" : "cboDSTRDATE", DstCodec::DateItems());
+    QComboBox* hourList =
+        fieldList(group, forward ? "cboDSTFHours" : "cboDSTRHours", DstCodec::HourItems());
     auto* mode = named(new QCheckBox(QStringLiteral("Day of Week Enable"), group),
                        forward ? "chkDSTDOWFOR" : "chkDSTDOWREV");
 
@@ -145,7 +138,7 @@ QGroupBox* DstPage::buildDirection(bool forward)
     }
     grid->addWidget(mode, row, 0, 1, 2);
     int widest = 0;
-    for (const char* name : kWidestFieldNames)
+    for (const char* name : kWidestDstFieldNames)
         widest = std::max(widest, month->fontMetrics().horizontalAdvance(QLatin1String(name)));
     grid->setColumnMinimumWidth(0, widest + 2);
     // Room for the longer caption of the mode box, whichever the part choice gives.
@@ -215,7 +208,7 @@ void DstPage::BtnReadDSTFClick()
     const std::optional<uint8_t> start = BlockStart(bus.part().TypeCode);
     if (!start) return;
     int32_t result = bus.ReadRegisters(1, *start, kBlockLength);
-    if (failed(result)) {
+    if (!Succeeded(result)) {
         cboDSTFHours->setCurrentIndex(0);
     } else {
         // The hours are in the clock's form. Without it they are read in
@@ -224,13 +217,13 @@ void DstPage::BtnReadDSTFClick()
         const int32_t hourResult =
             bus.api().Read(bus.BoardNo, 1, bus.part().RtcAddress, kClockHour, &clockHour, 1);
         const std::optional<uint8_t> form =
-            failed(hourResult) ? std::nullopt : std::optional<uint8_t>(clockHour);
+            !Succeeded(hourResult) ? std::nullopt : std::optional<uint8_t>(clockHour);
         Block block{};
         std::copy_n(&bus.data.Regs[*start], kBlockLength, block.begin());
         show(DecodeBlock(block, TwelveHourForm(form)));
         result = hourResult;
     }
-    bus.ReportResult(id(sender()), id(BtnReadDSTF), result);
+    bus.ReportResult(controlId(sender()), controlId(BtnReadDSTF), result);
 }
 
 void DstPage::BtnWriteDSTFClick()
@@ -240,16 +233,17 @@ void DstPage::BtnWriteDSTFClick()
     if (!start) return;
     // The chip's own values stand in for lists without a selection; without
     // them nothing is written, and the user learns that it was not.
-    int32_t result = bus.ReadRegisters(1, *start, kBlockLength);
-    if (!failed(result)) {
-        uint8_t* image = &bus.data.Regs[*start];
-        Block chip{};
-        std::copy_n(image, kBlockLength, chip.begin());
-        const Block bytes = EncodeBlock(pageState(), chip);
-        std::copy(bytes.begin(), bytes.end(), image);
-        result = bus.WriteRegisters(1, *start, kBlockLength);
-    }
-    bus.ReportResult(id(sender()), id(BtnWriteDSTF), result);
+    WriteSequence(bus, controlId(sender()), controlId(BtnWriteDSTF))
+        .read(*start, kBlockLength)
+        .encode([&] {
+            uint8_t* image = &bus.data.Regs[*start];
+            Block chip{};
+            std::copy_n(image, kBlockLength, chip.begin());
+            const Block bytes = EncodeBlock(pageState(), chip);
+            std::copy(bytes.begin(), bytes.end(), image);
+        })
+        .write(*start, kBlockLength)
+        .report();
 }
 
 // ---------------------------------------------------------------------------

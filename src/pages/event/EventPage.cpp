@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "bus/RtcBus.h"
+#include "bus/WriteSequence.h"
 #include "pages/event/EventCodec.h"
 #include "widgets/Controls.h"
 #include "widgets/LedIndicator.h"
@@ -21,22 +22,6 @@
 using namespace EventCodec;
 
 namespace {
-
-const void* id(const QObject* object)
-{
-    return object;
-}
-
-bool failed(int32_t code)
-{
-    return (code & 0x7F) != 0;
-}
-
-// The first failure of a handler's transfers is the one it reports.
-void keepFirstFailure(int32_t& first, int32_t result)
-{
-    if (!failed(first) && failed(result)) first = result;
-}
 
 QComboBox* codeList(QWidget* parent, const char* name, const std::array<const char*, 4>& items)
 {
@@ -49,7 +34,7 @@ QComboBox* codeList(QWidget* parent, const char* name, const std::array<const ch
 }
 
 // A sunken text panel wide enough for the longest stamp text.
-QLabel* stampPanel(QWidget* parent, const char* name)
+QLabel* eventStampPanel(QWidget* parent, const char* name)
 {
     auto* panel = named(new QLabel(parent), name);
     panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -165,10 +150,10 @@ QWidget* EventPage::buildStamps()
     grid->setVerticalSpacing(6);
 
     TimeStampLabel = named(new QLabel(QStringLiteral("Event Time Stamp"), area), "TimeStampLabel");
-    TimeStampPnl = stampPanel(area, "TimeStampPnl");
-    TimeStampPnl1 = stampPanel(area, "TimeStampPnl1");
-    TimeStampPnl2 = stampPanel(area, "TimeStampPnl2");
-    TimeStampPnl3 = stampPanel(area, "TimeStampPnl3");
+    TimeStampPnl = eventStampPanel(area, "TimeStampPnl");
+    TimeStampPnl1 = eventStampPanel(area, "TimeStampPnl1");
+    TimeStampPnl2 = eventStampPanel(area, "TimeStampPnl2");
+    TimeStampPnl3 = eventStampPanel(area, "TimeStampPnl3");
     grid->addWidget(TimeStampLabel, 0, 1, Qt::AlignBottom | Qt::AlignHCenter);
     const std::array<QLabel*, 4> panels = stampPanels();
     for (int n = 0; n < kTypeFStamps; ++n)
@@ -296,8 +281,11 @@ void EventPage::BtnWrEventClick()
     config.Halt = ChkBoxRTCHLT->isChecked();
     config.CurrentOff = ChkBoxEVIENB->isChecked();
     config.PulseMode = CheckBoxEVIM->isChecked();
-    bus.data.Regs[*reg] = EncodeConfig(type, config);
-    bus.ReportResult(id(sender()), id(BtnWrEvent), bus.WriteRegisters(1, *reg, 1));
+    // The whole register is the page's: nothing to keep, nothing read first.
+    WriteSequence(bus, controlId(sender()), controlId(BtnWrEvent))
+        .encode([&] { bus.data.Regs[*reg] = EncodeConfig(type, config); })
+        .write(*reg, 1)
+        .report();
 }
 
 void EventPage::BtnRdEventClick()
@@ -307,7 +295,7 @@ void EventPage::BtnRdEventClick()
     const std::optional<uint8_t> reg = ConfigRegister(type);
     if (!reg) return;
     const int32_t result = bus.ReadRegisters(1, *reg, 1);
-    if (!failed(result)) {
+    if (Succeeded(result)) {
         const ShownConfig shown = DecodeConfig(type, bus.data.Regs[*reg]);
         ComboBoxESMP->setCurrentIndex(shown.SampleRate);
         ComboBoxEHYS->setCurrentIndex(shown.Hysteresis);
@@ -317,7 +305,7 @@ void EventPage::BtnRdEventClick()
         if (shown.CurrentOff) ChkBoxEVIENB->setChecked(*shown.CurrentOff);
         if (shown.PulseMode) CheckBoxEVIM->setChecked(*shown.PulseMode);
     }
-    bus.ReportResult(id(sender()), id(BtnRdEvent), result);
+    bus.ReportResult(controlId(sender()), controlId(BtnRdEvent), result);
 }
 
 // ---------------------------------------------------------------------------
@@ -333,46 +321,47 @@ void EventPage::BtnClrEventClick()
     const PartType type = bus.part().TypeCode;
     const uint8_t slave = bus.part().RtcAddress;
     const AdapterApi& api = bus.api();
-    int32_t result = 0;
+    WriteSequence sequence(bus, controlId(sender()), controlId(BtnClrEvent));
     if (type == TypeA || type == TypeB) {
         uint8_t status = 0;
-        result = api.Read(bus.BoardNo, 1, slave, kStatusRegister, &status, 1);
-        if (!failed(result)) {
-            status = ClearedStatus(status);
-            result = api.Write(bus.BoardNo, 1, slave, kStatusRegister, &status, 1);
-            if (!failed(result)) {
-                LedEvent->setLit(false);
-                TimeStampPnl->clear();
-            }
+        sequence
+            .step([&] {
+                return api.Read(bus.BoardNo, 1, slave, EventCodec::kStatusRegister, &status, 1);
+            })
+            .encode([&] { status = ClearedStatus(status); })
+            .step([&] {
+                return api.Write(bus.BoardNo, 1, slave, EventCodec::kStatusRegister, &status, 1);
+            });
+        if (sequence.ok()) {
+            LedEvent->setLit(false);
+            TimeStampPnl->clear();
         }
     } else if (type == TypeF) {
         uint8_t count = 0;
-        result = api.Read(bus.BoardNo, 1, slave, kCounterRegister, &count, 1);
-        if (!failed(result)) {
-            const uint8_t zero = 0;
-            result = api.Write(bus.BoardNo, 1, slave, kCounterRegister, &zero, 1);
-            if (!failed(result)) {
-                for (QLabel* panel : stampPanels())
-                    panel->clear();
-                txtEVCNT->clear();
-            }
+        const uint8_t zero = 0;
+        sequence.step([&] { return api.Read(bus.BoardNo, 1, slave, kCounterRegister, &count, 1); })
+            .step([&] { return api.Write(bus.BoardNo, 1, slave, kCounterRegister, &zero, 1); });
+        if (sequence.ok()) {
+            for (QLabel* panel : stampPanels())
+                panel->clear();
+            txtEVCNT->clear();
         }
     } else {
         return;
     }
-    bus.ReportResult(id(sender()), id(BtnClrEvent), result);
+    sequence.report();
 }
 
 void EventPage::LastEventBtnClick()
 {
-    readStamps(id(sender()));
+    readStamps(controlId(sender()));
 }
 
 void EventPage::LedEventChange()
 {
     auto* lamp = qobject_cast<LedIndicator*>(sender());
     if (lamp == nullptr) lamp = LedEvent;
-    if (lamp->isLit()) readStamps(id(lamp));
+    if (lamp->isLit()) readStamps(controlId(lamp));
 }
 
 // The stamps into their panels; a stamp that did not arrive leaves its panel
@@ -389,25 +378,23 @@ void EventPage::readStamps(const void* sender)
             StampText(DecodeStamp(&bus.data.Regs[first]), type, index, is24));
     };
 
-    int32_t first = 0;
+    FirstFailure first;
     if (type == TypeB) {
-        first = bus.ReadRegisters(1, kStampTypeB, kStampBytes);
-        if (!failed(first)) TimeStampPnl->setText(text(kStampTypeB, 0));
+        if (first.keep(bus.ReadRegisters(1, kStampTypeB, kStampBytes)))
+            TimeStampPnl->setText(text(kStampTypeB, 0));
     } else if (type == TypeF) {
         const std::array<QLabel*, 4> panels = stampPanels();
         for (int n = 0; n < kTypeFStamps; ++n) {
             // Without the index written the chip would show another stamp.
             bus.data.Regs[kEvixRegister] = static_cast<uint8_t>(n);
-            int32_t result = bus.WriteRegisters(1, kEvixRegister, 1);
-            if (!failed(result)) result = bus.ReadRegisters(1, kStampTypeF, kStampBytes);
-            if (!failed(result)) panels[static_cast<size_t>(n)]->setText(text(kStampTypeF, n));
-            keepFirstFailure(first, result);
+            if (first.keep(bus.WriteRegisters(1, kEvixRegister, 1)) &&
+                first.keep(bus.ReadRegisters(1, kStampTypeF, kStampBytes)))
+                panels[static_cast<size_t>(n)]->setText(text(kStampTypeF, n));
         }
-        const int32_t result = bus.ReadRegisters(1, kCounterRegister, 1);
-        if (!failed(result)) txtEVCNT->setText(QString::number(bus.data.Regs[kCounterRegister]));
-        keepFirstFailure(first, result);
+        if (first.keep(bus.ReadRegisters(1, kCounterRegister, 1)))
+            txtEVCNT->setText(QString::number(bus.data.Regs[kCounterRegister]));
     } else {
         return;
     }
-    bus.ReportResult(sender, id(LastEventBtn), first);
+    bus.ReportResult(sender, controlId(LastEventBtn), first.code());
 }

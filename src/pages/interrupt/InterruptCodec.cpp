@@ -160,14 +160,6 @@ constexpr uint8_t kTypeHRegister = 0x08;
 constexpr uint8_t kIrqe = 0x04;
 constexpr uint8_t kA1e = 0x01;
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 } // namespace
 
 // In TypeBlock order: NoneAB, E, C, D, F, G, H, J, VK390.
@@ -277,18 +269,6 @@ TimerBytes EncodeTimer(uint8_t intBefore, uint8_t tmrcBefore, const TimerSetup& 
     bytes.Tmrc |= static_cast<uint8_t>(setup.Clock & 0x03);
     bytes.Tmrc |= static_cast<uint8_t>((setup.Mode & 0x03) << 4);
     return bytes;
-}
-
-std::optional<uint8_t> ParseTimerHex(std::string_view text)
-{
-    if (text.empty() || text.size() > 2) return std::nullopt;
-    int value = 0;
-    for (char c : text) {
-        const int digit = HexDigit(c);
-        if (digit < 0) return std::nullopt;
-        value = value * 16 + digit;
-    }
-    return static_cast<uint8_t>(value);
 }
 
 std::string TimerHex(uint8_t value)

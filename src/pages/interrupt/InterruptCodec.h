@@ -113,10 +113,8 @@ struct TimerBytes {
 // INT keeps all but IRQ2E and IRQ1E; TMRC keeps only its bits 3..2.
 TimerBytes EncodeTimer(uint8_t intBefore, uint8_t tmrcBefore, const TimerSetup& setup);
 
-// A timer register box: one or two hexadecimal digits of either case, nothing
-// else; nullopt for anything else (empty, blanks, more digits, other signs).
-std::optional<uint8_t> ParseTimerHex(std::string_view text);
-// A byte as the boxes show it: two upper-case hexadecimal digits.
+// A timer register box is a byte box (ParseHexByte). A byte as the boxes
+// show it: two upper-case hexadecimal digits.
 std::string TimerHex(uint8_t value);
 
 // The texts that follow the check boxes.

@@ -13,7 +13,9 @@
 #include <algorithm>
 
 #include "PartSelection.h"
+#include "bus/HexField.h"
 #include "bus/RtcBus.h"
+#include "bus/WriteSequence.h"
 #include "pages/interrupt/InterruptCodec.h"
 #include "pages/tempcomp/TempCompCodec.h"
 #include "widgets/Controls.h"
@@ -22,24 +24,6 @@
 using namespace InterruptCodec;
 
 namespace {
-
-const void* id(const QObject* object)
-{
-    return object;
-}
-
-bool succeeded(int32_t result)
-{
-    return (result & 0x7F) == 0;
-}
-
-QStringList itemList(std::span<const char* const> items)
-{
-    QStringList list;
-    for (const char* item : items)
-        list << QString::fromLatin1(item);
-    return list;
-}
 
 QLineEdit* timerBox(QWidget* parent, const char* name)
 {
@@ -290,18 +274,14 @@ void InterruptPage::BtnWrIntClick()
         refuse(QStringLiteral("Choose a frequency first; nothing was written"));
         return;
     }
-    const void* from = id(sender());
-    const uint8_t subLen = bus.subAddressLength();
-    int32_t result = bus.ReadRegisters(subLen, *reg, 1);
-    if (succeeded(result)) {
-        const FreqChoice choice{index, cbFOBATB->isChecked(), ChkBA1E->isChecked()};
-        bus.data.Regs[*reg] = EncodeFreq(type, bus.data.Regs[*reg], choice);
-        if (type == TypeE) context_.unlockPart(from);
-        // The write's own failure is reported as well: the chip would not
-        // have taken the choice.
-        result = bus.WriteRegisters(subLen, *reg, 1);
-    }
-    bus.ReportResult(from, id(BtnWrInt), result);
+    const FreqChoice choice{index, cbFOBATB->isChecked(), ChkBA1E->isChecked()};
+    // The write's own failure is reported as well: the chip would not have
+    // taken the choice.
+    WriteSequence(bus, controlId(sender()), controlId(BtnWrInt), context_.unlocker())
+        .read(*reg, 1)
+        .encode([&] { bus.data.Regs[*reg] = EncodeFreq(type, bus.data.Regs[*reg], choice); })
+        .write(*reg, 1)
+        .report();
 }
 
 void InterruptPage::BtnRdIntClick()
@@ -311,7 +291,7 @@ void InterruptPage::BtnRdIntClick()
     const std::optional<uint8_t> reg = FreqRegister(type);
     if (!reg) return;
     const int32_t result = bus.ReadRegisters(bus.subAddressLength(), *reg, 1);
-    if (succeeded(result)) {
+    if (Succeeded(result)) {
         const FreqShown shown = DecodeFreq(type, bus.data.Regs[*reg]);
         // A code the family's list has no entry for shows no entry.
         FreqOutSel->setCurrentIndex(shown.Index < FreqOutSel->count() ? shown.Index : -1);
@@ -320,7 +300,7 @@ void InterruptPage::BtnRdIntClick()
         if (shown.A1eUsable) ChkBA1E->setEnabled(*shown.A1eUsable);
         if (shown.NewImage) bus.data.Regs[*reg] = *shown.NewImage;
     }
-    bus.ReportResult(id(sender()), id(BtnRdInt), result);
+    bus.ReportResult(controlId(sender()), controlId(BtnRdInt), result);
 }
 
 void InterruptPage::FreqOutSelChange()
@@ -368,11 +348,11 @@ void InterruptPage::BtnReadTimerClick()
 {
     RtcBus& bus = context_.bus();
     if (bus.part().TypeCode != TypeK) return;
-    const void* from = id(sender());
+    const void* from = controlId(sender());
     // INT, TMRC and the register after them.
     int32_t result = bus.ReadRegisters(1, kIntRegister, 3);
-    if (!succeeded(result)) {
-        bus.ReportResult(from, id(BtnReadTimer), result);
+    if (!Succeeded(result)) {
+        bus.ReportResult(from, controlId(BtnReadTimer), result);
         return;
     }
     const TimerSetup setup = DecodeTimer(bus.data.Regs[kIntRegister], bus.data.Regs[kTmrcRegister]);
@@ -398,19 +378,19 @@ void InterruptPage::BtnReadTimerClick()
     for (const auto& b : boxes) {
         uint8_t value = 0;
         result = bus.api().Read(bus.BoardNo, 1, slave, b.reg, &value, 1);
-        if (!succeeded(result)) break;
+        if (!Succeeded(result)) break;
         b.box->setText(QString::fromStdString(TimerHex(value)));
         initialShown = true;
     }
     // A failed read of the initial value keeps the message line with the
     // boxes as they were; past it the message follows the lists just read.
     if (initialShown) checkClockSource(false);
-    bus.ReportResult(from, id(BtnReadTimer), result);
+    bus.ReportResult(from, controlId(BtnReadTimer), result);
 }
 
 std::optional<uint8_t> InterruptPage::timerBoxByte(const QLineEdit* box, const char* caption)
 {
-    const std::optional<uint8_t> value = ParseTimerHex(box->text().toStdString());
+    const std::optional<uint8_t> value = ParseHexByte(box->text().toStdString());
     if (!value) {
         refuse(QStringLiteral("%1 \"%2\" is not one or two hexadecimal digits (00 to FF); "
                               "nothing was written")
@@ -423,7 +403,7 @@ void InterruptPage::BtnWriteTimerClick()
 {
     RtcBus& bus = context_.bus();
     if (bus.part().TypeCode != TypeK) return;
-    const void* from = id(sender());
+    const void* from = controlId(sender());
 
     // Everything the write needs is checked before the first byte goes out,
     // so a refused box never leaves the timer half set up.
@@ -436,11 +416,6 @@ void InterruptPage::BtnWriteTimerClick()
         return;
     }
 
-    int32_t result = bus.ReadRegisters(1, kIntRegister, 2);
-    if (!succeeded(result)) {
-        bus.ReportResult(from, id(BtnWriteTimer), result);
-        return;
-    }
     TimerSetup setup;
     setup.Irq1e = chkIRQ1E->isChecked();
     setup.Irq2e = chkIRQ2E->isChecked();
@@ -448,19 +423,21 @@ void InterruptPage::BtnWriteTimerClick()
     setup.Periodic = chkbTimerTIM->isChecked();
     setup.Clock = cboTimerFreq->currentIndex();
     setup.Mode = cboTmrMode->currentIndex();
-    const TimerBytes bytes =
-        EncodeTimer(bus.data.Regs[kIntRegister], bus.data.Regs[kTmrcRegister], setup);
-    bus.data.Regs[kIntRegister] = bytes.Int;
-    bus.data.Regs[kTmrcRegister] = bytes.Tmrc;
-    result = bus.WriteRegisters(1, kIntRegister, 2);
-
-    // Then the initial value and the sub-count; the first failure stops the
-    // write and is reported.
+    // INT and TMRC, then the initial value and the sub-count; the first
+    // failure stops the write and is reported.
     const uint8_t slave = bus.part().RtcAddress;
-    if (succeeded(result))
-        result = bus.api().Write(bus.BoardNo, 1, slave, kTdatRegister, &*initial, 1);
-    if (succeeded(result)) result = bus.api().Write(bus.BoardNo, 1, slave, kTsubRegister, &*sub, 1);
-    bus.ReportResult(from, id(BtnWriteTimer), result);
+    WriteSequence(bus, from, controlId(BtnWriteTimer))
+        .read(kIntRegister, 2)
+        .encode([&] {
+            const TimerBytes bytes =
+                EncodeTimer(bus.data.Regs[kIntRegister], bus.data.Regs[kTmrcRegister], setup);
+            bus.data.Regs[kIntRegister] = bytes.Int;
+            bus.data.Regs[kTmrcRegister] = bytes.Tmrc;
+        })
+        .write(kIntRegister, 2)
+        .step([&] { return bus.api().Write(bus.BoardNo, 1, slave, kTdatRegister, &*initial, 1); })
+        .step([&] { return bus.api().Write(bus.BoardNo, 1, slave, kTsubRegister, &*sub, 1); })
+        .report();
 }
 
 void InterruptPage::bntClearTimerClick()
@@ -469,15 +446,21 @@ void InterruptPage::bntClearTimerClick()
     if (bus.part().TypeCode != TypeK) return;
     const uint8_t slave = bus.part().RtcAddress;
     uint8_t status = 0;
-    int32_t result = bus.api().Read(bus.BoardNo, 1, slave, kStatusRegister, &status, 1);
-    if (succeeded(result)) {
-        const uint8_t work = StatusClearingTmr(status);
-        result = bus.api().Write(bus.BoardNo, 1, slave, kStatusRegister, &work, 1);
-        if (succeeded(result)) CBSLed11->setLit(false);
-    }
+    WriteSequence sequence(bus, controlId(sender()), controlId(bntClearTimer));
+    sequence
+        .step([&] {
+            return bus.api().Read(bus.BoardNo, 1, slave, InterruptCodec::kStatusRegister, &status,
+                                  1);
+        })
+        .encode([&] { status = StatusClearingTmr(status); })
+        .step([&] {
+            return bus.api().Write(bus.BoardNo, 1, slave, InterruptCodec::kStatusRegister, &status,
+                                   1);
+        });
+    if (sequence.ok()) CBSLed11->setLit(false);
     // Reported like every other button's failure: a flag left set would
     // otherwise look cleared until the next tick.
-    bus.ReportResult(id(sender()), id(bntClearTimer), result);
+    sequence.report();
 }
 
 // ---------------------------------------------------------------------------
@@ -498,13 +481,11 @@ void InterruptPage::polled()
     // Read-modify-write: the byte also holds BETA and the battery-mode bits.
     // A write of TSE makes the chip take a new temperature reading.
     using namespace TempCompCodec;
-    const uint8_t subLen = bus.subAddressLength();
-    int32_t result = bus.ReadRegisters(subLen, kBetaRegister, 1);
-    if (succeeded(result)) {
-        bus.data.Regs[kBetaRegister] |= kTse;
-        result = bus.WriteRegisters(subLen, kBetaRegister, 1);
-    }
     // No click started it, so a failure shows in the status bar, not in a box
     // that would come back every few seconds.
-    bus.ReportResult(nullptr, id(cboTSEREFRESH), result);
+    WriteSequence(bus, nullptr, controlId(cboTSEREFRESH))
+        .read(kBetaRegister, 1)
+        .encode([&] { bus.data.Regs[kBetaRegister] |= kTse; })
+        .write(kBetaRegister, 1)
+        .report();
 }

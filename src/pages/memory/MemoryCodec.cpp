@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "bus/HexField.h"
+
 namespace {
 
 constexpr const char* kProtectItems[] = {"None",      "0180-01FF", "0100-01FF", "0000-01FF",
@@ -25,14 +27,6 @@ constexpr ControlSetting kSram[] = {
     Hide("BtnReadBP"),
     Hide("BtnWrBP"),
 };
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 } // namespace
 
@@ -109,28 +103,15 @@ std::array<int, 2> CellOf(uint32_t address)
 
 std::optional<uint8_t> BoxByte(std::string_view text)
 {
-    if (text.size() < 2) {
-        if (text.size() == 1 && hexDigit(text[0]) >= 0)
-            return static_cast<uint8_t>(hexDigit(text[0]));
-        return std::nullopt;
-    }
-    const int high = hexDigit(text[0]);
-    const int low = hexDigit(text[1]);
-    if (high < 0 || low < 0) return std::nullopt;
-    return static_cast<uint8_t>(high * 16 + low);
+    const std::optional<uint32_t> value = ParseHexField(text.substr(0, 2), 2);
+    if (!value) return std::nullopt;
+    return static_cast<uint8_t>(*value);
 }
 
 std::optional<uint32_t> ParseAddress(std::string_view text, uint32_t size)
 {
-    if (text.empty() || text.size() > 4) return std::nullopt;
-    uint32_t value = 0;
-    for (char c : text) {
-        const int digit = hexDigit(c);
-        if (digit < 0) return std::nullopt;
-        value = value * 16 + static_cast<uint32_t>(digit);
-    }
-    if (value >= size) return std::nullopt;
-    return value;
+    if (size == 0) return std::nullopt;
+    return ParseHexField(text, 4, size - 1);
 }
 
 std::array<uint8_t, kLineBytes> FillLine(Fill fill, const FillValues& values, uint32_t lineAddress)

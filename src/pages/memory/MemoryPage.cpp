@@ -19,6 +19,7 @@
 #include <algorithm>
 
 #include "bus/RtcBus.h"
+#include "bus/WriteSequence.h"
 #include "kvrx_usb.h"
 #include "pages/memory/MemoryCodec.h"
 #include "widgets/Controls.h"
@@ -31,12 +32,7 @@ constexpr int kAddressColumnWidth = 46;
 constexpr int kByteColumnWidth = 24;
 constexpr int kRowHeight = 18;
 
-const void* id(const QObject* object)
-{
-    return object;
-}
-
-QLineEdit* hexBox(QWidget* parent, const char* name, const QString& text, int digits)
+QLineEdit* memoryHexBox(QWidget* parent, const char* name, const QString& text, int digits)
 {
     auto* box = named(new QLineEdit(text, parent), name);
     box->setMaxLength(digits);
@@ -135,10 +131,10 @@ QWidget* MemoryPage::buildControls()
         named(new QRadioButton(QStringLiteral("Explicit1"), GroupFill), "rbFillExplicit");
     rbExplicit2 = named(new QRadioButton(QStringLiteral("Explicit2"), GroupFill), "rbExplicit2");
     rbChkbrd = named(new QRadioButton(QStringLiteral("Checkerboard"), GroupFill), "rbChkbrd");
-    teWrt1 = hexBox(GroupFill, "teWrt1", QStringLiteral("00"), 2);
-    teWrt2 = hexBox(GroupFill, "teWrt2", QStringLiteral("FF"), 2);
-    teChk1 = hexBox(GroupFill, "teChk1", QStringLiteral("55"), 2);
-    teChk2 = hexBox(GroupFill, "teChk2", QStringLiteral("AA"), 2);
+    teWrt1 = memoryHexBox(GroupFill, "teWrt1", QStringLiteral("00"), 2);
+    teWrt2 = memoryHexBox(GroupFill, "teWrt2", QStringLiteral("FF"), 2);
+    teChk1 = memoryHexBox(GroupFill, "teChk1", QStringLiteral("55"), 2);
+    teChk2 = memoryHexBox(GroupFill, "teChk2", QStringLiteral("AA"), 2);
     auto* fill = new QGridLayout(GroupFill);
     fill->addWidget(rbFillDAAD, 0, 0);
     fill->addWidget(rbFillExplicit, 1, 0);
@@ -152,15 +148,15 @@ QWidget* MemoryPage::buildControls()
     column->addWidget(GroupFill);
 
     GroupBox35 = named(new QGroupBox(QStringLiteral("Byte  R/W"), panel), "GroupBox35");
-    teRdAdr = hexBox(GroupBox35, "teRdAdr", QStringLiteral("01FF"), 4);
+    teRdAdr = memoryHexBox(GroupBox35, "teRdAdr", QStringLiteral("01FF"), 4);
     teRdAdr->setReadOnly(true);
-    teWrAdr = hexBox(GroupBox35, "teWrAdr", QStringLiteral("01FF"), 4);
+    teWrAdr = memoryHexBox(GroupBox35, "teWrAdr", QStringLiteral("01FF"), 4);
     teWrAdr->setReadOnly(true);
-    teRdData = hexBox(GroupBox35, "teRdData", QStringLiteral("00"), 2);
+    teRdData = memoryHexBox(GroupBox35, "teRdData", QStringLiteral("00"), 2);
     teRdData->setReadOnly(true);
     teRdData->setEnabled(false);
     setHint(teRdData, QStringLiteral("Value Read Back during single byte read operations"));
-    teWrData = hexBox(GroupBox35, "teWrData", QStringLiteral("DD"), 2);
+    teWrData = memoryHexBox(GroupBox35, "teWrData", QStringLiteral("DD"), 2);
     setHint(teWrData, QStringLiteral("Value Written during Single Byte Writes"));
     BtnRdByte = named(new QPushButton(QStringLiteral("Read"), GroupBox35), "BtnRdByte");
     setHint(BtnRdByte, QStringLiteral("Click to read location at Grid Selected Location"));
@@ -281,12 +277,12 @@ void MemoryPage::BtnRdEepromClick()
         const int32_t result =
             bus.api().Read(bus.BoardNo, subLen, kMemSlave, address, bytes, kLineBytes);
         noteTransfer(address, kLineBytes);
-        if (result == 0) {
+        if (Succeeded(result)) {
             for (int i = 0; i < kLineBytes; ++i)
                 EepromGrid->item(line + 1, i + 1)->setText(QString::fromStdString(Hex2(bytes[i])));
         }
-        bus.ReportResult(id(sender()), id(BtnRdEeprom), result);
-        if ((result & 0x7F) != 0) break;
+        bus.ReportResult(controlId(sender()), controlId(BtnRdEeprom), result);
+        if (!Succeeded(result)) break;
     }
     BtnWrEeprom->setEnabled(true);
     BtnRdEeprom->setEnabled(true);
@@ -307,7 +303,7 @@ int32_t MemoryPage::waitForAck()
         result = bus.api().Read(bus.BoardNo, 0, kMemSlave, 0, &scratch, 1);
         // What a refused try costs on this board paces the lines of Write All.
         if (result == KVRX_ERR_ADDR_NACK) tryCostNs_ = attempt.nsecsElapsed();
-        if ((result & 0x7F) == 0) return 0;
+        if (Succeeded(result)) return 0;
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     } while (waited.elapsed() < kAckTimeoutMs);
     return result;
@@ -339,7 +335,7 @@ int32_t MemoryPage::writeLine(uint8_t subLen, uint32_t address, const uint8_t* b
         const int32_t result =
             bus.api().Write(bus.BoardNo, subLen, kMemSlave, address, bytes, kLineBytes);
         if (result == KVRX_ERR_ADDR_NACK) tryCostNs_ = attempt.nsecsElapsed();
-        if ((result & 0x7F) == 0) {
+        if (Succeeded(result)) {
             lineStart_ = attempt;
             lineCostNs_ = attempt.nsecsElapsed();
         }
@@ -352,7 +348,7 @@ int32_t MemoryPage::writeLine(uint8_t subLen, uint32_t address, const uint8_t* b
 void MemoryPage::BtnWrEepromClick()
 {
     RtcBus& bus = context_.bus();
-    const void* from = id(sender());
+    const void* from = controlId(sender());
     FillValues values;
     Fill fill = Fill::DataIsAddress;
     std::optional<uint8_t> value;
@@ -383,8 +379,8 @@ void MemoryPage::BtnWrEepromClick()
 
     const uint8_t subLen = addressLength();
     const bool eeprom = bus.part().TypeCode == TypeE;
-    int32_t result = 0;
-    for (int line = 0; line < gridLines_; ++line) {
+    WriteSequence sequence(bus, from, controlId(BtnWrEeprom), context_.unlocker());
+    for (int line = 0; line < gridLines_ && sequence.ok(); ++line) {
         const uint32_t address = static_cast<uint32_t>(line) * kLineBytes;
         const std::array<uint8_t, kLineBytes> bytes = FillLine(fill, values, address);
         if (eeprom) {
@@ -396,15 +392,15 @@ void MemoryPage::BtnWrEepromClick()
             // clock, so the step's acknowledge poll finds the chip answering.
             if (line > 0 && tryCostNs_ == 0) waitForAck();
             waitOutWriteCycle();
-            context_.unlockPart(from);
+            sequence.unlock();
+            if (!sequence.ok()) break;
         }
-        result = writeLine(subLen, address, bytes.data(), eeprom);
+        sequence.step([&] { return writeLine(subLen, address, bytes.data(), eeprom); });
         noteTransfer(address, kLineBytes);
         // The last line is done once the EEPROM answers again.
-        if ((result & 0x7F) == 0 && eeprom && line == gridLines_ - 1) result = waitForAck();
-        bus.ReportResult(from, id(BtnWrEeprom), result);
-        if ((result & 0x7F) != 0) break;
+        if (eeprom && line == gridLines_ - 1) sequence.step([&] { return waitForAck(); });
     }
+    sequence.report();
 
     if (polling) timer->start();
     BtnWrEeprom->setEnabled(true);
@@ -462,14 +458,14 @@ void MemoryPage::BtnRdByteClick()
     const int32_t result =
         bus.api().Read(bus.BoardNo, addressLength(), kMemSlave, *address, &value, 1);
     noteTransfer(*address, 1);
-    if (result == 0) {
+    if (Succeeded(result)) {
         // The byte shows in its own cell, wherever the selection has moved.
         const auto [row, column] = CellOf(*address);
         if (QTableWidgetItem* item = EepromGrid->item(row, column))
             item->setText(QString::fromStdString(Hex2(value)));
         teRdData->setText(QString::fromStdString(Hex2(value)));
     }
-    bus.ReportResult(id(sender()), id(BtnRdByte), result);
+    bus.ReportResult(controlId(sender()), controlId(BtnRdByte), result);
 }
 
 void MemoryPage::BtnWriteByteClick()
@@ -489,13 +485,18 @@ void MemoryPage::BtnWriteByteClick()
     const uint8_t byte = *value;
     // Without the write-enable latch a TypeE EEPROM acknowledges the byte and
     // drops it, so the write would look done and store nothing.
-    if (bus.part().TypeCode == TypeE) context_.unlockPart(id(sender()));
-    int32_t result = bus.api().Write(bus.BoardNo, addressLength(), kMemSlave, *address, &byte, 1);
-    noteTransfer(*address, 1);
+    WriteSequence sequence(bus, controlId(sender()), controlId(BtnWriteByte), context_.unlocker());
+    sequence.unlock();
+    if (sequence.ok()) {
+        sequence.step([&] {
+            return bus.api().Write(bus.BoardNo, addressLength(), kMemSlave, *address, &byte, 1);
+        });
+        noteTransfer(*address, 1);
+    }
     // The EEPROM is off the bus until it has stored the byte; the write is
     // done (and the next action finds the chip answering) once it answers.
-    if ((result & 0x7F) == 0 && bus.part().TypeCode == TypeE) result = waitForAck();
-    bus.ReportResult(id(sender()), id(BtnWriteByte), result);
+    if (bus.part().TypeCode == TypeE) sequence.step([&] { return waitForAck(); });
+    sequence.report();
 }
 
 // ---------------------------------------------------------------------------
@@ -506,24 +507,24 @@ void MemoryPage::BtnReadBPClick()
     RtcBus& bus = context_.bus();
     if (bus.part().TypeCode != TypeE) return;
     const int32_t result = bus.ReadRegisters(2, kProtectRegister, 1);
-    if (result == 0) {
+    if (Succeeded(result)) {
         bus.data.Regs[kProtectRegister] &= 0xE0;
         cboEEProtect->setCurrentIndex(ProtectLevel(bus.data.Regs[kProtectRegister]));
     }
-    bus.ReportResult(id(sender()), id(BtnReadBP), result);
+    bus.ReportResult(controlId(sender()), controlId(BtnReadBP), result);
 }
 
 void MemoryPage::BtnWrBPClick()
 {
     RtcBus& bus = context_.bus();
     if (bus.part().TypeCode != TypeE) return;
-    const void* from = id(sender());
-    int32_t result = bus.ReadRegisters(2, kProtectRegister, 1);
-    if (result == 0) {
-        const int level = std::max(0, cboEEProtect->currentIndex());
-        bus.data.Regs[kProtectRegister] = WithProtectLevel(bus.data.Regs[kProtectRegister], level);
-        context_.unlockPart(from);
-        result = bus.WriteRegisters(2, kProtectRegister, 1);
-    }
-    bus.ReportResult(from, id(BtnWrBP), result);
+    const int level = std::max(0, cboEEProtect->currentIndex());
+    WriteSequence(bus, controlId(sender()), controlId(BtnWrBP), context_.unlocker())
+        .read(kProtectRegister, 1)
+        .encode([&] {
+            bus.data.Regs[kProtectRegister] =
+                WithProtectLevel(bus.data.Regs[kProtectRegister], level);
+        })
+        .write(kProtectRegister, 1)
+        .report();
 }

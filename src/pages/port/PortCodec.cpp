@@ -2,19 +2,13 @@
 
 #include <cstdio>
 
+#include "bus/HexField.h"
+
 const PageSettingsTable kPortPageSettings = {};
 
 namespace PortCodec {
 
 namespace {
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 std::string_view Trimmed(std::string_view text)
 {
@@ -38,16 +32,7 @@ std::string HexCount(int count)
 
 std::optional<uint32_t> ParseHexNumber(std::string_view text, uint32_t max)
 {
-    text = Trimmed(text);
-    if (text.empty()) return std::nullopt;
-    uint64_t value = 0;
-    for (char c : text) {
-        const int digit = HexDigit(c);
-        if (digit < 0) return std::nullopt;
-        value = value * 16 + static_cast<uint64_t>(digit);
-        if (value > max) return std::nullopt;
-    }
-    return static_cast<uint32_t>(value);
+    return ParseHexField(Trimmed(text), kAnyDigits, max);
 }
 
 uint32_t SubAddress(int length, uint8_t addr1, uint8_t addr2, uint8_t addr3)
@@ -102,8 +87,8 @@ WriteData WriteBytesFor(std::string_view text, int count)
     std::vector<uint8_t> bytes;
     bytes.reserve(static_cast<size_t>(count));
     for (size_t i = 0; i < static_cast<size_t>(count); ++i) {
-        const int high = 2 * i < text.size() ? HexDigit(text[2 * i]) : -1;
-        const int low = 2 * i + 1 < text.size() ? HexDigit(text[2 * i + 1]) : -1;
+        const int high = 2 * i < text.size() ? HexDigitValue(text[2 * i]) : -1;
+        const int low = 2 * i + 1 < text.size() ? HexDigitValue(text[2 * i + 1]) : -1;
         if (high < 0 || low < 0) {
             data.Refusal = "Write I2C refused: " + HexCount(count) + " bytes need " +
                            std::to_string(2 * count) + " hex digits in Wrt_Buff, but byte " +

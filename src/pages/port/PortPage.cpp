@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <vector>
 
+#include "bus/HexField.h"
 #include "bus/RtcBus.h"
 #include "pages/PageContext.h"
 #include "pages/port/PortCodec.h"
@@ -28,24 +29,11 @@ namespace {
 
 constexpr int kPortRow = 8; // RowTable rows of the port page
 constexpr int kModeRow = 9;
-constexpr int kBitWidth = 52;
-constexpr int kButtonWidth = 46;
+constexpr int kPortBitWidth = 52;
+constexpr int kPortButtonWidth = 46;
 constexpr int kLegendWidth = 104;
 
-const void* id(const QObject* object)
-{
-    return object;
-}
-
-template <class List> int indexOf(const List& list, const QObject* object)
-{
-    for (size_t i = 0; i < list.size(); ++i) {
-        if (static_cast<const QObject*>(list[i]) == object) return static_cast<int>(i);
-    }
-    return -1;
-}
-
-QLineEdit* hexBox(QWidget* parent, const char* name, const QString& text, int digits)
+QLineEdit* portHexBox(QWidget* parent, const char* name, const QString& text, int digits)
 {
     auto* box = named(new QLineEdit(text, parent), name);
     box->setMaxLength(digits);
@@ -102,7 +90,7 @@ QWidget* PortPage::buildPortRow(const char* panel, const char* label, const QStr
     for (int bit = 7; bit >= 0; --bit) {
         auto* bitPanel = new BitPanel(QStringLiteral("Bit%1").arg(bit), frame);
         bitPanel->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(bitPrefix)).arg(bit));
-        bitPanel->setFixedWidth(kBitWidth);
+        bitPanel->setFixedWidth(kPortBitWidth);
         bitPanel->setColour(ClearColour);
         bits[static_cast<size_t>(bit)] = bitPanel;
         line->addWidget(bitPanel);
@@ -110,7 +98,7 @@ QWidget* PortPage::buildPortRow(const char* panel, const char* label, const QStr
     writeOut = named(new QPushButton(QStringLiteral("Write"), frame), write);
     readOut = named(new QPushButton(QStringLiteral("Read"), frame), read);
     for (QPushButton* button : {writeOut, readOut}) {
-        button->setFixedWidth(kButtonWidth);
+        button->setFixedWidth(kPortButtonWidth);
         line->addWidget(button);
     }
     return frame;
@@ -150,15 +138,15 @@ void PortPage::buildDiddleGroup()
     GroupBox29 = named(new QGroupBox(QStringLiteral("I2C Diddle"), this), "GroupBox29");
     setHint(GroupBox29, QStringLiteral("User Basic I2C Write / Read Panel"));
 
-    I2C_Addr1 = hexBox(GroupBox29, "I2C_Addr1", QStringLiteral("AE"), 2);
+    I2C_Addr1 = portHexBox(GroupBox29, "I2C_Addr1", QStringLiteral("AE"), 2);
     setHint(I2C_Addr1, QStringLiteral("I2C Slave Device Address (Hex)"));
-    RegAddr1 = hexBox(GroupBox29, "RegAddr1", QStringLiteral("00"), 2);
+    RegAddr1 = portHexBox(GroupBox29, "RegAddr1", QStringLiteral("00"), 2);
     setHint(RegAddr1, QStringLiteral("Sub Address LSB Byte (Hex)"));
-    RegAddr2 = hexBox(GroupBox29, "RegAddr2", QStringLiteral("00"), 2);
+    RegAddr2 = portHexBox(GroupBox29, "RegAddr2", QStringLiteral("00"), 2);
     setHint(RegAddr2, QStringLiteral("Sub Address 2nd Byte Value (Hex)"));
-    RegAddr3 = hexBox(GroupBox29, "RegAddr3", QStringLiteral("00"), 2);
+    RegAddr3 = portHexBox(GroupBox29, "RegAddr3", QStringLiteral("00"), 2);
     setHint(RegAddr3, QStringLiteral("Sub Address Third Byte Value (Hex)"));
-    Read_Qty = hexBox(GroupBox29, "Read_Qty", QStringLiteral("01"), 4);
+    Read_Qty = portHexBox(GroupBox29, "Read_Qty", QStringLiteral("01"), 4);
     setHint(Read_Qty, QStringLiteral("Number of Bytes to Transfer (Hex)"));
 
     RadrLenGroup =
@@ -336,7 +324,7 @@ void PortPage::bitClick(std::array<BitPanel*, 8>& bits, QLineEdit* hex)
     BitPanel* panel = bits[static_cast<size_t>(bit)];
     if (!panel->isEnabled()) return;
     panel->setColour(panel->colour() == ClearColour ? SetColour : ClearColour);
-    hex->setText(QString::fromStdString(RegistersCodec::HexByte(rowValue(bits))));
+    hex->setText(QString::fromStdString(HexByte(rowValue(bits))));
 }
 
 void PortPage::P00Click()
@@ -352,7 +340,7 @@ void PortPage::PM00Click()
 void PortPage::hexKeyUp(std::array<BitPanel*, 8>& bits, QLineEdit* hex)
 {
     // An emptied box stands for no value: the panels stay as they are.
-    const std::optional<uint8_t> value = RegistersCodec::ParseHexByte(hex->text().toStdString());
+    const std::optional<uint8_t> value = ParseHexByte(hex->text().toStdString());
     if (value) showBits(bits, *value);
 }
 
@@ -381,7 +369,7 @@ void PortPage::writeRow(const std::array<BitPanel*, 8>& bits, QPushButton* butto
     const uint8_t value = rowValue(bits);
     const int32_t result =
         mode ? bus.api().PortMode(bus.BoardNo, value) : bus.api().PortOut(bus.BoardNo, value);
-    bus.ReportResult(id(sender()), id(button), result);
+    bus.ReportResult(controlId(sender()), controlId(button), result);
 }
 
 void PortPage::WrBtnP0Click()
@@ -399,11 +387,11 @@ void PortPage::RdBtnP0Click()
     RtcBus& bus = context_.bus();
     uint8_t value = 0;
     const int32_t result = bus.api().PortIn(bus.BoardNo, &value);
-    if (result == 0) {
-        HexP0->setText(QString::fromStdString(RegistersCodec::HexByte(value)));
+    if (Succeeded(result)) {
+        HexP0->setText(QString::fromStdString(HexByte(value)));
         showBits(P0Bits, value);
     }
-    bus.ReportResult(id(sender()), id(RdBtnP0), result);
+    bus.ReportResult(controlId(sender()), controlId(RdBtnP0), result);
 }
 
 // ---------------------------------------------------------------------------
@@ -491,7 +479,7 @@ void PortPage::Button1Click()
     const int32_t result = bus.api().Write(
         bus.BoardNo, static_cast<uint8_t>(RawAddrLen), static_cast<uint8_t>(xfer_.Slave),
         static_cast<uint32_t>(xfer_.Address), data.Bytes->data(), static_cast<uint32_t>(count));
-    bus.ReportResult(id(sender()), id(Button1), result);
+    bus.ReportResult(controlId(sender()), controlId(Button1), result);
 }
 
 void PortPage::Button2Click()
@@ -509,9 +497,9 @@ void PortPage::Button2Click()
     const int32_t result = bus.api().Read(
         bus.BoardNo, static_cast<uint8_t>(RawAddrLen), static_cast<uint8_t>(xfer_.Slave),
         static_cast<uint32_t>(xfer_.Address), buffer.data(), static_cast<uint32_t>(count));
-    if (result == 0) {
+    if (Succeeded(result)) {
         buffer.resize(static_cast<size_t>(count));
         Read_Buf->setText(QString::fromStdString(PortCodec::HexBytes(buffer)));
     }
-    bus.ReportResult(id(sender()), id(Button2), result);
+    bus.ReportResult(controlId(sender()), controlId(Button2), result);
 }

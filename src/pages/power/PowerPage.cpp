@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "bus/RtcBus.h"
+#include "bus/WriteSequence.h"
 #include "pages/power/PowerCodec.h"
 #include "widgets/Controls.h"
 #include "widgets/LedIndicator.h"
@@ -20,22 +21,6 @@
 using namespace PowerCodec;
 
 namespace {
-
-const void* id(const QObject* object)
-{
-    return object;
-}
-
-bool failed(int32_t code)
-{
-    return (code & 0x7F) != 0;
-}
-
-// The first failure of a handler's transfers is the one it reports.
-void keepFirstFailure(int32_t& first, int32_t result)
-{
-    if (!failed(first) && failed(result)) first = result;
-}
 
 QComboBox* tripList(QWidget* parent, const char* name, const QString& hint)
 {
@@ -53,16 +38,7 @@ LedIndicator* lamp(QWidget* parent, const char* name, const QString& hint)
     return led;
 }
 
-// Keeps a group's room while the part choice hides it: the window is sized
-// once, for the largest page.
-void keepRoom(QWidget* widget)
-{
-    QSizePolicy policy = widget->sizePolicy();
-    policy.setRetainSizeWhenHidden(true);
-    widget->setSizePolicy(policy);
-}
-
-QLabel* stampPanel(QWidget* parent, const char* name)
+QLabel* switchStampPanel(QWidget* parent, const char* name)
 {
     auto* panel = named(new QLabel(parent), name);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -216,8 +192,8 @@ QGroupBox* PowerPage::buildStampGroup()
 {
     gbTVS2B = named(new QGroupBox(QStringLiteral("    Power Switch Over Time Stamps   "), this),
                     "gbTVS2B");
-    pnlTIMESTAMP1 = stampPanel(gbTVS2B, "pnlTIMESTAMP1");
-    Panel5 = stampPanel(gbTVS2B, "Panel5");
+    pnlTIMESTAMP1 = switchStampPanel(gbTVS2B, "pnlTIMESTAMP1");
+    Panel5 = switchStampPanel(gbTVS2B, "Panel5");
     BtnReadTimeStamps =
         named(new QPushButton(QStringLiteral("Read Time Stamps"), gbTVS2B), "BtnReadTimeStamps");
     BtnClearTStamps = named(new QPushButton(QStringLiteral("CLRTS Clear Time Stamps"), gbTVS2B),
@@ -306,14 +282,14 @@ void PowerPage::BtnReadVDDTIPClick()
     const std::optional<PowerRegisters> regs = RegistersOf(type);
     if (!regs) return;
     const int32_t result = bus.ReadRegisters(1, regs->Vdd, 1);
-    if (!failed(result)) {
+    if (Succeeded(result)) {
         const VddShown shown = DecodeVdd(type, bus.data.Regs[regs->Vdd]);
         cboVDDTRIP->setCurrentIndex(shown.Trip);
         (shown.LowPower ? rbBSW2 : rbBSW1)->setChecked(true);
         if (shown.I2cBat) ChkI2CBAT->setChecked(*shown.I2cBat);
         if (shown.Lvenb) ChkLVENB->setChecked(*shown.Lvenb);
     }
-    bus.ReportResult(id(sender()), id(BtnReadVDDTIP), result);
+    bus.ReportResult(controlId(sender()), controlId(BtnReadVDDTIP), result);
 }
 
 void PowerPage::BtnWriteVDDTIPClick()
@@ -322,7 +298,8 @@ void PowerPage::BtnWriteVDDTIPClick()
     const PartType type = bus.part().TypeCode;
     const std::optional<PowerRegisters> regs = RegistersOf(type);
     if (!regs) return;
-    const std::optional<int> trip = WritableEntry(cboVDDTRIP->currentIndex(), VddTripItems());
+    const std::optional<int> trip =
+        PowerCodec::WritableEntry(cboVDDTRIP->currentIndex(), VddTripItems());
     if (!trip) {
         refuse(QStringLiteral("Choose a VDD trip level first (Read shows the chip's); nothing "
                               "was written"));
@@ -331,25 +308,23 @@ void PowerPage::BtnWriteVDDTIPClick()
 
     // Every write's failure is reported, the first one of the sequence: a
     // trip level the chip never took must not look set.
-    int32_t first = 0;
-    int32_t result = bus.ReadRegisters(1, regs->Vdd, 1);
-    keepFirstFailure(first, result);
-    if (!failed(result)) {
-        const VddChoice choice{*trip, ChkI2CBAT->isChecked(), ChkLVENB->isChecked()};
-        bus.data.Regs[regs->Vdd] = EncodeVdd(type, bus.data.Regs[regs->Vdd], choice);
-        keepFirstFailure(first, bus.WriteRegisters(1, regs->Vdd, 1));
-    }
+    WriteSequence sequence(bus, controlId(sender()), controlId(BtnWriteVDDTIP));
+    const VddChoice choice{*trip, ChkI2CBAT->isChecked(), ChkLVENB->isChecked()};
+    sequence.read(regs->Vdd, 1)
+        .encode(
+            [&] { bus.data.Regs[regs->Vdd] = EncodeVdd(type, bus.data.Regs[regs->Vdd], choice); })
+        .write(regs->Vdd, 1);
     // The switch mode goes on even when the VDD byte could not be read.
     if (regs->SwitchMode) {
         const uint8_t reg = *regs->SwitchMode;
-        result = bus.ReadRegisters(1, reg, 1);
-        keepFirstFailure(first, result);
-        if (!failed(result)) {
-            bus.data.Regs[reg] = EncodeSwitchMode(bus.data.Regs[reg], rbBSW2->isChecked());
-            keepFirstFailure(first, bus.WriteRegisters(1, reg, 1));
-        }
+        sequence.carryOn()
+            .read(reg, 1)
+            .encode([&] {
+                bus.data.Regs[reg] = EncodeSwitchMode(bus.data.Regs[reg], rbBSW2->isChecked());
+            })
+            .write(reg, 1);
     }
-    bus.ReportResult(id(sender()), id(BtnWriteVDDTIP), first);
+    sequence.report();
 }
 
 // ---------------------------------------------------------------------------
@@ -362,14 +337,14 @@ void PowerPage::BtnReadBATTRIPClick()
     if (!regs) return;
     const int32_t result = bus.ReadRegisters(1, regs->Battery, 1);
     // Nothing changes on a failed read: the image byte is not the chip's.
-    if (!failed(result)) {
+    if (Succeeded(result)) {
         const BatteryShown shown = DecodeBattery(bus.data.Regs[regs->Battery]);
         cbo75BATLEVEL->setCurrentIndex(shown.Level75);
         cbo85BATLEVEL->setCurrentIndex(shown.Level85);
         ChkBHYS->setChecked(shown.Bit6);
         CHKresealb->setChecked(shown.Bit6);
     }
-    bus.ReportResult(id(sender()), id(BtnReadBATTRIP), result);
+    bus.ReportResult(controlId(sender()), controlId(BtnReadBATTRIP), result);
 }
 
 void PowerPage::BtnWriteBATTRIPClick()
@@ -379,22 +354,23 @@ void PowerPage::BtnWriteBATTRIPClick()
     const std::optional<PowerRegisters> regs = RegistersOf(type);
     if (!regs) return;
     const std::optional<int> level85 =
-        WritableEntry(cbo85BATLEVEL->currentIndex(), Battery85Items());
+        PowerCodec::WritableEntry(cbo85BATLEVEL->currentIndex(), Battery85Items());
     const std::optional<int> level75 =
-        WritableEntry(cbo75BATLEVEL->currentIndex(), Battery75Items());
+        PowerCodec::WritableEntry(cbo75BATLEVEL->currentIndex(), Battery75Items());
     if (!level85 || !level75) {
         refuse(QStringLiteral("Choose both battery trip levels first (Read shows the chip's); "
                               "nothing was written"));
         return;
     }
-    int32_t result = bus.ReadRegisters(1, regs->Battery, 1);
-    if (!failed(result)) {
-        const bool bit6 = type == TypeF ? ChkBHYS->isChecked() : CHKresealb->isChecked();
-        bus.data.Regs[regs->Battery] =
-            EncodeBattery(bus.data.Regs[regs->Battery], *level85, *level75, bit6);
-        result = bus.WriteRegisters(1, regs->Battery, 1);
-    }
-    bus.ReportResult(id(sender()), id(BtnWriteBATTRIP), result);
+    const bool bit6 = type == TypeF ? ChkBHYS->isChecked() : CHKresealb->isChecked();
+    WriteSequence(bus, controlId(sender()), controlId(BtnWriteBATTRIP))
+        .read(regs->Battery, 1)
+        .encode([&] {
+            bus.data.Regs[regs->Battery] =
+                EncodeBattery(bus.data.Regs[regs->Battery], *level85, *level75, bit6);
+        })
+        .write(regs->Battery, 1)
+        .report();
 }
 
 // ---------------------------------------------------------------------------
@@ -414,16 +390,14 @@ void PowerPage::BtnReadTimeStampsClick()
                   {regs->StampToSupply, Panel5, StampPanel::Last}};
     // Both stamps are tried; one report, of the first failure, so a click
     // never opens two boxes. A panel whose read failed keeps its text.
-    int32_t first = 0;
+    FirstFailure first;
     for (const auto& s : stamps) {
-        const int32_t result = bus.ReadRegisters(1, s.reg, 5);
-        keepFirstFailure(first, result);
-        if (failed(result)) continue;
+        if (!first.keep(bus.ReadRegisters(1, s.reg, 5))) continue;
         std::array<uint8_t, 5> bytes{};
         std::copy_n(bus.data.Regs + s.reg, 5, bytes.begin());
         s.panel->setText(QString::fromStdString(StampText(DecodeStamp(bytes), hour24, s.which)));
     }
-    bus.ReportResult(id(sender()), id(BtnReadTimeStamps), first);
+    bus.ReportResult(controlId(sender()), controlId(BtnReadTimeStamps), first.code());
 }
 
 void PowerPage::BtnClearTStampsClick()
@@ -431,17 +405,16 @@ void PowerPage::BtnClearTStampsClick()
     RtcBus& bus = context_.bus();
     const std::optional<PowerRegisters> regs = RegistersOf(bus.part().TypeCode);
     if (!regs) return;
-    int32_t first = bus.ReadRegisters(1, regs->Vdd, 1);
-    if (!failed(first)) {
-        uint8_t& vdd = bus.data.Regs[regs->Vdd];
-        vdd = WithClrts(vdd, true);
-        keepFirstFailure(first, bus.WriteRegisters(1, regs->Vdd, 1));
+    WriteSequence sequence(bus, controlId(sender()), controlId(BtnClearTStamps));
+    uint8_t& vdd = bus.data.Regs[regs->Vdd];
+    sequence.read(regs->Vdd, 1);
+    if (sequence.ok()) {
+        sequence.encode([&] { vdd = WithClrts(vdd, true); }).write(regs->Vdd, 1);
         // CLRTS goes back to 0 even when setting it failed: a half-done
         // clear must not leave the bit up.
-        vdd = WithClrts(vdd, false);
-        keepFirstFailure(first, bus.WriteRegisters(1, regs->Vdd, 1));
+        sequence.carryOn().encode([&] { vdd = WithClrts(vdd, false); }).write(regs->Vdd, 1);
     }
-    bus.ReportResult(id(sender()), id(BtnClearTStamps), first);
+    sequence.report();
 }
 
 // ---------------------------------------------------------------------------
@@ -453,12 +426,12 @@ void PowerPage::BtnReadTrickKClick()
     const std::optional<PowerRegisters> regs = RegistersOf(bus.part().TypeCode);
     if (!regs || !regs->Trickle) return;
     const int32_t result = bus.ReadRegisters(1, *regs->Trickle, 1);
-    if (!failed(result)) {
+    if (Succeeded(result)) {
         const TrickleShown shown = DecodeTrickle(bus.data.Regs[*regs->Trickle]);
         cboTrick->setCurrentIndex(shown.Resistor);
         ChkTrickEN->setChecked(shown.Enabled);
     }
-    bus.ReportResult(id(sender()), id(BtnReadTrickK), result);
+    bus.ReportResult(controlId(sender()), controlId(BtnReadTrickK), result);
 }
 
 void PowerPage::BtnWriteTrickClick()
@@ -466,18 +439,18 @@ void PowerPage::BtnWriteTrickClick()
     RtcBus& bus = context_.bus();
     const std::optional<PowerRegisters> regs = RegistersOf(bus.part().TypeCode);
     if (!regs || !regs->Trickle) return;
-    const std::optional<int> resistor = WritableEntry(cboTrick->currentIndex(), TrickleItems());
+    const std::optional<int> resistor =
+        PowerCodec::WritableEntry(cboTrick->currentIndex(), TrickleItems());
     if (!resistor) {
         refuse(QStringLiteral("Choose a charge resistor first; nothing was written"));
         return;
     }
     const uint8_t reg = *regs->Trickle;
-    int32_t result = bus.ReadRegisters(1, reg, 1);
-    if (!failed(result)) {
-        bus.data.Regs[reg] = EncodeTrickle(*resistor, ChkTrickEN->isChecked());
-        // Reported like any failure: a charger setting the chip never took
-        // must not look set.
-        result = bus.WriteRegisters(1, reg, 1);
-    }
-    bus.ReportResult(id(sender()), id(BtnWriteTrick), result);
+    // Reported like any failure: a charger setting the chip never took must
+    // not look set.
+    WriteSequence(bus, controlId(sender()), controlId(BtnWriteTrick))
+        .read(reg, 1)
+        .encode([&] { bus.data.Regs[reg] = EncodeTrickle(*resistor, ChkTrickEN->isChecked()); })
+        .write(reg, 1)
+        .report();
 }

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "bus/RtcBus.h"
+#include "bus/WriteSequence.h"
 #include "pages/sysmgmt/SysMgmtCodec.h"
 #include "widgets/Controls.h"
 #include "widgets/LedIndicator.h"
@@ -20,16 +21,6 @@
 using namespace SysMgmtCodec;
 
 namespace {
-
-const void* id(const QObject* object)
-{
-    return object;
-}
-
-bool succeeded(int32_t result)
-{
-    return (result & 0x7F) == 0;
-}
 
 // The TypeE registers sit behind two-byte sub-addresses.
 constexpr uint8_t kTypeESubLen = 2;
@@ -45,15 +36,6 @@ QComboBox* readList(QWidget* parent, const char* name, std::span<const char* con
     list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     list->setCurrentIndex(-1);
     return list;
-}
-
-// Keeps a group's room while the part choice hides it: the window is sized
-// once, for the largest page.
-void keepRoom(QWidget* widget)
-{
-    QSizePolicy policy = widget->sizePolicy();
-    policy.setRetainSizeWhenHidden(true);
-    widget->setSizePolicy(policy);
 }
 
 } // namespace
@@ -259,32 +241,31 @@ void SysMgmtPage::BtnReadVTSClick()
     RtcBus& bus = context_.bus();
     if (bus.part().TypeCode != TypeE) return;
     const int32_t result = bus.ReadRegisters(kTypeESubLen, kPwrRegister, 1);
-    if (succeeded(result)) {
+    if (Succeeded(result)) {
         uint8_t& image = bus.data.Regs[kPwrRegister];
         cboVTS->setCurrentIndex(VtsIndex(image));
         image = VtsImage(image);
     }
-    bus.ReportResult(id(sender()), id(BtnReadVTS), result);
+    bus.ReportResult(controlId(sender()), controlId(BtnReadVTS), result);
 }
 
 void SysMgmtPage::BtnWriteVTSClick()
 {
     RtcBus& bus = context_.bus();
     if (bus.part().TypeCode != TypeE) return;
-    const std::optional<int> entry = WritableEntry(cboVTS->currentIndex(), VtsItems());
+    const std::optional<int> entry =
+        SysMgmtCodec::WritableEntry(cboVTS->currentIndex(), VtsItems());
     if (!entry) {
         refuse(QStringLiteral("Choose a reset threshold first (Read shows the chip's); nothing "
                               "was written"));
         return;
     }
-    const void* from = id(sender());
-    int32_t result = bus.ReadRegisters(kTypeESubLen, kPwrRegister, 1);
-    if (succeeded(result)) {
-        bus.data.Regs[kPwrRegister] = EncodeVts(bus.data.Regs[kPwrRegister], *entry);
-        context_.unlockPart(from);
-        result = bus.WriteRegisters(kTypeESubLen, kPwrRegister, 1);
-    }
-    bus.ReportResult(from, id(BtnWriteVTS), result);
+    WriteSequence(bus, controlId(sender()), controlId(BtnWriteVTS), context_.unlocker())
+        .read(kPwrRegister, 1)
+        .encode(
+            [&] { bus.data.Regs[kPwrRegister] = EncodeVts(bus.data.Regs[kPwrRegister], *entry); })
+        .write(kPwrRegister, 1)
+        .report();
 }
 
 void SysMgmtPage::BtnWatchDogReadClick()
@@ -292,32 +273,32 @@ void SysMgmtPage::BtnWatchDogReadClick()
     RtcBus& bus = context_.bus();
     if (bus.part().TypeCode != TypeE) return;
     const int32_t result = bus.ReadRegisters(kTypeESubLen, kBlRegister, 1);
-    if (succeeded(result)) {
+    if (Succeeded(result)) {
         uint8_t& image = bus.data.Regs[kBlRegister];
         cboWatchDog->setCurrentIndex(WatchdogIndex(image));
         image = WatchdogImage(image);
     }
-    bus.ReportResult(id(sender()), id(BtnWatchDogRead), result);
+    bus.ReportResult(controlId(sender()), controlId(BtnWatchDogRead), result);
 }
 
 void SysMgmtPage::BtnWatchDogWriteClick()
 {
     RtcBus& bus = context_.bus();
     if (bus.part().TypeCode != TypeE) return;
-    const std::optional<int> entry = WritableEntry(cboWatchDog->currentIndex(), WatchdogItems());
+    const std::optional<int> entry =
+        SysMgmtCodec::WritableEntry(cboWatchDog->currentIndex(), WatchdogItems());
     if (!entry) {
         refuse(QStringLiteral("Choose a watchdog time-out first (Read shows the chip's); nothing "
                               "was written"));
         return;
     }
-    const void* from = id(sender());
-    int32_t result = bus.ReadRegisters(kTypeESubLen, kBlRegister, 1);
-    if (succeeded(result)) {
-        bus.data.Regs[kBlRegister] = EncodeWatchdog(bus.data.Regs[kBlRegister], *entry);
-        context_.unlockPart(from);
-        result = bus.WriteRegisters(kTypeESubLen, kBlRegister, 1);
-    }
-    bus.ReportResult(from, id(BtnWatchDogWrite), result);
+    WriteSequence(bus, controlId(sender()), controlId(BtnWatchDogWrite), context_.unlocker())
+        .read(kBlRegister, 1)
+        .encode([&] {
+            bus.data.Regs[kBlRegister] = EncodeWatchdog(bus.data.Regs[kBlRegister], *entry);
+        })
+        .write(kBlRegister, 1)
+        .report();
 }
 
 // ---------------------------------------------------------------------------
@@ -327,10 +308,10 @@ void SysMgmtPage::BtnReadACClick()
 {
     RtcBus& bus = context_.bus();
     if (bus.part().TypeCode != TypeF) return;
-    const void* from = id(sender());
+    const void* from = controlId(sender());
     int32_t result = bus.ReadRegisters(1, kAcInRegister, 2);
-    if (!succeeded(result)) {
-        bus.ReportResult(from, id(BtnReadAC), result);
+    if (!Succeeded(result)) {
+        bus.ReportResult(from, controlId(BtnReadAC), result);
         return;
     }
     const AcSetup setup = DecodeAc(bus.data.Regs[kAcInRegister], bus.data.Regs[kAcInRegister + 1]);
@@ -344,7 +325,7 @@ void SysMgmtPage::BtnReadACClick()
     // The status and the counter show only what the chip answered: after a
     // failed read the image holds older bytes, which would pass for new.
     result = bus.ReadRegisters(1, kSracRegister, 2);
-    if (succeeded(result)) {
+    if (Succeeded(result)) {
         const AcStatus status =
             DecodeAcStatus(bus.data.Regs[kSracRegister], bus.data.Regs[kSracRegister + 1]);
         for (LedIndicator* lamp : {CBSLed5, CBSLed6, CBSLed7})
@@ -356,28 +337,29 @@ void SysMgmtPage::BtnReadACClick()
         CBSLed7->setLit(status.AcReady);
         txtACCNT->setText(QString::number(status.Counter));
     }
-    bus.ReportResult(from, id(BtnReadAC), result);
+    bus.ReportResult(from, controlId(BtnReadAC), result);
 }
 
 void SysMgmtPage::BtnWriteACClick()
 {
     RtcBus& bus = context_.bus();
     if (bus.part().TypeCode != TypeF) return;
-    int32_t result = bus.ReadRegisters(1, kAcInRegister, 2);
-    if (succeeded(result)) {
-        AcSetup setup;
-        setup.Hz50 = rb50HZ->isChecked();
-        setup.AcDisabled = chkDisableAC->isChecked();
-        setup.RecoveryPeriod = selected(recoveryGroup_);
-        setup.FailureCycles = selected(cyclesGroup_);
-        setup.FailCriterion = selected(criterionGroup_);
-        setup.AcMinimum = selected(minimumGroup_);
-        const AcBytes bytes = EncodeAc(bus.data.Regs[kAcInRegister + 1], setup);
-        bus.data.Regs[kAcInRegister] = bytes.AcIn;
-        bus.data.Regs[kAcInRegister + 1] = bytes.Ftr;
-        result = bus.WriteRegisters(1, kAcInRegister, 2);
-    }
-    bus.ReportResult(id(sender()), id(BtnWriteAC), result);
+    AcSetup setup;
+    setup.Hz50 = rb50HZ->isChecked();
+    setup.AcDisabled = chkDisableAC->isChecked();
+    setup.RecoveryPeriod = selected(recoveryGroup_);
+    setup.FailureCycles = selected(cyclesGroup_);
+    setup.FailCriterion = selected(criterionGroup_);
+    setup.AcMinimum = selected(minimumGroup_);
+    WriteSequence(bus, controlId(sender()), controlId(BtnWriteAC))
+        .read(kAcInRegister, 2)
+        .encode([&] {
+            const AcBytes bytes = EncodeAc(bus.data.Regs[kAcInRegister + 1], setup);
+            bus.data.Regs[kAcInRegister] = bytes.AcIn;
+            bus.data.Regs[kAcInRegister + 1] = bytes.Ftr;
+        })
+        .write(kAcInRegister, 2)
+        .report();
 }
 
 void SysMgmtPage::AcLampChange(bool lit)

@@ -1,7 +1,7 @@
 #include "pages/tempcomp/TempCompCodec.h"
 
 #include <array>
-#include <cstdio>
+#include <charconv>
 
 namespace {
 
@@ -164,11 +164,6 @@ CompBytes EncodeComp(const CompSetup& setup, const SenseMode& mode)
     return bytes;
 }
 
-std::string HexByte(uint8_t value)
-{
-    return kHexText[value].data();
-}
-
 std::string HexWord(uint16_t value)
 {
     return HexByte(static_cast<uint8_t>(value >> 8)) + HexByte(static_cast<uint8_t>(value));
@@ -186,9 +181,11 @@ double KelvinCelsius(uint8_t low, uint8_t high)
 
 std::string KelvinCelsiusText(uint8_t low, uint8_t high)
 {
+    // The C locale's "%.2f" whatever the process's locale: "23.50", never "23,50".
     char text[24];
-    std::snprintf(text, sizeof text, "%.2f*C ", KelvinCelsius(low, high));
-    return text;
+    const auto r = std::to_chars(text, text + sizeof text, KelvinCelsius(low, high),
+                                 std::chars_format::fixed, 2);
+    return std::string(text, r.ptr) + "*C ";
 }
 
 std::span<const char* const> IatrItems()

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "PartSelection.h"
+#include "bus/HexField.h"
 
 // Base state: the read-only group captions, ALPHA HOT, XTO and NPPM hidden,
 // the TSE warning hidden. TypeD shows them and loads the lists (item 0
@@ -85,8 +86,7 @@ CompBytes EncodeComp(const CompSetup& setup, const SenseMode& mode);
 
 // ---- Texts ----
 
-// Two or four upper-case hexadecimal digits.
-std::string HexByte(uint8_t value);
+// Four upper-case hexadecimal digits (two are HexByte).
 std::string HexWord(uint16_t value);
 
 // The final digital trim as ppm, from FDTR4..0 (bits 7..5 are not looked at).

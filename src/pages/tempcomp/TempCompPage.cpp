@@ -11,35 +11,13 @@
 #include <initializer_list>
 
 #include "bus/RtcBus.h"
+#include "bus/WriteSequence.h"
 #include "pages/tempcomp/TempCompCodec.h"
 #include "widgets/Controls.h"
 
 using namespace TempCompCodec;
 
 namespace {
-
-const void* id(const QObject* object)
-{
-    return object;
-}
-
-bool succeeded(int32_t result)
-{
-    return (result & 0x7F) == 0;
-}
-
-QString text(const std::string& s)
-{
-    return QString::fromStdString(s);
-}
-
-QStringList itemList(std::span<const char* const> items)
-{
-    QStringList list;
-    for (const char* item : items)
-        list << QString::fromLatin1(item);
-    return list;
-}
 
 QComboBox* list(QWidget* parent, const char* name, std::span<const char* const> items,
                 const QString& hint)
@@ -312,8 +290,8 @@ void TempCompPage::BtnRDTempClick()
     if (bus.part().TypeCode != TypeD) return;
     // Both runs or nothing: the controls show one state of the chip.
     int32_t result = bus.ReadRegisters(1, kItrRegister, kCompCount);
-    if (succeeded(result)) result = bus.ReadRegisters(1, kNppmRegister, kUpperCount);
-    if (succeeded(result)) {
+    if (Succeeded(result)) result = bus.ReadRegisters(1, kNppmRegister, kUpperCount);
+    if (Succeeded(result)) {
         uint8_t* regs = bus.data.Regs;
         showSenseMode(regs[kBetaRegister]);
         showBatterySenseText();
@@ -324,26 +302,26 @@ void TempCompPage::BtnRDTempClick()
         DecodeUpper(regs[kXtoRegister], regs[kAlphaHotRegister], setup);
         cboBETA->setCurrentIndex(setup.Beta);
         cboALPHA->setCurrentIndex(setup.Alpha);
-        pnlNPPM->setText(text(
+        pnlNPPM->setText(QString::fromStdString(
             HexWord(static_cast<uint16_t>(regs[kNppmRegister + 1] << 8 | regs[kNppmRegister]))));
         cboXTO->setCurrentIndex(setup.Xto);
         cboALPHAHOT->setCurrentIndex(setup.AlphaHot);
         cboIDTR->setCurrentIndex(setup.Idtr);
         cboIATR->setCurrentIndex(setup.Iatr);
 
-        pnlFinalDTR->setText(text(HexByte(regs[kFdtrRegister])));
-        pnlFinalATR->setText(text(HexByte(regs[kFatrRegister])));
+        pnlFinalDTR->setText(QString::fromStdString(HexByte(regs[kFdtrRegister])));
+        pnlFinalATR->setText(QString::fromStdString(HexByte(regs[kFatrRegister])));
         regs[kFdtrRegister] &= 0x1F;
-        lblFINALDTRIM->setText(text(FinalDigitalTrimText(regs[kFdtrRegister])));
+        lblFINALDTRIM->setText(QString::fromStdString(FinalDigitalTrimText(regs[kFdtrRegister])));
     }
-    bus.ReportResult(id(sender()), id(BtnRDTemp), result);
+    bus.ReportResult(controlId(sender()), controlId(BtnRDTemp), result);
 }
 
 void TempCompPage::BtnWRTempClick()
 {
     RtcBus& bus = context_.bus();
     if (bus.part().TypeCode != TypeD) return;
-    const void* from = id(sender());
+    const void* from = controlId(sender());
     for (const QComboBox* box : {cboIDTR, cboIATR, cboALPHA, cboBETA, cboXTO, cboALPHAHOT}) {
         if (box->currentIndex() < 0) {
             refuse(QStringLiteral("Choose an entry in every list first; nothing was written"));
@@ -351,36 +329,37 @@ void TempCompPage::BtnWRTempClick()
         }
     }
 
+    CompSetup setup;
+    setup.Idtr = cboIDTR->currentIndex();
+    setup.Iatr = cboIATR->currentIndex();
+    setup.Alpha = cboALPHA->currentIndex();
+    setup.Beta = cboBETA->currentIndex();
+    setup.Xto = cboXTO->currentIndex();
+    setup.AlphaHot = cboALPHAHOT->currentIndex();
+    const SenseMode mode{chkTSE->isChecked(), chkBTSE->isChecked(), chkBTSR->isChecked()};
+    const CompBytes bytes = EncodeComp(setup, mode);
+    uint8_t* regs = bus.data.Regs;
     // FATR and FDTR go back as the chip has them; the chip ignores them anyway.
-    int32_t result = bus.ReadRegisters(1, kItrRegister, kCompCount);
-    if (succeeded(result)) {
-        CompSetup setup;
-        setup.Idtr = cboIDTR->currentIndex();
-        setup.Iatr = cboIATR->currentIndex();
-        setup.Alpha = cboALPHA->currentIndex();
-        setup.Beta = cboBETA->currentIndex();
-        setup.Xto = cboXTO->currentIndex();
-        setup.AlphaHot = cboALPHAHOT->currentIndex();
-        const SenseMode mode{chkTSE->isChecked(), chkBTSE->isChecked(), chkBTSR->isChecked()};
-        const CompBytes bytes = EncodeComp(setup, mode);
-        uint8_t* regs = bus.data.Regs;
-        regs[kXtoRegister] = bytes.Xto;
-        regs[kAlphaHotRegister] = bytes.AlphaHot;
-        result = bus.WriteRegisters(1, kXtoRegister, kXtoCount);
+    // The writes' failures are reported as the read's: the chip did not take
+    // the setup.
+    WriteSequence sequence(bus, from, controlId(BtnWRTemp));
+    sequence.read(kItrRegister, kCompCount)
+        .encode([&] {
+            regs[kXtoRegister] = bytes.Xto;
+            regs[kAlphaHotRegister] = bytes.AlphaHot;
+        })
+        .write(kXtoRegister, kXtoCount)
         // BETA goes last of the run: with TSE set its write starts a reading,
         // which then finds the new coefficients.
-        if (succeeded(result)) {
+        .encode([&] {
             regs[kItrRegister] = bytes.Itr;
             regs[kAlphaRegister] = bytes.Alpha;
             regs[kBetaRegister] = bytes.Beta;
-            result = bus.WriteRegisters(1, kItrRegister, kCompCount);
-        }
-    }
+        })
+        .write(kItrRegister, kCompCount);
     showBatterySenseText();
     applyWriteRule();
-    // The writes' failures are reported as the read's: the chip did not take
-    // the setup.
-    bus.ReportResult(from, id(BtnWRTemp), result);
+    sequence.report();
 }
 
 // ---------------------------------------------------------------------------
@@ -391,20 +370,20 @@ void TempCompPage::BtnRdTempModeClick()
     RtcBus& bus = context_.bus();
     if (bus.part().TypeCode != TypeD) return;
     int32_t result = bus.ReadRegisters(1, kBetaRegister, 1);
-    if (succeeded(result)) {
+    if (Succeeded(result)) {
         showSenseMode(bus.data.Regs[kBetaRegister]);
         showBatterySenseText();
         if (TseLocksCompWrite(bus.part().PartName)) applyWriteRule();
         result = bus.ReadRegisters(1, kKelvinRegister, kKelvinCount);
     }
-    if (succeeded(result)) {
+    if (Succeeded(result)) {
         const uint8_t low = bus.data.Regs[kKelvinRegister];
         const uint8_t high = bus.data.Regs[kKelvinRegister + 1];
-        MSBDegreesK->setText(text(HexByte(high)));
-        LSBDegreesK->setText(text(HexByte(low)));
-        PnlKtoC->setText(text(KelvinCelsiusText(low, high)));
+        MSBDegreesK->setText(QString::fromStdString(HexByte(high)));
+        LSBDegreesK->setText(QString::fromStdString(HexByte(low)));
+        PnlKtoC->setText(QString::fromStdString(KelvinCelsiusText(low, high)));
     }
-    bus.ReportResult(id(sender()), id(BtnRdTempMode), result);
+    bus.ReportResult(controlId(sender()), controlId(BtnRdTempMode), result);
 }
 
 void TempCompPage::BtnWrTempModeClick()
@@ -412,13 +391,12 @@ void TempCompPage::BtnWrTempModeClick()
     RtcBus& bus = context_.bus();
     if (bus.part().TypeCode != TypeD) return;
     // BETA4..0 keep the chip's value.
-    int32_t result = bus.ReadRegisters(1, kBetaRegister, 1);
-    if (succeeded(result)) {
-        const SenseMode mode{chkTSE->isChecked(), chkBTSE->isChecked(), chkBTSR->isChecked()};
-        uint8_t& beta = bus.data.Regs[kBetaRegister];
-        beta = EncodeSenseMode(beta, mode);
-        result = bus.WriteRegisters(1, kBetaRegister, 1);
-    }
+    const SenseMode mode{chkTSE->isChecked(), chkBTSE->isChecked(), chkBTSR->isChecked()};
+    uint8_t& beta = bus.data.Regs[kBetaRegister];
+    WriteSequence sequence(bus, controlId(sender()), controlId(BtnWrTempMode));
+    sequence.read(kBetaRegister, 1)
+        .encode([&] { beta = EncodeSenseMode(beta, mode); })
+        .write(kBetaRegister, 1);
     showBatterySenseText();
-    bus.ReportResult(id(sender()), id(BtnWrTempMode), result);
+    sequence.report();
 }

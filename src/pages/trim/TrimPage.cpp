@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "bus/RtcBus.h"
+#include "bus/WriteSequence.h"
 #include "pages/trim/TrimCodec.h"
 #include "widgets/Controls.h"
 
@@ -16,16 +17,6 @@ namespace {
 
 // Width of the three groups: the longest digital trim entry with room to spare.
 constexpr int kListChars = 18;
-
-const void* id(const QObject* object)
-{
-    return object;
-}
-
-bool succeeded(int32_t result)
-{
-    return (result & 0x7F) == 0;
-}
 
 QComboBox* trimList(QGroupBox* group, const char* name, std::span<const char* const> items,
                     int selected)
@@ -98,16 +89,16 @@ void TrimPage::BtnRdXtlClick()
     int32_t result = 0;
     for (const TrimTransfer& t : layout->Read) {
         result = bus.ReadRegisters(subLen, t.Register, t.Count);
-        if (!succeeded(result)) break;
+        if (!Succeeded(result)) break;
     }
-    if (succeeded(result)) {
+    if (Succeeded(result)) {
         const TrimShown shown = Decode(*layout, bus.data.Regs);
         if (shown.Atr) ComboBoxATR->setCurrentIndex(*shown.Atr);
         if (shown.Bmatr) ComboBoxBMATR->setCurrentIndex(*shown.Bmatr);
         ComboBoxDTR->setCurrentIndex(shown.Dtr < ComboBoxDTR->count() ? shown.Dtr : -1);
         if (shown.DtrImage) bus.data.Regs[layout->DtrRegister] = *shown.DtrImage;
     }
-    bus.ReportResult(id(sender()), id(BtnRdXtl), result);
+    bus.ReportResult(controlId(sender()), controlId(BtnRdXtl), result);
 }
 
 void TrimPage::BtnWrXtlClick()
@@ -123,25 +114,21 @@ void TrimPage::BtnWrXtlClick()
             3, QStringLiteral(" Choose an entry in every trim list first; nothing was written"));
         return;
     }
-    const void* from = id(sender());
-    const uint8_t subLen = bus.subAddressLength();
     // Reads of the bits a write keeps come first; the image is filled before
     // the first write. The first failure stops the write and is reported, so
     // no byte goes out built on a register that was not read.
-    int32_t result = 0;
+    WriteSequence sequence(bus, controlId(sender()), controlId(BtnWrXtl), context_.unlocker());
     bool encoded = false;
     for (const TrimTransfer& t : layout->Write) {
         if (!t.Write) {
-            result = bus.ReadRegisters(subLen, t.Register, t.Count);
-        } else {
-            if (!encoded) {
-                Encode(*layout, choice, bus.data.Regs);
-                encoded = true;
-            }
-            if (type == TypeE) context_.unlockPart(from);
-            result = bus.WriteRegisters(subLen, t.Register, t.Count);
+            sequence.read(t.Register, t.Count);
+            continue;
         }
-        if (!succeeded(result)) break;
+        if (!encoded) {
+            sequence.encode([&] { Encode(*layout, choice, bus.data.Regs); });
+            encoded = true;
+        }
+        sequence.write(t.Register, t.Count);
     }
-    bus.ReportResult(from, id(BtnWrXtl), result);
+    sequence.report();
 }

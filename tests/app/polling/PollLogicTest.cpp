@@ -9,6 +9,7 @@
 
 #include "app/PageTable.h"
 #include "app/polling/PollLogic.h"
+#include "support/CommaLocale.h"
 
 namespace {
 
@@ -216,6 +217,8 @@ TEST(PollChipTime, ClockNotSetAndErrorCases)
         {"not set wins over a failed time read", TypeB, Status(0x01), 4,
          ChipTimeState::ClockNotSet},
         {"failed time read", TypeB, Status(0xFE), 4, ChipTimeState::Error},
+        // Only the low seven bits carry a failure; a note above them is none.
+        {"a time read with a note", TypeB, Status(0xFE), 0x80, ChipTimeState::Shown},
         {"failed status read counts as 0", TypeE, failedRead, 0, ChipTimeState::Shown},
         {"both reads failed", TypeE, failedRead, 4, ChipTimeState::Error},
         {"clean", TypeK, Status(0xFE, 0, 0xFF), 0, ChipTimeState::Shown},
@@ -422,6 +425,20 @@ TEST(PollTiming, RunningTimeAndPollDurationTexts)
     EXPECT_EQ(PollDurationText(0.5005), " 0.501 mS");
     EXPECT_EQ(PollDurationText(250.0), " 250.000 mS");
     EXPECT_STREQ(kUsbActiveText, " USB: Active");
+}
+
+// The panel's numbers keep the design's '.' under a decimal-comma locale,
+// values too large for the exact rounding among them.
+TEST(PollTexts, DecimalCommaLocaleKeepsThePoint)
+{
+    KVRX_COMMA_LOCALE(comma);
+    EXPECT_EQ(TemperatureText(23.5), "23.5000*C (74.30*F)");
+    EXPECT_EQ(TemperatureText(-0.5), "-0.5000*C (31.10*F)");
+    EXPECT_EQ(TempOffsetText(-15), "-1.5*C");
+    EXPECT_EQ(PollDurationText(1.2344), " 1.234 mS");
+    EXPECT_EQ(PollDurationText(1e16), " 10000000000000000.000 mS");
+    EXPECT_EQ(TemperatureText(1e15), "1000000000000000.0000*C (1800000000000032.00*F)");
+    EXPECT_EQ(PollDurationText(-1e18), " -1000000000000000000.000 mS");
 }
 
 // ---- bus speed ----

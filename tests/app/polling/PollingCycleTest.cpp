@@ -365,11 +365,37 @@ TEST_F(PollingCycleTest, FailedRunTimeBlanksChipFieldsAndSwitchesLampsOff)
     for (QLabel* field : {panel->RTCtime, panel->RTCdate, panel->RTCdev, panel->RTCtemp})
         EXPECT_TRUE(field->text().isEmpty()) << field->objectName().toStdString();
     EXPECT_TRUE(w->statusPanelText(2).isEmpty());
+    EXPECT_EQ(w->statusPanelText(1), " USB: Disconnect");
     // The lamps a dead board switches off; the power-management, DST and system
     // management mirrors are not among them.
     EXPECT_EQ(litLamps(),
               (std::set<std::string>{"CBSLed5", "CBSLed6", "CBSLed7", "CBSLedVDDTRIP",
                                      "CBSLed85BTRIP", "CBSLed75BTRIP", "CBSLedDSTCHNG"}));
+}
+
+// Panel 1 says the board is gone only when the adapter says so; a running
+// time that failed once, as a transfer can, leaves it.
+TEST_F(PollingCycleTest, ConnectionPanelFollowsWhatTheRunTimeFailureMeans)
+{
+    const struct {
+        int32_t failure;
+        const char* panel;
+    } cases[] = {{KVRX_ERR_NOT_ATTACHED, " USB: Disconnect"},
+                 {KVRX_ERR_NOT_OPEN, " USB: Disconnect"},
+                 {KVRX_ERR_TIMEOUT, " USB: Active"},
+                 {KVRX_ERR_IO, " USB: Active"}};
+    choosePart("VK320");
+    setChipTime(kStart);
+    QDateTime at = kStart;
+    for (const auto& c : cases) {
+        tickAt(at);
+        ASSERT_EQ(w->statusPanelText(1), " USB: Active");
+        RecordingAdapter::failCall(callCount() + 1, c.failure);
+        at = at.addSecs(1);
+        tickAt(at);
+        EXPECT_EQ(w->statusPanelText(1), c.panel) << c.failure;
+        at = at.addSecs(1);
+    }
 }
 
 TEST_F(PollingCycleTest, PollingSwitchedOffTouchesNoBoardAndGreysTheLabels)

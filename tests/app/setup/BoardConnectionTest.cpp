@@ -194,6 +194,27 @@ TEST_F(BoardConnectionTest, AnAbsurdBoardCountIsListedInBoundedTime)
     EXPECT_EQ(BoardConnection::boardOfLine(page().EvalBoardSel, 127), 127);
 }
 
+// Every board's line reads "USB RTC"; its hint is the adapter's own identity,
+// which tells two boards apart.
+TEST_F(BoardConnectionTest, EachBoardLineHintsTheAdaptersIdentity)
+{
+    setenv("KVRX_SIM_BOARDS", "2", 1);
+    KVRX_TestRestart();
+    TMainApp& w = WindowFixture::open(WindowOptions());
+    const QComboBox* list = w.setupPage()->EvalBoardSel;
+    ASSERT_EQ(items(list), (QStringList{"None", "USB RTC", "USB RTC"}));
+    EXPECT_TRUE(list->itemData(0, Qt::ToolTipRole).toString().isEmpty());
+    for (int line : {1, 2}) {
+        uint8_t id[256] = {};
+        ASSERT_EQ(KVRX_GetDeviceID(static_cast<uint32_t>(line), id), KVRX_OK);
+        const QString hint = list->itemData(line, Qt::ToolTipRole).toString();
+        EXPECT_EQ(hint, QString::fromUtf8(reinterpret_cast<const char*>(id))) << line;
+        EXPECT_TRUE(hint.contains(QStringLiteral("board %1").arg(line))) << hint.toStdString();
+    }
+    unsetenv("KVRX_SIM_BOARDS");
+    KVRX_TestRestart();
+}
+
 // ---- connecting ----
 
 TEST_F(BoardConnectionTest, StartUpOpensTheFirstBoardAtTheSavedSpeedWithTheSupplyOff)

@@ -187,9 +187,6 @@ TEST(TempCompTexts, KelvinRegistersInCelsius)
 
 TEST(TempCompTexts, HexInUpperCase)
 {
-    EXPECT_EQ(HexByte(0x00), "00");
-    EXPECT_EQ(HexByte(0xFA), "FA");
-    EXPECT_EQ(HexByte(0x0b), "0B");
     EXPECT_EQ(HexWord(0x0252), "0252");
     EXPECT_EQ(HexWord(0x03F9), "03F9");
     EXPECT_EQ(HexWord(0xABCD), "ABCD");

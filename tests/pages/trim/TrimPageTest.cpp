@@ -264,8 +264,7 @@ struct FailureCase {
 
 // Every transfer of every branch, failing in turn: the first failure stops
 // the button's work and opens one error box with the adapter's text. For
-// TypeE, calls 2 to 4 and 6 to 8 are the write-enable step, which reports
-// its own failures in the status bar.
+// TypeE, calls 2 to 4 and 6 to 8 are the write-enable step (below).
 const FailureCase kFailures[] = {
     {"VK310", false, 1, KVRX_ERR_ADDR_NACK}, {"VK310", true, 1, KVRX_ERR_DATA_NACK},
     {"VK340", false, 1, KVRX_ERR_ADDR_NACK}, {"VK340", false, 2, KVRX_ERR_DATA_NACK},
@@ -308,16 +307,39 @@ TEST_F(TrimPageTest, TheFirstFailureStopsTheButtonAndIsReported)
     }
 }
 
-TEST_F(TrimPageTest, AFailedWriteEnableLandsInTheStatusBarAndTheWriteGoesOn)
+// A TypeE part refuses RWEL after a failed WEL, and then acknowledges the
+// trim write and drops it: a failed write-enable step (WEL or RWEL, before
+// either register) stops the button before its write, and the button's box
+// says so; the step, not clicked itself, puts the text in the status bar.
+TEST_F(TrimPageTest, AFailedWriteEnableStepStopsTheWriteAndIsReported)
 {
     openWith("VK360");
-    RecordingAdapter::failCall(4, KVRX_ERR_DATA_NACK); // WEL|RWEL before the DTR write
-    page().BtnWrXtl->click();
-    EXPECT_EQ(RecordingAdapter::transfers().size(), 9u);
-    EXPECT_EQ(recordedBoxCount(window()), 0u);
-    EXPECT_EQ(window().statusPanelText(3),
-              QLatin1Char(' ') +
-                  QString::fromStdString(RecordingAdapter::resultText(KVRX_ERR_DATA_NACK)));
+    // Calls: 1 read 0x13; 2 to 4 poll, WEL, RWEL; 5 write 0x13; 6 to 8 the
+    // step again; 9 write 0x12.
+    const struct {
+        size_t failing;
+        const char* sent;
+    } cases[] = {
+        {3, "R13/1; R3F/1; W3F 02!"},
+        {4, "R13/1; R3F/1; W3F 02; W3F 06!"},
+        {7, "R13/1; R3F/1; W3F 02; W3F 06; W13 AE; R3F/1; W3F 02!"},
+        {8, "R13/1; R3F/1; W3F 02; W3F 06; W13 AE; R3F/1; W3F 02; W3F 06!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("call " + std::to_string(c.failing));
+        choose("VK360");
+        RecordingAdapter::setRegisters(rtc(), 0x13, {0xA8});
+        set("13.00 pF", "+1.0 pF", "-10 PPM");
+        window().setStatusPanelText(3, QString());
+        RecordingAdapter::failCall(c.failing, KVRX_ERR_DATA_NACK);
+        page().BtnWrXtl->click();
+        EXPECT_EQ(transferTrace(), c.sent);
+        EXPECT_EQ(box(), failureBox(KVRX_ERR_DATA_NACK));
+        EXPECT_EQ(recordedBoxCount(window()), 0u);
+        EXPECT_EQ(window().statusPanelText(3),
+                  QLatin1Char(' ') +
+                      QString::fromStdString(RecordingAdapter::resultText(KVRX_ERR_DATA_NACK)));
+    }
 }
 
 TEST_F(TrimPageTest, WriteWithoutADigitalEntryWritesNothing)
