@@ -1,8 +1,9 @@
 // The few things one page offers the others, as typed services. A page that
-// offers one registers itself in its PageContext's links as it is built;
-// a page that uses one asks the links and finds null while no built page
-// offers it. No page names another page's class or looks a method up by
-// name, so a rename fails to compile.
+// offers one registers itself in its PageContext's links as it is built, for
+// the window's life (pages live as long as their window); a page that uses
+// one asks the links when it needs it and finds null while no built page
+// offers it. No page names another page's class or looks a method up by name,
+// so a rename fails to compile.
 #pragma once
 
 #include <QList>
