@@ -17,8 +17,8 @@
 #include "PartTable.h"
 #include "app/AppOptions.h"
 #include "app/TMainApp.h"
-#include "app/polling/GraphData.h"
 #include "app/setup/SetupPage.h"
+#include "pages/graph/GraphData.h"
 #include "reports/DumpCodec.h"
 
 namespace {
@@ -45,8 +45,8 @@ struct Window {
         window->pollTimer()->stop();
         window->setupPage()->DeviceSel->setCurrentIndex(FindPartRow("VK390"));
         window->DeviceSelChange();
-        window->graphData()->assign(GraphData::Deviation, samples(false));
-        window->graphData()->assign(GraphData::Temperature, samples(true));
+        window->links().graph->assign(GraphData::Deviation, samples(false));
+        window->links().graph->assign(GraphData::Temperature, samples(true));
     }
     QTemporaryDir dir;
     AppOptions options;
@@ -73,7 +73,7 @@ void BM_OpenMonthDump(benchmark::State& state)
     for (auto _ : state) {
         if (!w.window->openDumpFile(file)) state.SkipWithError("open failed");
     }
-    if (w.window->graphData()->points(GraphData::Deviation).size() != kMonthSamples)
+    if (w.window->links().graph->points(GraphData::Deviation).size() != kMonthSamples)
         state.SkipWithError("points lost");
     state.SetItemsProcessed(state.iterations() * kMonthSamples);
 }

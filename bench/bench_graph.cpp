@@ -17,8 +17,8 @@
 #include <memory>
 
 #include "BenchApp.h"
-#include "app/polling/GraphData.h"
 #include "pages/graph/GraphCodec.h"
+#include "pages/graph/GraphData.h"
 #include "pages/graph/GraphView.h"
 
 namespace {

@@ -16,11 +16,11 @@
 
 #include "PartTable.h"
 #include "app/AppOptions.h"
-#include "app/PcClock.h"
 #include "app/TMainApp.h"
-#include "app/polling/GraphData.h"
 #include "app/setup/SetupPage.h"
+#include "clock/PcClock.h"
 #include "clock/TimeCodec.h"
+#include "pages/graph/GraphData.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ void BM_PollTickNewSecond(benchmark::State& state)
         b.clock.advanceMs(1000);
         b.window->Timer1Timer();
     }
-    b.window->graphData()->clear();
+    b.window->links().graph->clear();
 }
 BENCHMARK(BM_PollTickNewSecond)->Unit(benchmark::kMicrosecond);
 

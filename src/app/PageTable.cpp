@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/setup/SetupCodec.h"
 #include "app/setup/SetupPage.h"
 #include "clock/SetClockCodec.h"
 #include "clock/SetClockPage.h"
@@ -41,11 +42,6 @@ template <class Page> void startUp(QWidget* page)
     if (auto* built = qobject_cast<Page*>(page)) built->StartUp();
 }
 
-using Names = std::span<const char* const>;
-
-constexpr const char* kSetupLamps[] = {"LedRTCF",   "LedBAT",     "LedALM",  "LedEVT",
-                                       "LedAlarm2", "LedOSCfail", "CBSLed2", "CBSLed3",
-                                       "CBSLed8",   "CBSLed9",    "CBSLed10"};
 constexpr const char* kSetupBoard[] = {"VccChecked"};
 constexpr const char* kSetClockBoard[] = {"BtnSetRTC", "BtnGetRTC", "BtnSetRTCtoPC",
                                           "BtnSetRTCfromPC"};
@@ -55,51 +51,122 @@ constexpr const char* kRegistersBoard[] = {
 constexpr const char* kMemoryBoard[] = {"BtnRdEeprom", "BtnWrEeprom"};
 constexpr const char* kInterruptBoard[] = {"BtnRdInt", "BtnWrInt", "BtnReadTimer", "BtnWriteTimer",
                                            "bntClearTimer"};
-constexpr const char* kInterruptLamps[] = {"CBSLed11"};
 constexpr const char* kAlarmBoard[] = {"BtnRdAlarm",        "BtnWrAlarm",        "BtnClrAlarm",
                                        "BtnRdAlarm0",       "BtnWriteAlarm0",    "BtnClrAlarm0",
                                        "Btn_Read_IRQ_Mode", "Btn_Write_IRQ_Mode"};
-constexpr const char* kAlarmLamps[] = {"LedAlarm", "LedAlarm0"};
 constexpr const char* kEventBoard[] = {"BtnRdEvent", "BtnWrEvent", "BtnClrEvent", "LastEventBtn"};
-constexpr const char* kEventLamps[] = {"LedEvent"};
 constexpr const char* kTrimBoard[] = {"BtnRdXtl", "BtnWrXtl"};
 constexpr const char* kSysMgmtBoard[] = {"BtnReadVTS",       "BtnWriteVTS", "BtnWatchDogRead",
                                          "BtnWatchDogWrite", "BtnReadAC",   "BtnWriteAC"};
-constexpr const char* kSysMgmtLamps[] = {"CBSLed5", "CBSLed6", "CBSLed7"};
 constexpr const char* kDstBoard[] = {"BtnReadDSTF", "BtnWriteDSTF"};
-constexpr const char* kDstLamps[] = {"CBSLedDSTCHNG"};
 // The write button's holder: the button itself also follows the TSE rule.
 constexpr const char* kTempCompBoard[] = {"BtnRDTemp", "WrTempHolder", "BtnRdTempMode",
                                           "BtnWrTempMode"};
 constexpr const char* kPowerBoard[] = {"BtnReadVDDTIP",   "BtnWriteVDDTIP",    "BtnReadBATTRIP",
                                        "BtnWriteBATTRIP", "BtnReadTimeStamps", "BtnClearTStamps",
                                        "BtnReadTrickK",   "BtnWriteTrick"};
-constexpr const char* kPowerLamps[] = {"CBSLedVDDTRIP", "CBSLed85BTRIP", "CBSLed75BTRIP"};
+
+bool RealPart(const PartInfo& part)
+{
+    return part.TypeCode != TypeNone;
+}
 
 // Tab order. Pages without a builder yet stay empty pages of their name.
 constexpr std::array<PageRow, 14> kPages{{
-    {"tsSetup", "Setup", make<SetupPage>, nullptr, kSetupBoard, kSetupLamps},
-    {"tsSetTime",
-     "Set Clock",
-     make<SetClockPage>,
-     &kSetClockPageSettings,
-     kSetClockBoard,
-     {},
-     startUp<SetClockPage>},
-    {"tsReg", "Registers", make<RegistersPage>, &kRegistersPageSettings, kRegistersBoard, {}},
-    {"tsMemory", "EEPROM", make<MemoryPage>, &kMemoryPageSettings, kMemoryBoard, {}},
-    {"tsGraph", "Graph", make<GraphPage>, nullptr, {}, {}, startUp<GraphPage>},
-    {"tsInterrupt", "Interrupt", make<InterruptPage>, &kInterruptPageSettings, kInterruptBoard,
-     kInterruptLamps},
-    {"tsAlarm", "Alarm", make<AlarmPage>, &kAlarmPageSettings, kAlarmBoard, kAlarmLamps},
-    {"tsEvent", "Event", make<EventPage>, &kEventPageSettings, kEventBoard, kEventLamps},
-    {"tsComp", "Crystal Comp.", make<TrimPage>, &kTrimPageSettings, kTrimBoard, {}},
-    {"tsPort", "Port", make<PortPage>, &kPortPageSettings, {}, {}, startUp<PortPage>},
-    {"tsSysMgmt", "SysMgmt", make<SysMgmtPage>, &kSysMgmtPageSettings, kSysMgmtBoard,
-     kSysMgmtLamps},
-    {"tsDST", "DST", make<DstPage>, &kDstPageSettings, kDstBoard, kDstLamps},
-    {"tsTCOMP", "TempComp", make<TempCompPage>, &kTempCompPageSettings, kTempCompBoard, {}},
-    {"tsPWR", "PwrMgmt", make<PowerPage>, &kPowerPageSettings, kPowerBoard, kPowerLamps},
+    {.Name = "tsSetup",
+     .Caption = "Setup",
+     .Make = make<SetupPage>,
+     .PartSettings = &kSetupPageSettings,
+     .BoardControls = kSetupBoard,
+     .Lamps = kSetupLamps,
+     .Tab = TabRule::Always},
+    {.Name = "tsSetTime",
+     .Caption = "Set Clock",
+     .Make = make<SetClockPage>,
+     .PartSettings = &kSetClockPageSettings,
+     .BoardControls = kSetClockBoard,
+     .ShownFor = RealPart,
+     .StartUp = startUp<SetClockPage>,
+     .Phase = StartUpPhase::AfterPartChoice},
+    {.Name = "tsReg",
+     .Caption = "Registers",
+     .Make = make<RegistersPage>,
+     .PartSettings = &kRegistersPageSettings,
+     .BoardControls = kRegistersBoard,
+     .ShownFor = RealPart},
+    {.Name = "tsMemory",
+     .Caption = "EEPROM",
+     .Make = make<MemoryPage>,
+     .PartSettings = &kMemoryPageSettings,
+     .BoardControls = kMemoryBoard,
+     .ShownFor = [](const PartInfo& part) { return part.EepromBytes != 0; }},
+    {.Name = "tsGraph",
+     .Caption = "Graph",
+     .Make = make<GraphPage>,
+     .ShownFor = [](const PartInfo& part) { return part.HasGraph != 0; },
+     .StartUp = startUp<GraphPage>,
+     .Phase = StartUpPhase::BeforePolling},
+    {.Name = "tsInterrupt",
+     .Caption = "Interrupt",
+     .Make = make<InterruptPage>,
+     .PartSettings = &kInterruptPageSettings,
+     .BoardControls = kInterruptBoard,
+     .Lamps = kInterruptLamps,
+     .ShownFor = [](const PartInfo& part) { return part.HasIrqOutput != 0; }},
+    {.Name = "tsAlarm",
+     .Caption = "Alarm",
+     .Make = make<AlarmPage>,
+     .PartSettings = &kAlarmPageSettings,
+     .BoardControls = kAlarmBoard,
+     .Lamps = kAlarmLamps,
+     .ShownFor = [](const PartInfo& part) { return part.AlarmCount != 0; }},
+    {.Name = "tsEvent",
+     .Caption = "Event",
+     .Make = make<EventPage>,
+     .PartSettings = &kEventPageSettings,
+     .BoardControls = kEventBoard,
+     .Lamps = kEventLamps,
+     .ShownFor = [](const PartInfo& part) { return part.HasEventDetect != 0; }},
+    {.Name = "tsComp",
+     .Caption = "Crystal Comp.",
+     .Make = make<TrimPage>,
+     .PartSettings = &kTrimPageSettings,
+     .BoardControls = kTrimBoard,
+     .ShownFor = [](const PartInfo& part) { return part.HasCrystalTrim != 0; }},
+    {.Name = "tsPort",
+     .Caption = "Port",
+     .Make = make<PortPage>,
+     .PartSettings = &kPortPageSettings,
+     .Tab = TabRule::WithSwitch,
+     .StartUp = startUp<PortPage>,
+     .Phase = StartUpPhase::AfterSwitch},
+    {.Name = "tsSysMgmt",
+     .Caption = "SysMgmt",
+     .Make = make<SysMgmtPage>,
+     .PartSettings = &kSysMgmtPageSettings,
+     .BoardControls = kSysMgmtBoard,
+     .Lamps = kSysMgmtLamps,
+     .ShownFor = [](const PartInfo& part) { return part.HasWatchdog != 0; }},
+    {.Name = "tsDST",
+     .Caption = "DST",
+     .Make = make<DstPage>,
+     .PartSettings = &kDstPageSettings,
+     .BoardControls = kDstBoard,
+     .Lamps = kDstLamps,
+     .Tab = TabRule::ByFamilyBlock},
+    {.Name = "tsTCOMP",
+     .Caption = "TempComp",
+     .Make = make<TempCompPage>,
+     .PartSettings = &kTempCompPageSettings,
+     .BoardControls = kTempCompBoard,
+     .Tab = TabRule::ByFamilyBlock},
+    {.Name = "tsPWR",
+     .Caption = "PwrMgmt",
+     .Make = make<PowerPage>,
+     .PartSettings = &kPowerPageSettings,
+     .BoardControls = kPowerBoard,
+     .Lamps = kPowerLamps,
+     .Tab = TabRule::ByFamilyBlock},
 }};
 
 } // namespace
@@ -109,20 +176,79 @@ std::span<const PageRow> Pages()
     return kPages;
 }
 
-const PageRow* FindPage(std::string_view name)
+const PageRow* FindPage(std::span<const PageRow> rows, std::string_view name)
 {
-    for (const PageRow& row : kPages) {
+    for (const PageRow& row : rows) {
         if (name == row.Name) return &row;
     }
     return nullptr;
 }
 
-const PageRow* PageOfLamp(std::string_view lamp)
+const PageRow* PageOfLamp(std::span<const PageRow> rows, std::string_view lamp)
 {
-    for (const PageRow& row : kPages) {
-        for (const char* name : row.Lamps) {
-            if (lamp == name) return &row;
+    for (const PageRow& row : rows) {
+        for (const StatusLamp& held : row.Lamps) {
+            if (lamp == held.Name) return &row;
         }
     }
     return nullptr;
+}
+
+std::vector<StatusLamp> LampsOf(std::span<const PageRow> rows)
+{
+    std::vector<StatusLamp> lamps;
+    for (const PageRow& row : rows)
+        lamps.insert(lamps.end(), row.Lamps.begin(), row.Lamps.end());
+    return lamps;
+}
+
+namespace {
+
+int RowInTable(int partRow)
+{
+    return partRow >= 0 && partRow < kPartCount ? partRow : 0;
+}
+
+// The lists of the page's table a part choice of partRow applies, in order.
+std::vector<SettingList> ChoiceLists(const PageRow& row, int partRow)
+{
+    if (row.PartSettings == nullptr) return {};
+    return {row.PartSettings->Base,
+            row.PartSettings->Blocks[static_cast<size_t>(TypeBlockFor(partRow))]};
+}
+
+} // namespace
+
+bool TabShownFor(const PageRow& row, int partRow)
+{
+    const PartInfo& part = PartTable[static_cast<size_t>(RowInTable(partRow))];
+    bool shown = row.Tab == TabRule::Always ||
+                 (row.Tab == TabRule::ByPart && row.ShownFor != nullptr && row.ShownFor(part));
+    for (const SettingList list : ChoiceLists(row, partRow)) {
+        if (const ControlSetting* last = FinalSetting(list, row.Name, Prop::Visible))
+            shown = last->Number != 0;
+    }
+    return shown;
+}
+
+std::vector<std::string> TabCaptionsFor(const PageRow& row, int partRow)
+{
+    const ControlSetting* given = nullptr;
+    for (const SettingList list : ChoiceLists(row, partRow)) {
+        if (const ControlSetting* last = FinalSetting(list, row.Name, Prop::Caption)) given = last;
+    }
+    if (given != nullptr) return {given->Text};
+    std::vector<std::string> captions{row.Caption};
+    if (row.PartSettings == nullptr) return captions;
+    auto collect = [&](SettingList list) {
+        for (const ControlSetting& setting : list) {
+            if (setting.Property == Prop::Caption && setting.Control != nullptr &&
+                std::string_view(setting.Control) == row.Name)
+                captions.emplace_back(setting.Text);
+        }
+    };
+    collect(row.PartSettings->Base);
+    for (const SettingList block : row.PartSettings->Blocks)
+        collect(block);
+    return captions;
 }

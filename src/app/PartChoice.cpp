@@ -10,14 +10,13 @@
 #include <QMetaProperty>
 #include <QSignalBlocker>
 #include <QTabWidget>
-#include <QTableWidget>
 #include <QToolButton>
 #include <QtGlobal>
 #include <algorithm>
 
 #include "app/PageTable.h"
-#include "app/TMainApp.h"
-#include "app/setup/SetupPage.h"
+#include "bus/RtcBus.h"
+#include "pages/PageContext.h"
 
 namespace {
 
@@ -82,12 +81,12 @@ QMetaProperty metaProperty(const QWidget* widget, const char* name)
 
 } // namespace
 
-PartChoice::PartChoice(TMainApp& window) : window_(window) {}
+PartChoice::PartChoice(PartChoiceContext& context) : context_(context) {}
 
-std::vector<const PageSettingsTable*> PartChoice::pageTables()
+std::vector<const PageSettingsTable*> PartChoice::pageTables(std::span<const PageRow> rows)
 {
     std::vector<const PageSettingsTable*> tables;
-    for (const PageRow& row : Pages()) {
+    for (const PageRow& row : rows) {
         if (row.Make != nullptr && row.PartSettings != nullptr) tables.push_back(row.PartSettings);
     }
     return tables;
@@ -95,11 +94,10 @@ std::vector<const PageSettingsTable*> PartChoice::pageTables()
 
 void PartChoice::DeviceSelChange()
 {
-    RtcBus& bus = window_.bus();
-    bus.setPartRow(window_.setupPage()->DeviceSel->currentIndex());
+    RtcBus& bus = context_.bus();
+    bus.setPartRow(context_.chosenPartRow());
     const int row = bus.partRow();
     const size_t block = static_cast<size_t>(TypeBlockFor(row));
-    const PartChoiceState state = PartChoiceStateFor(row);
 
     // First, so that a step that talks to the chip meets the chosen part.
     syncSimulatedSocket();
@@ -108,46 +106,58 @@ void PartChoice::DeviceSelChange()
     // once, at the end, for the final state.
     holding_ = true;
 
-    // The Setup page's and the tab set's lists already run in step order
-    // (base state, supply controls, pages, product label, name rules, family
-    // block), and no other step touches their controls.
-    apply(SetupPageSettings(row));
-    apply(TabPageSettings(row));
-    // A part alone does not make the supply switchable: with no board open
-    // the supply controls stay disabled, as every other board control does.
-    if (bus.BoardNo == 0) {
-        window_.VccSw->setEnabled(false);
-        window_.setupPage()->VccChecked->setEnabled(false);
-    }
+    // The tabs the part's row decides.
+    showPages(row);
 
-    // 1. Base state of the other pages, and the shared state.
-    const std::vector<const PageSettingsTable*> tables = pageTables();
+    // 1. Base state of every built page (the Setup page's first).
+    const std::vector<const PageSettingsTable*> tables = pageTables(context_.pages());
     for (const PageSettingsTable* table : tables)
         apply(table->Base);
-    bus.shared.MemGridRow = state.MemGridRow;
-    bus.shared.MemGridCol = state.MemGridCol;
-    bus.shared.TseRefreshPeriod = state.TseRefreshPeriod;
-    bus.shared.TseRefreshCount = state.TseRefreshCount;
+    // A part alone does not make the supply switchable: with no board open
+    // the supply controls stay disabled, as every other board control does.
+    context_.setSupplySwitchable(row != 0 && bus.BoardNo != 0);
 
-    // 6. The event page's own update belongs to that page.
+    // 7. Title.
+    context_.showTitle(QString::fromStdString(WindowTitle(row)));
 
-    // 7. Title and Features grid.
-    window_.setWindowTitle(QString::fromStdString(WindowTitle(row)));
-    fillFeatures(row);
-
-    // 8. Section list; "Not Selected" leaves it as it was. Then the own steps
-    // of the pages the part shows, which may use the list.
-    if (window_.isPageVisible(QStringLiteral("tsReg"))) fillSectionList(row);
+    // 8. The pages' own steps: the Setup page's product label, ID group and
+    // Features grid, the register page's section list, and the rest.
     runPageSteps();
 
-    // 9. Family blocks of the other pages, and the memory transfer state.
+    // 9. Family blocks of every built page, which may also show its tab.
     for (const PageSettingsTable* table : tables)
         apply(table->Blocks[block]);
-    bus.shared.MemAddrLen = state.MemAddrLen;
-    if (state.MemLastLine) bus.shared.MemLastLine = *state.MemLastLine;
 
     holding_ = false;
     reportHeld();
+}
+
+int PartChoice::pageIndex(const QString& name) const
+{
+    QTabWidget* tabs = context_.tabs();
+    for (int i = 0; i < tabs->count(); ++i) {
+        if (tabs->widget(i)->objectName() == name) return i;
+    }
+    return -1;
+}
+
+void PartChoice::showPages(int row)
+{
+    QTabWidget* tabs = context_.tabs();
+    const std::span<const PageRow> rows = context_.pages();
+    // In this order, so that the tab in front moves as it always has when a
+    // part choice hides it.
+    for (const PageRow& page : rows) {
+        if (page.Tab != TabRule::ByFamilyBlock) continue;
+        const int index = pageIndex(QLatin1String(page.Name));
+        if (index >= 0) tabs->setTabVisible(index, false);
+    }
+    const PartInfo& part = PartTable[static_cast<size_t>(row)];
+    for (const PageRow& page : rows) {
+        if (page.Tab != TabRule::ByPart) continue;
+        const int index = pageIndex(QLatin1String(page.Name));
+        if (index >= 0) tabs->setTabVisible(index, page.ShownFor != nullptr && page.ShownFor(part));
+    }
 }
 
 void PartChoice::setHandled(QWidget* widget, const char* property, const QVariant& value)
@@ -186,7 +196,7 @@ void PartChoice::reportHeld()
 
 void PartChoice::syncSimulatedSocket()
 {
-    RtcBus& bus = window_.bus();
+    RtcBus& bus = context_.bus();
     if (!qEnvironmentVariableIsEmpty("KVRX_SIM_PART")) return; // the socket is pinned
     if (bus.BoardNo == 0 || bus.api().SimSetPart == nullptr) return;
     const char* name = bus.partRow() == 0 ? "" : bus.part().PartName;
@@ -197,7 +207,7 @@ void PartChoice::apply(SettingList settings)
 {
     for (const ControlSetting& setting : settings) {
         const QString name = text(setting.Control);
-        const int page = window_.pageIndex(name);
+        const int page = pageIndex(name);
         if (page >= 0) {
             if (!applyToPage(page, setting)) fail(setting, QStringLiteral("a tab page"));
             continue;
@@ -217,14 +227,14 @@ QWidget* PartChoice::control(const QString& name)
     const auto known = found_.constFind(name);
     if (known != found_.cend() && !known->isNull() && (*known)->objectName() == name)
         return known->data();
-    QWidget* widget = window_.findChild<QWidget*>(name);
+    QWidget* widget = context_.controlRoot()->findChild<QWidget*>(name);
     if (widget != nullptr) found_.insert(name, widget);
     return widget;
 }
 
 bool PartChoice::applyToPage(int index, const ControlSetting& setting)
 {
-    QTabWidget* tabs = window_.TabFunctions;
+    QTabWidget* tabs = context_.tabs();
     switch (setting.Property) {
     case Prop::Visible:
         tabs->setTabVisible(index, setting.Number != 0);
@@ -311,58 +321,17 @@ void PartChoice::fail(const ControlSetting& setting, const QString& why)
     const QString failure =
         QStringLiteral("%1 %2: %3")
             .arg(text(setting.Control), QLatin1String(propName(setting.Property)), why);
-    window_.recordControlFailure(failure);
-}
-
-void PartChoice::fillFeatures(int row)
-{
-    const ControlSetting grid{"Features", Prop::Items};
-    auto* features = qobject_cast<QTableWidget*>(control(QStringLiteral("Features")));
-    if (features == nullptr) {
-        fail(grid, QStringLiteral("no feature grid of that name"));
-        return;
-    }
-    if (features->rowCount() < kFeatureRows || features->columnCount() < 2) {
-        fail(grid, QStringLiteral("fewer than %1 rows or 2 columns").arg(kFeatureRows));
-        return;
-    }
-    const auto rows = FeatureRows(row);
-    for (int r = 0; r < kFeatureRows; ++r) {
-        const FeatureRow& feature = rows[static_cast<size_t>(r)];
-        const QString cells[2] = {QString::fromStdString(feature.Name),
-                                  QString::fromStdString(feature.Value)};
-        for (int c = 0; c < 2; ++c) {
-            QTableWidgetItem* item = features->item(r, c);
-            if (item == nullptr) {
-                item = new QTableWidgetItem;
-                features->setItem(r, c, item);
-            }
-            item->setText(cells[c]);
-        }
-    }
-}
-
-void PartChoice::fillSectionList(int row)
-{
-    auto* list = qobject_cast<QComboBox*>(control(QStringLiteral("SectionSel")));
-    if (list == nullptr) {
-        fail({"SectionSel", Prop::Items}, QStringLiteral("no section list of that name"));
-        return;
-    }
-    QStringList captions;
-    for (const MapSection& section : MapSections(PartTable[static_cast<size_t>(row)].RegisterMap))
-        captions << text(section.Header->Caption);
-    list->clear();
-    list->addItems(captions);
-    list->setCurrentIndex(0);
+    context_.recordControlFailure(failure);
 }
 
 void PartChoice::runPageSteps()
 {
-    for (const PageRow& page : Pages()) {
+    for (const PageRow& page : context_.pages()) {
         if (page.Make == nullptr) continue;
         // A page's share of the choice applies whether or not its tab shows.
-        const QString name = QLatin1String(page.Name);
-        if (auto* step = dynamic_cast<PartChoiceStep*>(window_.page(name))) step->partChosen();
+        const int index = pageIndex(QLatin1String(page.Name));
+        if (index < 0) continue;
+        if (auto* step = dynamic_cast<PartChoiceStep*>(context_.tabs()->widget(index)))
+            step->partChosen();
     }
 }

@@ -1,6 +1,7 @@
-// The part choice on the window: applies the pages' settings tables
-// (control name, property, value) to the controls of those names and runs
-// DeviceSelChange's steps in order.
+// The part choice on the window: shows and hides the tabs as the page
+// table's rows say, applies the pages' settings tables (control name,
+// property, value) to the controls of those names and runs the pages' own
+// steps, in DeviceSelChange's order.
 #pragma once
 
 #include <QHash>
@@ -8,16 +9,38 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <span>
 #include <vector>
 
 #include "PartSelection.h"
 
+class QTabWidget;
 class QWidget;
-class TMainApp;
+class RtcBus;
+struct PageRow;
+
+// What the part choice gets from the window. TMainApp implements it.
+class PartChoiceContext {
+  public:
+    virtual ~PartChoiceContext() = default;
+
+    virtual RtcBus& bus() = 0;
+    // The row of the part list (DeviceSel) the choice is for.
+    virtual int chosenPartRow() const = 0;
+    // The page table and the tab set that holds its pages.
+    virtual std::span<const PageRow> pages() const = 0;
+    virtual QTabWidget* tabs() = 0;
+    // The widget whose children the settings name (the window).
+    virtual QWidget* controlRoot() = 0;
+    virtual void recordControlFailure(const QString& failure) = 0;
+    virtual void showTitle(const QString& title) = 0;
+    // The supply switch and its check box work only with a part and a board.
+    virtual void setSupplySwitchable(bool switchable) = 0;
+};
 
 class PartChoice {
   public:
-    explicit PartChoice(TMainApp& window);
+    explicit PartChoice(PartChoiceContext& context);
 
     // The part choice for the part list's current row.
     void DeviceSelChange();
@@ -34,9 +57,9 @@ class PartChoice {
     // (a radio group's selection, a lamp) is set quietly; see reportHeld().
     void apply(SettingList settings);
 
-    // The built pages, beyond the Setup page and the tab set, whose base state
-    // and family blocks the part choice applies, in page order.
-    static std::vector<const PageSettingsTable*> pageTables();
+    // The built pages whose base state and family blocks the part choice
+    // applies, in page order.
+    static std::vector<const PageSettingsTable*> pageTables(std::span<const PageRow> rows);
 
   private:
     QWidget* control(const QString& name);
@@ -54,9 +77,11 @@ class PartChoice {
     // never reaches a handler, nor through it the chip.
     void reportHeld();
 
-    void fillFeatures(int row);
-    void fillSectionList(int row);
-    // The own part-choice step of every built page the part shows.
+    int pageIndex(const QString& name) const;
+    // The tabs the page table's rows decide: the family pages hidden first,
+    // then each page the part's row shows or hides.
+    void showPages(int row);
+    // The own part-choice step of every built page, shown or hidden.
     void runPageSteps();
 
     struct Held {
@@ -65,7 +90,7 @@ class PartChoice {
         QVariant before;
     };
 
-    TMainApp& window_;
+    PartChoiceContext& context_;
     bool holding_ = false; // within DeviceSelChange
     std::vector<Held> held_;
     QHash<QString, QPointer<QWidget>> found_; // name lookups, re-done when a control is gone

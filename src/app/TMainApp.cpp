@@ -26,13 +26,10 @@
 
 #include "PartSelection.h"
 #include "app/PageTable.h"
-#include "app/PartChoice.h"
 #include "app/ResultSinks.h"
 #include "app/polling/DisplayPanel.h"
-#include "app/polling/GraphData.h"
 #include "app/polling/PollLogic.h"
 #include "app/polling/PollingCycle.h"
-#include "app/setup/BoardConnection.h"
 #include "app/setup/SetupPage.h"
 #include "bus/AdapterApi.h"
 #include "reports/DumpCommands.h"
@@ -67,6 +64,7 @@ constexpr int kPollIntervalMs = 110;
 
 const AdapterApi* startupAdapter = nullptr;
 PcClock* startupPcClock = nullptr;
+std::span<const PageRow> startupPages;
 
 // Tool bar pictures of the supply switch.
 constexpr int kPictureSupplyOff = 15;
@@ -120,7 +118,8 @@ std::unique_ptr<WindowResultSink> TMainApp::makeSink(TMainApp& window, bool scri
 TMainApp::TMainApp(const AppOptions& options, bool scriptMode, QWidget* parent)
     : QMainWindow(parent), options_(options), scriptMode_(scriptMode),
       reg_(settingsFileFor(options, scriptMode, scratch_)), sink_(makeSink(*this, scriptMode)),
-      bus_(startupAdapter ? *startupAdapter : LibraryAdapter(), *sink_)
+      bus_(startupAdapter ? *startupAdapter : LibraryAdapter(), *sink_),
+      pages_(startupPages.empty() ? Pages() : startupPages)
 {
     initResources();
     setPcClock(startupPcClock);
@@ -138,7 +137,7 @@ TMainApp::TMainApp(const AppOptions& options, bool scriptMode, QWidget* parent)
     buildToolBar();
     buildCentral();
     buildStatusBar();
-    connection_ = new BoardConnection(*this);
+    connection_ = new BoardConnection(*this, this);
     connectDumpCommands();
 
     FormCreate();
@@ -155,6 +154,11 @@ void TMainApp::setStartupAdapter(const AdapterApi* api)
 void TMainApp::setStartupPcClock(PcClock* clock)
 {
     startupPcClock = clock;
+}
+
+void TMainApp::setStartupPages(std::span<const PageRow> rows)
+{
+    startupPages = rows;
 }
 
 // ---------------------------------------------------------------------------
@@ -238,7 +242,7 @@ void TMainApp::buildCentral()
     TabFunctions->setObjectName(QStringLiteral("TabFunctions"));
     TabFunctions->setUsesScrollButtons(true);
     TabFunctions->setElideMode(Qt::ElideNone);
-    for (const PageRow& row : Pages()) {
+    for (const PageRow& row : pages_) {
         QWidget* widget = row.Make ? row.Make(*this) : new QWidget;
         widget->setObjectName(QLatin1String(row.Name));
         TabFunctions->addTab(widget, QLatin1String(row.Caption));
@@ -258,8 +262,7 @@ void TMainApp::buildDisplayPanel()
     rtc = display_;
     Label4 = display_->Label4;
     PollingTime = display_->PollingTime;
-    graph_ = new GraphData(this);
-    polling_ = new PollingCycle(*this, *display_, *graph_);
+    polling_ = new PollingCycle(*this, *display_, this);
     // Switching polling on or off also puts the supply in step with VccChecked.
     connect(display_->PollingEnable, &QAbstractButton::toggled, this, &TMainApp::VccCheckedClick);
 }
@@ -317,19 +320,35 @@ int TMainApp::widestTabRow() const
                                QSize(text.width() + space, text.height()), bar)
             .width();
     };
-    int fixedTabs = tabWidth(TabFunctions->tabText(pageIndex(QStringLiteral("tsSetup"))));
-    if (options_.wideBusList) fixedTabs += tabWidth(TabFunctions->tabText(pageIndex("tsPort")));
+    // The tabs the part choice leaves alone, with the switch's.
+    int fixedTabs = 0;
+    for (const PageRow& page : pages_) {
+        const bool fixed = page.Tab == TabRule::Always ||
+                           (page.Tab == TabRule::WithSwitch && options_.wideBusList);
+        if (fixed)
+            fixedTabs += tabWidth(TabFunctions->tabText(pageIndex(QLatin1String(page.Name))));
+    }
+    // A tab whose caption some part's choice leaves alone is measured by the
+    // widest caption it may carry then (the memory tab's "EEPROM" or "SRAM");
+    // any other as it reads now.
+    std::vector<int> tabWidths;
+    for (const PageRow& page : pages_) {
+        int tab = tabWidth(TabFunctions->tabText(pageIndex(QLatin1String(page.Name))));
+        for (int row = 0; row < kPartCount; ++row) {
+            const std::vector<std::string> captions = TabCaptionsFor(page, row);
+            if (captions.size() < 2) continue;
+            for (const std::string& caption : captions)
+                tab = std::max(tab, tabWidth(QString::fromStdString(caption)));
+        }
+        tabWidths.push_back(tab);
+    }
     int widest = 0;
     for (int row = 0; row < kPartCount; ++row) {
-        const PageVisibility shown = TabVisibility(row);
         int width = fixedTabs;
-        for (size_t i = 0; i < kPartPages.size(); ++i) {
-            if (!shown.Shown[i]) continue;
-            const QString name = QLatin1String(kPartPages[i]);
-            // The memory tab is captioned "EEPROM" or "SRAM": allow for the longer.
-            width += name == QLatin1String("tsMemory")
-                         ? std::max(tabWidth(QStringLiteral("EEPROM")), tabWidth("SRAM"))
-                         : tabWidth(TabFunctions->tabText(pageIndex(name)));
+        for (size_t i = 0; i < pages_.size(); ++i) {
+            const PageRow& page = pages_[i];
+            if (page.Tab != TabRule::ByPart && page.Tab != TabRule::ByFamilyBlock) continue;
+            if (TabShownFor(page, row)) width += tabWidths[i];
         }
         widest = std::max(widest, width);
     }
@@ -432,7 +451,7 @@ QObject* TMainApp::lamp(const char* name)
     const QString key = QLatin1String(name);
     const auto known = lamps_.constFind(key);
     if (known != lamps_.cend() && !known->isNull()) return known->data();
-    const PageRow* row = PageOfLamp(name);
+    const PageRow* row = PageOfLamp(pages_, name);
     if (row == nullptr) {
         recordControlFailure(QStringLiteral("%1: a lamp on no page").arg(key));
         return nullptr;
@@ -454,7 +473,7 @@ QObject* TMainApp::lamp(const char* name)
 QList<QWidget*> TMainApp::boardControls()
 {
     QList<QWidget*> controls{VccSw};
-    for (const PageRow& row : Pages()) {
+    for (const PageRow& row : pages_) {
         if (row.Make == nullptr) continue;
         QWidget* holder = page(QLatin1String(row.Name));
         for (const char* name : row.BoardControls) {
@@ -482,8 +501,34 @@ void TMainApp::setUnlocker(std::function<int32_t(const void*)> unlocker)
 
 QString TMainApp::directoryPart(const QString& path)
 {
-    const int slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
-    return slash < 0 ? QString() : path.left(slash + 1);
+    return DirectoryPart(path);
+}
+
+bool TMainApp::pcTime24() const
+{
+    return setup_ != nullptr && setup_->is24Hour();
+}
+
+void TMainApp::stopPolling()
+{
+    display_->PollingEnable->setChecked(false);
+}
+
+void TMainApp::choosePart(int partRow)
+{
+    setup_->DeviceSel->setCurrentIndex(partRow);
+    DeviceSelChange();
+}
+
+int TMainApp::chosenPartRow() const
+{
+    return setup_->DeviceSel->currentIndex();
+}
+
+void TMainApp::setSupplySwitchable(bool switchable)
+{
+    VccSw->setEnabled(switchable);
+    setup_->VccChecked->setEnabled(switchable);
 }
 
 bool TMainApp::event(QEvent* event)
@@ -521,7 +566,7 @@ void TMainApp::FileExit1Execute()
 
 void TMainApp::connectDumpCommands()
 {
-    dump_ = new DumpCommands(*this);
+    dump_ = new DumpCommands(*this, this);
     connect(FileOpen1, &QAction::triggered, dump_, &DumpCommands::FileOpen1Execute);
     connect(FileSave, &QAction::triggered, dump_, &DumpCommands::SaveBtnClick);
     connect(SaveBtn, &QToolButton::clicked, dump_, &DumpCommands::SaveBtnClick);
@@ -564,14 +609,6 @@ void TMainApp::VccCheckedClick()
     connection_->VccCheckedClick();
 }
 
-void TMainApp::BuildPortRows(bool show)
-{
-    setPageVisible(QStringLiteral("tsPort"), show);
-    // The port page binds its rows and takes its first state, shown or not.
-    const PageRow* row = FindPage("tsPort");
-    if (row != nullptr && row->StartUp != nullptr) row->StartUp(page(QLatin1String(row->Name)));
-}
-
 // ---------------------------------------------------------------------------
 // Start-up
 
@@ -589,10 +626,10 @@ void TMainApp::FormCreate()
     stepSetupPageToFront();
     stepRunPartChoice();
     stepShowTempOffset();
-    stepInitSetClock();
+    stepPageStartUps(StartUpPhase::AfterPartChoice);
     stepConnectFirstBoard();
     stepApplySupply();
-    stepRestartGraph();
+    stepPageStartUps(StartUpPhase::BeforePolling);
     stepClearPollingTime();
     stepStartPolling();
 }
@@ -626,7 +663,13 @@ void TMainApp::stepCommandLineSwitch()
             list->addItem(QLatin1String(speed));
     }
     PollingTime->setVisible(options_.wideBusList);
-    BuildPortRows(options_.wideBusList);
+    // The pages the switch shows (the port page), then the start-up steps
+    // that follow it (the port page binds its rows, shown or not).
+    for (const PageRow& row : pages_) {
+        if (row.Tab == TabRule::WithSwitch)
+            setPageVisible(QLatin1String(row.Name), options_.wideBusList);
+    }
+    stepPageStartUps(StartUpPhase::AfterSwitch);
 }
 
 void TMainApp::stepRestorePosition()
@@ -688,11 +731,12 @@ void TMainApp::stepShowTempOffset()
     setup_->ShowTempOffset();
 }
 
-void TMainApp::stepInitSetClock()
+void TMainApp::stepPageStartUps(StartUpPhase phase)
 {
-    // The Set Clock page fills its pickers from the PC clock.
-    const PageRow* row = FindPage("tsSetTime");
-    if (row != nullptr && row->StartUp != nullptr) row->StartUp(page(QLatin1String(row->Name)));
+    for (const PageRow& row : pages_) {
+        if (row.Make == nullptr || row.StartUp == nullptr || row.Phase != phase) continue;
+        if (QWidget* built = page(QLatin1String(row.Name))) row.StartUp(built);
+    }
 }
 
 void TMainApp::stepConnectFirstBoard()
@@ -703,13 +747,6 @@ void TMainApp::stepConnectFirstBoard()
 void TMainApp::stepApplySupply()
 {
     connection_->VccCheckedClick();
-}
-
-void TMainApp::stepRestartGraph()
-{
-    // The graph page restarts its recording and applies its three ranges.
-    const PageRow* row = FindPage("tsGraph");
-    if (row != nullptr && row->StartUp != nullptr) row->StartUp(page(QLatin1String(row->Name)));
 }
 
 void TMainApp::stepClearPollingTime()

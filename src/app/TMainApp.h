@@ -1,5 +1,8 @@
 // The main window: menus, tool bar, the tab set with the display panel beside
-// it, the status bar, start-up (FormCreate) and shutdown (FormClose).
+// it, the status bar, start-up (FormCreate) and shutdown (FormClose). The tab
+// pages come from the page table's rows; the window names none of them but
+// its own Setup page. It is the context of every page, of the polling cycle,
+// the board connection, the part choice and the reports.
 #pragma once
 
 #include <QHash>
@@ -10,19 +13,23 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <span>
 
 #include "app/AppOptions.h"
-#include "app/PageContext.h"
-#include "app/PcClock.h"
+#include "app/PartChoice.h"
 #include "app/Reg.h"
+#include "app/polling/PollingContext.h"
+#include "app/setup/BoardConnection.h"
 #include "bus/RtcBus.h"
+#include "clock/PcClock.h"
+#include "pages/PageContext.h"
+#include "reports/ReportContext.h"
 
 class DisplayPanel;
 class DumpCommands;
-class GraphData;
 class PollingCycle;
-class PartChoice;
-class BoardConnection;
+struct PageRow;
+enum class StartUpPhase : uint8_t;
 class QAction;
 class QDialog;
 class QFrame;
@@ -36,7 +43,12 @@ class ReportPrinter;
 class SetupPage;
 class WindowResultSink;
 
-class TMainApp : public QMainWindow, public PageContext {
+class TMainApp : public QMainWindow,
+                 public PageContext,
+                 public PollingContext,
+                 public ReportContext,
+                 public ConnectionContext,
+                 public PartChoiceContext {
     Q_OBJECT
   public:
     // FormCreate runs here. In script mode error boxes are recorded instead of
@@ -49,12 +61,27 @@ class TMainApp : public QMainWindow, public PageContext {
     PcClock& pcClock() override { return *pcClock_; }
     QString statusPanelText(int panel) const override;
     void setStatusPanelText(int panel, const QString& text) override;
-    QWidget* page(const QString& name) const override;
     QWidget* control(const QString& name) override;
     QWidget* dialogParent() override { return this; }
     bool scriptMode() const override { return scriptMode_; }
     int32_t unlockPart(const void* sender) override;
     void setUnlocker(std::function<int32_t(const void* sender)> unlocker) override;
+    PageLinks& links() override { return links_; }
+
+    // What the polling cycle, the reports, the board connection and the part
+    // choice get besides.
+    std::span<const PageRow> pages() const override { return pages_; }
+    bool pcTime24() const override;
+    QString fileDialogFolder() const override { return dialogFolder_; }
+    void stopPolling() override;
+    void choosePart(int partRow) override;
+    SetupPage& setup() override { return *setup_; }
+    QToolButton* supplySwitch() override { return VccSw; }
+    int chosenPartRow() const override;
+    QTabWidget* tabs() override { return TabFunctions; }
+    QWidget* controlRoot() override { return this; }
+    void showTitle(const QString& title) override { setWindowTitle(title); }
+    void setSupplySwitchable(bool switchable) override;
 
     const AppOptions& options() const { return options_; }
     const Reg& settings() const { return reg_; }
@@ -74,6 +101,7 @@ class TMainApp : public QMainWindow, public PageContext {
 
     // Tab pages by objectName (tsSetup, tsSetTime, tsReg, ...), built from
     // the page table.
+    QWidget* page(const QString& name) const override;
     int pageIndex(const QString& name) const;
     void setPageVisible(const QString& name, bool visible);
     bool isPageVisible(const QString& name) const;
@@ -81,13 +109,13 @@ class TMainApp : public QMainWindow, public PageContext {
     // Controls the page table names, as the window holds them: the lamp of
     // that name on its page (null while its page is not built yet), and the
     // controls that work only with an open board.
-    QObject* lamp(const char* name);
-    QList<QWidget*> boardControls();
+    QObject* lamp(const char* name) override;
+    QList<QWidget*> boardControls() override;
 
     // Every name in the page table and the part choice's settings that
     // matched no control since the window was built.
     const QStringList& controlFailures() const { return failures_; }
-    void recordControlFailure(const QString& failure);
+    void recordControlFailure(const QString& failure) override;
     void clearControlFailures();
 
     // The shell's own Setup page.
@@ -101,28 +129,29 @@ class TMainApp : public QMainWindow, public PageContext {
     // The PC clock windows built from now on read from start-up on (null:
     // the system's); the window does not own it.
     static void setStartupPcClock(PcClock* clock);
+    // The page table windows built from now on take (empty: Pages()), so a
+    // test can add a page of its own; the rows must outlive those windows.
+    static void setStartupPages(std::span<const PageRow> rows);
 
     // Applies the pages' settings when a part is chosen; controlFailures() lists
     // the settings that named no control.
     PartChoice& partChoice() { return *partChoice_; }
     // Puts the chosen part into the simulated board's socket; the board
     // connection runs it after opening a board.
-    void syncSimulatedSocket();
+    void syncSimulatedSocket() override;
 
-    // The display panel rtc, the graph's points and the polling cycle's state.
+    // The display panel rtc and the polling cycle's state.
     DisplayPanel* displayPanel() const { return display_; }
-    GraphData* graphData() const override { return graph_; }
     PollingCycle* pollingCycle() const { return polling_; }
 
     // The register dump file's Open, Save and Save As.
     DumpCommands* dumpCommands() const { return dump_; }
 
     // Picture on the supply switch: 15 = supply off, 16 = supply on.
-    int vccPicture() const;
-    void setVccPicture(int picture);
+    int vccPicture() const override;
+    void setVccPicture(int picture) override;
 
     // Initial folder of the open and save dialogs ("FileDir" at start-up).
-    QString fileDialogFolder() const { return dialogFolder_; }
     void setFileDialogFolder(const QString& folder) { dialogFolder_ = folder; }
 
     // Directory part of a path: everything up to and including the last
@@ -156,8 +185,6 @@ class TMainApp : public QMainWindow, public PageContext {
     // dialogs (the script verbs open and save); false when it failed.
     bool openDumpFile(const QString& path);
     bool saveDumpFile(const QString& path);
-    // Binds the port rows and shows or hides the port page.
-    void BuildPortRows(bool show);
     // USB plug and unplug: the board list is read again.
     void NotifyUSBArrival();
     void NotifyUSBRemove();
@@ -198,10 +225,10 @@ class TMainApp : public QMainWindow, public PageContext {
     void stepSetupPageToFront();
     void stepRunPartChoice();
     void stepShowTempOffset();
-    void stepInitSetClock();
     void stepConnectFirstBoard();
     void stepApplySupply();
-    void stepRestartGraph();
+    // The start-up steps of the page table's rows of that phase, in row order.
+    void stepPageStartUps(StartUpPhase phase);
     void stepClearPollingTime();
     void stepStartPolling();
 
@@ -222,8 +249,9 @@ class TMainApp : public QMainWindow, public PageContext {
     BoardConnection* connection_ = nullptr;
     std::unique_ptr<PartChoice> partChoice_;
     std::unique_ptr<ReportPrinter> report_;
+    std::span<const PageRow> pages_;
+    PageLinks links_;
     DisplayPanel* display_ = nullptr;
-    GraphData* graph_ = nullptr;
     PollingCycle* polling_ = nullptr;
     DumpCommands* dump_ = nullptr;
     QLabel* statusPanels_[4] = {};

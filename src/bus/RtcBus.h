@@ -1,4 +1,5 @@
-// Register image, shared page state and the transfer steps every page uses.
+// Register image and the transfer steps every page uses. A page's own state
+// lives in the page.
 #pragma once
 
 #include <cstdint>
@@ -17,19 +18,6 @@ struct rtcDataRec {
     uint32_t ElapsedSeconds = 0;
     std::string ExeDir;
     std::string LastFile;
-};
-
-// Integers several pages share; all start at 0.
-struct SharedPageState {
-    int XferSlave = 0;
-    int XferAddress = 0;
-    int XferCount = 0;
-    int MemAddrLen = 0;
-    int MemLastLine = 0;
-    int MemGridRow = 0;
-    int MemGridCol = 0;
-    int TseRefreshPeriod = 0;
-    int TseRefreshCount = 0;
 };
 
 // Where results reach the user. The window shows boxes and status texts;
@@ -59,7 +47,6 @@ class RtcBus {
     // Board sensor format: 75 (LM75) or 76 (LM76).
     int TempSensor = 75;
     rtcDataRec data;
-    SharedPageState shared;
 
     // Move count registers from address on between the chip and the image
     // (image offset = register address). A run reaching past the image is

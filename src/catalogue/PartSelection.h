@@ -1,12 +1,11 @@
-// What choosing a part does to the window, as data: page visibility, the
-// Setup page's captions and lamps, the title, the Features grid and the shared
-// state the choice resets. Each page keeps its own base state and family
-// blocks as tables of (control name, property, value), applied in order.
+// What choosing a part does to the window, as data: the tables of (control
+// name, property, value) each page keeps for its base state and family blocks,
+// which block a part gets, the title and the Features grid. A page's table may
+// also caption and show its own tab.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -103,29 +102,6 @@ struct PageSettingsTable {
     std::array<SettingList, kTypeBlockCount> Blocks;
 };
 
-// The Setup page (with the tool bar's supply switch VccSw): base state, supply
-// controls, product label, the ID group of VK360/VK361, then the family block.
-std::vector<ControlSetting> SetupPageSettings(int partRow);
-
-// The tab pages' own captions and visibility, in the order the part choice
-// sets them: base captions, pages from the part's row, name rules, family block.
-std::vector<ControlSetting> TabPageSettings(int partRow);
-
-// The tab pages a part choice shows or hides. Setup and Port are not among
-// them: the part choice leaves them alone.
-inline constexpr std::array<const char*, 12> kPartPages = {
-    "tsSetTime", "tsReg",  "tsMemory",  "tsGraph", "tsInterrupt", "tsAlarm",
-    "tsEvent",   "tsComp", "tsSysMgmt", "tsDST",   "tsTCOMP",     "tsPWR"};
-
-struct PageVisibility {
-    std::array<bool, kPartPages.size()> Shown{}; // in kPartPages order
-    // Throws std::invalid_argument for a name that is not in kPartPages.
-    bool isShown(std::string_view page) const;
-};
-
-// The result of TabPageSettings for each page.
-PageVisibility TabVisibility(int partRow);
-
 // Window title: the product name, followed by " - " and the part's name for a
 // real part.
 inline constexpr const char* kAppTitle = "Kavrolux RTC Evaluation";
@@ -138,15 +114,3 @@ struct FeatureRow {
 };
 constexpr int kFeatureRows = 10;
 std::array<FeatureRow, kFeatureRows> FeatureRows(int partRow);
-
-// Shared page state the part choice sets. MemLastLine is empty where the
-// choice leaves it unchanged.
-struct PartChoiceState {
-    int MemGridRow = 2;
-    int MemGridCol = 2;
-    int TseRefreshPeriod = 0;
-    int TseRefreshCount = 0;
-    int MemAddrLen = 1;
-    std::optional<int> MemLastLine;
-};
-PartChoiceState PartChoiceStateFor(int partRow);

@@ -16,12 +16,12 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/PageContext.h"
-#include "app/PcClock.h"
-#include "app/polling/PollLogic.h"
+#include "StatusLayout.h"
 #include "bus/RtcBus.h"
+#include "clock/PcClock.h"
 #include "clock/SetClockCodec.h"
 #include "clock/TimeCodec.h"
+#include "pages/PageContext.h"
 #include "widgets/Controls.h"
 #include "widgets/RadioGroup.h"
 
@@ -43,7 +43,7 @@ void setText(QLineEdit* box, const std::string& value)
 int32_t readClockStatus(const RtcBus& bus, uint8_t& clockStatus)
 {
     const PartType type = bus.part().TypeCode;
-    const StatusRead& read = StatusLayoutFor(type).Main;
+    const StatusRead& read = StatusReadsFor(type).Main;
     uint8_t bytes[2] = {};
     int32_t result = 0;
     if (read.Count > 0)

@@ -1,5 +1,7 @@
 #include "clock/TimeCodec.h"
 
+#include <cstdio>
+
 #include <algorithm>
 #include <array>
 
@@ -270,4 +272,26 @@ std::tm SystemTimeToTm(const SystemTime& st)
     t.tm_yday = 0;
     t.tm_isdst = 0;
     return t;
+}
+
+std::string ClockTimeText(const std::tm& t, bool is24)
+{
+    char buf[80];
+    if (is24) {
+        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.tm_hour, t.tm_min, t.tm_sec);
+    } else {
+        const int h12 = t.tm_hour % 12 == 0 ? 12 : t.tm_hour % 12;
+        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d %s", h12, t.tm_min, t.tm_sec,
+                      t.tm_hour >= 12 ? "PM" : "AM");
+    }
+    return buf;
+}
+
+std::string ClockDateText(const std::tm& t)
+{
+    char buf[80];
+    const int64_t year = static_cast<int64_t>(t.tm_year) + 1900;
+    std::snprintf(buf, sizeof buf, "%02d/%02d/%02d", t.tm_mon + 1, t.tm_mday,
+                  static_cast<int>(((year % 100) + 100) % 100));
+    return buf;
 }

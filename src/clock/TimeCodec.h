@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <string>
 
 class RtcBus;
 
@@ -39,3 +40,9 @@ struct SystemTime {
 
 SystemTime TmToSystemTime(const std::tm& t);
 std::tm SystemTimeToTm(const SystemTime& st);
+
+// "HH:MM:SS" in 24-hour form, else "hh:MM:SS AM" / "PM" (the "%T" and "%r" of
+// the C locale, independent of the user's locale).
+std::string ClockTimeText(const std::tm& t, bool is24);
+// "MM/DD/YY" ("%D").
+std::string ClockDateText(const std::tm& t);

@@ -65,6 +65,7 @@ RegistersPage::RegistersPage(PageContext& context, QWidget* parent)
     layout->addWidget(buildFooter());
 
     BuildRowTable();
+    context_.links().registerRows = this;
 
     connect(SectionSel, &QComboBox::activated, this, &RegistersPage::SectionSelChange);
     for (int r = 0; r < kPageRows; ++r) {
@@ -280,11 +281,24 @@ void RegistersPage::SectionSelChange()
 
 void RegistersPage::partChosen()
 {
-    // The part choice has filled the section list and selected its first entry.
+    const RtcBus& bus = context_.bus();
+    if (bus.part().TypeCode != TypeNone) {
+        QStringList captions;
+        for (const MapSection& section : MapSections(bus.part().RegisterMap))
+            captions << QString::fromLatin1(section.Header->Caption);
+        SectionSel->clear();
+        SectionSel->addItems(captions);
+        SectionSel->setCurrentIndex(0);
+    }
     // The page Write follows the section as a choice in the list makes it, so a
     // read-only section shown before does not leave it disabled.
     ShowSection(0);
     PageWrBtn->setEnabled(boardOpen() && !writesBarred_);
+}
+
+void RegistersPage::showChosenSection()
+{
+    ShowSection(SectionSel->currentIndex());
 }
 
 // ---------------------------------------------------------------------------

@@ -8,8 +8,8 @@
 #include <array>
 #include <cstdint>
 
-#include "app/PageContext.h"
 #include "bus/WriteSequence.h"
+#include "pages/PageContext.h"
 
 class BitPanel;
 class QAbstractButton;
@@ -20,21 +20,15 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class RegistersPage : public QWidget, public PartChoiceStep {
+class RegistersPage : public QWidget, public PartChoiceStep, public RegisterRows {
     Q_OBJECT
   public:
-    // The page's unlock does the write-enable step of every page.
+    // The page's unlock does the write-enable step of every page; the page
+    // offers its rows to the others (PageLinks::registerRows).
     explicit RegistersPage(PageContext& context, QWidget* parent = nullptr);
 
     // One row of RowTable: thirteen controls, bit panels bit 0 first.
-    struct RowControls {
-        QWidget* Panel = nullptr;
-        QLabel* Name = nullptr;
-        QLineEdit* Hex = nullptr;
-        std::array<BitPanel*, 8> Bits{};
-        QAbstractButton* Write = nullptr;
-        QAbstractButton* Read = nullptr;
-    };
+    using RowControls = RegisterRowControls;
     // Rows 0 to 7 are this page's; rows 8 and 9 are the port page's.
     static constexpr int kRowTableSize = 10;
     const RowControls& row(int index) const { return RowTable[static_cast<size_t>(index)]; }
@@ -43,11 +37,13 @@ class RegistersPage : public QWidget, public PartChoiceStep {
     void BuildRowTable();
     // Binds row 8 or 9 to another page's controls; their hex box gets the hex
     // key filter. False, and nothing bound, for any other row or a missing control.
-    bool BindRow(int index, const RowControls& controls);
+    bool BindRow(int index, const RowControls& controls) override;
 
     // Section n (from 0) of the selected part's map in the rows. Without such
     // a section the rows stay as they were.
     void ShowSection(int n);
+    // The section chosen in SectionSel.
+    void showChosenSection() override;
 
     // Row helpers, rows 0 to 7.
     void ShowRowBits(int row, uint8_t value);
@@ -57,7 +53,8 @@ class RegistersPage : public QWidget, public PartChoiceStep {
     int RowAddress(int row) const;
     void StoreRowValue(int row, uint8_t value);
 
-    // The part choice shows section 0 once the section list is filled.
+    // The part choice fills the section list with the chosen part's sections
+    // ("Not Selected" leaves it as it was) and shows section 0.
     void partChosen() override;
 
     // Write enable with BtnUnlock as its control: a failure opens the box only

@@ -1,7 +1,5 @@
 #include "reports/DumpCommands.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -15,12 +13,11 @@
 #include <cstring>
 #include <vector>
 
-#include "app/TMainApp.h"
-#include "app/polling/DisplayPanel.h"
-#include "app/polling/GraphData.h"
-#include "app/setup/SetupPage.h"
-#include "registers/RegistersPage.h"
+#include "bus/RtcBus.h"
+#include "pages/PageLinks.h"
 #include "reports/DumpCodec.h"
+#include "reports/DumpFolder.h"
+#include "reports/ReportContext.h"
 
 namespace {
 
@@ -29,21 +26,22 @@ constexpr qint64 kChunk = 64 * 1024;
 
 } // namespace
 
-DumpCommands::DumpCommands(TMainApp& window) : QObject(&window), window_(window)
+DumpCommands::DumpCommands(ReportContext& context, QObject* parent)
+    : QObject(parent), context_(context)
 {
     setObjectName(QStringLiteral("DumpCommands"));
 }
 
 QString DumpCommands::folder() const
 {
-    const std::string& last = window_.bus().data.LastFile;
-    if (!last.empty()) return TMainApp::directoryPart(QString::fromStdString(last));
-    return window_.fileDialogFolder();
+    const std::string& last = context_.bus().data.LastFile;
+    if (!last.empty()) return DirectoryPart(QString::fromStdString(last));
+    return context_.fileDialogFolder();
 }
 
 QFileDialog* DumpCommands::makeDialog(bool save)
 {
-    auto* dialog = new QFileDialog(&window_);
+    auto* dialog = new QFileDialog(context_.dialogParent());
     dialog->setObjectName(save ? QStringLiteral("SaveDialog") : QStringLiteral("OpenDialog"));
     dialog->setWindowTitle(save ? QStringLiteral("Save RTC Data")
                                 : QStringLiteral("Open RTC Data"));
@@ -59,7 +57,7 @@ QFileDialog* DumpCommands::makeDialog(bool save)
         dialog->setFileMode(QFileDialog::ExistingFile);
     }
     // A script must never meet a dialog it cannot see or close.
-    if (window_.scriptMode()) dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    if (context_.scriptMode()) dialog->setOption(QFileDialog::DontUseNativeDialog, true);
     return dialog;
 }
 
@@ -71,7 +69,7 @@ void DumpCommands::ask(QFileDialog* dialog, std::function<void(const QString&)> 
         const QStringList files = dialog->selectedFiles();
         if (!files.isEmpty()) then(files.first());
     });
-    if (window_.scriptMode())
+    if (context_.scriptMode())
         dialog->open();
     else
         dialog->exec();
@@ -88,7 +86,7 @@ bool DumpCommands::Open(const QString& path)
     // A file that could not be read does not become the one Save writes to:
     // a Ctrl+S after a failed Open must not replace it.
     if (!Read(path)) return false;
-    window_.bus().data.LastFile = path.toStdString();
+    context_.bus().data.LastFile = path.toStdString();
     return true;
 }
 
@@ -96,14 +94,14 @@ void DumpCommands::FileSave1Execute()
 {
     if (!saveDialog_) saveDialog_ = makeDialog(true);
     ask(saveDialog_, [this](const QString& path) {
-        window_.bus().data.LastFile = path.toStdString();
+        context_.bus().data.LastFile = path.toStdString();
         Write(path);
     });
 }
 
 void DumpCommands::SaveBtnClick()
 {
-    const std::string& last = window_.bus().data.LastFile;
+    const std::string& last = context_.bus().data.LastFile;
     if (last.empty()) {
         FileSave1Execute();
         return;
@@ -115,22 +113,22 @@ void DumpCommands::fail(const QString& what, const QString& path, const QString&
 {
     const QString text =
         QStringLiteral("%1 %2: %3").arg(what, QDir::toNativeSeparators(path), reason);
-    window_.bus().sink().errorBox(text.toStdString());
+    context_.bus().sink().errorBox(text.toStdString());
 }
 
 bool DumpCommands::Write(const QString& path)
 {
-    GraphData* graph = window_.graphData();
+    const GraphSamples* graph = context_.links().graph;
     std::vector<double> dx, dy, tx, ty;
-    for (int s = 0; s < GraphData::kSeriesCount; ++s) {
-        auto& xs = s == GraphData::Deviation ? dx : tx;
-        auto& ys = s == GraphData::Deviation ? dy : ty;
+    for (int s = 0; graph != nullptr && s < GraphSamples::kSeriesCount; ++s) {
+        auto& xs = s == GraphSamples::Deviation ? dx : tx;
+        auto& ys = s == GraphSamples::Deviation ? dy : ty;
         for (const QPointF& p : graph->points(s)) {
             xs.push_back(p.x());
             ys.push_back(p.y());
         }
     }
-    const RtcBus& bus = window_.bus();
+    const RtcBus& bus = context_.bus();
     const std::string text =
         WriteDumpText(bus.part(), bus.data.Regs, DumpSeries{dx.data(), dy.data(), dx.size()},
                       DumpSeries{tx.data(), ty.data(), tx.size()});
@@ -233,23 +231,23 @@ bool DumpCommands::Read(QIODevice& input, const QString& path)
     reader.finish();
 
     // Reading stops the polling cycle and starts the graph afresh.
-    if (QCheckBox* polling = window_.displayPanel()->PollingEnable) polling->setChecked(false);
-    GraphData* graph = window_.graphData();
-    graph->clear();
-    RtcBus& bus = window_.bus();
+    context_.stopPolling();
+    GraphSamples* graph = context_.links().graph;
+    if (graph != nullptr) graph->clear();
+    RtcBus& bus = context_.bus();
     for (const DumpLine& line : choices) {
         if (line.kind == DumpLine::Part) {
             // As if the user had chosen the part, before its registers are stored.
-            window_.setupPage()->DeviceSel->setCurrentIndex(line.partRow);
-            window_.DeviceSelChange();
+            context_.choosePart(line.partRow);
         } else {
             bus.data.Regs[line.address] = line.value;
         }
     }
     // The chart is drawn once for the whole file.
-    graph->assign(GraphData::Deviation, std::move(deviation));
-    graph->assign(GraphData::Temperature, std::move(temperature));
-    if (auto* registers = qobject_cast<RegistersPage*>(window_.page(QStringLiteral("tsReg"))))
-        registers->ShowSection(registers->SectionSel->currentIndex());
+    if (graph != nullptr) {
+        graph->assign(GraphSamples::Deviation, std::move(deviation));
+        graph->assign(GraphSamples::Temperature, std::move(temperature));
+    }
+    if (RegisterRows* rows = context_.links().registerRows) rows->showChosenSection();
     return true;
 }

@@ -8,12 +8,12 @@
 
 class QFileDialog;
 class QIODevice;
-class TMainApp;
+class ReportContext;
 
 class DumpCommands : public QObject {
     Q_OBJECT
   public:
-    explicit DumpCommands(TMainApp& window);
+    explicit DumpCommands(ReportContext& context, QObject* parent = nullptr);
 
     // Read (path): selects the file's part, stores its registers in the image,
     // replaces the graph's points and shows the register section again. A
@@ -50,7 +50,7 @@ class DumpCommands : public QObject {
     QString folder() const;
     void fail(const QString& what, const QString& path, const QString& reason);
 
-    TMainApp& window_;
+    ReportContext& context_;
     QFileDialog* openDialog_ = nullptr;
     QFileDialog* saveDialog_ = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace {
 
@@ -34,4 +35,10 @@ QString DefaultFileFolder(const QString& exeDir,
     return StartFolder({exeDir, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
                         QDir::homePath()},
                        writable);
+}
+
+QString DirectoryPart(const QString& path)
+{
+    const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return slash < 0 ? QString() : path.left(slash + 1);
 }

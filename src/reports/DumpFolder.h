@@ -20,3 +20,7 @@ QString StartFolder(const QStringList& places,
 // or the home folder where there is no documents folder.
 QString DefaultFileFolder(const QString& exeDir,
                           const std::function<bool(const QString&)>& writable = IsWritableFolder);
+
+// Directory part of a path: everything up to and including the last
+// separator; empty when there is none.
+QString DirectoryPart(const QString& path);

@@ -13,15 +13,14 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QRadioButton>
 #include <QValueAxis>
 #include <algorithm>
 #include <ctime>
 
-#include "app/PageContext.h"
-#include "app/PcClock.h"
 #include "bus/RtcBus.h"
-#include "pages/graph/GraphView.h"
+#include "clock/PcClock.h"
+#include "pages/PageLinks.h"
+#include "reports/ReportContext.h"
 #include "reports/ReportLogic.h"
 
 namespace {
@@ -44,11 +43,15 @@ QFont reportFont(int points, bool bold)
 // The chart's left and bottom grids are dotted on screen and solid on paper.
 class SolidGrids {
   public:
-    explicit SolidGrids(GraphView* view)
+    explicit SolidGrids(QChart* chart)
     {
-        if (!view) return;
-        axes_[0] = view->LeftAxis;
-        axes_[1] = view->BottomAxis;
+        if (!chart) return;
+        for (QAbstractAxis* axis : chart->axes()) {
+            auto* values = qobject_cast<QValueAxis*>(axis);
+            if (values == nullptr) continue;
+            if (values->alignment() == Qt::AlignLeft) axes_[0] = values;
+            if (values->alignment() == Qt::AlignBottom) axes_[1] = values;
+        }
         for (int i = 0; i < 2; ++i) {
             if (!axes_[i]) continue;
             saved_[i] = axes_[i]->gridLinePen();
@@ -72,13 +75,11 @@ class SolidGrids {
 
 } // namespace
 
-ReportPrinter::ReportPrinter(PageContext& context) : context_(context) {}
+ReportPrinter::ReportPrinter(ReportContext& context) : context_(context) {}
 
 bool ReportPrinter::time24() const
 {
-    QWidget* setup = context_.page(QStringLiteral("tsSetup"));
-    auto* button = setup ? setup->findChild<QRadioButton*>(QStringLiteral("Time24hr24")) : nullptr;
-    return button && button->isChecked();
+    return context_.pcTime24();
 }
 
 bool ReportPrinter::render(QPrinter& printer, QString* why)
@@ -150,16 +151,15 @@ bool ReportPrinter::render(QPrinter& printer, QString* why)
     }
 
     // The graph, landscape, on a page of its own and without margins.
-    QWidget* graphPage = context_.page(QStringLiteral("tsGraph"));
-    GraphView* chart = graphPage ? graphPage->findChild<GraphView*>() : nullptr;
+    QChart* chart = context_.links().graphChart;
     printer.setPageOrientation(QPageLayout::Landscape);
     printer.newPage();
-    if (chart && chart->Chart && chart->Chart->scene()) {
+    if (chart && chart->scene()) {
         // The chart is laid out on a landscape canvas of its own (the page on
         // screen may never have been shown), drawn at three times its pixels
         // and scaled to the page, so its fonts keep their proportions on any
         // printer resolution; then it gets its screen size back.
-        QChart* c = chart->Chart;
+        QChart* c = chart;
         const QRectF screen = c->geometry();
         const QMarginsF margins = c->margins();
         c->setMargins(QMargins(0, 0, 0, 0));

@@ -6,12 +6,12 @@
 
 #include <QString>
 
-class PageContext;
 class QPrinter;
+class ReportContext;
 
 class ReportPrinter {
   public:
-    explicit ReportPrinter(PageContext& context);
+    explicit ReportPrinter(ReportContext& context);
 
     // PrintBtn: prints on the system's default printer. Without one, offers
     // to write the same pages to a PDF file in folder (the file dialogs'
@@ -27,5 +27,5 @@ class ReportPrinter {
     bool render(QPrinter& printer, QString* why);
     bool time24() const;
 
-    PageContext& context_;
+    ReportContext& context_;
 };

@@ -6,9 +6,9 @@
 #include <memory>
 #include <optional>
 
-#include "app/PcClock.h"
 #include "app/ResultSinks.h"
 #include "app/TMainApp.h"
+#include "clock/PcClock.h"
 #include "script/ScriptSession.h"
 
 namespace ScriptRunner {

@@ -414,7 +414,7 @@ TEST_F(MainWindow, PageTableNamesAreRecordedWhenTheyMatchNoControl)
     for (const PageRow& row : Pages())
         if (row.Make == nullptr && !row.Lamps.empty()) unbuilt = &row;
     if (unbuilt != nullptr) {
-        EXPECT_EQ(w->lamp(unbuilt->Lamps[0]), nullptr);
+        EXPECT_EQ(w->lamp(unbuilt->Lamps[0].Name), nullptr);
         EXPECT_EQ(w->controlFailures(), QStringList());
     }
     EXPECT_EQ(w->lamp("LedNoSuchLamp"), nullptr);

@@ -16,9 +16,12 @@
 #include <vector>
 
 #include "PartSelection.h"
+#include "app/PageTable.h"
 #include "app/PartChoice.h"
 #include "app/TMainApp.h"
 #include "app/setup/SetupPage.h"
+#include "pages/interrupt/InterruptPage.h"
+#include "pages/memory/MemoryPage.h"
 #include "support/AppTestSupport.h"
 #include "support/RecordingAdapter.h"
 #include "support/WindowFixture.h"
@@ -95,11 +98,13 @@ constexpr PagesCase kPagesTable[] = {
 
 void expectPages(const TMainApp& w, const PagesCase& c, bool portShown)
 {
-    const PageVisibility fromSettings = TabVisibility(FindPartRow(c.part));
     for (size_t i = 0; i < std::size(kPageColumns); ++i) {
         const bool expected = c.pages[i] == 'x';
         EXPECT_EQ(w.isPageVisible(kPageColumns[i]), expected) << c.part << " " << kPageColumns[i];
-        EXPECT_EQ(fromSettings.isShown(kPageColumns[i]), expected)
+        // What the window sizes its tab row by agrees with what it shows.
+        const PageRow* row = FindPage(kPageColumns[i]);
+        ASSERT_NE(row, nullptr) << kPageColumns[i];
+        EXPECT_EQ(TabShownFor(*row, FindPartRow(c.part)), expected)
             << c.part << " " << kPageColumns[i];
     }
     EXPECT_TRUE(w.isPageVisible("tsSetup")) << c.part;
@@ -534,7 +539,7 @@ TEST_F(PartChoiceWindow, SectionListHoldsTheMapsSections)
     }
 }
 
-// ---- shared state ----
+// ---- the pages' own state ----
 
 TEST_F(PartChoiceState, MemoryAndRefreshStatePerType)
 {
@@ -550,19 +555,29 @@ TEST_F(PartChoiceState, MemoryAndRefreshStatePerType)
         {"Not Selected", 1, -1},
     };
     auto w = makeWindow();
-    SharedPageState& shared = w->bus().shared;
+    auto* memory = qobject_cast<MemoryPage*>(w->page("tsMemory"));
+    auto* interrupt = qobject_cast<InterruptPage*>(w->page("tsInterrupt"));
+    ASSERT_NE(memory, nullptr);
+    ASSERT_NE(interrupt, nullptr);
     for (const Case& c : cases) {
-        shared.MemAddrLen = 9;
-        shared.MemLastLine = 99;
-        shared.MemGridRow = shared.MemGridCol = 5;
-        shared.TseRefreshPeriod = shared.TseRefreshCount = 4;
+        // A TSE refresh under way (TypeD) stops with the next choice.
+        choose(*w, "VK350");
+        interrupt->cboTSEREFRESH->setCurrentIndex(2);
+        interrupt->cboTSEREFRESHChange();
+        ASSERT_NE(interrupt->tseRefreshPeriod(), 0);
+        // From a grid of another length, another address length and cell.
+        const char* before = c.memLastLine == 7 ? "VK360" : "VK350";
+        choose(*w, before);
+        const int linesBefore = memory->gridLines();
+        memory->setAddressLength(c.memAddrLen == 2 ? 1 : 2);
+        memory->EepromSelectCell(5, 5);
         choose(*w, c.part);
-        EXPECT_EQ(shared.MemAddrLen, c.memAddrLen) << c.part;
-        EXPECT_EQ(shared.MemLastLine, c.memLastLine < 0 ? 99 : c.memLastLine) << c.part;
-        EXPECT_EQ(shared.MemGridRow, 2) << c.part;
-        EXPECT_EQ(shared.MemGridCol, 2) << c.part;
-        EXPECT_EQ(shared.TseRefreshPeriod, 0) << c.part;
-        EXPECT_EQ(shared.TseRefreshCount, 0) << c.part;
+        EXPECT_EQ(memory->addressLength(), c.memAddrLen) << c.part;
+        EXPECT_EQ(memory->gridLines(), c.memLastLine < 0 ? linesBefore : c.memLastLine + 1)
+            << c.part;
+        EXPECT_EQ(memory->gridCell(), (std::array<int, 2>{2, 2})) << c.part;
+        EXPECT_EQ(interrupt->tseRefreshPeriod(), 0) << c.part;
+        EXPECT_EQ(interrupt->tseRefreshCount(), 0) << c.part;
         EXPECT_EQ(w->bus().partRow(), FindPartRow(c.part)) << c.part;
     }
 }

@@ -27,8 +27,8 @@
 
 #include "app/ResultSinks.h"
 #include "app/polling/DisplayPanel.h"
-#include "app/polling/GraphData.h"
 #include "app/setup/SetupPage.h"
+#include "pages/graph/GraphData.h"
 #include "reports/DumpCommands.h"
 #include "support/CommaLocale.h"
 #include "support/WindowFixture.h"
@@ -73,7 +73,7 @@ class DumpCommandsTest : public WindowFixture {
         ASSERT_EQ(f.write(bytes), bytes.size());
     }
     RecordingSink& boxes() { return *window().recordedBoxes(); }
-    GraphData& graph() { return *window().graphData(); }
+    GraphData& graph() { return *graphDataOf(window()); }
     uint8_t* regs() { return window().bus().data.Regs; }
 
     QTemporaryDir dir;

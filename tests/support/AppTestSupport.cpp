@@ -6,6 +6,7 @@
 
 #include "app/ResultSinks.h"
 #include "app/TMainApp.h"
+#include "pages/graph/GraphData.h"
 
 QApplication& ensureApp()
 {
@@ -66,4 +67,9 @@ QString takeRecordedBox(TMainApp& window)
 {
     RecordingSink* boxes = window.recordedBoxes();
     return boxes ? boxes->takeFirst() : QString();
+}
+
+GraphData* graphDataOf(const TMainApp& window)
+{
+    return window.findChild<GraphData*>(QStringLiteral("GraphData"));
 }

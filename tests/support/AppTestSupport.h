@@ -6,6 +6,7 @@
 #include <optional>
 #include <ostream>
 
+class GraphData;
 class QApplication;
 class TMainApp;
 
@@ -40,3 +41,6 @@ class ScratchStore {
 size_t recordedBoxCount(TMainApp& window);
 // The oldest recorded box, removed from the record; empty when there is none.
 QString takeRecordedBox(TMainApp& window);
+
+// The graph's samples the window's Graph page keeps (null without that page).
+GraphData* graphDataOf(const TMainApp& window);

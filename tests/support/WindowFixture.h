@@ -14,8 +14,8 @@
 #include <memory>
 #include <optional>
 
-#include "app/PcClock.h"
 #include "app/TMainApp.h"
+#include "clock/PcClock.h"
 #include "support/AppTestSupport.h"
 
 class QObject;

@@ -6,89 +6,10 @@
 #include <cstdio>
 
 #include "bus/Result.h"
+#include "clock/TimeCodec.h"
 #include "kvrx_usb.h"
 
 namespace {
-
-// ---- status rows per family ----
-
-using S = StatusSource;
-
-constexpr StatusBit kBitsNoneAB[] = {
-    {S::Main0, 0, "LedRTCF"},  {S::Main0, 1, "LedBAT"}, {S::Main0, 2, "LedALM"},
-    {S::Main0, 2, "LedAlarm"}, {S::Main0, 3, "LedEVT"}, {S::Main0, 3, "LedEvent"},
-};
-
-constexpr StatusBit kBitsE[] = {
-    {S::Main0, 0, "LedRTCF"},    {S::Main0, 7, "LedBAT"},    {S::Main0, 6, "LedALM"},
-    {S::Main0, 6, "LedAlarm"},   {S::Main0, 5, "LedAlarm0"}, {S::Main0, 5, "LedAlarm2"},
-    {S::Main0, 4, "LedOSCfail"}, {S::Main0, 3, "LedEVT"},    {S::Main0, 3, "LedEvent"},
-};
-
-constexpr StatusBit kBitsC[] = {
-    {S::Main0, 0, "LedRTCF"},    {S::Main0, 1, "LedBAT"},  {S::Main0, 2, "LedALM"},
-    {S::Main0, 2, "LedAlarm"},   {S::Main0, 3, "LedEVT"},  {S::Main0, 4, "LedAlarm2"},
-    {S::Main0, 5, "LedOSCfail"}, {S::Main0, 6, "CBSLed2"}, {S::Main0, 7, "CBSLed3"},
-    {S::Second, 7, "CBSLed8"},
-};
-
-constexpr StatusBit kBitsK[] = {
-    {S::Main0, 0, "LedRTCF"},   {S::Main0, 1, "LedBAT"},     {S::Main0, 2, "LedALM"},
-    {S::Main0, 2, "LedAlarm"},  {S::Main0, 3, "LedEVT"},     {S::Main0, 3, "CBSLed11"},
-    {S::Main0, 4, "LedAlarm2"}, {S::Main0, 5, "LedOSCfail"}, {S::Main0, 6, "CBSLed2"},
-    {S::Main0, 7, "CBSLed3"},   {S::Second, 7, "CBSLed8"},
-};
-
-constexpr StatusBit kBitsD[] = {
-    {S::Main0, 0, "LedRTCF"},       {S::Main0, 1, "LedBAT"},        {S::Main0, 1, "CBSLed75BTRIP"},
-    {S::Main0, 2, "LedALM"},        {S::Main0, 2, "CBSLed85BTRIP"}, {S::Main0, 3, "LedEVT"},
-    {S::Main0, 3, "CBSLedVDDTRIP"}, {S::Main0, 4, "LedAlarm2"},     {S::Main0, 4, "LedAlarm"},
-    {S::Main0, 5, "LedOSCfail"},    {S::Main0, 5, "CBSLedDSTCHNG"}, {S::Main0, 6, "CBSLed2"},
-    {S::Main0, 7, "CBSLed3"},
-};
-
-constexpr StatusBit kBitsF[] = {
-    {S::Main0, 0, "LedRTCF"},       {S::Main0, 1, "LedBAT"},        {S::Main0, 1, "CBSLed75BTRIP"},
-    {S::Main0, 2, "LedALM"},        {S::Main0, 2, "CBSLed85BTRIP"}, {S::Main0, 3, "LedEVT"},
-    {S::Main0, 3, "CBSLedVDDTRIP"}, {S::Main0, 4, "LedAlarm2"},     {S::Main0, 4, "LedAlarm0"},
-    {S::Main0, 5, "LedOSCfail"},    {S::Main0, 5, "LedAlarm"},      {S::Main0, 6, "CBSLed2"},
-    {S::Main0, 6, "CBSLedDSTCHNG"}, {S::Main0, 7, "CBSLed3"},       {S::Main1, 4, "CBSLed5"},
-    {S::Main1, 4, "CBSLed8"},       {S::Main1, 1, "CBSLed6"},       {S::Main1, 1, "CBSLed9"},
-    {S::Main1, 0, "CBSLed7"},       {S::Main1, 0, "CBSLed10"},
-};
-
-constexpr StatusBit kBitsG[] = {
-    {S::Main0, 0, "LedRTCF"},   {S::Main0, 0, "LedAlarm"}, {S::Main0, 1, "LedBAT"},
-    {S::Main0, 1, "LedAlarm0"}, {S::Main0, 7, "LedALM"},
-};
-
-constexpr StatusBit kBitsH[] = {
-    {S::Main0, 0, "LedRTCF"}, {S::Main0, 1, "LedBAT"},   {S::Main0, 1, "LedAlarm0"},
-    {S::Main0, 2, "LedALM"},  {S::Main0, 2, "LedAlarm"}, {S::Main0, 3, "LedEVT"},
-};
-
-constexpr StatusBit kBitsJ[] = {
-    {S::Main0, 0, "LedRTCF"},
-};
-
-constexpr StatusRead kNoRead = {0, 1, 0};
-
-const StatusLayout kLayoutNoneAB = {{0x07, 1, 1}, kNoRead, kBitsNoneAB};
-const StatusLayout kLayoutE = {{0x3F, 2, 1}, kNoRead, kBitsE};
-const StatusLayout kLayoutC = {{0x0B, 1, 1}, {0x01, 1, 1}, kBitsC};
-const StatusLayout kLayoutK = {{0x07, 1, 1}, {0x01, 1, 1}, kBitsK};
-const StatusLayout kLayoutD = {{0x07, 1, 1}, kNoRead, kBitsD};
-const StatusLayout kLayoutF = {{0x08, 1, 2}, kNoRead, kBitsF};
-const StatusLayout kLayoutG = {{0x0F, 1, 1}, kNoRead, kBitsG};
-const StatusLayout kLayoutH = {{0x07, 1, 1}, kNoRead, kBitsH};
-const StatusLayout kLayoutJ = {{0x07, 1, 1}, kNoRead, kBitsJ};
-
-// Lamps a failed status read switches off.
-constexpr const char* kStatusFailLamps[] = {
-    "LedRTCF",  "LedBAT",    "LedALM",     "LedAlarm", "LedAlarm0", "LedEVT",
-    "LedEvent", "LedAlarm2", "LedOSCfail", "CBSLed2",  "CBSLed3",   "CBSLed5",
-    "CBSLed6",  "CBSLed7",   "CBSLed8",    "CBSLed9",  "CBSLed10",
-};
 
 // ---- number formats ----
 
@@ -150,65 +71,26 @@ bool PollClock::beginTick(int pcSecond, uint32_t& elapsedSeconds)
 
 // ---- status lamps ----
 
-const std::array<const char*, 15> kPollOffLamps = {
-    "LedRTCF", "LedBAT",   "LedALM",    "LedAlarm",   "LedAlarm0",
-    "LedEVT",  "LedEvent", "LedAlarm2", "LedOSCfail", "CBSLed2",
-    "CBSLed3", "CBSLed8",  "CBSLed9",   "CBSLed10",   "CBSLed11",
-};
-
-const std::array<const char*, 11> kStatusLabels = {
-    "LabelRTCF", "LabelBAT", "LabelALM",  "LabelEVT",  "lblAlarm2",  "lblOSCFail",
-    "Label53",   "Label54",  "LabelLed8", "LabelLed9", "LabelLed10",
-};
-
-const std::array<const char*, 12> kDisconnectLamps = {
-    "LedRTCF",  "LedBAT",   "LedALM",    "LedAlarm",   "LedAlarm0", "LedEVT",
-    "CBSLed11", "LedEvent", "LedAlarm2", "LedOSCfail", "CBSLed2",   "CBSLed3",
-};
-
-const StatusLayout& StatusLayoutFor(PartType type)
+std::vector<LampState> StatusLamps(std::span<const StatusLamp> lamps, PartType type,
+                                   const StatusResult& status)
 {
-    switch (type) {
-    case TypeE:
-        return kLayoutE;
-    case TypeC:
-        return kLayoutC;
-    case TypeK:
-        return kLayoutK;
-    case TypeD:
-        return kLayoutD;
-    case TypeF:
-        return kLayoutF;
-    case TypeG:
-        return kLayoutG;
-    case TypeH:
-        return kLayoutH;
-    case TypeJ:
-        return kLayoutJ;
-    case TypeNone:
-    case TypeA:
-    case TypeB:
-        break;
-    }
-    return kLayoutNoneAB;
-}
-
-std::vector<LampState> StatusLamps(PartType type, const StatusResult& status)
-{
-    std::vector<LampState> lamps;
+    std::vector<LampState> states;
     if (!status.MainOk) {
-        for (const char* lamp : kStatusFailLamps)
-            lamps.push_back({lamp, false});
-        return lamps;
+        for (const StatusLamp& lamp : lamps) {
+            if ((lamp.Off & OffWhenReadFails) != 0) states.push_back({lamp.Name, false});
+        }
+        return states;
     }
     const uint8_t second = status.SecondOk ? status.Second : 0;
-    for (const StatusBit& bit : StatusLayoutFor(type).Bits) {
-        const uint8_t byte = bit.Source == StatusSource::Main0   ? status.Main[0]
-                             : bit.Source == StatusSource::Main1 ? status.Main[1]
-                                                                 : second;
-        lamps.push_back({bit.Lamp, ((byte >> bit.Bit) & 1) != 0});
+    for (const StatusLamp& lamp : lamps) {
+        const LampBit* bit = BitFor(lamp, type);
+        if (bit == nullptr) continue;
+        const uint8_t byte = bit->Source == StatusSource::Main0   ? status.Main[0]
+                             : bit->Source == StatusSource::Main1 ? status.Main[1]
+                                                                  : second;
+        states.push_back({lamp.Name, ((byte >> bit->Bit) & 1) != 0});
     }
-    return lamps;
+    return states;
 }
 
 uint8_t ClockStatusByte(PartType type, const StatusResult& status)
@@ -224,28 +106,6 @@ ChipTimeState ChipTimeStateFor(uint8_t clockStatus, int32_t timeResult)
     if ((clockStatus & 0x01) != 0) return ChipTimeState::ClockNotSet;
     if (!Succeeded(timeResult)) return ChipTimeState::Error;
     return ChipTimeState::Shown;
-}
-
-std::string ClockTimeText(const std::tm& t, bool is24)
-{
-    char buf[80];
-    if (is24) {
-        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.tm_hour, t.tm_min, t.tm_sec);
-    } else {
-        const int h12 = t.tm_hour % 12 == 0 ? 12 : t.tm_hour % 12;
-        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d %s", h12, t.tm_min, t.tm_sec,
-                      t.tm_hour >= 12 ? "PM" : "AM");
-    }
-    return buf;
-}
-
-std::string ClockDateText(const std::tm& t)
-{
-    char buf[80];
-    const int64_t year = static_cast<int64_t>(t.tm_year) + 1900;
-    std::snprintf(buf, sizeof buf, "%02d/%02d/%02d", t.tm_mon + 1, t.tm_mday,
-                  static_cast<int>(((year % 100) + 100) % 100));
-    return buf;
 }
 
 ChipTimeTexts ChipTimeDisplay(ChipTimeState state, const std::tm& t, bool is24)

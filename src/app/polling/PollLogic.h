@@ -1,6 +1,7 @@
-// The once-a-second polling work that needs no window: which status register
-// lights which lamp, the sensor decoding, and every text the display panel
-// shows. The window does the adapter calls and sets the controls.
+// The once-a-second polling work that needs no window: the lamps a status
+// read lights, the sensor decoding, and every text the display panel shows.
+// The window does the adapter calls and sets the controls; the lamps and their
+// bits are the pages' own (StatusLayout.h).
 #pragma once
 
 #include <array>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "PartTable.h"
+#include "StatusLayout.h"
 
 // ---- tick timing ----
 
@@ -33,31 +35,6 @@ constexpr bool IsSampleSecond(uint32_t elapsedSeconds)
 
 // ---- status lamps ----
 
-// One read of status bytes: register, sub-address length, bytes read.
-struct StatusRead {
-    uint16_t Address;
-    uint8_t SubLen;
-    uint8_t Count; // 0: no such read
-};
-
-// Where a lamp's bit comes from: byte 0 or 1 of the main read, or the byte of
-// the second read (TypeC and TypeK's oscillator flag at 0x01).
-enum class StatusSource : uint8_t { Main0, Main1, Second };
-
-struct StatusBit {
-    StatusSource Source;
-    uint8_t Bit;
-    const char* Lamp; // control name; a bit may drive several lamps, one entry each
-};
-
-struct StatusLayout {
-    StatusRead Main;
-    StatusRead Second;
-    std::span<const StatusBit> Bits;
-};
-
-const StatusLayout& StatusLayoutFor(PartType type);
-
 struct LampState {
     const char* Lamp;
     bool On;
@@ -71,21 +48,15 @@ struct StatusResult {
     uint8_t Second = 0;
 };
 
-// The lamps to set after the status read: each lamp of the type's row from
-// its bit, or, when the main read failed, the lamps a failed read switches
-// off. Lamps not listed keep their state.
-std::vector<LampState> StatusLamps(PartType type, const StatusResult& status);
+// The lamps to set after the status read: each of lamps that shows a bit for
+// the family, from its bit, or, when the main read failed, the lamps a failed
+// read switches off. Lamps not listed keep their state.
+std::vector<LampState> StatusLamps(std::span<const StatusLamp> lamps, PartType type,
+                                   const StatusResult& status);
 
 // The status byte whose bit 0 means "clock not set": 0 when the read failed,
 // and always 0 for TypeG and TypeJ, whose bit 0 is an alarm or power flag.
 uint8_t ClockStatusByte(PartType type, const StatusResult& status);
-
-// Lamps switched off when polling is off or the board does not answer.
-extern const std::array<const char*, 15> kPollOffLamps;
-// The labels of the Setup page's status group, greyed while polling is off.
-extern const std::array<const char*, 11> kStatusLabels;
-// Lamps switched off when the board connection is closed.
-extern const std::array<const char*, 12> kDisconnectLamps;
 
 // ---- chip time ----
 
@@ -94,12 +65,6 @@ enum class ChipTimeState { Shown, ClockNotSet, Error };
 // clockStatus from ClockStatusByte; timeResult the result of reading the time.
 // A clock that is not set wins over a failed time read.
 ChipTimeState ChipTimeStateFor(uint8_t clockStatus, int32_t timeResult);
-
-// "HH:MM:SS" in 24-hour form, else "hh:MM:SS AM" / "PM" (the "%T" and "%r" of
-// the C locale, independent of the user's locale).
-std::string ClockTimeText(const std::tm& t, bool is24);
-// "MM/DD/YY" ("%D").
-std::string ClockDateText(const std::tm& t);
 
 struct ChipTimeTexts {
     std::string Time;

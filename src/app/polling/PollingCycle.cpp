@@ -10,14 +10,13 @@
 #include <QWidget>
 #include <array>
 
-#include "app/PageContext.h"
 #include "app/PageTable.h"
-#include "app/PcClock.h"
-#include "app/TMainApp.h"
 #include "app/polling/DisplayPanel.h"
-#include "app/polling/GraphData.h"
-#include "app/setup/SetupPage.h"
+#include "app/polling/PollingContext.h"
+#include "bus/RtcBus.h"
+#include "clock/PcClock.h"
 #include "clock/TimeCodec.h"
+#include "pages/PageContext.h"
 
 namespace {
 
@@ -28,18 +27,18 @@ QString text(const std::string& s)
 
 } // namespace
 
-PollingCycle::PollingCycle(TMainApp& window, DisplayPanel& panel, GraphData& graph)
-    : QObject(&window), window_(window), panel_(panel), graph_(graph)
+PollingCycle::PollingCycle(PollingContext& context, DisplayPanel& panel, QObject* parent)
+    : QObject(parent), context_(context), panel_(panel)
 {
     setObjectName(QStringLiteral("PollingCycle"));
 }
 
 void PollingCycle::tick()
 {
-    QTimer* timer = window_.pollTimer();
+    QTimer* timer = context_.pollTimer();
     timer->stop();
-    const QDateTime now = window_.pcClock().now();
-    if (clock_.beginTick(now.time().second(), window_.bus().data.ElapsedSeconds)) work(now);
+    const QDateTime now = context_.pcClock().now();
+    if (clock_.beginTick(now.time().second(), context_.bus().data.ElapsedSeconds)) work(now);
     timer->start();
 }
 
@@ -47,7 +46,7 @@ void PollingCycle::work(const QDateTime& now)
 {
     // A pinned clock (scripts, tests) also pins the measured duration, so a
     // run shows the same text every time; otherwise a real counter.
-    PcClock& pcClock = window_.pcClock();
+    PcClock& pcClock = context_.pcClock();
     const qint64 startMs = pcClock.counterMs();
     QElapsedTimer counter;
     counter.start();
@@ -55,22 +54,28 @@ void PollingCycle::work(const QDateTime& now)
     const std::tm pc = ToTm(now);
     showPcTime(pc);
 
-    RtcBus& bus = window_.bus();
+    RtcBus& bus = context_.bus();
     const bool polling = panel_.pollingEnabled();
-    for (const char* name : kStatusLabels) {
-        if (QWidget* label = statusLabel(name)) label->setEnabled(polling);
+    for (const PageRow& row : context_.pages()) {
+        for (const StatusLamp& lamp : row.Lamps) {
+            if (lamp.PollLabel == nullptr) continue;
+            if (QWidget* label = statusLabel(lamp.PollLabel)) label->setEnabled(polling);
+        }
     }
     uint32_t runSeconds = 0;
     const int32_t runResult = polling ? bus.api().RdRunTime(bus.BoardNo, &runSeconds) : -1;
     if (!polling || !Succeeded(runResult)) {
         panel_.blankChipFields();
-        for (const char* lamp : kPollOffLamps)
-            setLamp(lamp, false);
-        window_.setStatusPanelText(2, QString());
+        for (const PageRow& row : context_.pages()) {
+            for (const StatusLamp& lamp : row.Lamps) {
+                if ((lamp.Off & OffWhenPollingStops) != 0) setLamp(lamp.Name, false);
+            }
+        }
+        context_.setStatusPanelText(2, QString());
         // A board the adapter reports gone is no longer active, whenever the
         // plug notification about it comes (or never does).
         if (polling && BoardIsGone(runResult))
-            window_.setStatusPanelText(1, QLatin1String(kUsbDisconnectText));
+            context_.setStatusPanelText(1, QLatin1String(kUsbDisconnectText));
     } else {
         pollChip(pc, runSeconds);
     }
@@ -84,23 +89,22 @@ void PollingCycle::work(const QDateTime& now)
 void PollingCycle::showPcTime(const std::tm& pc)
 {
     // The Setup page's hidden format follows the Set Clock page's choice.
-    const SetupPage* setup = window_.setupPage();
-    const bool is24 = setup != nullptr && setup->is24Hour();
+    const bool is24 = context_.pcTime24();
     panel_.PCtime->setText(text(ClockTimeText(pc, is24)));
     panel_.PCdate->setText(text(ClockDateText(pc)));
 }
 
 void PollingCycle::pollChip(const std::tm& pc, uint32_t runSeconds)
 {
-    RtcBus& bus = window_.bus();
+    RtcBus& bus = context_.bus();
     const AdapterApi& api = bus.api();
-    window_.setStatusPanelText(1, QLatin1String(kUsbActiveText));
-    window_.setStatusPanelText(2, text(RunTimeText(runSeconds)));
+    context_.setStatusPanelText(1, QLatin1String(kUsbActiveText));
+    context_.setStatusPanelText(2, text(RunTimeText(runSeconds)));
 
     // Status flags into the lamps. A failed read lights nothing and counts as 0.
     const PartInfo& part = bus.part();
     const PartType type = part.TypeCode;
-    const StatusLayout& layout = StatusLayoutFor(type);
+    const StatusReads& layout = StatusReadsFor(type);
     StatusResult status;
     status.MainOk = Succeeded(api.Read(bus.BoardNo, layout.Main.SubLen, part.RtcAddress,
                                        layout.Main.Address, status.Main.data(), layout.Main.Count));
@@ -108,7 +112,7 @@ void PollingCycle::pollChip(const std::tm& pc, uint32_t runSeconds)
         status.SecondOk = Succeeded(api.Read(bus.BoardNo, layout.Second.SubLen, part.RtcAddress,
                                              layout.Second.Address, &status.Second, 1));
     }
-    for (const LampState& lamp : StatusLamps(type, status))
+    for (const LampState& lamp : StatusLamps(LampsOf(context_.pages()), type, status))
         setLamp(lamp.Lamp, lamp.On);
 
     std::tm chip{};
@@ -130,14 +134,16 @@ void PollingCycle::pollChip(const std::tm& pc, uint32_t runSeconds)
 
     // A failed sensor read adds no temperature point: it has no value to plot.
     const GraphSample sample = MakeGraphSample(elapsed, tRtc, tPc, celsius);
-    graph_.append(GraphData::Deviation, QPointF(sample.X, sample.Deviation));
+    GraphSamples* graph = context_.links().graph;
+    if (graph == nullptr) return;
+    graph->append(GraphSamples::Deviation, QPointF(sample.X, sample.Deviation));
     if (sample.Temperature)
-        graph_.append(GraphData::Temperature, QPointF(sample.X, *sample.Temperature));
+        graph->append(GraphSamples::Temperature, QPointF(sample.X, *sample.Temperature));
 }
 
 std::optional<double> PollingCycle::readTemperature()
 {
-    RtcBus& bus = window_.bus();
+    RtcBus& bus = context_.bus();
     std::array<uint8_t, 2> word{};
     if (!Succeeded(bus.api().Read(bus.BoardNo, 1, kSensorSlave, kSensorRegister, word.data(), 2)))
         return std::nullopt;
@@ -148,7 +154,7 @@ void PollingCycle::runPageSteps()
 {
     for (const PageRow& row : Pages()) {
         if (row.Make == nullptr) continue;
-        if (auto* step = dynamic_cast<PollStep*>(window_.page(QLatin1String(row.Name))))
+        if (auto* step = dynamic_cast<PollStep*>(context_.page(QLatin1String(row.Name))))
             step->polled();
     }
 }
@@ -156,11 +162,11 @@ void PollingCycle::runPageSteps()
 QWidget* PollingCycle::statusLabel(const char* name)
 {
     QPointer<QWidget>& known = labels_[name];
-    if (known.isNull()) known = window_.control(QLatin1String(name));
+    if (known.isNull()) known = context_.control(QLatin1String(name));
     return known.data();
 }
 
 void PollingCycle::setLamp(const char* name, bool on)
 {
-    if (QObject* lamp = window_.lamp(name)) lamp->setProperty("lit", on);
+    if (QObject* lamp = context_.lamp(name)) lamp->setProperty("lit", on);
 }

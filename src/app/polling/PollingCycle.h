@@ -2,7 +2,8 @@
 // the board, lights the status lamps from the chip's flags, shows the chip's
 // time and, every sixth second, the temperature, the deviation and one graph
 // point per series; then the poll's duration and the pages' own steps (the
-// Interrupt page's TSE refresh).
+// Interrupt page's TSE refresh). The lamps and their bits come from the page
+// table's rows.
 #pragma once
 
 #include <QHash>
@@ -15,15 +16,14 @@
 #include "app/polling/PollLogic.h"
 
 class DisplayPanel;
-class GraphData;
+class PollingContext;
 class QDateTime;
 class QWidget;
-class TMainApp;
 
 class PollingCycle : public QObject {
     Q_OBJECT
   public:
-    PollingCycle(TMainApp& window, DisplayPanel& panel, GraphData& graph);
+    PollingCycle(PollingContext& context, DisplayPanel& panel, QObject* parent = nullptr);
 
     // One tick of Timer1: the timer is off while the tick runs, and the work
     // is done only in the first tick of a new PC second.
@@ -43,9 +43,8 @@ class PollingCycle : public QObject {
     void setLamp(const char* name, bool on);
     QWidget* statusLabel(const char* name);
 
-    TMainApp& window_;
+    PollingContext& context_;
     DisplayPanel& panel_;
-    GraphData& graph_;
     PollClock clock_;
     // The status labels, found once: a search of the window each second is
     // most of a tick's cost.

@@ -9,10 +9,11 @@
 #include <algorithm>
 #include <array>
 
-#include "app/TMainApp.h"
+#include "app/PageTable.h"
 #include "app/polling/PollLogic.h"
 #include "app/setup/SetupPage.h"
 #include "app/setup/UsbMonitor.h"
+#include "bus/RtcBus.h"
 #include "widgets/Controls.h"
 
 namespace {
@@ -35,20 +36,20 @@ constexpr std::array<const char*, 3> kDisconnectTexts{"RTCtime", "RTCdate", "RTC
 
 } // namespace
 
-BoardConnection::BoardConnection(TMainApp& window)
-    : QObject(&window), window_(window), beep_([] { QApplication::beep(); })
+BoardConnection::BoardConnection(ConnectionContext& context, QObject* parent)
+    : QObject(parent), context_(context), beep_([] { QApplication::beep(); })
 {
     setObjectName(QStringLiteral("Notify"));
-    SetupPage* page = window_.setupPage();
+    SetupPage* page = &context_.setup();
     connect(page->EvalBoardSel, &QComboBox::activated, this, &BoardConnection::EvalBoardSelChange);
     connect(page->BussSpeedSel, &QComboBox::activated, this,
             [this, page] { BussSpeedSelChange(page->BussSpeedSel); });
     page->BussSpeedSel->installEventFilter(this);
     // Program-set states run the handler as a click does.
     connect(page->VccChecked, &QAbstractButton::toggled, this, &BoardConnection::VccCheckedClick);
-    connect(window_.VccSw, &QToolButton::clicked, this, &BoardConnection::VccSwClick);
+    connect(context_.supplySwitch(), &QToolButton::clicked, this, &BoardConnection::VccSwClick);
 
-    if (!window_.scriptMode()) {
+    if (!context_.scriptMode()) {
         monitor_ = new UsbMonitor(this);
         connect(monitor_, &UsbMonitor::arrived, this, &BoardConnection::NotifyUSBArrival);
         connect(monitor_, &UsbMonitor::removed, this, &BoardConnection::NotifyUSBRemove);
@@ -64,7 +65,7 @@ bool BoardConnection::notificationsActive() const
 
 bool BoardConnection::ListBoards(QComboBox* list)
 {
-    const AdapterApi& api = window_.bus().api();
+    const AdapterApi& api = context_.bus().api();
     uint32_t count = 0;
     const int32_t result = api.GetNumDevices(&count);
     list->clear();
@@ -100,29 +101,32 @@ int BoardConnection::boardOfLine(const QComboBox* list, int line)
 
 void BoardConnection::ConnectBoard(int board)
 {
-    RtcBus& bus = window_.bus();
+    RtcBus& bus = context_.bus();
     const bool open = board > 0;
     bus.BoardNo = open ? static_cast<uint32_t>(board) : 0;
     if (open) {
-        window_.setStatusPanelText(1, QLatin1String(kUsbConnectText));
-        window_.setStatusPanelText(3, QStringLiteral("USB Connected"));
+        context_.setStatusPanelText(1, QLatin1String(kUsbConnectText));
+        context_.setStatusPanelText(3, QStringLiteral("USB Connected"));
         bus.api().Init(bus.BoardNo, kInitParam); // result not looked at
         // A simulated board's socket holds the chosen part.
-        window_.syncSimulatedSocket();
+        context_.syncSimulatedSocket();
     } else {
-        window_.setStatusPanelText(1, QLatin1String(kUsbDisconnectText));
-        window_.setStatusPanelText(3, QString());
-        window_.setStatusPanelText(2, QString());
+        context_.setStatusPanelText(1, QLatin1String(kUsbDisconnectText));
+        context_.setStatusPanelText(3, QString());
+        context_.setStatusPanelText(2, QString());
         for (const char* name : kDisconnectTexts) {
-            if (QWidget* text = window_.control(QLatin1String(name)))
+            if (QWidget* text = context_.control(QLatin1String(name)))
                 text->setProperty("text", QString());
         }
-        for (const char* name : kDisconnectLamps) {
-            if (QObject* lamp = window_.lamp(name)) lamp->setProperty("lit", false);
+        for (const PageRow& row : context_.pages()) {
+            for (const StatusLamp& held : row.Lamps) {
+                if ((held.Off & OffWhenClosed) == 0) continue;
+                if (QObject* lamp = context_.lamp(held.Name)) lamp->setProperty("lit", false);
+            }
         }
     }
 
-    for (QWidget* control : window_.boardControls())
+    for (QWidget* control : context_.boardControls())
         control->setEnabled(open);
 
     // The chosen speed reaches the new board; a failure goes to the status bar.
@@ -131,7 +135,7 @@ void BoardConnection::ConnectBoard(int board)
 
 void BoardConnection::connectFirstBoard()
 {
-    QComboBox* list = window_.setupPage()->EvalBoardSel;
+    QComboBox* list = context_.setup().EvalBoardSel;
     const bool listed = ListBoards(list);
     // With no board listed there is nothing at line 1: stay on "None".
     list->setCurrentIndex(listed && list->count() > 1 ? 1 : 0);
@@ -156,15 +160,15 @@ void BoardConnection::NotifyUSBRemove()
 
 void BoardConnection::EvalBoardSelChange()
 {
-    const QComboBox* list = window_.setupPage()->EvalBoardSel;
+    const QComboBox* list = context_.setup().EvalBoardSel;
     ConnectBoard(boardOfLine(list, list->currentIndex()));
     VccCheckedClick();
 }
 
 void BoardConnection::BussSpeedSelChange(QObject* sender)
 {
-    RtcBus& bus = window_.bus();
-    const QComboBox* list = window_.setupPage()->BussSpeedSel;
+    RtcBus& bus = context_.bus();
+    const QComboBox* list = context_.setup().BussSpeedSel;
     const uint16_t khz = BusSpeedKhz(list->currentText().toStdString());
     const int32_t result = bus.api().ClockRate(bus.BoardNo, khz);
     bus.ReportResult(controlId(sender), controlId(list), result);
@@ -172,8 +176,8 @@ void BoardConnection::BussSpeedSelChange(QObject* sender)
     // user should know the speed did not change.
     if (result != 0 && Succeeded(result)) {
         const char* text = bus.api().ResultStr(result);
-        window_.setStatusPanelText(3, QStringLiteral(" ") +
-                                          QString::fromUtf8(text != nullptr ? text : ""));
+        context_.setStatusPanelText(3, QStringLiteral(" ") +
+                                           QString::fromUtf8(text != nullptr ? text : ""));
     }
 }
 
@@ -190,19 +194,19 @@ bool BoardConnection::BussSpeedSelKeyPress(const QKeyEvent* key)
 
 bool BoardConnection::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && watched == window_.setupPage()->BussSpeedSel)
+    if (event->type() == QEvent::KeyPress && watched == context_.setup().BussSpeedSel)
         return BussSpeedSelKeyPress(static_cast<QKeyEvent*>(event));
     return QObject::eventFilter(watched, event);
 }
 
 void BoardConnection::VccCheckedClick()
 {
-    RtcBus& bus = window_.bus();
-    if (window_.setupPage()->VccChecked->isChecked()) {
-        window_.setVccPicture(kSupplyOn);
+    RtcBus& bus = context_.bus();
+    if (context_.setup().VccChecked->isChecked()) {
+        context_.setVccPicture(kSupplyOn);
         showSupplyResult(bus.api().VccOn(bus.BoardNo));
     } else {
-        window_.setVccPicture(kSupplyOff);
+        context_.setVccPicture(kSupplyOff);
         showSupplyResult(bus.api().VccOff(bus.BoardNo));
     }
 }
@@ -211,24 +215,24 @@ void BoardConnection::VccCheckedClick()
 // every click; with no board open there is nothing to switch.
 void BoardConnection::showSupplyResult(int32_t result)
 {
-    RtcBus& bus = window_.bus();
+    RtcBus& bus = context_.bus();
     if (bus.BoardNo == 0 || Succeeded(result)) return;
     const char* text = bus.api().ResultStr(result);
-    window_.setStatusPanelText(3, QStringLiteral(" RTC Vcc Switch: ") +
-                                      QString::fromUtf8(text != nullptr ? text : ""));
+    context_.setStatusPanelText(3, QStringLiteral(" RTC Vcc Switch: ") +
+                                       QString::fromUtf8(text != nullptr ? text : ""));
 }
 
 void BoardConnection::VccSwClick()
 {
-    RtcBus& bus = window_.bus();
+    RtcBus& bus = context_.bus();
     // Checking the box runs its own handler too, so the supply call is repeated.
-    if (window_.vccPicture() == kSupplyOff) {
-        window_.setVccPicture(kSupplyOn);
-        window_.setupPage()->VccChecked->setChecked(true);
+    if (context_.vccPicture() == kSupplyOff) {
+        context_.setVccPicture(kSupplyOn);
+        context_.setup().VccChecked->setChecked(true);
         showSupplyResult(bus.api().VccOn(bus.BoardNo));
     } else {
-        window_.setVccPicture(kSupplyOff);
-        window_.setupPage()->VccChecked->setChecked(false);
+        context_.setVccPicture(kSupplyOff);
+        context_.setup().VccChecked->setChecked(false);
         showSupplyResult(bus.api().VccOff(bus.BoardNo));
     }
 }

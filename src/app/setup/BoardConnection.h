@@ -2,14 +2,50 @@
 // speed and the chip supply.
 #pragma once
 
+#include <QList>
 #include <QObject>
+#include <QString>
 #include <cstdint>
 #include <functional>
+#include <span>
 
 class QComboBox;
 class QKeyEvent;
-class TMainApp;
+class QToolButton;
+class QWidget;
+class RtcBus;
+class SetupPage;
 class UsbMonitor;
+struct PageRow;
+
+// What the board connection gets from the window: the bus, the Setup page's
+// lists and supply check box, the tool bar's supply switch and its picture,
+// the status bar, the lamps and board controls of the page table. TMainApp
+// implements it.
+class ConnectionContext {
+  public:
+    virtual ~ConnectionContext() = default;
+
+    virtual RtcBus& bus() = 0;
+    virtual SetupPage& setup() = 0;
+    // VccSw and its picture: 15 = supply off, 16 = supply on.
+    virtual QToolButton* supplySwitch() = 0;
+    virtual int vccPicture() const = 0;
+    virtual void setVccPicture(int picture) = 0;
+    // True when a script drives the window: it delivers its own plug
+    // notifications.
+    virtual bool scriptMode() const = 0;
+    virtual void setStatusPanelText(int panel, const QString& text) = 0;
+    // Puts the chosen part into the simulated board's socket.
+    virtual void syncSimulatedSocket() = 0;
+    // A control by name; a name that matches nothing is recorded, null.
+    virtual QWidget* control(const QString& name) = 0;
+    // The page table, whose lamps closing switches off.
+    virtual std::span<const PageRow> pages() const = 0;
+    virtual QObject* lamp(const char* name) = 0;
+    // The controls that work only with an open board.
+    virtual QList<QWidget*> boardControls() = 0;
+};
 
 class BoardConnection : public QObject {
     Q_OBJECT
@@ -17,7 +53,7 @@ class BoardConnection : public QObject {
     // Connects the Setup page's board list, bus-speed list and supply check
     // box and the tool bar's supply switch. Plug notifications come from udev
     // unless the window runs a script, which delivers its own.
-    explicit BoardConnection(TMainApp& window);
+    explicit BoardConnection(ConnectionContext& context, QObject* parent = nullptr);
     ~BoardConnection() override;
 
     // Fills list with the boards the adapter reports: "None" first, then one
@@ -62,7 +98,7 @@ class BoardConnection : public QObject {
     void relist();
     void showSupplyResult(int32_t result);
 
-    TMainApp& window_;
+    ConnectionContext& context_;
     UsbMonitor* monitor_ = nullptr;
     std::function<void()> beep_;
 };

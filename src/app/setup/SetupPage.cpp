@@ -17,9 +17,11 @@
 #include <algorithm>
 #include <array>
 
-#include "app/PageContext.h"
+#include "PartSelection.h"
 #include "app/polling/PollLogic.h"
+#include "app/setup/SetupCodec.h"
 #include "bus/RtcBus.h"
+#include "pages/PageContext.h"
 #include "widgets/Controls.h"
 #include "widgets/LedIndicator.h"
 
@@ -368,11 +370,11 @@ void SetupPage::BtnReadIDClick(QObject* sender)
 {
     RtcBus& bus = context_.bus();
     Read_ID_Buf->clear();
-    // The raw bus page picks up this transfer from the shared state.
-    bus.shared.MemAddrLen = 2;
-    bus.shared.XferSlave = kIdSlave;
-    bus.shared.XferAddress = kIdAddress;
-    bus.shared.XferCount = kIdCount;
+    // The memory transfers take the ID parts' address length, and the raw
+    // bus page picks up this transfer.
+    PageLinks& links = context_.links();
+    if (links.userMemory != nullptr) links.userMemory->setAddressLength(2);
+    if (links.rawBus != nullptr) links.rawBus->setTransfer(kIdSlave, kIdAddress, kIdCount);
     uint8_t bytes[kIdCount] = {};
     const int32_t result = bus.api().Read(bus.BoardNo, 2, kIdSlave, kIdAddress, bytes, kIdCount);
     if (Succeeded(result)) {
@@ -383,6 +385,31 @@ void SetupPage::BtnReadIDClick(QObject* sender)
         Read_ID_Buf->show();
     }
     bus.ReportResult(controlId(sender), controlId(BtnReadID), result);
+}
+
+void SetupPage::partChosen()
+{
+    const RtcBus& bus = context_.bus();
+    const PartInfo& part = bus.part();
+    lblProduct->setText(QString::fromLatin1(part.PartName));
+    if (SetupCodec::HasIdGroup(part)) {
+        GroupBox38->setTitle(QLatin1String(SetupCodec::kIdGroupCaption));
+        GroupBox38->show();
+    }
+    const auto rows = FeatureRows(bus.partRow());
+    for (int r = 0; r < kFeatureRows && r < Features->rowCount(); ++r) {
+        const FeatureRow& feature = rows[static_cast<size_t>(r)];
+        const QString cells[2] = {QString::fromStdString(feature.Name),
+                                  QString::fromStdString(feature.Value)};
+        for (int c = 0; c < 2 && c < Features->columnCount(); ++c) {
+            QTableWidgetItem* item = Features->item(r, c);
+            if (item == nullptr) {
+                item = new QTableWidgetItem;
+                Features->setItem(r, c, item);
+            }
+            item->setText(cells[c]);
+        }
+    }
 }
 
 void SetupPage::rbLM75SelectClick()

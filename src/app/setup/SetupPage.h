@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include "pages/PageContext.h"
+
 class LedIndicator;
 class QCheckBox;
 class QComboBox;
@@ -16,12 +18,15 @@ class QPushButton;
 class QRadioButton;
 class QTableWidget;
 class QToolButton;
-class PageContext;
 
-class SetupPage : public QWidget {
+class SetupPage : public QWidget, public PartChoiceStep {
     Q_OBJECT
   public:
     explicit SetupPage(PageContext& context, QWidget* parent = nullptr);
+
+    // The product label, the ID group of the parts that have one and the
+    // Features grid follow the chosen part.
+    void partChosen() override;
 
     // Controls keep their designed names (also their objectNames).
     QGroupBox* GroupEvalBoard = nullptr;

@@ -14,6 +14,7 @@ namespace {
 // fixed-size window never has to grow for a passing one.
 
 constexpr ControlSetting kBase[] = {
+    SetCaption("tsAlarm", "Alarm"),
     SetCaption("lblAlarm", "Alarm 1"),
     SetCaption("lblAlarm0", "Alarm 0"),
     SetCaption("Label39", "Alarm Bit (ALM)"),
@@ -133,6 +134,7 @@ constexpr ControlSetting kTypeF[] = {
 };
 
 constexpr ControlSetting kTypeG[] = {
+    SetCaption("tsAlarm", "Alarm && IRQ"),
     SetCaption("Label39", "Alarm Bit (A1F)"),
     SetCaption("Label50", "Alarm Bit (A2F)"),
     SetCaption("cbALME", "Enable (ALM1E)"),
@@ -513,6 +515,26 @@ const PageSettingsTable kAlarmPageSettings = {
     kBase,
     {kNoneAB, kTypeE, kTypeC, kTypeD, kTypeF, kTypeG, kTypeH, kTypeJ, kVK390},
 };
+
+namespace {
+using S = StatusSource;
+constexpr LampBit kAlarmBits[] = {
+    {{TypeNone, TypeA, TypeB, TypeC, TypeH, TypeK}, S::Main0, 2},
+    {{TypeE}, S::Main0, 6},
+    {{TypeD}, S::Main0, 4},
+    {{TypeF}, S::Main0, 5},
+    {{TypeG}, S::Main0, 0},
+};
+constexpr LampBit kAlarm0Bits[] = {
+    {{TypeE}, S::Main0, 5},
+    {{TypeF}, S::Main0, 4},
+    {{TypeG, TypeH}, S::Main0, 1},
+};
+constexpr uint8_t kOff = OffWhenPollingStops | OffWhenReadFails | OffWhenClosed;
+} // namespace
+
+const std::array<StatusLamp, 2> kAlarmLamps = {
+    {{"LedAlarm", kAlarmBits, kOff}, {"LedAlarm0", kAlarm0Bits, kOff}}};
 
 // ---------------------------------------------------------------------------
 // Hours

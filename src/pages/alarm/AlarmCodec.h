@@ -13,12 +13,16 @@
 
 #include "PartSelection.h"
 #include "PartTable.h"
+#include "StatusLayout.h"
 
 // Base state: both alarms' captions, lists at "Ignore", notes and the IRQ
 // usage group hidden; one block per family shows the second alarm, relabels
 // the fields with the family's register names and loads the Sunday-is-1 week
 // list where the chip counts so.
 extern const PageSettingsTable kAlarmPageSettings;
+
+// The alarm flags' lamps: LedAlarm (alarm 1, or the only alarm) and LedAlarm0.
+extern const std::array<StatusLamp, 2> kAlarmLamps;
 
 // The hour lists' items by index: 0 "Ignore", 1..24 "00 MIL".."23 MIL",
 // 25 "12 AM", 26..36 "01 AM".."11 AM", 37 "12 PM", 38..48 "01 PM".."11 PM",

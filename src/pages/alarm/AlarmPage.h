@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/PageContext.h"
+#include "pages/PageContext.h"
 
 class LedIndicator;
 class QButtonGroup;

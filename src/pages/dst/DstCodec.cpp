@@ -29,6 +29,7 @@ constexpr ControlSetting kBase[] = {
 
 // TypeD and TypeF alike.
 constexpr ControlSetting kDaylightSaving[] = {
+    Show("tsDST"),
     SetCaption("Label63", "Month (DMF)"),
     SetCaption("Label69", "Month (DMR)"),
     SetCaption("Label64", "Day of Week (DDWF)"),
@@ -75,6 +76,13 @@ const PageSettingsTable kDstPageSettings = {
     {SettingList(), SettingList(), SettingList(), kDaylightSaving, kDaylightSaving, SettingList(),
      SettingList(), SettingList(), SettingList()},
 };
+
+namespace {
+constexpr LampBit kDstChangeBits[] = {{{TypeD}, StatusSource::Main0, 5},
+                                      {{TypeF}, StatusSource::Main0, 6}};
+} // namespace
+
+const std::array<StatusLamp, 1> kDstLamps = {{{"CBSLedDSTCHNG", kDstChangeBits}}};
 
 namespace DstCodec {
 

@@ -12,10 +12,15 @@
 
 #include "PartSelection.h"
 #include "PartTable.h"
+#include "StatusLayout.h"
 
 // Base state: the generic field captions, the week lists hidden; TypeD and
 // TypeF name the fields after their registers, show and load the week lists.
 extern const PageSettingsTable kDstPageSettings;
+
+// The DST change lamp CBSLedDSTCHNG (DSTADJ); it keeps its state when the
+// board stops answering.
+extern const std::array<StatusLamp, 1> kDstLamps;
 
 namespace DstCodec {
 

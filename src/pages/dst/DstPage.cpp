@@ -254,7 +254,5 @@ void DstPage::CBSLedDSTCHNGChange(bool lit)
     if (!lit) return;
     // As for its own event lamp, the event page reads its time stamps; the
     // read is not the user's click, so a failure lands in the status bar.
-    QWidget* events = context_.page(QStringLiteral("tsEvent"));
-    if (events != nullptr && events->metaObject()->indexOfSlot("LastEventBtnClick()") >= 0)
-        QMetaObject::invokeMethod(events, "LastEventBtnClick");
+    if (EventStamps* stamps = context_.links().eventStamps) stamps->readStamps(nullptr);
 }

@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "app/PageContext.h"
+#include "pages/PageContext.h"
 
 class LedIndicator;
 class QCheckBox;

@@ -67,6 +67,13 @@ const PageSettingsTable kEventPageSettings = {
     {{{}, {}, {}, {}, kTypeF, {}, {}, {}, {}}},
 };
 
+namespace {
+constexpr LampBit kEventBits[] = {{{TypeNone, TypeA, TypeB, TypeE}, StatusSource::Main0, 3}};
+} // namespace
+
+const std::array<StatusLamp, 1> kEventLamps = {
+    {{"LedEvent", kEventBits, OffWhenPollingStops | OffWhenReadFails | OffWhenClosed}}};
+
 namespace EventCodec {
 
 std::optional<uint8_t> ConfigRegister(PartType type)

@@ -11,11 +11,15 @@
 
 #include "PartSelection.h"
 #include "PartTable.h"
+#include "StatusLayout.h"
 
 // Base state: the TypeA/TypeB page (RTCHLT, EVIENB, the flag lamp, one stamp
 // panel, "Clear Event"); the TypeF block swaps in EVIM, the four stamp panels
 // with their EVIX labels and the event counter.
 extern const PageSettingsTable kEventPageSettings;
+
+// The event flag's lamp LedEvent.
+extern const std::array<StatusLamp, 1> kEventLamps;
 
 namespace EventCodec {
 

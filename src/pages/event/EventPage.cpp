@@ -16,7 +16,6 @@
 #include "bus/RtcBus.h"
 #include "bus/WriteSequence.h"
 #include "pages/event/EventCodec.h"
-#include "registers/RegistersPage.h"
 #include "widgets/Controls.h"
 #include "widgets/LedIndicator.h"
 
@@ -52,6 +51,7 @@ QLabel* eventStampPanel(QWidget* parent, const char* name)
 EventPage::EventPage(PageContext& context, QWidget* parent) : QWidget(parent), context_(context)
 {
     setObjectName(QStringLiteral("tsEvent"));
+    context_.links().eventStamps = this;
 
     auto* left = new QVBoxLayout;
     left->setSpacing(8);
@@ -229,10 +229,7 @@ void EventPage::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (event->spontaneous()) return;
     // As when the tab is chosen: the register rows show the chosen section.
-    auto* registers = qobject_cast<RegistersPage*>(context_.page(QStringLiteral("tsReg")));
-    auto* sections = qobject_cast<QComboBox*>(context_.control(QStringLiteral("SectionSel")));
-    if (registers != nullptr && sections != nullptr)
-        registers->ShowSection(sections->currentIndex());
+    if (RegisterRows* rows = context_.links().registerRows) rows->showChosenSection();
     UpdateEventControls();
 }
 

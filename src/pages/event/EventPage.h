@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <array>
 
-#include "app/PageContext.h"
+#include "pages/PageContext.h"
 
 class LedIndicator;
 class QCheckBox;
@@ -17,9 +17,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class EventPage : public QWidget, public PartChoiceStep {
+class EventPage : public QWidget, public PartChoiceStep, public EventStamps {
     Q_OBJECT
   public:
+    // The page offers its time stamps to the others (PageLinks::eventStamps).
     explicit EventPage(PageContext& context, QWidget* parent = nullptr);
 
     // The stamp controls follow the part's time-stamp flag; then the lists
@@ -85,7 +86,7 @@ class EventPage : public QWidget, public PartChoiceStep {
     std::array<QLabel*, 4> stampPanels() const;
     bool is24Hour();
 
-    void readStamps(const void* sender);
+    void readStamps(const void* sender) override;
 
     PageContext& context_;
 };

@@ -10,12 +10,12 @@
 #include <QVBoxLayout>
 #include <ctime>
 
-#include "app/PageContext.h"
-#include "app/PcClock.h"
-#include "app/polling/GraphData.h"
-#include "app/polling/PollLogic.h"
 #include "bus/RtcBus.h"
+#include "clock/PcClock.h"
+#include "clock/TimeCodec.h"
+#include "pages/PageContext.h"
 #include "pages/graph/GraphCodec.h"
+#include "pages/graph/GraphData.h"
 #include "pages/graph/GraphView.h"
 #include "widgets/Controls.h"
 
@@ -46,11 +46,15 @@ QComboBox* rangeList(QWidget* parent, const char* name, const QString& hint,
 } // namespace
 
 GraphPage::GraphPage(PageContext& context, QWidget* parent)
-    : QWidget(parent), context_(context), data_(*context.graphData())
+    : QWidget(parent), context_(context), data_(*new GraphData(this))
 {
     setObjectName(QStringLiteral("tsGraph"));
 
     TimeDev = new GraphView(data_, this);
+    // The samples for the polling cycle and the dump file, the chart for the
+    // printed report.
+    context_.links().graph = &data_;
+    context_.links().graphChart = TimeDev->Chart;
 
     DevRange = rangeList(this, "DevRange", QStringLiteral("Graph Time Deviation Scale"),
                          GraphCodec::DeviationRanges(), GraphCodec::kInitialDeviation);

@@ -16,7 +16,11 @@ class QPushButton;
 class GraphPage : public QWidget {
     Q_OBJECT
   public:
+    // The page keeps the graph's samples and offers them, and its chart, to
+    // the others (PageLinks::graph, PageLinks::graphChart).
     explicit GraphPage(PageContext& context, QWidget* parent = nullptr);
+
+    GraphData& data() { return data_; }
 
     // The page's step of start-up: restart, then the three ranges, so the
     // axes match the lists.

@@ -13,7 +13,7 @@
 #include <QValueAxis>
 #include <cmath>
 
-#include "app/polling/GraphData.h"
+#include "pages/graph/GraphData.h"
 #include "widgets/Controls.h"
 
 using GraphCodec::AxisRange;

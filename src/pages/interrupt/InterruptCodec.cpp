@@ -35,6 +35,7 @@ constexpr const char* kTimerModes[] = {"Basic Count Down", "Secondary Alarm", "W
 // ---- Part choice ----
 
 constexpr ControlSetting kBase[] = {
+    SetCaption("tsInterrupt", "Interrupt"),
     SetCaption("GroupBox10", "Frequency Out (FO) or Alarm on IRQ pin"),
     SetCaption("Label25", "Frequency (FO) or Alarm1 Select"),
     SetCaption("ChkBA1E", "A1E Alarm / IRQ Enable"),
@@ -87,12 +88,14 @@ constexpr ControlSetting kTypeF[] = {
 };
 
 constexpr ControlSetting kTypeG[] = {
+    SetCaption("tsInterrupt", "FOUT Freq."),
     SetItems("FreqOutSel", kFreqG),
     SelectItem("FreqOutSel", 3),
     Hide("cbFOBATB"),
 };
 
 constexpr ControlSetting kTypeH[] = {
+    SetCaption("tsInterrupt", "FOUT && IRQ"),
     Show("ChkBA1E"),
     SetCaption("ChkBA1E", "Enable Alarm1 INTR Output (Set A1E)"),
     Show("Label99"),
@@ -104,11 +107,13 @@ constexpr ControlSetting kTypeH[] = {
 };
 
 constexpr ControlSetting kTypeJ[] = {
+    SetCaption("tsInterrupt", "FOUT Freq."),
     SetItems("FreqOutSel", kNoItems),
     Hide("cbFOBATB"),
 };
 
 constexpr ControlSetting kVK390[] = {
+    SetCaption("tsInterrupt", "Interrupts && User Timer"),
     Show("GrpBoxTimer"),
     SetItems("FreqOutSel", kFreqK),
     SelectItem("FreqOutSel", 0),
@@ -162,6 +167,13 @@ const PageSettingsTable kInterruptPageSettings = {
     kBase,
     {kNoneAB, kTypeE, kTypeC, kTypeD, kTypeF, kTypeG, kTypeH, kTypeJ, kVK390},
 };
+
+namespace {
+constexpr LampBit kTimerBits[] = {{{TypeK}, StatusSource::Main0, 3}};
+} // namespace
+
+const std::array<StatusLamp, 1> kInterruptLamps = {
+    {{"CBSLed11", kTimerBits, OffWhenPollingStops | OffWhenClosed}}};
 
 namespace InterruptCodec {
 

@@ -4,6 +4,7 @@
 // texts and checks.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -11,6 +12,7 @@
 #include <string_view>
 
 #include "PartSelection.h"
+#include "StatusLayout.h"
 
 // Base state: the frequency group's captions, the A1E box and its note, the
 // timer group and the TSE refresh group hidden, the timer lists loaded. Each
@@ -19,6 +21,10 @@
 // and shows or hides the FOBATB box; TypeH shows the A1E box, VK390 the timer
 // group, TypeD the TSE refresh group with its list at "Off".
 extern const PageSettingsTable kInterruptPageSettings;
+
+// The user timer's flag lamp CBSLed11 (VK390's TMR); a failed status read
+// leaves it as it was.
+extern const std::array<StatusLamp, 1> kInterruptLamps;
 
 namespace InterruptCodec {
 

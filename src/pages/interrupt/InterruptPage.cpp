@@ -241,6 +241,9 @@ void InterruptPage::connectHandlers()
 
 void InterruptPage::partChosen()
 {
+    // Every part choice stops the TSE refresh.
+    tseRefreshPeriod_ = 0;
+    tseRefreshCount_ = 0;
     const RtcBus& bus = context_.bus();
     if (TypeBlockFor(bus.partRow()) != TypeBlock::NoneAB) return;
     // The family block selects the entry.
@@ -465,16 +468,14 @@ void InterruptPage::bntClearTimerClick()
 
 void InterruptPage::cboTSEREFRESHChange()
 {
-    SharedPageState& shared = context_.bus().shared;
-    shared.TseRefreshPeriod = std::max(0, cboTSEREFRESH->currentIndex());
-    shared.TseRefreshCount = 0;
+    tseRefreshPeriod_ = std::max(0, cboTSEREFRESH->currentIndex());
+    tseRefreshCount_ = 0;
 }
 
 void InterruptPage::polled()
 {
     RtcBus& bus = context_.bus();
-    SharedPageState& shared = bus.shared;
-    if (!TseRefreshDue(shared.TseRefreshPeriod, shared.TseRefreshCount)) return;
+    if (!TseRefreshDue(tseRefreshPeriod_, tseRefreshCount_)) return;
     if (auto* shown = qobject_cast<QLabel*>(context_.control(QStringLiteral("PollingTime"))))
         shown->setText(QStringLiteral("TSE Refresh"));
     // Read-modify-write: the byte also holds BETA and the battery-mode bits.

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/PageContext.h"
+#include "pages/PageContext.h"
 
 class LedIndicator;
 class QCheckBox;
@@ -30,6 +30,9 @@ class InterruptPage : public QWidget, public PartChoiceStep, public PollStep {
     void partChosen() override;
     // Once a second: TSE written every TseRefreshPeriod seconds.
     void polled() override;
+    // The TSE refresh's period (0: off) and the seconds counted towards it.
+    int tseRefreshPeriod() const { return tseRefreshPeriod_; }
+    int tseRefreshCount() const { return tseRefreshCount_; }
 
     // Controls keep their designed names (also their objectNames).
     QGroupBox* GroupBox10 = nullptr; // frequency out on the interrupt pin
@@ -90,6 +93,9 @@ class InterruptPage : public QWidget, public PartChoiceStep, public PollStep {
     std::optional<uint8_t> timerBoxByte(const QLineEdit* box, const char* caption);
 
     PageContext& context_;
+    // The TSE refresh: every how many seconds (0: off), and the seconds counted.
+    int tseRefreshPeriod_ = 0;
+    int tseRefreshCount_ = 0;
     // The frequency group and, under it, the TSE refresh group.
     QVBoxLayout* leftColumn_ = nullptr;
 };

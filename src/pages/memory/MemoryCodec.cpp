@@ -10,6 +10,7 @@ constexpr const char* kProtectItems[] = {"None",      "0180-01FF", "0100-01FF", 
                                          "0000-003F", "0000-007F", "0000-00FF", "0000-01FF"};
 
 constexpr ControlSetting kEeprom[] = {
+    SetCaption("tsMemory", "EEPROM"),
     Show("cboEEProtect"),
     Show("Label40"),
     Show("BtnReadBP"),
@@ -19,6 +20,8 @@ constexpr ControlSetting kEeprom[] = {
 };
 
 constexpr ControlSetting kSram[] = {
+    SetCaption("tsMemory", "SRAM"),
+    Show("tsMemory"),
     Hide("cboEEProtect"),
     Hide("Label40"),
     Hide("BtnReadBP"),
@@ -36,6 +39,15 @@ const PageSettingsTable kMemoryPageSettings = {
 };
 
 namespace MemoryCodec {
+
+PartShape PartShapeFor(PartType type)
+{
+    PartShape shape;
+    shape.AddressLength = type == TypeE ? 2 : 1;
+    if (type == TypeE) shape.LastLine = 31;
+    if (type == TypeD || type == TypeF) shape.LastLine = 7;
+    return shape;
+}
 
 int GridRows(int lastLine)
 {

@@ -17,6 +17,18 @@ extern const PageSettingsTable kMemoryPageSettings;
 
 namespace MemoryCodec {
 
+// What the part choice sets in the page for a family: the sub-address length
+// of the memory transfers (2 for the EEPROM parts, 1 for every other), the
+// index of the last 16-byte line (none: left as it was), and the grid cell
+// selected (row and column 2 for every part).
+struct PartShape {
+    int AddressLength = 1;
+    std::optional<int> LastLine;
+    int GridRow = 2;
+    int GridColumn = 2;
+};
+PartShape PartShapeFor(PartType type);
+
 constexpr uint8_t kMemSlave = 0xAE;
 constexpr int kLineBytes = 16;
 constexpr int kGridColumns = 18; // AStart, sixteen bytes, AEnd

@@ -54,6 +54,7 @@ QLineEdit* memoryHexBox(QWidget* parent, const char* name, const QString& text, 
 MemoryPage::MemoryPage(PageContext& context, QWidget* parent) : QWidget(parent), context_(context)
 {
     setObjectName(QStringLiteral("tsMemory"));
+    context_.links().userMemory = this;
 
     EepromGrid = named(new QTableWidget(0, kGridColumns, this), "EepromGrid");
     setHint(EepromGrid, QStringLiteral("Single Click to Set single byte Read Address, Double "
@@ -214,9 +215,17 @@ void MemoryPage::layoutGrid(int lastLine)
 
 void MemoryPage::partChosen()
 {
+    const PartShape shape = PartShapeFor(context_.bus().part().TypeCode);
+    gridRow_ = shape.GridRow;
+    gridColumn_ = shape.GridColumn;
+    addressLength_ = shape.AddressLength;
     // Parts without user memory leave the line count as it was; their page is hidden.
-    const std::optional<int> lastLine = PartChoiceStateFor(context_.bus().partRow()).MemLastLine;
-    if (lastLine) layoutGrid(*lastLine);
+    if (shape.LastLine) layoutGrid(*shape.LastLine);
+}
+
+void MemoryPage::setAddressLength(int length)
+{
+    addressLength_ = length;
 }
 
 uint32_t MemoryPage::memorySize() const
@@ -226,16 +235,13 @@ uint32_t MemoryPage::memorySize() const
 
 uint8_t MemoryPage::addressLength() const
 {
-    const int length = context_.bus().shared.MemAddrLen;
-    return static_cast<uint8_t>(length == 2 ? 2 : 1);
+    return static_cast<uint8_t>(addressLength_ == 2 ? 2 : 1);
 }
 
 void MemoryPage::noteTransfer(uint32_t address, uint32_t count)
 {
-    SharedPageState& shared = context_.bus().shared;
-    shared.XferSlave = kMemSlave;
-    shared.XferAddress = static_cast<int>(address);
-    shared.XferCount = static_cast<int>(count);
+    if (RawBusTransfer* raw = context_.links().rawBus)
+        raw->setTransfer(kMemSlave, static_cast<int>(address), static_cast<int>(count));
 }
 
 std::optional<uint8_t> MemoryPage::boxValue(QLineEdit* box, const void* sender, const char* what)
@@ -252,10 +258,7 @@ std::optional<uint8_t> MemoryPage::boxValue(QLineEdit* box, const void* sender, 
 void MemoryPage::clearReadBuf()
 {
     // The raw bus page's data box, once that page is built.
-    if (context_.page(QStringLiteral("tsPort")) == nullptr) return;
-    if (auto* buf = context_.page(QStringLiteral("tsPort"))
-                        ->findChild<QLineEdit*>(QStringLiteral("Read_Buf")))
-        buf->clear();
+    if (RawBusTransfer* raw = context_.links().rawBus) raw->clearReadData();
 }
 
 // ---------------------------------------------------------------------------
@@ -409,16 +412,13 @@ void MemoryPage::BtnWrEepromClick()
 
 void MemoryPage::EepromSelectCell(int row, int column)
 {
-    SharedPageState& shared = context_.bus().shared;
-    shared.MemGridRow = row;
-    shared.MemGridCol = column;
+    gridRow_ = row;
+    gridColumn_ = column;
 }
 
 void MemoryPage::EePromClick()
 {
-    const SharedPageState& shared = context_.bus().shared;
-    const std::optional<uint32_t> address =
-        CellAddress(shared.MemGridRow, shared.MemGridCol, memorySize());
+    const std::optional<uint32_t> address = CellAddress(gridRow_, gridColumn_, memorySize());
     BtnRdByte->show();
     GroupBox35->show();
     BtnWriteByte->show();
@@ -433,9 +433,7 @@ void MemoryPage::EePromClick()
 
 void MemoryPage::EePromDBLClick()
 {
-    const SharedPageState& shared = context_.bus().shared;
-    const std::optional<uint32_t> address =
-        CellAddress(shared.MemGridRow, shared.MemGridCol, memorySize());
+    const std::optional<uint32_t> address = CellAddress(gridRow_, gridColumn_, memorySize());
     BtnWriteByte->show();
     if (!address) {
         context_.setStatusPanelText(3, QStringLiteral(" No memory byte at that cell"));

@@ -5,10 +5,11 @@
 
 #include <QElapsedTimer>
 #include <QWidget>
+#include <array>
 #include <cstdint>
 #include <optional>
 
-#include "app/PageContext.h"
+#include "pages/PageContext.h"
 
 class QComboBox;
 class QGroupBox;
@@ -18,13 +19,23 @@ class QPushButton;
 class QRadioButton;
 class QTableWidget;
 
-class MemoryPage : public QWidget, public PartChoiceStep {
+class MemoryPage : public QWidget, public PartChoiceStep, public UserMemory {
     Q_OBJECT
   public:
+    // The page offers its address length to the others (PageLinks::userMemory).
     explicit MemoryPage(PageContext& context, QWidget* parent = nullptr);
 
-    // The grid takes the chosen part's lines.
+    // The grid takes the chosen part's lines; the address length and the
+    // selected cell take the family's (MemoryCodec::PartShapeFor).
     void partChosen() override;
+
+    // Sub-address length of the memory transfers (1 unless 2 was set).
+    uint8_t addressLength() const;
+    void setAddressLength(int length) override;
+    // The grid cell selected last: {row, column}.
+    std::array<int, 2> gridCell() const { return {gridRow_, gridColumn_}; }
+    // Lines of the grid, the header row not counted.
+    int gridLines() const { return gridLines_; }
 
     // Controls keep their designed names (also their objectNames).
     QTableWidget* EepromGrid = nullptr;
@@ -66,7 +77,6 @@ class MemoryPage : public QWidget, public PartChoiceStep {
     QWidget* buildControls();
     void layoutGrid(int lastLine);
     uint32_t memorySize() const;
-    uint8_t addressLength() const;
     void noteTransfer(uint32_t address, uint32_t count);
     // Reads a fill or data box; a box without a byte opens an error box
     // naming it and gives nullopt.
@@ -90,4 +100,7 @@ class MemoryPage : public QWidget, public PartChoiceStep {
 
     PageContext& context_;
     int gridLines_ = 0;
+    int addressLength_ = 0;
+    int gridRow_ = 0;
+    int gridColumn_ = 0;
 };

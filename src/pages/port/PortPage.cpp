@@ -14,12 +14,11 @@
 #include <QVBoxLayout>
 #include <vector>
 
-#include "app/PageContext.h"
 #include "bus/HexField.h"
 #include "bus/RtcBus.h"
+#include "pages/PageContext.h"
 #include "pages/port/PortCodec.h"
 #include "registers/RegistersCodec.h"
-#include "registers/RegistersPage.h"
 #include "widgets/BitPanel.h"
 #include "widgets/Controls.h"
 
@@ -50,6 +49,7 @@ QLineEdit* portHexBox(QWidget* parent, const char* name, const QString& text, in
 PortPage::PortPage(PageContext& context, QWidget* parent) : QWidget(parent), context_(context)
 {
     setObjectName(QStringLiteral("tsPort"));
+    context_.links().rawBus = this;
     buildPortGroup();
     buildDiddleGroup();
 
@@ -266,9 +266,9 @@ void PortPage::connectHandlers()
 void PortPage::bindRows()
 {
     // The register page's hex key filter serves the port rows' hex boxes too.
-    auto* registers = qobject_cast<RegistersPage*>(context_.page(QStringLiteral("tsReg")));
+    RegisterRows* registers = context_.links().registerRows;
     if (registers == nullptr) return;
-    RegistersPage::RowControls port;
+    RegisterRowControls port;
     port.Panel = P0;
     port.Name = LabelP0;
     port.Hex = HexP0;
@@ -276,7 +276,7 @@ void PortPage::bindRows()
     port.Write = WrBtnP0;
     port.Read = RdBtnP0;
     registers->BindRow(kPortRow, port);
-    RegistersPage::RowControls mode;
+    RegisterRowControls mode;
     mode.Panel = PM0;
     mode.Name = LabelPM0;
     mode.Hex = HexPM0;
@@ -451,16 +451,23 @@ void PortPage::Button3Click()
         return;
     }
     clearRefusal();
-    SharedPageState& shared = context_.bus().shared;
-    shared.XferSlave = setup.Settings->Slave;
-    shared.XferAddress = setup.Settings->Address;
-    shared.XferCount = setup.Settings->Count;
+    setTransfer(setup.Settings->Slave, setup.Settings->Address, setup.Settings->Count);
+}
+
+void PortPage::setTransfer(int slave, int address, int count)
+{
+    xfer_ = {slave, address, count};
+}
+
+void PortPage::clearReadData()
+{
+    Read_Buf->clear();
 }
 
 void PortPage::Button1Click()
 {
     RtcBus& bus = context_.bus();
-    const int count = bus.shared.XferCount;
+    const int count = xfer_.Count;
     const PortCodec::WriteData data =
         PortCodec::WriteBytesFor(Wrt_Buff->text().toStdString(), count);
     if (!data.Bytes) {
@@ -469,17 +476,16 @@ void PortPage::Button1Click()
     }
     clearRefusal();
     Read_Buf->clear();
-    const int32_t result = bus.api().Write(bus.BoardNo, static_cast<uint8_t>(RawAddrLen),
-                                           static_cast<uint8_t>(bus.shared.XferSlave),
-                                           static_cast<uint32_t>(bus.shared.XferAddress),
-                                           data.Bytes->data(), static_cast<uint32_t>(count));
+    const int32_t result = bus.api().Write(
+        bus.BoardNo, static_cast<uint8_t>(RawAddrLen), static_cast<uint8_t>(xfer_.Slave),
+        static_cast<uint32_t>(xfer_.Address), data.Bytes->data(), static_cast<uint32_t>(count));
     bus.ReportResult(controlId(sender()), controlId(Button1), result);
 }
 
 void PortPage::Button2Click()
 {
     RtcBus& bus = context_.bus();
-    const int count = bus.shared.XferCount;
+    const int count = xfer_.Count;
     const std::string refusal = PortCodec::ReadRefusal(count);
     if (!refusal.empty()) {
         refuse(refusal);
@@ -489,8 +495,8 @@ void PortPage::Button2Click()
     Read_Buf->clear();
     std::vector<uint8_t> buffer(PortCodec::kReadBufferBytes);
     const int32_t result = bus.api().Read(
-        bus.BoardNo, static_cast<uint8_t>(RawAddrLen), static_cast<uint8_t>(bus.shared.XferSlave),
-        static_cast<uint32_t>(bus.shared.XferAddress), buffer.data(), static_cast<uint32_t>(count));
+        bus.BoardNo, static_cast<uint8_t>(RawAddrLen), static_cast<uint8_t>(xfer_.Slave),
+        static_cast<uint32_t>(xfer_.Address), buffer.data(), static_cast<uint32_t>(count));
     if (Succeeded(result)) {
         buffer.resize(static_cast<size_t>(count));
         Read_Buf->setText(QString::fromStdString(PortCodec::HexBytes(buffer)));

@@ -9,8 +9,9 @@
 #include <cstdint>
 #include <string>
 
+#include "pages/PageContext.h"
+
 class BitPanel;
-class PageContext;
 class QAbstractButton;
 class QGroupBox;
 class QLabel;
@@ -18,9 +19,10 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-class PortPage : public QWidget {
+class PortPage : public QWidget, public RawBusTransfer {
     Q_OBJECT
   public:
+    // The page offers its raw transfer to the others (PageLinks::rawBus).
     explicit PortPage(PageContext& context, QWidget* parent = nullptr);
 
     // The page's step of start-up (the shell shows or hides the tab): binds
@@ -30,6 +32,17 @@ class PortPage : public QWidget {
 
     // Sub-address length of the raw transfers, 0 until a length is chosen.
     int rawAddrLen() const { return RawAddrLen; }
+
+    // The slave, sub-address and count of Write I2C and Read I2C: the last
+    // memory, ID or raw transfer's (all 0 until one).
+    struct Transfer {
+        int Slave = 0;
+        int Address = 0;
+        int Count = 0;
+    };
+    const Transfer& transfer() const { return xfer_; }
+    void setTransfer(int slave, int address, int count) override;
+    void clearReadData() override;
 
     // Controls keep their designed names (also their objectNames).
     QGroupBox* GroupBox27 = nullptr; // " USB Mother Controller Port "
@@ -109,6 +122,7 @@ class PortPage : public QWidget {
 
     PageContext& context_;
     int RawAddrLen = 0;
+    Transfer xfer_;
     QString refusal_;
     QString beforeRefusal_;
 };

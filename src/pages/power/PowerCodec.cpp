@@ -21,6 +21,7 @@ constexpr ControlSetting kBase[] = {
 };
 
 constexpr ControlSetting kTypeD[] = {
+    Show("tsPWR"),
     Hide("ChkBSW"),
     Hide("rbBSW1"),
     Hide("rbBSW2"),
@@ -32,6 +33,7 @@ constexpr ControlSetting kTypeD[] = {
 };
 
 constexpr ControlSetting kTypeF[] = {
+    Show("tsPWR"),
     Show("ChkI2CBAT"),
     Show("ChkLVENB"),
     Show("ChkBHYS"),
@@ -70,6 +72,16 @@ const PageSettingsTable kPowerPageSettings = {
     kBase,
     {kNothing, kNothing, kNothing, kTypeD, kTypeF, kNothing, kNothing, kNothing, kNothing},
 };
+
+namespace {
+constexpr LampBit kVddTripBits[] = {{{TypeD, TypeF}, StatusSource::Main0, 3}};
+constexpr LampBit kBat85Bits[] = {{{TypeD, TypeF}, StatusSource::Main0, 2}};
+constexpr LampBit kBat75Bits[] = {{{TypeD, TypeF}, StatusSource::Main0, 1}};
+} // namespace
+
+const std::array<StatusLamp, 3> kPowerLamps = {{{"CBSLedVDDTRIP", kVddTripBits},
+                                                {"CBSLed85BTRIP", kBat85Bits},
+                                                {"CBSLed75BTRIP", kBat75Bits}}};
 
 namespace PowerCodec {
 

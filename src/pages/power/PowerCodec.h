@@ -11,12 +11,17 @@
 #include <string>
 
 #include "PartSelection.h"
+#include "StatusLayout.h"
 
 // Base state: the family check boxes and the trickle group hidden. TypeD
 // shows RESEAL, TypeF its I2CBAT, LVENB and hysteresis boxes and the trickle
 // charger; both load the three supply trip lists with nothing selected and
 // hide the battery switch mode controls.
 extern const PageSettingsTable kPowerPageSettings;
+
+// The trip lamps (LVDD, LBAT85, LBAT75); they keep their state when the
+// board stops answering.
+extern const std::array<StatusLamp, 3> kPowerLamps;
 
 namespace PowerCodec {
 

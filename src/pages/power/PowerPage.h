@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <cstdint>
 
-#include "app/PageContext.h"
+#include "pages/PageContext.h"
 
 class LedIndicator;
 class QCheckBox;

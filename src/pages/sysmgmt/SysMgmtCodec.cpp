@@ -22,8 +22,9 @@ constexpr ControlSetting kTypeE[] = {
 };
 
 constexpr ControlSetting kTypeF[] = {
-    Hide("GroupBox36"), Hide("GroupBox37"), Show("GroupACMGMT"), Show("CBSLed5"),   Show("CBSLed6"),
-    Show("CBSLed7"),    Darken("CBSLed5"),  Darken("CBSLed6"),   Darken("CBSLed7"),
+    Show("tsSysMgmt"), Hide("GroupBox36"), Hide("GroupBox37"), Show("GroupACMGMT"),
+    Show("CBSLed5"),   Show("CBSLed6"),    Show("CBSLed7"),    Darken("CBSLed5"),
+    Darken("CBSLed6"), Darken("CBSLed7"),
 };
 
 constexpr SettingList kNothing;
@@ -50,6 +51,16 @@ const PageSettingsTable kSysMgmtPageSettings = {
     kBase,
     {kNothing, kTypeE, kNothing, kNothing, kTypeF, kNothing, kNothing, kNothing, kNothing},
 };
+
+namespace {
+constexpr LampBit kXoscfBits[] = {{{TypeF}, StatusSource::Main1, 4}};
+constexpr LampBit kAcFailBits[] = {{{TypeF}, StatusSource::Main1, 1}};
+constexpr LampBit kAcReadyBits[] = {{{TypeF}, StatusSource::Main1, 0}};
+} // namespace
+
+const std::array<StatusLamp, 3> kSysMgmtLamps = {{{"CBSLed5", kXoscfBits, OffWhenReadFails},
+                                                  {"CBSLed6", kAcFailBits, OffWhenReadFails},
+                                                  {"CBSLed7", kAcReadyBits, OffWhenReadFails}}};
 
 namespace SysMgmtCodec {
 

@@ -3,16 +3,22 @@
 // supervisors, and the VK370 AC mains input with its status and counter.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
 
 #include "PartSelection.h"
+#include "StatusLayout.h"
 
 // Base state: the VTS and watchdog groups shown, the AC group hidden. TypeE
 // loads the VTS and watchdog lists with nothing selected; TypeF swaps the
 // groups and shows its three AC lamps dark.
 extern const PageSettingsTable kSysMgmtPageSettings;
+
+// The AC group's lamps: XOSCF, ACFAIL and ACRDY of TypeF's second status
+// byte; only a failed status read switches them off.
+extern const std::array<StatusLamp, 3> kSysMgmtLamps;
 
 namespace SysMgmtCodec {
 

@@ -366,7 +366,5 @@ void SysMgmtPage::AcLampChange(bool lit)
 {
     if (!lit) return;
     // Not the user's click: a failure of the read lands in the status bar.
-    QWidget* events = context_.page(QStringLiteral("tsEvent"));
-    if (events != nullptr && events->metaObject()->indexOfSlot("LastEventBtnClick()") >= 0)
-        QMetaObject::invokeMethod(events, "LastEventBtnClick");
+    if (EventStamps* stamps = context_.links().eventStamps) stamps->readStamps(nullptr);
 }

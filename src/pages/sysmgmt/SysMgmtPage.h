@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/PageContext.h"
+#include "pages/PageContext.h"
 
 class LedIndicator;
 class QButtonGroup;

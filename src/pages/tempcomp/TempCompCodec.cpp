@@ -77,6 +77,7 @@ constexpr ControlSetting kBase[] = {
 };
 
 constexpr ControlSetting kTypeD[] = {
+    Show("tsTCOMP"),
     Show("lblALPHAHOT"),
     Show("cboALPHAHOT"),
     Show("lblXTO"),

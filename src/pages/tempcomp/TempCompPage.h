@@ -6,7 +6,7 @@
 
 #include <QWidget>
 
-#include "app/PageContext.h"
+#include "pages/PageContext.h"
 
 class QCheckBox;
 class QComboBox;

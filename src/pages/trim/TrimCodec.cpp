@@ -119,6 +119,7 @@ constexpr ControlSetting kSignedTrim[] = {
 };
 
 constexpr ControlSetting kTypeF[] = {
+    Show("tsComp"),
     SetCaption("GroupBox18", "Digital Trim Setting (XDTR<3:0>)"),
     Hide("GroupBox16"),
     Hide("GroupBox17"),

@@ -37,6 +37,9 @@ StatusResult Status(uint8_t main0, uint8_t main1 = 0, std::optional<uint8_t> sec
 
 // ---- status lamps ----
 
+// Every lamp of the page table, as the polling cycle lights them.
+const std::vector<StatusLamp> kLamps = LampsOf(Pages());
+
 constexpr PartType kFamilies[] = {TypeNone, TypeA, TypeB, TypeC, TypeD, TypeE,
                                   TypeF,    TypeG, TypeH, TypeJ, TypeK};
 
@@ -58,7 +61,7 @@ std::set<std::string> Lit(PartType type, const StatusResult& status)
 {
     std::set<std::string> named;
     std::set<std::string> lit;
-    for (const LampState& lamp : StatusLamps(type, status)) {
+    for (const LampState& lamp : StatusLamps(kLamps, type, status)) {
         EXPECT_TRUE(named.insert(lamp.Lamp).second) << "set twice: " << lamp.Lamp;
         if (lamp.On) lit.insert(lamp.Lamp);
     }
@@ -68,7 +71,7 @@ std::set<std::string> Lit(PartType type, const StatusResult& status)
 std::set<std::string> Named(PartType type, const StatusResult& status)
 {
     std::set<std::string> named;
-    for (const LampState& lamp : StatusLamps(type, status))
+    for (const LampState& lamp : StatusLamps(kLamps, type, status))
         named.insert(lamp.Lamp);
     return named;
 }
@@ -179,8 +182,8 @@ TEST(PollStatus, FailedReadSwitchesOffTheSameLampsForEveryFamily)
     // the power-management page's lamps keep their state.
     const PageRow* setup = FindPage("tsSetup");
     ASSERT_NE(setup, nullptr);
-    for (const char* lamp : setup->Lamps)
-        EXPECT_TRUE(off.count(lamp)) << lamp;
+    for (const StatusLamp& lamp : setup->Lamps)
+        EXPECT_TRUE(off.count(lamp.Name)) << lamp.Name;
     for (const char* lamp : {"LedAlarm", "LedAlarm0", "LedEvent", "CBSLed5"})
         EXPECT_TRUE(off.count(lamp)) << lamp;
     for (const char* lamp : {"CBSLedVDDTRIP", "CBSLed75BTRIP", "CBSLed11"})

@@ -18,13 +18,13 @@
 #include <vector>
 
 #include "app/PageTable.h"
-#include "app/PcClock.h"
 #include "app/TMainApp.h"
 #include "app/polling/DisplayPanel.h"
-#include "app/polling/GraphData.h"
 #include "app/polling/PollingCycle.h"
+#include "clock/PcClock.h"
 #include "clock/TimeCodec.h"
 #include "kvrx_usb.h"
+#include "pages/graph/GraphData.h"
 #include "support/AppTestSupport.h"
 #include "support/RecordingAdapter.h"
 #include "support/WindowFixture.h"
@@ -49,8 +49,8 @@ std::vector<std::string> allLamps()
 {
     std::vector<std::string> lamps;
     for (const PageRow& row : Pages()) {
-        for (const char* lamp : row.Lamps)
-            lamps.emplace_back(lamp);
+        for (const StatusLamp& lamp : row.Lamps)
+            lamps.emplace_back(lamp.Name);
     }
     return lamps;
 }
@@ -113,7 +113,7 @@ class PollingCycleTest : public WindowFixture {
         w->bus().setApi(testAdapter());
         w->bus().BoardNo = 1;
         panel = w->displayPanel();
-        graph = w->graphData();
+        graph = graphDataOf(*w);
         addMissingControls();
     }
 
@@ -322,7 +322,7 @@ TEST_F(PollingCycleTest, AlarmFlagInBitZeroIsNotAClockNotSet)
     for (const char* name : {"VK380", "VK382"}) {
         choosePart(name);
         setChipTime(kStart);
-        setChipRegister(StatusLayoutFor(part().TypeCode).Main.Address, 0x01);
+        setChipRegister(StatusReadsFor(part().TypeCode).Main.Address, 0x01);
         tickAt(kStart.addSecs(w->bus().data.ElapsedSeconds + 1));
         EXPECT_EQ(panel->RTCtime->text().toStdString(), "14:30:01") << name;
         EXPECT_TRUE(lit("LedRTCF")) << name;

@@ -11,12 +11,12 @@
 #include <memory>
 #include <string>
 
-#include "app/PcClock.h"
 #include "app/TMainApp.h"
 #include "app/polling/DisplayPanel.h"
-#include "app/polling/GraphData.h"
 #include "app/setup/SetupPage.h"
+#include "clock/PcClock.h"
 #include "clock/TimeCodec.h"
+#include "pages/graph/GraphData.h"
 #include "support/AppTestSupport.h"
 #include "support/WindowFixture.h"
 
@@ -85,7 +85,7 @@ TEST_F(PollingSimBoard, FreshChipThenTimeSetThenSamples)
         if (s < 12) nextSecond();
     }
     for (int series : {GraphData::Deviation, GraphData::Temperature}) {
-        const QList<QPointF>& points = w->graphData()->points(series);
+        const QList<QPointF>& points = graphDataOf(*w)->points(series);
         ASSERT_EQ(points.size(), 2) << series;
         EXPECT_DOUBLE_EQ(points[0].x(), 6 / 3600.0);
         EXPECT_DOUBLE_EQ(points[1].x(), 12 / 3600.0);

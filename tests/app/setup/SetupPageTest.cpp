@@ -20,6 +20,8 @@
 #include "app/TMainApp.h"
 #include "app/setup/SetupPage.h"
 #include "kvrx_usb.h"
+#include "pages/memory/MemoryPage.h"
+#include "pages/port/PortPage.h"
 #include "support/AppTestSupport.h"
 #include "support/RecordingAdapter.h"
 #include "support/WindowFixture.h"
@@ -282,6 +284,9 @@ TEST_F(SetupPageTest, ReadIdShowsTheEightBytesAndLeavesTheTransferForTheRawBusPa
 {
     TMainApp& w = open(QStringLiteral("Device=VK360\n"));
     RecordingAdapter::setRegisters(0xDE, 0x20, {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF});
+    auto* memory = qobject_cast<MemoryPage*>(w.page("tsMemory"));
+    ASSERT_NE(memory, nullptr);
+    memory->setAddressLength(1);
     page().BtnReadID->click();
 
     const std::vector<AdapterCall> transfers = RecordingAdapter::transfers();
@@ -294,10 +299,14 @@ TEST_F(SetupPageTest, ReadIdShowsTheEightBytesAndLeavesTheTransferForTheRawBusPa
     EXPECT_EQ(transfers[0].count, 8u);
     EXPECT_EQ(page().Read_ID_Buf->text(), "0123456789ABCDEF");
     EXPECT_FALSE(page().Read_ID_Buf->isHidden());
-    EXPECT_EQ(w.bus().shared.XferSlave, 0xDE);
-    EXPECT_EQ(w.bus().shared.XferAddress, 0x20);
-    EXPECT_EQ(w.bus().shared.XferCount, 8);
-    EXPECT_EQ(w.bus().shared.MemAddrLen, 2);
+    // The raw bus page picks the transfer up; the memory page takes the ID
+    // parts' address length.
+    auto* port = qobject_cast<PortPage*>(w.page("tsPort"));
+    ASSERT_NE(port, nullptr);
+    EXPECT_EQ(port->transfer().Slave, 0xDE);
+    EXPECT_EQ(port->transfer().Address, 0x20);
+    EXPECT_EQ(port->transfer().Count, 8);
+    EXPECT_EQ(memory->addressLength(), 2);
     EXPECT_EQ(recordedBoxCount(w), 0u);
 
     // A failed read leaves the box empty and opens the error box.

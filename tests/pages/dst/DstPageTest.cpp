@@ -9,7 +9,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QTabWidget>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -317,37 +316,43 @@ TEST_F(DstPageTest, TheButtonsWorkOnlyWithAnOpenBoard)
 
 // ---- the lamp ----
 
-// Stands in for the event page: counts its time-stamp reads.
-class EventPageStandIn : public QWidget {
-    Q_OBJECT
+// Stands in for the event page's time stamps: counts the reads.
+class EventStampsStandIn : public EventStamps {
   public:
     int reads = 0;
-  public slots:
-    void LastEventBtnClick() { ++reads; }
+    const void* sender = &reads;
+    void readStamps(const void* from) override
+    {
+        ++reads;
+        sender = from;
+    }
 };
 
 TEST_F(DstPageTest, TheLampLightingReadsTheEventPagesTimeStamps)
 {
     TMainApp& w = openWith("VK370");
-    // The event page in its place, under its name.
-    const int at = w.TabFunctions->indexOf(w.page(QStringLiteral("tsEvent")));
-    ASSERT_GE(at, 0);
-    auto* events = new EventPageStandIn;
-    events->setObjectName(QStringLiteral("tsEvent"));
-    QWidget* old = w.TabFunctions->widget(at);
-    w.TabFunctions->removeTab(at);
-    delete old;
-    w.TabFunctions->insertTab(at, events, QStringLiteral("Event"));
+    // The event page offers its stamps; a stand-in takes its place.
+    EventStamps* own = w.links().eventStamps;
+    ASSERT_NE(own, nullptr);
+    EventStampsStandIn events;
+    w.links().eventStamps = &events;
 
     page().CBSLedDSTCHNG->setLit(true);
-    EXPECT_EQ(events->reads, 1);
+    EXPECT_EQ(events.reads, 1);
+    // Not the user's click: a failure of the read lands in the status bar.
+    EXPECT_EQ(events.sender, nullptr);
     page().CBSLedDSTCHNG->setLit(true);
     page().CBSLedDSTCHNG->setLit(false);
-    EXPECT_EQ(events->reads, 1);
+    EXPECT_EQ(events.reads, 1);
     page().CBSLedDSTCHNG->setLit(true);
-    EXPECT_EQ(events->reads, 2);
+    EXPECT_EQ(events.reads, 2);
+
+    // Without an event page nothing is read.
+    w.links().eventStamps = nullptr;
+    page().CBSLedDSTCHNG->setLit(false);
+    page().CBSLedDSTCHNG->setLit(true);
+    EXPECT_EQ(events.reads, 2);
+    w.links().eventStamps = own;
 }
 
 } // namespace
-
-#include "DstPageTest.moc"

@@ -18,9 +18,9 @@
 
 #include "app/TMainApp.h"
 #include "app/polling/DisplayPanel.h"
-#include "app/polling/GraphData.h"
 #include "app/setup/SetupPage.h"
 #include "pages/graph/GraphCodec.h"
+#include "pages/graph/GraphData.h"
 #include "pages/graph/GraphPage.h"
 #include "pages/graph/GraphView.h"
 #include "support/AppTestSupport.h"
@@ -43,7 +43,7 @@ class GraphPageTest : public WindowFixture {
         return *built;
     }
     GraphView& chart() { return *page().TimeDev; }
-    GraphData& data() { return *window().graphData(); }
+    GraphData& data() { return page().data(); }
 
     // As a user picks an entry: the change handler runs.
     static void pick(QComboBox* list, int index)

@@ -12,6 +12,34 @@ struct CellCase {
     const char* Text;
 };
 
+TEST(MemoryPartChoice, AddressLengthLinesAndCellPerFamily)
+{
+    struct Case {
+        PartType Type;
+        int AddressLength;
+        std::optional<int> LastLine;
+    };
+    const Case cases[] = {
+        {TypeNone, 1, std::nullopt},
+        {TypeB, 1, std::nullopt},
+        {TypeC, 1, std::nullopt},
+        {TypeD, 1, 7},
+        {TypeE, 2, 31},
+        {TypeF, 1, 7},
+        {TypeG, 1, std::nullopt},
+        {TypeH, 1, std::nullopt},
+        {TypeJ, 1, std::nullopt},
+        {TypeK, 1, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const PartShape shape = PartShapeFor(c.Type);
+        EXPECT_EQ(shape.AddressLength, c.AddressLength) << int(c.Type);
+        EXPECT_EQ(shape.LastLine, c.LastLine) << int(c.Type);
+        EXPECT_EQ(shape.GridRow, 2) << int(c.Type);
+        EXPECT_EQ(shape.GridColumn, 2) << int(c.Type);
+    }
+}
+
 TEST(MemoryGrid, FixedCellsNameTheLines)
 {
     const CellCase cases[] = {

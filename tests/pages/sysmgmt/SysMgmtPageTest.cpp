@@ -314,4 +314,32 @@ TEST_F(SysMgmtPageTest, ThePartChoiceShowsEachFamilysGroups)
     EXPECT_EQ(window().controlFailures(), QStringList());
 }
 
+// Stands in for the event page's time stamps: counts the reads.
+class EventStampsStandIn : public EventStamps {
+  public:
+    int reads = 0;
+    void readStamps(const void* sender) override
+    {
+        ++reads;
+        EXPECT_EQ(sender, nullptr) << "not the user's click";
+    }
+};
+
+TEST_F(SysMgmtPageTest, AnAcLampLightingReadsTheEventPagesTimeStamps)
+{
+    TMainApp& w = openWith("VK370");
+    EventStamps* own = w.links().eventStamps;
+    ASSERT_NE(own, nullptr);
+    EventStampsStandIn events;
+    w.links().eventStamps = &events;
+    int expected = 0;
+    for (LedIndicator* lamp : {page().CBSLed5, page().CBSLed6, page().CBSLed7}) {
+        lamp->setLit(true);
+        EXPECT_EQ(events.reads, ++expected) << lamp->objectName().toStdString();
+        lamp->setLit(false);
+        EXPECT_EQ(events.reads, expected) << lamp->objectName().toStdString();
+    }
+    w.links().eventStamps = own;
+}
+
 } // namespace

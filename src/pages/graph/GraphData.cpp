@@ -1,4 +1,4 @@
-#include "app/polling/GraphData.h"
+#include "pages/graph/GraphData.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "app/PcClockLogic.h"
+#include "clock/PcClockLogic.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "app/PcClock.h"
+#include "clock/PcClock.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

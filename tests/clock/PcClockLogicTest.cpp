@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "app/PcClockLogic.h"
+#include "clock/PcClockLogic.h"
 
 namespace {
 

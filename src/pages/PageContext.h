@@ -1,13 +1,15 @@
-// What a page gets from the window: the bus with the register image and the
-// shared page state, the status bar, the PC clock and the other pages. Pages
-// never see the main window itself.
+// What a page gets from the window: the bus with the register image, the
+// status bar, the PC clock and the typed services other pages offer
+// (PageLinks.h). Pages never see the main window itself; it lives here,
+// beside the pages, so that a page's folder needs nothing from the shell's.
 #pragma once
 
 #include <QString>
 #include <cstdint>
 #include <functional>
 
-class GraphData;
+#include "pages/PageLinks.h"
+
 class PcClock;
 class QTimer;
 class QWidget;
@@ -20,16 +22,15 @@ class PageContext {
     virtual RtcBus& bus() = 0;
     // The PC clock the window reads (pinned by scripts and tests).
     virtual PcClock& pcClock() = 0;
-    // The graph's points, which the polling cycle appends to.
-    virtual GraphData* graphData() const = 0;
+    // The services pages offer each other: a page registers what it offers
+    // as it is built, and asks for what it uses when it needs it.
+    virtual PageLinks& links() = 0;
     // Status bar panels 0 to 3 (hints, connection, running time, messages).
     virtual QString statusPanelText(int panel) const = 0;
     virtual void setStatusPanelText(int panel, const QString& text) = 0;
-    // A tab page by objectName (tsSetup, tsSetTime, tsReg, ...); null when
-    // there is none.
-    virtual QWidget* page(const QString& name) const = 0;
-    // A control of another page or of the window frame by its name; a name
-    // that matches nothing is recorded as a failure and gives null.
+    // A control of the window frame (or the Setup page's hidden time format)
+    // by its name; a name that matches nothing is recorded as a failure and
+    // gives null. Another page's services come through links(), not this.
     virtual QWidget* control(const QString& name) = 0;
     // The polling timer (Timer1), for handlers that must not be split by a tick.
     virtual QTimer* pollTimer() = 0;
@@ -50,9 +51,9 @@ class PageContext {
     }
 };
 
-// A page with a step of its own in the part choice: run for each built page
-// the chosen part shows, after the section list is filled and before the
-// family blocks.
+// A page with a step of its own in the part choice: run for every built page,
+// shown or hidden, in row order, after the base states and before the family
+// blocks.
 class PartChoiceStep {
   public:
     virtual ~PartChoiceStep() = default;

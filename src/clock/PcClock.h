@@ -7,7 +7,7 @@
 #include <ctime>
 #include <functional>
 
-#include "app/PcClockLogic.h"
+#include "clock/PcClockLogic.h"
 
 using PcClockSetDone = std::function<void(const PcClockSetResult& result)>;
 

@@ -1,5 +1,6 @@
-// The points of the deviation and temperature graph, kept apart from the
-// chart so the polling cycle, the graph page and the dump file share them.
+// The points of the deviation and temperature graph, kept by the Graph page
+// apart from its chart: the page offers them as the links' graph samples, so
+// the polling cycle appends to them and the dump file saves and loads them.
 #pragma once
 
 #include <QList>
@@ -7,27 +8,25 @@
 #include <QPointF>
 #include <QString>
 
-class GraphData : public QObject {
+#include "pages/PageLinks.h"
+
+class GraphData : public QObject, public GraphSamples {
     Q_OBJECT
   public:
-    // Series in chart order; the index is what the dump file records.
-    enum Series { Deviation = 0, Temperature = 1 };
-    static constexpr int kSeriesCount = 2;
-
     explicit GraphData(QObject* parent = nullptr);
 
     // "Deviation" or "Temperature"; empty for an index outside the chart.
     static QString title(int series);
 
     // Points of a series, X ascending; empty for an index outside the chart.
-    const QList<QPointF>& points(int series) const;
+    const QList<QPointF>& points(int series) const override;
 
     // An index outside the chart is ignored.
-    void append(int series, const QPointF& point);
+    void append(int series, const QPointF& point) override;
     // Replaces a series' points at once (a loaded file's), with one signal
     // instead of one per point.
-    void assign(int series, QList<QPointF> points);
-    void clear();
+    void assign(int series, QList<QPointF> points) override;
+    void clear() override;
 
   signals:
     void appended(int series, QPointF point);
