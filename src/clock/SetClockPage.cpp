@@ -431,6 +431,9 @@ void SetClockPage::BtnSetRTCClick(QObject* sender)
     std::tm chip{};
     bool chip24 = false;
     const int32_t readResult = ReadRtcTime(bus, chip, chip24);
+    // The write goes on with the picked date's day of week; status panel 3
+    // says why the chip's own was not kept.
+    bus.ReportResult(nullptr, controlId(BtnSetRTC), readResult);
 
     // A box still being typed into takes its rules as leaving it would.
     finishTimeBoxes();
