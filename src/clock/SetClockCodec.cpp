@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <limits>
 
 #include "bus/RtcBus.h"
 
@@ -19,8 +20,9 @@ int TimeBoxValue(std::string_view text)
 std::string TwoDigits(int value)
 {
     char buf[16];
+    // The magnitude as unsigned: -value of the most negative int does not fit.
     if (value < 0)
-        std::snprintf(buf, sizeof buf, "-%02d", -value);
+        std::snprintf(buf, sizeof buf, "-%02u", 0u - static_cast<unsigned>(value));
     else
         std::snprintf(buf, sizeof buf, "%02d", value);
     return buf;
@@ -118,7 +120,11 @@ AmPmKey AmPmKeyPress(char16_t key, bool is24)
 
 std::string SpinTimeBox(std::string_view text, bool up)
 {
-    return TwoDigits(TimeBoxValue(text) + (up ? 1 : -1));
+    // A step beyond the largest number a box reads stays at it.
+    const int value = TimeBoxValue(text);
+    if (value == (up ? std::numeric_limits<int>::max() : std::numeric_limits<int>::min()))
+        return TwoDigits(value);
+    return TwoDigits(value + (up ? 1 : -1));
 }
 
 std::string SpinAmPm(std::string_view text)

@@ -17,6 +17,13 @@ constexpr struct {
     char16_t meant;
 } kEscapes[] = {{u'"', u'"'}, {u'\\', u'\\'}, {u'r', u'\r'}, {u'n', u'\n'}, {u't', u'\t'}};
 
+// The whole text, to its very end: "$" alone would also match before a last
+// line end, and a quoted text can hold one ("12\n").
+QRegularExpression anchored(const QString& pattern)
+{
+    return QRegularExpression(QRegularExpression::anchoredPattern(pattern));
+}
+
 } // namespace
 
 ScriptLine splitLine(QStringView line, int number)
@@ -122,8 +129,8 @@ QList<ScriptLine> splitScript(const QString& source)
 
 std::optional<qint64> toInteger(const QString& word)
 {
-    static const QRegularExpression hex(QStringLiteral("^0[xX]([0-9A-Fa-f]{1,15})$"));
-    static const QRegularExpression dec(QStringLiteral("^[+-]?[0-9]{1,18}$"));
+    static const QRegularExpression hex = anchored(QStringLiteral("0[xX]([0-9A-Fa-f]{1,15})"));
+    static const QRegularExpression dec = anchored(QStringLiteral("[+-]?[0-9]{1,18}"));
     if (const auto m = hex.match(word); m.hasMatch()) return m.captured(1).toLongLong(nullptr, 16);
     if (dec.match(word).hasMatch()) return word.toLongLong(nullptr, 10);
     return std::nullopt;
@@ -132,8 +139,8 @@ std::optional<qint64> toInteger(const QString& word)
 std::optional<double> toNumber(const QString& word)
 {
     if (const auto whole = toInteger(word)) return static_cast<double>(*whole);
-    static const QRegularExpression dec(
-        QStringLiteral("^[+-]?([0-9]{1,15}(\\.[0-9]*)?|\\.[0-9]+)$"));
+    static const QRegularExpression dec =
+        anchored(QStringLiteral("[+-]?([0-9]{1,15}(\\.[0-9]*)?|\\.[0-9]+)"));
     if (!dec.match(word).hasMatch()) return std::nullopt;
     bool ok = false;
     const double value = word.toDouble(&ok);

@@ -31,6 +31,7 @@ TEST(TwoDigits, PatternZeroZero)
     EXPECT_EQ(TwoDigits(59), "59");
     EXPECT_EQ(TwoDigits(123), "123");
     EXPECT_EQ(TwoDigits(-1), "-01");
+    EXPECT_EQ(TwoDigits(-2147483647 - 1), "-2147483648");
 }
 
 // The boxes for a time and the time read back from them, in both forms.
@@ -162,6 +163,11 @@ TEST(SpinButton, StepsWithoutWrapping)
     EXPECT_EQ(SpinTimeBox("59", true), "60");   // the minute rule then makes it "59"
     EXPECT_EQ(SpinTimeBox("00", false), "-01"); // ... and this one "00"
     EXPECT_EQ(SpinTimeBox("", true), "01");
+    // At the ends of what a box reads as a number, never round to the other end.
+    EXPECT_EQ(SpinTimeBox("2147483647", true), "2147483647");
+    EXPECT_EQ(SpinTimeBox("2147483647", false), "2147483646");
+    EXPECT_EQ(SpinTimeBox("-2147483648", false), "-2147483648");
+    EXPECT_EQ(SpinTimeBox("-2147483648", true), "-2147483647");
     EXPECT_EQ(SpinAmPm("AM"), "PM");
     EXPECT_EQ(SpinAmPm("PM"), "AM");
     EXPECT_EQ(SpinAmPm(""), "AM");

@@ -137,6 +137,10 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"nan", std::nullopt, std::nullopt},
         NumberCase{"12a", std::nullopt, std::nullopt}, NumberCase{"", std::nullopt, std::nullopt},
         NumberCase{"-0x10", std::nullopt, std::nullopt},
+        // A line end after the number (a quoted text can hold one) is no number.
+        NumberCase{"12\n", std::nullopt, std::nullopt},
+        NumberCase{"0x1F\n", std::nullopt, std::nullopt},
+        NumberCase{"2.5\n", std::nullopt, std::nullopt},
         // Too long to hold: refused, never wrapped round.
         NumberCase{"9999999999999999999", std::nullopt, std::nullopt},
         NumberCase{"0x10000000000000000", std::nullopt, std::nullopt},
