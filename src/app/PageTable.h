@@ -38,6 +38,12 @@ enum class StartUpPhase : uint8_t {
                      // polling timer starts (the graph's restart)
 };
 
+// What status panel 3 says once a clicked control's transfers succeeded.
+struct ControlConfirmation {
+    const char* Control; // the control's objectName on the page
+    const char* Text;    // " Alarm 1 written"
+};
+
 // Written with designated initializers; what a row leaves out is none.
 struct PageRow {
     const char* Name;    // the tab page's objectName
@@ -59,6 +65,15 @@ struct PageRow {
     // at its phase, in row order; null for none.
     void (*StartUp)(QWidget* page) = nullptr;
     StartUpPhase Phase = StartUpPhase::AfterPartChoice;
+    // The page's reads that write nothing to the chip, run by the window with
+    // the built page when the page is shown, or the part or board changes
+    // while it is shown, with a board open and a part chosen ("Read pages
+    // when shown"). They run as a step does, not as a click: a failure goes
+    // to the status bar, never to an error box. Null for none.
+    void (*ReadOnShow)(QWidget* page) = nullptr;
+    // Per control: what the status bar says after its click succeeded. A
+    // control whose handler gives the status bar a text of its own has none.
+    std::span<const ControlConfirmation> Confirmations = {};
 };
 
 // The application's rows.

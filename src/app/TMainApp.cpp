@@ -193,6 +193,16 @@ void TMainApp::buildActions()
     file->addAction(FileSaveAs);
     file->addSeparator();
     file->addAction(FileExit1);
+    ReadOnShow1 = makeAction(this, "ReadOnShow1", QStringLiteral("&Read pages when shown"),
+                             QStringLiteral("Read pages when shown|Read what is on the chip "
+                                            "when a page is shown"));
+    ReadOnShow1->setCheckable(true);
+    ReadOnShow1->setChecked(
+        reg_.RegRdInteger(RegCurrentUser, QStringLiteral("ReadOnShow"), 1) != 0);
+    connect(ReadOnShow1, &QAction::toggled, this, &TMainApp::ReadOnShow1Execute);
+    QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+    options->setObjectName(QStringLiteral("Options1"));
+    options->addAction(ReadOnShow1);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
     help->addAction(HelpAbout1);
@@ -254,6 +264,27 @@ void TMainApp::buildCentral()
     partChoice_ = std::make_unique<PartChoice>(*this);
 
     connect(setup_->DeviceSel, &QComboBox::activated, this, &TMainApp::DeviceSelChange);
+    connect(TabFunctions, &QTabWidget::currentChanged, this, &TMainApp::readShownPage);
+    bindConfirmations();
+}
+
+void TMainApp::bindConfirmations()
+{
+    for (const PageRow& row : pages_) {
+        if (row.Make == nullptr) continue;
+        QWidget* holder = page(QLatin1String(row.Name));
+        for (const ControlConfirmation& done : row.Confirmations) {
+            QObject* found =
+                holder ? holder->findChild<QObject*>(QLatin1String(done.Control)) : nullptr;
+            if (found == nullptr)
+                recordControlFailure(QStringLiteral("%1: no confirmed control of that name on %2")
+                                         .arg(done.Control, row.Name));
+            else
+                confirmations_.insert(found, QString::fromLatin1(done.Text));
+        }
+    }
+    bus_.setConfirmations(
+        [this](const void* control) { return confirmations_.value(control).toStdString(); });
 }
 
 void TMainApp::buildDisplayPanel()
@@ -551,7 +582,30 @@ void TMainApp::Timer1Timer()
 
 void TMainApp::DeviceSelChange()
 {
+    // A tab the choice hides brings another to the front: it is read once the
+    // choice is complete.
+    choosing_ = true;
     partChoice_->DeviceSelChange();
+    choosing_ = false;
+    readShownPage();
+}
+
+void TMainApp::readShownPage()
+{
+    if (choosing_ || ReadOnShow1 == nullptr || !ReadOnShow1->isChecked()) return;
+    if (bus_.BoardNo == 0 || bus_.part().TypeCode == TypeNone) return;
+    QWidget* shown = TabFunctions != nullptr ? TabFunctions->currentWidget() : nullptr;
+    if (shown == nullptr) return;
+    const PageRow* row = FindPage(pages_, shown->objectName().toStdString());
+    if (row == nullptr || row->Make == nullptr || row->ReadOnShow == nullptr) return;
+    row->ReadOnShow(shown);
+}
+
+void TMainApp::ReadOnShow1Execute(bool on)
+{
+    if (!reg_.RegWrInteger(RegCurrentUser, QStringLiteral("ReadOnShow"), on ? 1 : 0))
+        setStatusPanelText(3, QStringLiteral(" The setting could not be saved to ") +
+                                  reg_.location());
 }
 
 void TMainApp::syncSimulatedSocket()

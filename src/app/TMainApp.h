@@ -82,6 +82,7 @@ class TMainApp : public QMainWindow,
     QWidget* controlRoot() override { return this; }
     void showTitle(const QString& title) override { setWindowTitle(title); }
     void setSupplySwitchable(bool switchable) override;
+    void boardChanged() override { readShownPage(); }
 
     const AppOptions& options() const { return options_; }
     const Reg& settings() const { return reg_; }
@@ -166,6 +167,8 @@ class TMainApp : public QMainWindow,
     QAction* FileSaveAs1 = nullptr;
     QAction* FileExit1 = nullptr;
     QAction* HelpAbout1 = nullptr;
+    // Options > "Read pages when shown" (checkable, kept as "ReadOnShow").
+    QAction* ReadOnShow1 = nullptr;
     QToolButton* OpenBtn = nullptr;
     QToolButton* SaveBtn = nullptr;
     QToolButton* PrintBtn = nullptr;
@@ -180,6 +183,12 @@ class TMainApp : public QMainWindow,
     void Timer1Timer();
     void DeviceSelChange();
     void FileExit1Execute();
+    // The shown page's reads, as its row gives them, where "Read pages when
+    // shown" is on, a board is open and a part chosen; run when a tab is
+    // shown and after a part choice or a board change.
+    void readShownPage();
+    // "Read pages when shown" switched on or off: kept in the settings.
+    void ReadOnShow1Execute(bool on);
     void HelpAbout1Execute();
     // The register dump file at a path, as Open and Save do after their
     // dialogs (the script verbs open and save); false when it failed.
@@ -206,6 +215,7 @@ class TMainApp : public QMainWindow,
     void buildDisplayPanel();
     void buildStatusBar();
     void connectDumpCommands();
+    void bindConfirmations();
     int widestTabRow() const;
     void fixWindowSize();
 
@@ -260,4 +270,7 @@ class TMainApp : public QMainWindow,
     QStringList failures_;
     QSet<QString> failedNames_;
     QHash<QString, QPointer<QObject>> lamps_;
+    // The controls of the rows' confirmations, by address, with their texts.
+    QHash<const void*, QString> confirmations_;
+    bool choosing_ = false; // a part choice is under way
 };

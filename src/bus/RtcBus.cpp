@@ -41,7 +41,13 @@ int32_t RtcBus::WriteRegisters(uint8_t subLen, uint8_t address, uint32_t count)
 
 void RtcBus::ReportResult(const void* sender, const void* control, int32_t code)
 {
-    if (Succeeded(code)) return;
+    if (Succeeded(code)) {
+        if (sender != nullptr && sender == control && confirmations_) {
+            const std::string done = confirmations_(control);
+            if (!done.empty()) sink_->statusText(done);
+        }
+        return;
+    }
     const char* text = api_->ResultStr(code);
     const std::string reason = text != nullptr ? text : "";
     // No sender means start-up or a timer, never a click on the control.

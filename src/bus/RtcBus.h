@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "PartTable.h"
 #include "bus/AdapterApi.h"
@@ -57,8 +59,15 @@ class RtcBus {
     // sender: the object whose event started the action (may be null);
     // control: the control the action belongs to. A failure of the clicked
     // control's own action opens the error box, any other lands in the status
-    // bar. A code that Succeeded shows nothing.
+    // bar. A code that Succeeded shows nothing, except after a click on the
+    // control itself: then the control's confirmation, where it has one,
+    // goes to the status bar (" Alarm 1 written").
     void ReportResult(const void* sender, const void* control, int32_t code);
+
+    // The confirmation of a control's own action once it succeeded; empty for
+    // none. The window looks it up in the page table's rows.
+    using Confirmations = std::function<std::string(const void* control)>;
+    void setConfirmations(Confirmations confirmations) { confirmations_ = std::move(confirmations); }
 
     // Only TypeE parts need the write-enable step before a write.
     bool NeedsUnlock() const { return part().TypeCode == TypeE; }
@@ -86,5 +95,6 @@ class RtcBus {
   private:
     const AdapterApi* api_;
     ResultSink* sink_;
+    Confirmations confirmations_;
     int partRow_ = 0;
 };

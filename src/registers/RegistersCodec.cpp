@@ -131,4 +131,16 @@ std::optional<uint8_t> RowRegister(int pageStart, int pageCount, int k)
     return static_cast<uint8_t>(pageStart + k);
 }
 
+std::string RegistersDone(uint8_t address, uint32_t count, bool written)
+{
+    char text[48];
+    const char* done = written ? "written" : "read";
+    if (count <= 1)
+        std::snprintf(text, sizeof text, " Register 0x%02X %s", address, done);
+    else
+        std::snprintf(text, sizeof text, " Registers 0x%02X-0x%02X %s", address,
+                      static_cast<unsigned>(address + count - 1), done);
+    return text;
+}
+
 } // namespace RegistersCodec

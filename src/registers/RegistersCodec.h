@@ -90,4 +90,8 @@ std::optional<RegisterRun> PageRun(int pageStart, int pageCount);
 // The register of row k of the section on show; nullopt for a row outside it.
 std::optional<uint8_t> RowRegister(int pageStart, int pageCount, int k);
 
+// What the status bar says once a row or page transfer of count registers from
+// address succeeded: " Registers 0x00-0x07 read", " Register 0x05 written".
+std::string RegistersDone(uint8_t address, uint32_t count, bool written);
+
 } // namespace RegistersCodec

@@ -460,6 +460,7 @@ void RegistersPage::RdBtn0Click()
     const int32_t result = bus.ReadRegisters(subLen, *address, 1);
     if (Succeeded(result)) showRowValue(k, bus.data.Regs[*address]);
     bus.ReportResult(controlId(button), controlId(RdBtn[static_cast<size_t>(k)]), result);
+    confirm(button, RdBtn[static_cast<size_t>(k)], result, RegistersDone(*address, 1, false));
 }
 
 void RegistersPage::WrBtn0Click()
@@ -471,9 +472,11 @@ void RegistersPage::WrBtn0Click()
     const std::optional<uint8_t> address = RowRegister(bus.data.PageStart, bus.data.PageCount, k);
     if (!address) return;
     prepareTransfer();
-    WriteSequence(bus, controlId(button), controlId(WrBtn[static_cast<size_t>(k)]), unlocker())
-        .write(*address, 1)
-        .report();
+    const int32_t result =
+        WriteSequence(bus, controlId(button), controlId(WrBtn[static_cast<size_t>(k)]), unlocker())
+            .write(*address, 1)
+            .report();
+    confirm(button, WrBtn[static_cast<size_t>(k)], result, RegistersDone(*address, 1, true));
 }
 
 void RegistersPage::PageRdBtnClick()
@@ -488,6 +491,12 @@ void RegistersPage::PageRdBtnClick()
             showRowValue(r, bus.data.Regs[page->Address + r]);
     }
     bus.ReportResult(controlId(sender()), controlId(PageRdBtn), result);
+    confirm(sender(), PageRdBtn, result, RegistersDone(page->Address, page->Count, false));
+}
+
+void RegistersPage::ReadOnShow()
+{
+    PageRdBtnClick();
 }
 
 void RegistersPage::PageWrBtnClick()
@@ -497,9 +506,18 @@ void RegistersPage::PageWrBtnClick()
     if (!page) return;
     prepareTransfer();
     // Every register of the section, read-only ones included, in one transfer.
-    WriteSequence(bus, controlId(sender()), controlId(PageWrBtn), unlocker())
-        .write(page->Address, page->Count)
-        .report();
+    const int32_t result = WriteSequence(bus, controlId(sender()), controlId(PageWrBtn), unlocker())
+                               .write(page->Address, page->Count)
+                               .report();
+    confirm(sender(), PageWrBtn, result, RegistersDone(page->Address, page->Count, true));
+}
+
+void RegistersPage::confirm(const QObject* clicked, const QObject* button, int32_t result,
+                            const std::string& done)
+{
+    // After a click of the button itself; a step's read says nothing.
+    if (clicked != nullptr && clicked == button && Succeeded(result))
+        context_.setStatusPanelText(3, QString::fromStdString(done));
 }
 
 WriteSequence::Unlock RegistersPage::unlocker()

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "bus/WriteSequence.h"
 #include "pages/PageContext.h"
@@ -26,6 +27,10 @@ class RegistersPage : public QWidget, public PartChoiceStep, public RegisterRows
     // The page's unlock does the write-enable step of every page; the page
     // offers its rows to the others (PageLinks::registerRows).
     explicit RegistersPage(PageContext& context, QWidget* parent = nullptr);
+
+    // Shows what is on the chip: the page's reads that write nothing, run as
+    // a step (no sender), so a failure goes to the status bar.
+    void ReadOnShow();
 
     // One row of RowTable: thirteen controls, bit panels bit 0 first.
     using RowControls = RegisterRowControls;
@@ -102,6 +107,10 @@ class RegistersPage : public QWidget, public PartChoiceStep, public RegisterRows
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The status bar's confirmation of a row or page transfer after a click
+    // of button itself (clicked: the click's sender).
+    void confirm(const QObject* clicked, const QObject* button, int32_t result,
+                 const std::string& done);
     QWidget* buildRow(int row);
     QWidget* buildHeader();
     QWidget* buildFooter();

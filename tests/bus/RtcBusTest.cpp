@@ -171,6 +171,28 @@ TEST_F(RtcBusTest, FailureWithoutSenderGoesToTheStatusBar)
     EXPECT_EQ(sink.statusTexts, std::vector<std::string>{" " + RecordingAdapter::resultText(3)});
 }
 
+// Confirmations: a clicked control's success says what was done, once; a
+// step's success, a failure and a control without a text say nothing of it.
+TEST_F(RtcBusTest, SuccessOfAClickedControlConfirms)
+{
+    bus.setConfirmations([this](const void* control) {
+        return control == &btnUnlock ? std::string(" Unlocked") : std::string();
+    });
+    bus.ReportResult(&btnUnlock, &btnUnlock, 0);
+    bus.ReportResult(&btnUnlock, &btnUnlock, 0x80); // a note succeeds
+    EXPECT_EQ(sink.statusTexts, (std::vector<std::string>{" Unlocked", " Unlocked"}));
+    sink.statusTexts.clear();
+
+    bus.ReportResult(&otherButton, &btnUnlock, 0); // a step of another action
+    bus.ReportResult(nullptr, nullptr, 0);         // start-up, timers
+    bus.ReportResult(&otherButton, &otherButton, 0); // no text for it
+    EXPECT_TRUE(sink.statusTexts.empty());
+
+    bus.ReportResult(&btnUnlock, &btnUnlock, KVRX_ERR_ADDR_NACK);
+    EXPECT_TRUE(sink.statusTexts.empty());
+    EXPECT_EQ(sink.errorBoxes.size(), 1u);
+}
+
 // ---- write enable of TypeE parts ----
 
 class UnlockPartTest : public RtcBusTest {

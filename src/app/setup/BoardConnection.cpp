@@ -131,6 +131,7 @@ void BoardConnection::ConnectBoard(int board)
 
     // The chosen speed reaches the new board; a failure goes to the status bar.
     BussSpeedSelChange(nullptr);
+    context_.boardChanged();
 }
 
 void BoardConnection::connectFirstBoard()

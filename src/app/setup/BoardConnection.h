@@ -45,6 +45,8 @@ class ConnectionContext {
     virtual QObject* lamp(const char* name) = 0;
     // The controls that work only with an open board.
     virtual QList<QWidget*> boardControls() = 0;
+    // A board was opened or closed, after its controls follow it.
+    virtual void boardChanged() {}
 };
 
 class BoardConnection : public QObject {

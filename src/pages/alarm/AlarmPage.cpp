@@ -437,6 +437,14 @@ void AlarmPage::clearAlarm(const AlarmControls& alarm, const void* sender)
     sequence.report();
 }
 
+void AlarmPage::ReadOnShow()
+{
+    const int alarms = context_.bus().part().AlarmCount;
+    if (alarms >= 1) readAlarm(controls(1), nullptr);
+    if (alarms >= 2) readAlarm(controls(2), nullptr);
+    Btn_Read_IRQ_ModeClick(); // TypeG only
+}
+
 // ---------------------------------------------------------------------------
 // First alarm
 

@@ -29,6 +29,10 @@ class AlarmPage : public QWidget {
   public:
     explicit AlarmPage(PageContext& context, QWidget* parent = nullptr);
 
+    // Shows what is on the chip: the page's reads that write nothing, run as
+    // a step (no sender), so a failure goes to the status bar.
+    void ReadOnShow();
+
     // Controls keep their designed names (also their objectNames).
     QLabel* lblAlarm = nullptr;
     QGroupBox* GroupAlarmRegs = nullptr;

@@ -202,6 +202,11 @@ void DstPage::show(const DstPageState& state)
 // ---------------------------------------------------------------------------
 // Read and Write
 
+void DstPage::ReadOnShow()
+{
+    BtnReadDSTFClick();
+}
+
 void DstPage::BtnReadDSTFClick()
 {
     RtcBus& bus = context_.bus();

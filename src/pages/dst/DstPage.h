@@ -24,6 +24,10 @@ class DstPage : public QWidget {
   public:
     explicit DstPage(PageContext& context, QWidget* parent = nullptr);
 
+    // Shows what is on the chip: the page's reads that write nothing, run as
+    // a step (no sender), so a failure goes to the status bar.
+    void ReadOnShow();
+
     // Controls keep their designed names (also their objectNames).
     QCheckBox* chkDSTENABLE = nullptr;
     QGroupBox* gbDSTFWD = nullptr;

@@ -288,6 +288,11 @@ void EventPage::BtnWrEventClick()
         .report();
 }
 
+void EventPage::ReadOnShow()
+{
+    BtnRdEventClick();
+}
+
 void EventPage::BtnRdEventClick()
 {
     RtcBus& bus = context_.bus();

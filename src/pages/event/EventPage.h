@@ -23,6 +23,10 @@ class EventPage : public QWidget, public PartChoiceStep, public EventStamps {
     // The page offers its time stamps to the others (PageLinks::eventStamps).
     explicit EventPage(PageContext& context, QWidget* parent = nullptr);
 
+    // Shows what is on the chip: the page's reads that write nothing, run as
+    // a step (no sender), so a failure goes to the status bar.
+    void ReadOnShow();
+
     // The stamp controls follow the part's time-stamp flag; then the lists
     // follow the enable box.
     void partChosen() override;

@@ -284,6 +284,12 @@ void InterruptPage::BtnWrIntClick()
         .report();
 }
 
+void InterruptPage::ReadOnShow()
+{
+    BtnRdIntClick();
+    BtnReadTimerClick();
+}
+
 void InterruptPage::BtnRdIntClick()
 {
     RtcBus& bus = context_.bus();

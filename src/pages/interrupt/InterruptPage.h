@@ -26,6 +26,10 @@ class InterruptPage : public QWidget, public PartChoiceStep, public PollStep {
   public:
     explicit InterruptPage(PageContext& context, QWidget* parent = nullptr);
 
+    // Shows what is on the chip: the page's reads that write nothing, run as
+    // a step (no sender), so a failure goes to the status bar.
+    void ReadOnShow();
+
     // The TypeA and TypeB parts' frequency list and captions (VK331's differ).
     void partChosen() override;
     // Once a second: TSE written every TseRefreshPeriod seconds.

@@ -275,6 +275,14 @@ void PowerPage::ChkBSWClick()
 // ---------------------------------------------------------------------------
 // VDD trip level
 
+void PowerPage::ReadOnShow()
+{
+    BtnReadVDDTIPClick();
+    BtnReadBATTRIPClick();
+    BtnReadTimeStampsClick();
+    BtnReadTrickKClick();
+}
+
 void PowerPage::BtnReadVDDTIPClick()
 {
     RtcBus& bus = context_.bus();

@@ -22,6 +22,10 @@ class PowerPage : public QWidget {
   public:
     explicit PowerPage(PageContext& context, QWidget* parent = nullptr);
 
+    // Shows what is on the chip: the page's reads that write nothing, run as
+    // a step (no sender), so a failure goes to the status bar.
+    void ReadOnShow();
+
     // Controls keep their designed names (also their objectNames).
     QGroupBox* gbVDDTRIP = nullptr;
     QComboBox* cboVDDTRIP = nullptr;

@@ -236,6 +236,13 @@ void SysMgmtPage::select(QButtonGroup* group, int value)
 // ---------------------------------------------------------------------------
 // TypeE: reset threshold and watchdog
 
+void SysMgmtPage::ReadOnShow()
+{
+    BtnReadVTSClick();
+    BtnWatchDogReadClick();
+    BtnReadACClick();
+}
+
 void SysMgmtPage::BtnReadVTSClick()
 {
     RtcBus& bus = context_.bus();

@@ -23,6 +23,10 @@ class SysMgmtPage : public QWidget {
   public:
     explicit SysMgmtPage(PageContext& context, QWidget* parent = nullptr);
 
+    // Shows what is on the chip: the page's reads that write nothing, run as
+    // a step (no sender), so a failure goes to the status bar.
+    void ReadOnShow();
+
     // Controls keep their designed names (also their objectNames).
     QGroupBox* GroupBox36 = nullptr; // "VTS / Reset Thresholds"
     QComboBox* cboVTS = nullptr;

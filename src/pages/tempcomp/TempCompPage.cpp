@@ -284,6 +284,12 @@ void TempCompPage::chkTSEClick()
 // ---------------------------------------------------------------------------
 // Compensation registers
 
+void TempCompPage::ReadOnShow()
+{
+    BtnRDTempClick();
+    BtnRdTempModeClick();
+}
+
 void TempCompPage::BtnRDTempClick()
 {
     RtcBus& bus = context_.bus();

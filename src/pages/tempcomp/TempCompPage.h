@@ -19,6 +19,10 @@ class TempCompPage : public QWidget, public PartChoiceStep {
   public:
     explicit TempCompPage(PageContext& context, QWidget* parent = nullptr);
 
+    // Shows what is on the chip: the page's reads that write nothing, run as
+    // a step (no sender), so a failure goes to the status bar.
+    void ReadOnShow();
+
     // VK350's own group captions; the TSE warning and the write button as the
     // TSE box stands for the chosen part.
     void partChosen() override;

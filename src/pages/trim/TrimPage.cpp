@@ -78,6 +78,11 @@ TrimPage::TrimPage(PageContext& context, QWidget* parent) : QWidget(parent), con
     connect(BtnWrXtl, &QPushButton::clicked, this, &TrimPage::BtnWrXtlClick);
 }
 
+void TrimPage::ReadOnShow()
+{
+    BtnRdXtlClick();
+}
+
 void TrimPage::BtnRdXtlClick()
 {
     RtcBus& bus = context_.bus();

@@ -16,6 +16,10 @@ class TrimPage : public QWidget {
   public:
     explicit TrimPage(PageContext& context, QWidget* parent = nullptr);
 
+    // Shows what is on the chip: the page's reads that write nothing, run as
+    // a step (no sender), so a failure goes to the status bar.
+    void ReadOnShow();
+
     // Controls keep their designed names (also their objectNames).
     QGroupBox* GroupBox16 = nullptr; // ATR
     QComboBox* ComboBoxATR = nullptr;

@@ -111,7 +111,7 @@ TEST_F(AlarmPageTest, WriteSendsTheModeBitsThenTheBlock)
         EXPECT_EQ(transferTrace(), c.bytes);
         expectAddressing(1);
         EXPECT_EQ(recordedBoxCount(window()), 0u);
-        EXPECT_EQ(window().statusPanelText(3), " ");
+        EXPECT_EQ(window().statusPanelText(3), " Alarm 1 written");
     }
     // On VK380 the written date put the day of week to "Ignore".
     EXPECT_EQ(page().aWeek->currentIndex(), 0);
