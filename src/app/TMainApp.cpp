@@ -380,14 +380,22 @@ void TMainApp::fixWindowSize()
     const QSize usual = minimumSizeHint().expandedTo(design);
     // Below it the pages scroll and the tab bar scrolls its tabs: the window
     // may shrink to what the frame itself needs, to fit a small screen.
+    // The layout keeps the least size; the status bar's panels keep their
+    // widths (its own layout is made only once it shows).
     TabFunctions->setMinimumWidth(0);
     TabScroll->setMinimumSize(0, 0);
-    if (layout()) layout()->activate();
-    // The status bar's panels keep their widths.
-    setMinimumSize(minimumSizeHint()
-                       .expandedTo(QSize(statusBar()->sizeHint().width(), 0))
-                       .boundedTo(usual));
+    int panels = 0;
+    for (const QLabel* panel : statusPanels_)
+        panels += panel->minimumWidth() + kPanelTextMargin;
+    statusBar()->setMinimumWidth(std::min(panels, usual.width()));
     setMaximumSize(usual);
+    for (QWidget* held : {static_cast<QWidget*>(TabFunctions), centralWidget()}) {
+        if (held->layout()) held->layout()->activate();
+    }
+    if (layout()) {
+        layout()->invalidate();
+        layout()->activate();
+    }
     QSize start = usual;
     // A user's window starts no larger than the screen's free area; a script's
     // keeps its usual size whatever screen it runs on.

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabBar>
 #include <QTabWidget>
@@ -289,6 +290,9 @@ TEST_F(MainWindow, FitsASmallScreenForEveryPart)
         QApplication::setFont(font);
         for (bool wide : {false, true}) {
             auto w = makeWindow(WindowOptions().wide(wide));
+            // From the start, before any part choice lays the pages out again.
+            EXPECT_LE(w->minimumWidth(), screen.width()) << (wide ? "with -r" : "");
+            EXPECT_LE(w->minimumHeight(), screen.height()) << (wide ? "with -r" : "");
             w->show();
             QComboBox* list = w->setupPage()->DeviceSel;
             for (int row = 0; row < list->count(); ++row) {
@@ -309,6 +313,13 @@ TEST_F(MainWindow, FitsASmallScreenForEveryPart)
             emit list->activated(FindPartRow("VK370"));
             w->resize(w->minimumSize());
             QApplication::processEvents();
+            // The frame is not squeezed: the status bar's panels keep their widths.
+            for (int i = 0; i < 3; ++i) {
+                auto* panel = w->findChild<QLabel*>(QStringLiteral("StatusPanel%1").arg(i));
+                ASSERT_NE(panel, nullptr);
+                EXPECT_GE(panel->width(), panel->minimumWidth()) << i;
+                EXPECT_LE(panel->geometry().right(), w->statusBar()->width()) << i;
+            }
             auto* scroll = w->findChild<QScrollArea*>(QStringLiteral("TabScroll"));
             ASSERT_NE(scroll, nullptr);
             EXPECT_LE(w->TabFunctions->minimumSizeHint().width(),
