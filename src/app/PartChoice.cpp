@@ -1,5 +1,7 @@
 #include "app/PartChoice.h"
 
+#include "BitHints.h"
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
@@ -130,6 +132,30 @@ void PartChoice::DeviceSelChange()
 
     holding_ = false;
     reportHeld();
+
+    // 10. Every lamp names the register and bit it shows for this part.
+    showLampHints(bus.part());
+}
+
+void PartChoice::showLampHints(const PartInfo& part)
+{
+    for (const PageRow& page : context_.pages()) {
+        if (page.Make == nullptr) continue;
+        for (const StatusLamp& lamp : page.Lamps) {
+            QWidget* widget = context_.controlRoot()->findChild<QWidget*>(QLatin1String(lamp.Name));
+            if (widget == nullptr) continue; // the page's own tables report names
+            // A lamp's designed hint stays in front of what the part adds.
+            static constexpr const char* kDesigned = "designedHint";
+            if (!widget->property(kDesigned).isValid())
+                widget->setProperty(kDesigned, widget->statusTip());
+            const QString designed = widget->property(kDesigned).toString();
+            const QString bit = QString::fromStdString(LampHint(part, lamp));
+            QString hint = designed;
+            if (!bit.isEmpty()) hint = designed.isEmpty() ? bit : designed + QStringLiteral(" - ") + bit;
+            widget->setToolTip(hint);
+            widget->setStatusTip(hint);
+        }
+    }
 }
 
 int PartChoice::pageIndex(const QString& name) const

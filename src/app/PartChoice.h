@@ -18,6 +18,7 @@ class QTabWidget;
 class QWidget;
 class RtcBus;
 struct PageRow;
+struct PartInfo;
 
 // What the part choice gets from the window. TMainApp implements it.
 class PartChoiceContext {
@@ -83,6 +84,9 @@ class PartChoice {
     void showPages(int row);
     // The own part-choice step of every built page, shown or hidden.
     void runPageSteps();
+    // The built pages' lamps' hints: the register and bit each shows for the
+    // part (BitHints.h), after any designed hint of the lamp.
+    void showLampHints(const PartInfo& part);
 
     struct Held {
         QPointer<QWidget> widget;

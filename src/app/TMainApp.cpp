@@ -1,5 +1,7 @@
 #include "app/TMainApp.h"
 
+#include "BitHints.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -9,6 +11,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -124,7 +128,8 @@ TMainApp::TMainApp(const AppOptions& options, bool scriptMode, QWidget* parent)
     initResources();
     setPcClock(startupPcClock);
     setObjectName(QStringLiteral("TMainApp"));
-    // Minimisable, not maximisable or resizable.
+    // Minimisable, not maximisable; it shrinks below its usual size only to fit
+    // a small screen (see fixWindowSize).
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -258,7 +263,14 @@ void TMainApp::buildCentral()
         TabFunctions->addTab(widget, QLatin1String(row.Caption));
     }
     setup_ = qobject_cast<SetupPage*>(page(QStringLiteral("tsSetup")));
-    layout->addWidget(TabFunctions, 1);
+    // On a screen smaller than the window's usual size the pages scroll; the
+    // tab bar scrolls its tabs where they are wider than the window.
+    TabScroll = new QScrollArea(central);
+    TabScroll->setObjectName(QStringLiteral("TabScroll"));
+    TabScroll->setFrameShape(QFrame::NoFrame);
+    TabScroll->setWidgetResizable(true);
+    TabScroll->setWidget(TabFunctions);
+    layout->addWidget(TabScroll, 1);
     setCentralWidget(central);
 
     partChoice_ = std::make_unique<PartChoice>(*this);
@@ -388,11 +400,44 @@ int TMainApp::widestTabRow() const
 
 void TMainApp::fixWindowSize()
 {
-    // The menu bar is outside the design's client area.
+    // The usual size: the design's client area (the menu bar is outside it),
+    // grown where Qt's fonts need more room, with every part's tabs side by
+    // side and the largest page whole.
     const QSize design(kDesignWidth, kDesignHeight + menuBar()->sizeHint().height());
     TabFunctions->setMinimumWidth(widestTabRow() + 4);
+    TabScroll->setMinimumSize(TabFunctions->minimumSizeHint().expandedTo(
+        QSize(TabFunctions->minimumWidth(), 0)));
     if (layout()) layout()->activate();
-    setFixedSize(minimumSizeHint().expandedTo(design));
+    const QSize usual = minimumSizeHint().expandedTo(design);
+    // Below it the pages scroll and the tab bar scrolls its tabs: the window
+    // may shrink to what the frame itself needs, to fit a small screen.
+    // The layout keeps the least size; the status bar's panels keep their
+    // widths (its own layout is made only once it shows).
+    TabFunctions->setMinimumWidth(0);
+    TabScroll->setMinimumSize(0, 0);
+    int panels = 0;
+    for (const QLabel* panel : statusPanels_)
+        panels += panel->minimumWidth() + kPanelTextMargin;
+    statusBar()->setMinimumWidth(std::min(panels, usual.width()));
+    setMaximumSize(usual);
+    for (QWidget* held : {static_cast<QWidget*>(TabFunctions), centralWidget()}) {
+        if (held->layout()) held->layout()->activate();
+    }
+    if (layout()) {
+        layout()->invalidate();
+        layout()->activate();
+    }
+    QSize start = usual;
+    // A user's window starts no larger than the screen's free area; a script's
+    // keeps its usual size whatever screen it runs on.
+    if (!scriptMode_) {
+        if (const QScreen* at = screen()) {
+            const QSize room = at->availableGeometry().size() -
+                               QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+            start = start.boundedTo(room).expandedTo(minimumSize());
+        }
+    }
+    resize(start);
 }
 
 QString TMainApp::statusPanelText(int panel) const
@@ -538,6 +583,11 @@ QString TMainApp::directoryPart(const QString& path)
 bool TMainApp::pcTime24() const
 {
     return setup_ != nullptr && setup_->is24Hour();
+}
+
+bool TMainApp::supplyOn() const
+{
+    return setup_ != nullptr && setup_->VccChecked->isChecked();
 }
 
 void TMainApp::stopPolling()
@@ -763,8 +813,11 @@ void TMainApp::stepFillPartList()
 {
     QComboBox* list = setup_->DeviceSel;
     list->clear();
-    for (const PartInfo& part : PartTable)
+    for (const PartInfo& part : PartTable) {
         list->addItem(QString::fromLatin1(part.PartName));
+        list->setItemData(list->count() - 1, QString::fromStdString(PartFeatureHint(part)),
+                          Qt::ToolTipRole);
+    }
     const QString device =
         reg_.RegRdString(RegCurrentUser, QStringLiteral("Device"), QStringLiteral("Not Selected"));
     list->setCurrentIndex(FindPartRow(device.toStdString()));

@@ -34,6 +34,7 @@ class QAction;
 class QDialog;
 class QFrame;
 class QLabel;
+class QScrollArea;
 class QTabWidget;
 class QTemporaryDir;
 class QTimer;
@@ -72,6 +73,7 @@ class TMainApp : public QMainWindow,
     // choice get besides.
     std::span<const PageRow> pages() const override { return pages_; }
     bool pcTime24() const override;
+    bool supplyOn() const override;
     QString fileDialogFolder() const override { return dialogFolder_; }
     void stopPolling() override;
     void choosePart(int partRow) override;
@@ -174,6 +176,7 @@ class TMainApp : public QMainWindow,
     QToolButton* PrintBtn = nullptr;
     QToolButton* VccSw = nullptr;
     QTabWidget* TabFunctions = nullptr;
+    QScrollArea* TabScroll = nullptr; // holds TabFunctions: the pages scroll on a small screen
     QFrame* rtc = nullptr;
     QLabel* Label4 = nullptr;
     QLabel* PollingTime = nullptr;

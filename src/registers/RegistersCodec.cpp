@@ -1,5 +1,7 @@
 #include "registers/RegistersCodec.h"
 
+#include "BitHints.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -52,9 +54,11 @@ std::optional<SectionView> Section(RegisterMapRef map, int n)
         row.Hint = std::string(entry.Caption) + address;
         row.Address = entry.Address;
         row.Mask = entry.Mask;
-        for (int bit = 0; bit < 8; ++bit)
+        for (int bit = 0; bit < 8; ++bit) {
             row.BitCaptions[static_cast<size_t>(bit)] =
                 entry.BitNames[static_cast<size_t>(7 - bit)];
+            row.BitHints[static_cast<size_t>(bit)] = BitHint(entry, bit);
+        }
         view.Rows.push_back(std::move(row));
     }
     return view;

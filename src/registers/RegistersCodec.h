@@ -39,6 +39,7 @@ struct RowView {
     uint8_t Address = 0;
     uint8_t Mask = 0;                         // bit i set: bit panel i takes clicks
     std::array<std::string, 8> BitCaptions{}; // index = bit number, bit 0 first
+    std::array<std::string, 8> BitHints{};    // "0x07 bit 0 RTCF: ...", bit 0 first
 };
 
 // The rows section n of a map fills, at most eight.

@@ -260,6 +260,7 @@ void RegistersPage::ShowSection(int n)
             for (int bit = 0; bit < 8; ++bit) {
                 BitPanel* panel = Bit[i][static_cast<size_t>(bit)];
                 panel->setText(QString::fromStdString(view.BitCaptions[static_cast<size_t>(bit)]));
+                setHint(panel, QString::fromStdString(view.BitHints[static_cast<size_t>(bit)]));
                 panel->setEnabled(((view.Mask >> bit) & 1) != 0);
                 panel->setColour(UnknownColour);
             }

@@ -9,6 +9,9 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabBar>
 #include <QTabWidget>
@@ -248,13 +251,14 @@ TEST_F(MainWindow, PartChoiceRunsOnUserChoiceOnly)
     EXPECT_EQ(w->bus().partRow(), 3);
 }
 
-TEST_F(MainWindow, FixedSizeHoldsTheDesignClientArea)
+TEST_F(MainWindow, UsualSizeHoldsTheDesignClientArea)
 {
     for (bool wide : {false, true}) {
         auto w = makeWindow(WindowOptions().wide(wide));
         w->show();
         QApplication::processEvents();
-        EXPECT_EQ(w->minimumSize(), w->maximumSize());
+        // It opens at its usual size, the largest it takes.
+        EXPECT_EQ(w->size(), w->maximumSize());
         EXPECT_GE(w->width(), 778);
         EXPECT_GE(w->height() - w->menuBar()->height(), 426);
         EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
@@ -264,6 +268,71 @@ TEST_F(MainWindow, FixedSizeHoldsTheDesignClientArea)
             if (!child->isVisible() || child->isWindow()) continue;
             const QRect inWindow(child->mapTo(w.get(), QPoint(0, 0)), child->size());
             EXPECT_TRUE(w->rect().contains(inWindow)) << child->objectName().toStdString();
+        }
+    }
+}
+
+// The window fits a 1024x768 screen with a task bar's room (1024x720), and
+// with fonts a quarter larger (120 dpi); below its usual size the pages scroll
+// and the tab bar scrolls its tabs.
+TEST_F(MainWindow, FitsASmallScreenForEveryPart)
+{
+    const QSize screen(1024, 720);
+    const QFont usualFont = QApplication::font();
+    QFont larger = usualFont;
+    larger.setPointSizeF(usualFont.pointSizeF() * 1.25);
+    // The application's font comes back whatever happens here.
+    const std::unique_ptr<QFont, void (*)(QFont*)> restore(new QFont(usualFont), [](QFont* f) {
+        QApplication::setFont(*f);
+        delete f;
+    });
+    for (const QFont& font : {usualFont, larger}) {
+        QApplication::setFont(font);
+        for (bool wide : {false, true}) {
+            auto w = makeWindow(WindowOptions().wide(wide));
+            // From the start, before any part choice lays the pages out again.
+            EXPECT_LE(w->minimumWidth(), screen.width()) << (wide ? "with -r" : "");
+            EXPECT_LE(w->minimumHeight(), screen.height()) << (wide ? "with -r" : "");
+            w->show();
+            QComboBox* list = w->setupPage()->DeviceSel;
+            for (int row = 0; row < list->count(); ++row) {
+                list->setCurrentIndex(row);
+                emit list->activated(row);
+                QApplication::processEvents();
+                const QSize least = w->minimumSize();
+                EXPECT_LE(least.width(), screen.width())
+                    << list->itemText(row).toStdString() << (wide ? " with -r" : "")
+                    << " font " << font.pointSizeF();
+                EXPECT_LE(least.height(), screen.height())
+                    << list->itemText(row).toStdString() << (wide ? " with -r" : "")
+                    << " font " << font.pointSizeF();
+            }
+            // At its least the page scrolls to every control, and the tabs
+            // that do not fit are behind the tab bar's scroll buttons.
+            list->setCurrentIndex(FindPartRow("VK370"));
+            emit list->activated(FindPartRow("VK370"));
+            w->resize(w->minimumSize());
+            QApplication::processEvents();
+            // The frame is not squeezed: the status bar's panels keep their widths.
+            for (int i = 0; i < 3; ++i) {
+                auto* panel = w->findChild<QLabel*>(QStringLiteral("StatusPanel%1").arg(i));
+                ASSERT_NE(panel, nullptr);
+                EXPECT_GE(panel->width(), panel->minimumWidth()) << i;
+                EXPECT_LE(panel->geometry().right(), w->statusBar()->width()) << i;
+            }
+            auto* scroll = w->findChild<QScrollArea*>(QStringLiteral("TabScroll"));
+            ASSERT_NE(scroll, nullptr);
+            EXPECT_LE(w->TabFunctions->minimumSizeHint().width(),
+                      scroll->viewport()->width() + scroll->horizontalScrollBar()->maximum());
+            EXPECT_LE(w->TabFunctions->minimumSizeHint().height(),
+                      scroll->viewport()->height() + scroll->verticalScrollBar()->maximum());
+            QTabBar* bar = w->TabFunctions->tabBar();
+            if (bar->sizeHint().width() > bar->width()) {
+                bool scrollButton = false;
+                for (QToolButton* button : bar->findChildren<QToolButton*>())
+                    scrollButton = scrollButton || button->isVisible();
+                EXPECT_TRUE(scrollButton) << (wide ? "with -r" : "");
+            }
         }
     }
 }

@@ -108,6 +108,19 @@ ChipTimeState ChipTimeStateFor(uint8_t clockStatus, int32_t timeResult)
     return ChipTimeState::Shown;
 }
 
+std::string_view ChipTimeAdvice(ChipTimeState state, bool supplyOn)
+{
+    switch (state) {
+    case ChipTimeState::ClockNotSet:
+        return kClockNotSetText;
+    case ChipTimeState::Error:
+        return supplyOn ? std::string_view() : std::string_view(kNoSupplyText);
+    case ChipTimeState::Shown:
+        break;
+    }
+    return {};
+}
+
 ChipTimeTexts ChipTimeDisplay(ChipTimeState state, const std::tm& t, bool is24)
 {
     switch (state) {

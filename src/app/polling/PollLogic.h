@@ -72,6 +72,15 @@ struct ChipTimeTexts {
 };
 ChipTimeTexts ChipTimeDisplay(ChipTimeState state, const std::tm& t, bool is24);
 
+// What status panel 3 tells the user to do about the chip's time fields: the
+// supply is off (the fields say "Error"), or the clock is not set. Empty when
+// the fields need no word (shown, or an error with the supply on).
+inline constexpr const char* kNoSupplyText =
+    " No supply to the RTC: tick VDD Enabled on the Setup page";
+inline constexpr const char* kClockNotSetText =
+    " Clock Not Set: the Set Clock page sets the chip's time";
+std::string_view ChipTimeAdvice(ChipTimeState state, bool supplyOn);
+
 // Local wall-clock seconds of a broken-down time, normalised as mktime does
 // (out-of-range fields carry over) but without time zone or daylight flag:
 // both the chip's and the PC's time are wall-clock readings, so only their

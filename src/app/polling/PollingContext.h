@@ -24,6 +24,9 @@ class PollingContext {
     // Timer1: off while a tick runs.
     virtual QTimer* pollTimer() = 0;
     virtual void setStatusPanelText(int panel, const QString& text) = 0;
+    virtual QString statusPanelText(int panel) const = 0;
+    // Whether the chip's supply is switched on (VccChecked).
+    virtual bool supplyOn() const = 0;
     // The PC display's time format: the Setup page's hidden choice, which
     // follows the Set Clock page's.
     virtual bool pcTime24() const = 0;

@@ -72,6 +72,7 @@ void PollingCycle::work(const QDateTime& now)
             }
         }
         context_.setStatusPanelText(2, QString());
+        showAdvice(QString());
         // A board the adapter reports gone is no longer active, whenever the
         // plug notification about it comes (or never does).
         if (polling && BoardIsGone(runResult))
@@ -122,6 +123,7 @@ void PollingCycle::pollChip(const std::tm& pc, uint32_t runSeconds)
     const ChipTimeTexts shown = ChipTimeDisplay(state, chip, chipIs24);
     panel_.RTCtime->setText(text(shown.Time));
     panel_.RTCdate->setText(text(shown.Date));
+    showAdvice(QString::fromLatin1(ChipTimeAdvice(state, context_.supplyOn())));
     if (state != ChipTimeState::Shown) return;
 
     const uint32_t elapsed = bus.data.ElapsedSeconds;
@@ -164,6 +166,16 @@ QWidget* PollingCycle::statusLabel(const char* name)
     QPointer<QWidget>& known = labels_[name];
     if (known.isNull()) known = context_.control(QLatin1String(name));
     return known.data();
+}
+
+void PollingCycle::showAdvice(const QString& advice)
+{
+    if (advice == advice_) return;
+    if (!advice.isEmpty())
+        context_.setStatusPanelText(3, advice);
+    else if (context_.statusPanelText(3) == advice_)
+        context_.setStatusPanelText(3, QStringLiteral(" "));
+    advice_ = advice;
 }
 
 void PollingCycle::setLamp(const char* name, bool on)

@@ -41,11 +41,16 @@ class PollingCycle : public QObject {
     void runPageSteps();
 
     void setLamp(const char* name, bool on);
+    // Status panel 3's advice about the chip's time fields: put there when it
+    // changes, taken away when no longer due and still shown, so a page's own
+    // text in panel 3 is not overwritten each second.
+    void showAdvice(const QString& advice);
     QWidget* statusLabel(const char* name);
 
     PollingContext& context_;
     DisplayPanel& panel_;
     PollClock clock_;
+    QString advice_; // the advice last put into panel 3
     // The status labels, found once: a search of the window each second is
     // most of a tick's cost.
     QHash<const char*, QPointer<QWidget>> labels_;

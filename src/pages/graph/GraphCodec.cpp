@@ -66,6 +66,31 @@ const AxisRange* RangeAt(std::span<const AxisRange> ranges, int index)
     return &ranges[static_cast<size_t>(index)];
 }
 
+// ---- deviation beyond its axis ----
+
+std::optional<Point> EdgeMark(const Point& point, const AxisRange& range)
+{
+    if (!std::isfinite(point.Y)) return std::nullopt;
+    if (point.Y > range.Maximum) return Point{point.X, range.Maximum};
+    if (point.Y < range.Minimum) return Point{point.X, range.Minimum};
+    return std::nullopt;
+}
+
+const AxisRange* RangeHolding(std::span<const AxisRange> ranges, double low, double high)
+{
+    for (const AxisRange& range : ranges) {
+        if (range.Minimum <= low && high <= range.Maximum) return &range;
+    }
+    return nullptr;
+}
+
+std::string OffScaleText(double low, double high)
+{
+    if (const AxisRange* holding = RangeHolding(kDeviation, low, high))
+        return std::string("Deviation off scale: choose ") + holding->Entry;
+    return std::string("Deviation off scale: beyond ") + kDeviation.back().Entry;
+}
+
 // ---- ColumnView ----
 
 void ColumnView::reset(double xMin, double xMax, int columns)

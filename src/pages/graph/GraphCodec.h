@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace GraphCodec {
@@ -46,6 +47,23 @@ struct Point {
     double X;
     double Y;
 };
+
+// ---- deviation beyond its axis ----
+
+// Where a point beyond the axis range shows: on the plot's edge at its X, its
+// value held to the nearer end of the range. Nullopt for a point inside the
+// range or one whose value is not finite.
+std::optional<Point> EdgeMark(const Point& point, const AxisRange& range);
+
+// The first of ranges (in list order, each wider than the last) that holds
+// every value from low to high; null when none does.
+const AxisRange* RangeHolding(std::span<const AxisRange> ranges, double low, double high);
+
+// What the Graph page says of values from low to high beyond the chosen
+// range: "Deviation off scale: choose 60 Seconds" with the deviation list's
+// entry that holds them, or "Deviation off scale: beyond 240 Seconds" when
+// none does.
+std::string OffScaleText(double low, double high);
 
 // The picture of a series whose X values ascend, drawn in a window of X from
 // xMin to xMax that is `columns` pixels wide: for each pixel column its lowest

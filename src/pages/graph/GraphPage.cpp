@@ -79,6 +79,13 @@ GraphPage::GraphPage(PageContext& context, QWidget* parent)
     BtnRstGraph = named(new QPushButton(QStringLiteral("Restart"), this), "BtnRstGraph");
     setHint(BtnRstGraph, QStringLiteral("Restart graph recording"));
 
+    DevOffScale = named(new QLabel(this), "DevOffScale");
+    DevOffScale->setStyleSheet(QStringLiteral("color: #C00000"));
+    DevOffScale->setWordWrap(true);
+    // It takes the room the row has and never widens the page.
+    DevOffScale->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    connect(TimeDev, &GraphView::offScaleChanged, DevOffScale, &QLabel::setText);
+
     auto* controls = new QHBoxLayout;
     controls->setSpacing(6);
     controls->addWidget(GroupDevRange);
@@ -86,7 +93,7 @@ GraphPage::GraphPage(PageContext& context, QWidget* parent)
     controls->addWidget(GroupTimeBase);
     controls->addWidget(GroupStartTime);
     controls->addWidget(BtnRstGraph, 0, Qt::AlignBottom);
-    controls->addStretch(1);
+    controls->addWidget(DevOffScale, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 4);

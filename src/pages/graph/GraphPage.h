@@ -37,6 +37,9 @@ class GraphPage : public QWidget {
     QGroupBox* GroupStartTime = nullptr; // " Start Time "
     QLabel* GraphStart = nullptr;
     QPushButton* BtnRstGraph = nullptr;
+    // Says when drawn deviation points lie beyond the chosen range and which
+    // entry of DevRange would hold them; empty otherwise.
+    QLabel* DevOffScale = nullptr;
 
   public slots:
     void DevRangeChange();

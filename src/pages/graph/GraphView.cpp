@@ -9,8 +9,11 @@
 #include <QLocale>
 #include <QPen>
 #include <QPointF>
+#include <QPainter>
+#include <QPolygonF>
 #include <QStringList>
 #include <QValueAxis>
+#include <algorithm>
 #include <cmath>
 
 #include "pages/graph/GraphData.h"
@@ -126,6 +129,7 @@ GraphView::GraphView(GraphData& data, QWidget* parent) : QChartView(parent), dat
     Series1->attachAxis(LeftAxis);
     Series2->attachAxis(BottomAxis);
     Series2->attachAxis(RightAxis);
+    deviation_ = GraphCodec::DeviationRanges()[GraphCodec::kInitialDeviation];
 
     // The view starts with a chart of its own and lets go of it on
     // setChart without deleting it.
@@ -173,6 +177,8 @@ void GraphView::applyRange(QValueAxis* axis, const AxisRange& range)
 void GraphView::applyDeviation(const AxisRange& range)
 {
     applyRange(LeftAxis, range);
+    deviation_ = range;
+    markEdges(0);
 }
 
 void GraphView::applyTemperature(const AxisRange& range)
@@ -219,8 +225,72 @@ void GraphView::rebuild(int index)
     draw(index, 0);
 }
 
+void GraphView::markEdges(size_t from)
+{
+    const GraphCodec::ColumnView& view = views_[0];
+    const std::vector<GraphCodec::Point>& points = view.points();
+    // Marks of points from `from` on go; those points are new or changed.
+    size_t keep = marked_.size();
+    while (keep > 0 && marked_[keep - 1] >= from)
+        --keep;
+    const bool changed = keep < marked_.size();
+    marked_.resize(keep);
+    marks_.resize(static_cast<qsizetype>(keep));
+    QList<QPointF> added;
+    for (size_t i = from; i < points.size(); ++i) {
+        const GraphCodec::Point& p = points[i];
+        // The nearest points either side of the window are not drawn there.
+        if (p.X < view.xMin() || p.X > view.xMax()) continue;
+        if (const auto mark = GraphCodec::EdgeMark(p, deviation_)) {
+            marked_.push_back(i);
+            added.append(QPointF(mark->X, mark->Y));
+        }
+    }
+    marks_.append(added);
+    if (changed || !added.isEmpty()) viewport()->update();
+    QString text;
+    if (!marked_.empty()) {
+        double low = 0;
+        double high = 0;
+        for (const size_t i : marked_) {
+            low = std::min(low, points[i].Y);
+            high = std::max(high, points[i].Y);
+        }
+        text = QString::fromStdString(GraphCodec::OffScaleText(low, high));
+    }
+    if (text != offScale_) {
+        offScale_ = text;
+        emit offScaleChanged(offScale_);
+    }
+}
+
+void GraphView::drawForeground(QPainter* painter, const QRectF& rect)
+{
+    QChartView::drawForeground(painter, rect);
+    if (marks_.isEmpty()) return;
+    // A small blue triangle on the edge, pointing the way the value went.
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(Qt::blue);
+    const QRectF plot = Chart->plotArea();
+    for (const QPointF& mark : marks_) {
+        const QPointF at = Chart->mapToScene(Chart->mapToPosition(mark, Series1));
+        if (at.x() < Chart->mapToScene(plot.topLeft()).x() - 0.5 ||
+            at.x() > Chart->mapToScene(plot.topRight()).x() + 0.5)
+            continue;
+        const double way = mark.y() >= deviation_.Maximum ? 1 : -1; // 1: above the top
+        const QPointF tip(at.x(), at.y() - way * 1);
+        const QPolygonF triangle{tip, QPointF(at.x() - 4, at.y() + way * 5),
+                                 QPointF(at.x() + 4, at.y() + way * 5)};
+        painter->drawPolygon(triangle);
+    }
+    painter->restore();
+}
+
 void GraphView::draw(int index, size_t from)
 {
+    if (index == GraphData::Deviation) markEdges(from);
     QLineSeries* line = series(index);
     const std::vector<GraphCodec::Point>& points = views_[static_cast<size_t>(index)].points();
     const size_t have = static_cast<size_t>(line->count());

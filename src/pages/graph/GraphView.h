@@ -6,9 +6,11 @@
 #pragma once
 
 #include <QChartView>
+#include <QList>
 #include <QPointF>
 #include <QString>
 #include <array>
+#include <vector>
 
 #include "pages/graph/GraphCodec.h"
 
@@ -56,8 +58,25 @@ class GraphView : public QChartView {
     QValueAxis* LeftAxis = nullptr;
     QValueAxis* RightAxis = nullptr;
     QValueAxis* TopAxis = nullptr;
+    // Deviation points beyond the left axis as the marks drawn on the plot's
+    // edge (X, value held to the axis's end); drawn over the chart, not a
+    // series of it.
+    const QList<QPointF>& edgeMarks() const { return marks_; }
+
+    // "Deviation off scale: choose ..." while a drawn deviation point lies
+    // beyond the left axis; empty otherwise.
+    QString offScaleText() const { return offScale_; }
+
+  signals:
+    void offScaleChanged(const QString& text);
+
+  protected:
+    void drawForeground(QPainter* painter, const QRectF& rect) override;
 
   private:
+    // The edge marks and the off-scale text for the deviation's picture
+    // from view point `from` on (0: all of it).
+    void markEdges(size_t from);
     void appended(int series, const QPointF& point);
     void assigned(int series);
     void cleared();
@@ -73,4 +92,8 @@ class GraphView : public QChartView {
 
     GraphData& data_;
     std::array<GraphCodec::ColumnView, 2> views_;
+    GraphCodec::AxisRange deviation_{}; // the left axis as applied
+    std::vector<size_t> marked_;        // view points that have an edge mark, ascending
+    QList<QPointF> marks_;              // their marks, in the same order
+    QString offScale_;
 };

@@ -18,6 +18,10 @@ extern const PageSettingsTable kPortPageSettings;
 
 namespace PortCodec {
 
+// What a bit panel of the port rows means, after "P0 bit 3" or "PM0 bit 3".
+inline constexpr const char* kLevelBitMeaning = "the pin's level, 1 High, 0 Low";
+inline constexpr const char* kModeBitMeaning = "the pin's drive, 1 Push-Pull, 0 Open-Drain";
+
 // The raw transfers' buffers.
 constexpr int kReadBufferBytes = 64;
 constexpr int kWriteBufferBytes = 128;

@@ -92,6 +92,12 @@ QWidget* PortPage::buildPortRow(const char* panel, const char* label, const QStr
         bitPanel->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(bitPrefix)).arg(bit));
         bitPanel->setFixedWidth(kPortBitWidth);
         bitPanel->setColour(ClearColour);
+        setHint(bitPanel, QStringLiteral("%1 bit %2: %3")
+                              .arg(QLatin1String(bitPrefix))
+                              .arg(bit)
+                              .arg(QLatin1String(std::string_view(bitPrefix) == "P0"
+                                                     ? PortCodec::kLevelBitMeaning
+                                                     : PortCodec::kModeBitMeaning)));
         bits[static_cast<size_t>(bit)] = bitPanel;
         line->addWidget(bitPanel);
     }

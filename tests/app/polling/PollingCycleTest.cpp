@@ -21,6 +21,7 @@
 #include "app/TMainApp.h"
 #include "app/polling/DisplayPanel.h"
 #include "app/polling/PollingCycle.h"
+#include "app/setup/SetupPage.h"
 #include "clock/PcClock.h"
 #include "clock/TimeCodec.h"
 #include "kvrx_usb.h"
@@ -334,6 +335,8 @@ TEST_F(PollingCycleTest, FailedTimeReadShowsErrorAndTakesNoSample)
     choosePart("VK320");
     setChipTime(kStart);
     panel->RTCdev->setText("00:00:01");
+    // With the supply on: a failure with the supply off says what to do.
+    w->setupPage()->VccChecked->setChecked(true);
     const QString message = w->statusPanelText(3);
     gReadFaults.push_back({part().RtcAddress, 0x00});
     sampleTickAt(kStart);

@@ -95,3 +95,56 @@ TEST_F(PollingSimBoard, FreshChipThenTimeSetThenSamples)
 }
 
 } // namespace
+
+namespace {
+
+class PollingAdvice : public WindowFixture {};
+
+// With the supply off the chip fields say "Error" and panel 3 says why and
+// what to do; once the supply is on, a fresh chip's "Clock Not Set" points to
+// the Set Clock page; once set, the advice goes.
+TEST_F(PollingAdvice, SupplyOffThenClockNotSetSayWhatToDo)
+{
+    const char* clockMode = std::getenv("KVRX_SIM_CLOCK");
+    if (!clockMode || std::string(clockMode) != "manual")
+        GTEST_SKIP() << "needs the simulated board's manual clock (KVRX_SIM_CLOCK=manual)";
+    TMainApp* w =
+        &open(WindowOptions().pcTime(QDateTime(QDate(2024, 6, 12), QTime(14, 30, 1))).stopTimer());
+    const AdapterApi& api = w->bus().api();
+    if (api.SimSetPart(1, "VK320") != 0) GTEST_SKIP() << "no simulated board";
+    SetupPage* setup = w->setupPage();
+    setup->DeviceSel->setCurrentIndex(FindPartRow("VK320"));
+    w->DeviceSelChange();
+    ASSERT_FALSE(setup->VccChecked->isChecked());
+    DisplayPanel* panel = w->displayPanel();
+
+    w->Timer1Timer();
+    EXPECT_EQ(str(panel->RTCtime->text()), "Error");
+    EXPECT_EQ(str(w->statusPanelText(3)),
+              " No supply to the RTC: tick VDD Enabled on the Setup page");
+
+    // The advice is put there once: a page's own text that follows it stands.
+    w->setStatusPanelText(3, " Registers 0x00-0x07 read");
+    clock.advanceMs(1000);
+    w->Timer1Timer();
+    EXPECT_EQ(str(w->statusPanelText(3)), " Registers 0x00-0x07 read");
+
+    // Switching the supply on: the fresh chip's clock is not set.
+    w->setStatusPanelText(3, " No supply to the RTC: tick VDD Enabled on the Setup page");
+    setup->VccChecked->setChecked(true);
+    clock.advanceMs(1000);
+    ASSERT_EQ(api.SimAdvance(1.0), 0);
+    w->Timer1Timer();
+    ASSERT_EQ(str(panel->RTCtime->text()), "Clock Not Set");
+    EXPECT_EQ(str(w->statusPanelText(3)), " Clock Not Set: the Set Clock page sets the chip's time");
+
+    // Set: the time shows and the advice goes.
+    ASSERT_EQ(WriteRtcTime(w->bus(), ToTm(clock.now()), true), 0);
+    clock.advanceMs(1000);
+    ASSERT_EQ(api.SimAdvance(1.0), 0);
+    w->Timer1Timer();
+    EXPECT_NE(str(panel->RTCtime->text()), "Clock Not Set");
+    EXPECT_EQ(str(w->statusPanelText(3)), " ");
+}
+
+} // namespace

@@ -286,3 +286,29 @@ TEST(GraphColumnView, OddInputs)
 }
 
 } // namespace
+
+TEST(GraphCodecOffScale, EdgeMarksAndTheRangeThatHolds)
+{
+    const GraphCodec::AxisRange& four = GraphCodec::DeviationRanges()[0];
+    EXPECT_FALSE(GraphCodec::EdgeMark({1, 3.9}, four));
+    EXPECT_FALSE(GraphCodec::EdgeMark({1, -4.0}, four));
+    EXPECT_FALSE(GraphCodec::EdgeMark({1, std::nan("")}, four));
+    const auto above = GraphCodec::EdgeMark({1, 4.5}, four);
+    ASSERT_TRUE(above);
+    EXPECT_DOUBLE_EQ(above->X, 1);
+    EXPECT_DOUBLE_EQ(above->Y, four.Maximum);
+    const auto below = GraphCodec::EdgeMark({2, -100}, four);
+    ASSERT_TRUE(below);
+    EXPECT_DOUBLE_EQ(below->Y, four.Minimum);
+
+    struct Case {
+        double Low, High;
+        const char* Text;
+    };
+    for (const Case& c : {Case{-5, 0, "Deviation off scale: choose 8 Seconds"},
+                          Case{0, 20, "Deviation off scale: choose 20 Seconds"},
+                          Case{-20.5, 3, "Deviation off scale: choose 40 Seconds"},
+                          Case{-1, 240, "Deviation off scale: choose 240 Seconds"},
+                          Case{0, 241, "Deviation off scale: beyond 240 Seconds"}})
+        EXPECT_EQ(GraphCodec::OffScaleText(c.Low, c.High), c.Text) << c.Low << ".." << c.High;
+}

@@ -343,3 +343,63 @@ TEST_F(GraphPageTest, StartTimeInThePcTimesFormat)
 }
 
 } // namespace
+
+// Deviation beyond the chosen range: a mark on the plot's edge for each point
+// drawn there, and the page names the entry of DevRange that would hold them.
+// What scripts read of the chart stays the two series.
+TEST_F(GraphPageTest, DeviationOffScaleMarksTheEdgeAndNamesTheRangeThatHoldsIt)
+{
+    GraphView& view = chart();
+    QLabel* said = page().DevOffScale;
+    ASSERT_NE(said, nullptr);
+    EXPECT_EQ(said->objectName(), "DevOffScale");
+    pick(page().DevRange, "4 Seconds");
+    data().append(GraphData::Deviation, QPointF(hoursOf(1), 1));
+    data().append(GraphData::Deviation, QPointF(hoursOf(2), -3.5));
+    EXPECT_TRUE(view.edgeMarks().isEmpty());
+    EXPECT_TRUE(said->text().isEmpty());
+
+    // 50 seconds ahead and 7 behind: the 60-second range holds both.
+    data().append(GraphData::Deviation, QPointF(hoursOf(3), 50));
+    data().append(GraphData::Deviation, QPointF(hoursOf(4), -7));
+    ASSERT_EQ(view.edgeMarks().size(), 2);
+    EXPECT_DOUBLE_EQ(view.edgeMarks()[0].x(), hoursOf(3));
+    EXPECT_DOUBLE_EQ(view.edgeMarks()[0].y(), view.LeftAxis->max());
+    EXPECT_DOUBLE_EQ(view.edgeMarks()[1].x(), hoursOf(4));
+    EXPECT_DOUBLE_EQ(view.edgeMarks()[1].y(), view.LeftAxis->min());
+    EXPECT_EQ(said->text(), "Deviation off scale: choose 60 Seconds");
+    EXPECT_EQ(view.Chart->series().size(), 2);
+    EXPECT_EQ(view.pointsText(), "4|0");
+    EXPECT_EQ(view.lastText(), QStringLiteral("%1,-7|none").arg(hoursOf(4), 0, 'g', 6));
+
+    // Choosing a range that holds only some leaves the others marked.
+    pick(page().DevRange, "8 Seconds");
+    ASSERT_EQ(view.edgeMarks().size(), 1);
+    EXPECT_DOUBLE_EQ(view.edgeMarks()[0].y(), 8);
+    EXPECT_EQ(said->text(), "Deviation off scale: choose 60 Seconds");
+    pick(page().DevRange, "60 Seconds");
+    EXPECT_TRUE(view.edgeMarks().isEmpty());
+    EXPECT_TRUE(said->text().isEmpty());
+
+    // Beyond the widest range.
+    data().append(GraphData::Deviation, QPointF(hoursOf(5), -300));
+    EXPECT_EQ(said->text(), "Deviation off scale: beyond 240 Seconds");
+    // A restart takes the marks and the text away.
+    page().BtnRstGraph->click();
+    EXPECT_TRUE(view.edgeMarks().isEmpty());
+    EXPECT_TRUE(said->text().isEmpty());
+}
+
+// A point outside the time window is not marked: only what the chart draws.
+TEST_F(GraphPageTest, OnlyPointsInTheTimeWindowAreMarked)
+{
+    pick(page().DevRange, "4 Seconds");
+    pick(page().TimeBase, "1 Hour");
+    data().append(GraphData::Deviation, QPointF(0.5, 10));
+    data().append(GraphData::Deviation, QPointF(2.0, 10)); // beyond the hour
+    ASSERT_EQ(chart().edgeMarks().size(), 1);
+    EXPECT_DOUBLE_EQ(chart().edgeMarks()[0].x(), 0.5);
+    pick(page().TimeBase, "4 Hours");
+    EXPECT_EQ(chart().edgeMarks().size(), 2);
+    EXPECT_EQ(page().DevOffScale->text(), "Deviation off scale: choose 20 Seconds");
+}
