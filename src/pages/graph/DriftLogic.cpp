@@ -138,6 +138,69 @@ double NextEdgePcMs(double nowPcMs, double offsetMs)
     return k * 1000.0 - offsetMs;
 }
 
+// ---- EdgeSearch ----
+
+void EdgeSearch::Reset()
+{
+    estimate_.reset();
+    plan_.clear();
+    window_.clear();
+    next_ = 0;
+    reads_ = 0;
+}
+
+void EdgeSearch::plan(double nowPcMs)
+{
+    plan_.clear();
+    window_.clear();
+    next_ = 0;
+    if (!estimate_) {
+        for (int i = 0; i * coarse_ <= 1000.0 + 2 * coarse_; ++i)
+            plan_.push_back(nowPcMs + i * coarse_);
+        return;
+    }
+    const double step = std::clamp(estimate_->UncertaintyMs, minStep_, 2 * coarse_);
+    // A fixed pseudo-random fraction of a step (a 32-bit LCG).
+    dither_ = dither_ * 1664525u + 1013904223u;
+    const double shift = (static_cast<double>(dither_ >> 8) / 16777216.0 - 0.5) * step;
+    const double edge = NextEdgePcMs(nowPcMs + lead_ + 2 * step, estimate_->OffsetMs);
+    for (double k : {-1.5, -0.5, 0.5, 1.5})
+        plan_.push_back(edge + k * step + shift);
+}
+
+double EdgeSearch::NextReadPcMs(double nowPcMs)
+{
+    if (next_ >= plan_.size())
+        plan(nowPcMs);
+    return plan_[next_];
+}
+
+std::optional<EdgeOffset> EdgeSearch::Feed(const EdgeRead& read)
+{
+    ++reads_;
+    window_.push_back(read);
+    ++next_;
+    if (auto found = BracketEdge(window_)) {
+        estimate_ = found;
+        plan_.clear();
+        next_ = 0;
+        return found;
+    }
+    if (next_ >= plan_.size()) {
+        // The window missed the edge: start coarse on the next call.
+        estimate_.reset();
+        plan_.clear();
+        next_ = 0;
+    }
+    return std::nullopt;
+}
+
+void EdgeSearch::Shift(double deltaMs)
+{
+    if (estimate_)
+        estimate_->OffsetMs += deltaMs;
+}
+
 // ---- Trim advice ----
 
 double ListPpm(const char* text)

@@ -101,6 +101,47 @@ int64_t UnwrapSecond(int secondOfMinute, int64_t approxSecond);
 // offset (chip minus PC, ms). Edges fall where the PC time is k x 1000 - offset.
 double NextEdgePcMs(double nowPcMs, double offsetMs);
 
+// The timed reads of one sample, planned around the predicted edge. Without
+// an estimate the reads go every `coarseMs` for a little over a second (the
+// edge to tens of ms); with one, four reads `step` apart straddle the
+// predicted edge, the step being the estimate's uncertainty (at least
+// `minStepMs`), so the samples settle at a few ms and cost a few transfers.
+// A window that misses the edge drops the estimate and starts again coarse.
+// Read positions are dithered by a fraction of a step (a fixed sequence), so
+// the rounding of one sample is not that of the next.
+class EdgeSearch {
+public:
+    explicit EdgeSearch(double minStepMs = 2.0, double coarseMs = 100.0, double leadMs = 50.0)
+        : minStep_(minStepMs), coarse_(coarseMs), lead_(leadMs) {}
+    void Reset();
+    // The PC time of the next read: the window is planned on the first call
+    // after a sample (or after Reset), from nowPcMs.
+    double NextReadPcMs(double nowPcMs);
+    // A read made at (or after) that time. Returns the sample when the window
+    // bracketed the edge.
+    std::optional<EdgeOffset> Feed(const EdgeRead& read);
+    // The PC clock stepped by deltaMs: the estimate (chip minus PC) follows.
+    void Shift(double deltaMs);
+    bool Locked() const { return estimate_.has_value(); }
+    // Reads since Reset (the bus cost).
+    int64_t Reads() const { return reads_; }
+
+private:
+    void plan(double nowPcMs);
+    double minStep_, coarse_, lead_;
+    std::optional<EdgeOffset> estimate_;
+    std::vector<double> plan_;
+    std::vector<EdgeRead> window_;
+    size_t next_ = 0;
+    uint32_t dither_ = 1;
+    int64_t reads_ = 0;
+};
+
+// Samples more uncertain than this come from a search still settling (the
+// first few after a start or a missed edge): they place the next window but
+// stay out of the fit.
+constexpr double kSettledMs = 5.0;
+
 // ---- Trim advice ----
 
 // The correction in ppm a digital trim entry names ("+20 PPM", "-2.035 PPM",
