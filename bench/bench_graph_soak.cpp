@@ -38,9 +38,9 @@
 #include "BenchApp.h"
 #include "PartTable.h"
 #include "app/AppOptions.h"
-#include "app/PcClock.h"
+#include "clock/PcClock.h"
 #include "app/TMainApp.h"
-#include "app/polling/GraphData.h"
+#include "pages/graph/GraphData.h"
 #include "app/setup/SetupPage.h"
 #include "clock/TimeCodec.h"
 #include "pages/graph/GraphCodec.h"
@@ -134,7 +134,7 @@ struct Soak {
         QPainter painter(&image);
         page->TimeDev->render(&painter);
     }
-    size_t points(int series) const { return window->graphData()->points(series).size(); }
+    size_t points(int series) const { return window->findChild<GraphData*>(QStringLiteral("GraphData"))->points(series).size(); }
     // The points the chart draws: two a pixel column at most, however many samples.
     int drawn() const { return page->TimeDev->Series1->count() + page->TimeDev->Series2->count(); }
     // The bytes the points take, and the bytes their lists hold (with room to grow).
@@ -148,7 +148,7 @@ struct Soak {
         double bytes = 0;
         for (int s = 0; s < GraphData::kSeriesCount; ++s)
             bytes +=
-                static_cast<double>(window->graphData()->points(s).capacity()) * sizeof(QPointF);
+                static_cast<double>(window->findChild<GraphData*>(QStringLiteral("GraphData"))->points(s).capacity()) * sizeof(QPointF);
         return bytes;
     }
 
