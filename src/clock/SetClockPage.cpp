@@ -431,9 +431,6 @@ void SetClockPage::BtnSetRTCClick(QObject* sender)
     std::tm chip{};
     bool chip24 = false;
     const int32_t readResult = ReadRtcTime(bus, chip, chip24);
-    // The write goes on with the picked date's day of week; status panel 3
-    // says why the chip's own was not kept.
-    bus.ReportResult(nullptr, controlId(BtnSetRTC), readResult);
 
     // A box still being typed into takes its rules as leaving it would.
     finishTimeBoxes();
@@ -449,6 +446,10 @@ void SetClockPage::BtnSetRTCClick(QObject* sender)
 
     if (polling) timer->start();
     bus.ReportResult(controlId(sender), controlId(BtnSetRTC), result);
+    // The write went on with the picked date's day of week; status panel 3
+    // says why the chip's own was not kept (after the write's confirmation,
+    // which would otherwise hide it).
+    bus.ReportResult(nullptr, controlId(BtnSetRTC), readResult);
 }
 
 void SetClockPage::BtnSetRTCtoPCClick(QObject* sender)
