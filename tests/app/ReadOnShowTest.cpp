@@ -210,7 +210,9 @@ TEST_F(ReadOnShow, ButtonsConfirmWhatTheyDid)
         RecordingAdapter::failSlave(rtc(), KVRX_ERR_ADDR_NACK);
         button->click();
         EXPECT_EQ(recordedBoxCount(w), 1u);
-        if (!c.ownText) EXPECT_NE(panel3(), QLatin1String(c.said));
+        if (!c.ownText) {
+            EXPECT_NE(panel3(), QLatin1String(c.said));
+        }
         RecordingAdapter::reset();
         takeRecordedBox(w);
     }

@@ -582,7 +582,7 @@ namespace AlarmCodec {
 std::vector<std::string> SecondItems()
 {
     std::vector<std::string> items{"Ignore"};
-    char text[4];
+    char text[12];
     for (int i = 0; i < 60; ++i) {
         std::snprintf(text, sizeof text, "%02d", i);
         items.emplace_back(text);
@@ -593,7 +593,7 @@ std::vector<std::string> SecondItems()
 std::vector<std::string> HourItems()
 {
     std::vector<std::string> items{"Ignore"};
-    char text[8];
+    char text[16];
     for (int h = 0; h < 24; ++h) {
         std::snprintf(text, sizeof text, "%02d MIL", h);
         items.emplace_back(text);
@@ -611,7 +611,7 @@ std::vector<std::string> HourItems()
 std::vector<std::string> DateItems()
 {
     std::vector<std::string> items{"Ignore"};
-    char text[4];
+    char text[12];
     for (int d = 1; d <= 31; ++d) {
         std::snprintf(text, sizeof text, "%02d", d);
         items.emplace_back(text);

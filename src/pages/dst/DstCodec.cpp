@@ -96,7 +96,7 @@ std::optional<uint8_t> BlockStart(PartType type)
 std::vector<std::string> DateItems()
 {
     std::vector<std::string> items{"--"};
-    char text[4];
+    char text[12];
     for (int d = 1; d <= 31; ++d) {
         std::snprintf(text, sizeof text, "%02d", d);
         items.emplace_back(text);
