@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "bus/HexField.h"
 #include "clock/SetClockCodec.h"
-#include "pages/interrupt/InterruptCodec.h"
 #include "pages/memory/MemoryCodec.h"
 #include "pages/port/PortCodec.h"
 #include "registers/RegistersCodec.h"
@@ -20,11 +20,11 @@ namespace FuzzFields {
 // The register page's hex boxes: one or two hex digits.
 inline std::optional<uint8_t> RegisterByte(std::string_view text)
 {
-    return RegistersCodec::ParseHexByte(text);
+    return ParseHexByte(text);
 }
 inline std::string RegisterByteText(uint8_t value)
 {
-    return RegistersCodec::HexByte(value);
+    return HexByte(value);
 }
 // A register row's name ("SC 0x00") as its address.
 inline std::optional<uint8_t> RowAddress(std::string_view name)
@@ -39,7 +39,7 @@ inline std::optional<char> RegisterKey(char key)
 // The timer page's register boxes: the register page's rule.
 inline std::optional<uint8_t> TimerByte(std::string_view text)
 {
-    return InterruptCodec::ParseTimerHex(text);
+    return ParseHexByte(text);
 }
 
 // The port page's boxes: hex digits up to a largest value, blanks around.
