@@ -35,7 +35,7 @@
 #include <memory>
 #include <unistd.h>
 
-#include "BenchApp.h"
+#include "BenchWindow.h"
 #include "PartTable.h"
 #include "app/AppOptions.h"
 #include "clock/PcClock.h"
@@ -55,12 +55,6 @@ constexpr int kTicksPerHour = 3600;
 constexpr int kRenders = 20;
 constexpr int kThirtyDays = 7; // in GraphCodec::TimeBases()
 
-QApplication& app()
-{
-    // The simulated chip's time moves only when told to.
-    if (qEnvironmentVariableIsEmpty("KVRX_SIM_CLOCK")) qputenv("KVRX_SIM_CLOCK", "manual");
-    return benchApp();
-}
 
 double heapBytes()
 {
@@ -80,29 +74,9 @@ double residentBytes()
 
 // The window with a VK320 in the simulated socket, supply on, chip time set,
 // the Graph page on show at "30 Days" and the graph restarted.
-struct Soak {
-    Soak() : clock(QDateTime(QDate(2024, 6, 12), QTime(14, 30, 1)))
+struct Soak : BenchWindow {
+    Soak()
     {
-        app();
-        AppOptions options;
-        options.settingsFile = dir.filePath(QStringLiteral("settings.ini"));
-        // Script mode: an error box is recorded, never waited on.
-        window = std::make_unique<TMainApp>(options, true);
-        window->pollTimer()->stop();
-        window->setPcClock(&clock);
-        const AdapterApi& api = window->bus().api();
-        ok = api.SimSetPart(1, "VK320") == 0 && window->bus().BoardNo == 1;
-        window->setupPage()->DeviceSel->setCurrentIndex(FindPartRow("VK320"));
-        window->DeviceSelChange();
-        window->setupPage()->VccChecked->setChecked(true);
-        std::tm t{};
-        t.tm_year = 124;
-        t.tm_mon = 5;
-        t.tm_mday = 12;
-        t.tm_hour = 14;
-        t.tm_min = 30;
-        t.tm_sec = 1;
-        ok = ok && WriteRtcTime(window->bus(), t, true) == 0;
         page = qobject_cast<GraphPage*>(window->page(QStringLiteral("tsGraph")));
         ok = ok && page != nullptr && window->isPageVisible(QStringLiteral("tsGraph"));
         if (!ok) return;
@@ -113,7 +87,6 @@ struct Soak {
         page->BtnRstGraphClick();
         paint();
     }
-    ~Soak() { window->setPcClock(nullptr); }
 
     // One polling tick in the next PC second, the chip a second further too.
     void tick()
@@ -152,12 +125,8 @@ struct Soak {
         return bytes;
     }
 
-    QTemporaryDir dir;
-    PinnedPcClock clock;
-    std::unique_ptr<TMainApp> window;
     GraphPage* page = nullptr;
     QImage image{860, 300, QImage::Format_ARGB32_Premultiplied};
-    bool ok = false;
 };
 
 struct HourCost {

@@ -5,7 +5,7 @@
 
 #include <QApplication>
 
-#include "BenchApp.h"
+#include "BenchWindow.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
@@ -24,45 +24,8 @@
 
 namespace {
 
-QApplication& app()
-{
-    // The simulated chip's time stands still unless told to move.
-    if (qEnvironmentVariableIsEmpty("KVRX_SIM_CLOCK")) qputenv("KVRX_SIM_CLOCK", "manual");
-    return benchApp();
-}
-
 // The window with a VK320 in the simulated socket, supply on, time set.
-struct Bench {
-    Bench() : clock(QDateTime(QDate(2024, 6, 12), QTime(14, 30, 1)))
-    {
-        app();
-        AppOptions options;
-        options.settingsFile = dir.filePath(QStringLiteral("settings.ini"));
-        // Script mode: an error box is recorded, never waited on.
-        window = std::make_unique<TMainApp>(options, true);
-        window->pollTimer()->stop();
-        window->setPcClock(&clock);
-        const AdapterApi& api = window->bus().api();
-        ok = api.SimSetPart(1, "VK320") == 0 && window->bus().BoardNo == 1;
-        window->setupPage()->DeviceSel->setCurrentIndex(FindPartRow("VK320"));
-        window->DeviceSelChange();
-        window->setupPage()->VccChecked->setChecked(true);
-        std::tm t{};
-        t.tm_year = 124;
-        t.tm_mon = 5;
-        t.tm_mday = 12;
-        t.tm_hour = 14;
-        t.tm_min = 30;
-        t.tm_sec = 1;
-        ok = ok && WriteRtcTime(window->bus(), t, true) == 0;
-    }
-    ~Bench() { window->setPcClock(nullptr); }
-
-    QTemporaryDir dir;
-    PinnedPcClock clock;
-    std::unique_ptr<TMainApp> window;
-    bool ok = false;
-};
+using Bench = BenchWindow;
 
 // Every tick in a new PC second: the chip work, one in six with a sample.
 void BM_PollTickNewSecond(benchmark::State& state)
