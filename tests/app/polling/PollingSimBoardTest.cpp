@@ -27,18 +27,28 @@ std::string str(const QString& s)
     return s.toStdString();
 }
 
-class PollingSimBoard : public WindowFixture {};
+// A window on the simulated board's manual clock with a VK320 in the socket,
+// the PC clock pinned at 2024-06-12 14:30:01; null (and the test skipped)
+// where there is no such board.
+class SimBoardWindow : public WindowFixture {
+  protected:
+    TMainApp* openOnVk320()
+    {
+        const char* clockMode = std::getenv("KVRX_SIM_CLOCK");
+        if (!clockMode || std::string(clockMode) != "manual") return nullptr;
+        TMainApp* w = &open(
+            WindowOptions().pcTime(QDateTime(QDate(2024, 6, 12), QTime(14, 30, 1))).stopTimer());
+        return w->bus().api().SimSetPart(1, "VK320") == 0 ? w : nullptr;
+    }
+};
+
+class PollingSimBoard : public SimBoardWindow {};
 
 TEST_F(PollingSimBoard, FreshChipThenTimeSetThenSamples)
 {
-    const char* clockMode = std::getenv("KVRX_SIM_CLOCK");
-    if (!clockMode || std::string(clockMode) != "manual")
-        GTEST_SKIP() << "needs the simulated board's manual clock (KVRX_SIM_CLOCK=manual)";
-    TMainApp* w =
-        &open(WindowOptions().pcTime(QDateTime(QDate(2024, 6, 12), QTime(14, 30, 1))).stopTimer());
-
+    TMainApp* w = openOnVk320();
+    if (w == nullptr) GTEST_SKIP() << "needs the simulated board on its manual clock";
     const AdapterApi& api = w->bus().api();
-    if (api.SimSetPart(1, "VK320") != 0) GTEST_SKIP() << "no simulated board";
     // Start-up connected the first board.
     ASSERT_EQ(w->bus().BoardNo, 1u);
     SetupPage* setup = w->setupPage();
@@ -98,20 +108,16 @@ TEST_F(PollingSimBoard, FreshChipThenTimeSetThenSamples)
 
 namespace {
 
-class PollingAdvice : public WindowFixture {};
+class PollingAdvice : public SimBoardWindow {};
 
 // With the supply off the chip fields say "Error" and panel 3 says why and
 // what to do; once the supply is on, a fresh chip's "Clock Not Set" points to
 // the Set Clock page; once set, the advice goes.
 TEST_F(PollingAdvice, SupplyOffThenClockNotSetSayWhatToDo)
 {
-    const char* clockMode = std::getenv("KVRX_SIM_CLOCK");
-    if (!clockMode || std::string(clockMode) != "manual")
-        GTEST_SKIP() << "needs the simulated board's manual clock (KVRX_SIM_CLOCK=manual)";
-    TMainApp* w =
-        &open(WindowOptions().pcTime(QDateTime(QDate(2024, 6, 12), QTime(14, 30, 1))).stopTimer());
+    TMainApp* w = openOnVk320();
+    if (w == nullptr) GTEST_SKIP() << "needs the simulated board on its manual clock";
     const AdapterApi& api = w->bus().api();
-    if (api.SimSetPart(1, "VK320") != 0) GTEST_SKIP() << "no simulated board";
     SetupPage* setup = w->setupPage();
     setup->DeviceSel->setCurrentIndex(FindPartRow("VK320"));
     w->DeviceSelChange();
