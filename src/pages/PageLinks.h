@@ -10,6 +10,8 @@
 #include <QPointF>
 #include <array>
 
+#include "pages/graph/DriftLogic.h"
+
 class BitPanel;
 class QAbstractButton;
 class QChart;
@@ -87,6 +89,25 @@ class GraphSamples {
     virtual void clear() = 0;
 };
 
+// The drift analysis the Graph page runs: the chip's offset to the PC timed
+// on its seconds edge every few seconds, and the rate fitted to it since the
+// run's restart.
+class DriftAnalysis {
+  public:
+    virtual ~DriftAnalysis() = default;
+    // The estimate now (RateText shows it).
+    virtual DriftLogic::DriftFigures figures() const = 0;
+    // The run's samples in time order, those in the fit.
+    virtual const QList<DriftLogic::DriftPoint>& offsets() const = 0;
+    // Starts the run afresh: the chip's time or its trim was written, so what
+    // came before no longer tells the rate.
+    virtual void restart() = 0;
+    // A loaded file's run: its samples, fitted again, and the temperature
+    // range it recorded.
+    virtual void assign(QList<DriftLogic::DriftPoint> offsets,
+                        std::optional<double> minCelsius, std::optional<double> maxCelsius) = 0;
+};
+
 // Every service, null until a page offers it.
 struct PageLinks {
     EventStamps* eventStamps = nullptr;
@@ -96,4 +117,5 @@ struct PageLinks {
     GraphSamples* graph = nullptr;
     // The graph's chart as the printed report draws it.
     QChart* graphChart = nullptr;
+    DriftAnalysis* drift = nullptr;
 };

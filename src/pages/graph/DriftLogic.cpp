@@ -1,6 +1,7 @@
 #include "pages/graph/DriftLogic.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -199,6 +200,56 @@ void EdgeSearch::Shift(double deltaMs)
 {
     if (estimate_)
         estimate_->OffsetMs += deltaMs;
+}
+
+// ---- What the window keeps and shows ----
+
+namespace {
+
+// A fixed-point number in the C locale whatever the process's locale (the
+// window sets the user's), with a sign when asked.
+std::string fixed(double value, int decimals, bool sign = false)
+{
+    char buf[64];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    std::string text = ec == std::errc{} ? std::string(buf, end) : std::string("?");
+    if (text == "-0" || text.rfind("-0.", 0) == 0) {
+        // -0.04 shown to one decimal is 0.0, not -0.0
+        if (text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
+    }
+    if (sign && text[0] != '-') text.insert(0, "+");
+    return text;
+}
+
+std::string spanText(double seconds)
+{
+    const long long s = static_cast<long long>(std::max(0.0, seconds));
+    if (s < 60) return std::to_string(s) + " s";
+    const long long minutes = s / 60;
+    if (minutes < 60) return std::to_string(minutes) + " min";
+    const long long hours = minutes / 60;
+    if (hours < 24) return std::to_string(hours) + " h " + std::to_string(minutes % 60) + " min";
+    return std::to_string(hours / 24) + " d " + std::to_string(hours % 24) + " h";
+}
+
+} // namespace
+
+std::string RateText(const DriftFigures& f)
+{
+    if (!f.RatePpm || !f.IntervalPpm)
+        return "Rate: measuring (" + std::to_string(f.Samples) +
+               (f.Samples == 1 ? " sample)" : " samples)");
+    // Two decimals once the interval is below a tenth, so it never reads 0.0.
+    const int decimals = *f.IntervalPpm < 0.095 ? 2 : 1;
+    std::string text = "Rate: " + fixed(*f.RatePpm, decimals, true) + " ppm \u00b1 " +
+                       fixed(*f.IntervalPpm, decimals) + " (" + spanText(f.SpanSeconds);
+    if (f.MinCelsius && f.MaxCelsius) {
+        text += ", " + fixed(*f.MinCelsius, 1);
+        if (fixed(*f.MinCelsius, 1) != fixed(*f.MaxCelsius, 1))
+            text += "\u2013" + fixed(*f.MaxCelsius, 1);
+        text += " \u00b0C";
+    }
+    return text + ")";
 }
 
 // ---- Trim advice ----

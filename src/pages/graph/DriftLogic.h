@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace DriftLogic {
@@ -141,6 +142,32 @@ private:
 // first few after a start or a missed edge): they place the next window but
 // stay out of the fit.
 constexpr double kSettledMs = 5.0;
+
+// ---- What the window keeps and shows ----
+
+// One edge-timed sample of a run: seconds since the run's restart (PC
+// monotonic time), the chip-minus-PC offset with the PC clock's steps taken
+// out, and its uncertainty.
+struct DriftPoint {
+    double Seconds = 0.0;
+    double OffsetMs = 0.0;
+    double UncertaintyMs = 0.0;
+};
+
+// The run's estimate as the pages, the dump file and the report show it.
+struct DriftFigures {
+    int Samples = 0;           // samples in the fit
+    double SpanSeconds = 0.0;  // first to last sample
+    std::optional<double> RatePpm;     // positive: the chip runs fast
+    std::optional<double> IntervalPpm; // half-width of the 95 % interval
+    // The board temperature seen over the run; empty without a reading.
+    std::optional<double> MinCelsius, MaxCelsius;
+};
+
+// "Rate: +17.3 ppm ± 0.2 (1 h 10 min, 23.1–23.9 °C)" in UTF-8 and the C
+// locale; the temperature part is left out without a reading, and the rate
+// reads "Rate: measuring (N samples)" until there is an interval.
+std::string RateText(const DriftFigures& figures);
 
 // ---- Trim advice ----
 

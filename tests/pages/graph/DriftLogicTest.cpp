@@ -113,6 +113,43 @@ TEST(DriftEdge, UnwrapAndPredict)
     EXPECT_DOUBLE_EQ(NextEdgePcMs(1500, -300), 2300);
 }
 
+// Figures as a run shows them; a missing value is left empty.
+DriftFigures figures(int samples, double span, std::optional<double> rate = {},
+                     std::optional<double> interval = {}, std::optional<double> minC = {},
+                     std::optional<double> maxC = {})
+{
+    DriftFigures f;
+    f.Samples = samples;
+    f.SpanSeconds = span;
+    f.RatePpm = rate;
+    f.IntervalPpm = interval;
+    f.MinCelsius = minC;
+    f.MaxCelsius = maxC;
+    return f;
+}
+
+TEST(DriftRateText, Forms)
+{
+    struct Case {
+        DriftFigures figures;
+        const char* text;
+    };
+    const Case cases[] = {
+        {figures(2, 6.0, 17.0), "Rate: measuring (2 samples)"},
+        {figures(1, 0.0), "Rate: measuring (1 sample)"},
+        {figures(700, 4200.0, 17.26, 0.23, 23.1, 23.94),
+         "Rate: +17.3 ppm \u00b1 0.2 (1 h 10 min, 23.1\u201323.9 \u00b0C)"},
+        // a narrow interval keeps two decimals, so it never reads 0.0
+        {figures(600, 3600.0, -42.978, 0.043), "Rate: -42.98 ppm \u00b1 0.04 (1 h 0 min)"},
+        // a rate that rounds to nothing has no minus sign; one temperature shows once
+        {figures(9, 48.0, -0.02, 3.0, 25.0, 25.04), "Rate: +0.0 ppm \u00b1 3.0 (48 s, 25.0 \u00b0C)"},
+        {figures(5000, 3 * 86400.0 + 5 * 3600.0 + 59, 5.0, 0.5), "Rate: +5.0 ppm \u00b1 0.5 (3 d 5 h)"},
+        {figures(30, 600.0, 1.5, 0.75), "Rate: +1.5 ppm \u00b1 0.8 (10 min)"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.text, RateText(c.figures)) << c.text;
+}
+
 TEST(DriftTrimAdvice, PullingFigures)
 {
     EXPECT_NEAR(PullPpm(4.5), 107.7, 0.05);
