@@ -126,6 +126,7 @@ TMainApp::TMainApp(const AppOptions& options, bool scriptMode, QWidget* parent)
       pages_(startupPages.empty() ? Pages() : startupPages)
 {
     initResources();
+    schedule_ = new PcSchedule([this]() -> PcClock& { return *pcClock_; }, this);
     setPcClock(startupPcClock);
     setObjectName(QStringLiteral("TMainApp"));
     // Minimisable, not maximisable; it shrinks below its usual size only to fit
@@ -466,6 +467,7 @@ void TMainApp::setVccPicture(int picture)
 void TMainApp::setPcClock(PcClock* clock)
 {
     pcClock_ = clock ? clock : &systemClock_;
+    if (schedule_) schedule_->clockChanged();
 }
 
 RecordingSink* TMainApp::recordedBoxes()

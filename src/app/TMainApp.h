@@ -22,6 +22,7 @@
 #include "app/setup/BoardConnection.h"
 #include "bus/RtcBus.h"
 #include "clock/PcClock.h"
+#include "clock/PcSchedule.h"
 #include "pages/PageContext.h"
 #include "reports/ReportContext.h"
 
@@ -60,6 +61,7 @@ class TMainApp : public QMainWindow,
     // What pages get.
     RtcBus& bus() override { return bus_; }
     PcClock& pcClock() override { return *pcClock_; }
+    PcSchedule& schedule() override { return *schedule_; }
     QString statusPanelText(int panel) const override;
     void setStatusPanelText(int panel, const QString& text) override;
     QWidget* control(const QString& name) override;
@@ -257,6 +259,7 @@ class TMainApp : public QMainWindow,
     RtcBus bus_;
     SystemPcClock systemClock_;
     PcClock* pcClock_ = &systemClock_;
+    PcSchedule* schedule_ = nullptr;
     QDialog* aboutBox_ = nullptr;
     SetupPage* setup_ = nullptr;
     BoardConnection* connection_ = nullptr;

@@ -11,6 +11,7 @@
 #include "pages/PageLinks.h"
 
 class PcClock;
+class PcSchedule;
 class QTimer;
 class QWidget;
 class RtcBus;
@@ -22,6 +23,9 @@ class PageContext {
     virtual RtcBus& bus() = 0;
     // The PC clock the window reads (pinned by scripts and tests).
     virtual PcClock& pcClock() = 0;
+    // Steps run at a moment of that clock, between the polling cycle's ticks
+    // (a pinned clock's steps run as a script advances it).
+    virtual PcSchedule& schedule() = 0;
     // The services pages offer each other: a page registers what it offers
     // as it is built, and asks for what it uses when it needs it.
     virtual PageLinks& links() = 0;

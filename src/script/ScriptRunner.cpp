@@ -72,6 +72,9 @@ class MainWindowHost : public ScriptHost {
     }
 
     void tick() override { window_.Timer1Timer(); }
+    qint64 counterMs() const override { return window_.pcClock().counterMs(); }
+    std::optional<qint64> nextDueMs() const override { return window_.schedule().nextDueMs(); }
+    void runDue() override { window_.schedule().runDue(); }
     void holdTimer() override
     {
         if (QTimer* timer = window_.pollTimer()) timer->stop();

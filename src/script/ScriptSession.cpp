@@ -570,14 +570,20 @@ Outcome runAdvance(ScriptSession& s, const ScriptArgs& v, const QString& line)
     // In the timer's own steps, so each tick sees the time it would see.
     qint64 remaining = std::llround(v.number * 1000.0);
     int& phase = s.tickPhaseMs();
+    // Steps the window waits to run at a moment of the clock run at that
+    // moment, between the ticks.
+    host.runDue();
     while (remaining > 0) {
-        const qint64 step = std::min<qint64>(kTimerMs - phase, remaining);
+        qint64 step = std::min<qint64>(kTimerMs - phase, remaining);
+        if (const std::optional<qint64> due = host.nextDueMs())
+            step = std::clamp<qint64>(*due - host.counterMs(), 1, step);
         host.advanceClock(step);
         if (auto f = adapterCall(api, api.SimAdvance(static_cast<double>(step) / 1000.0),
                                  QStringLiteral("the simulated clock to advance")))
             return f;
         remaining -= step;
         phase += static_cast<int>(step);
+        host.runDue();
         if (phase == kTimerMs) {
             phase = 0;
             host.tick();

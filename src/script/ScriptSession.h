@@ -36,6 +36,11 @@ class ScriptHost {
     // What the pinned clock reads; nothing while the PC's own clock runs.
     virtual std::optional<QDateTime> pinnedTime() const { return std::nullopt; }
     virtual void tick() = 0;      // one polling tick, as the timer runs it
+    // The PC clock's counter and the earliest step the window waits to run at
+    // a moment of it (nothing: none waits); runDue runs what is due now.
+    virtual qint64 counterMs() const { return 0; }
+    virtual std::optional<qint64> nextDueMs() const { return std::nullopt; }
+    virtual void runDue() {}
     virtual void holdTimer() = 0; // keep the polling timer from firing by itself
     virtual void close() = 0;     // as the user closes the window
     // The window's file actions without a dialog: the register dump file read
