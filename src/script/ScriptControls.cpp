@@ -403,6 +403,8 @@ const Property kProperties[] = {
     {"last", Kind::Text, nullptr, "a chart"},
     {"shown", Kind::Text, nullptr, "a chart"},
     {"ranges", Kind::Text, nullptr, "a chart"},
+    // The drift meter's offset series, on its own: "count|last|shown".
+    {"offsets", Kind::Text, nullptr, "a chart"},
 };
 
 const Property* propertyNamed(const QString& name)

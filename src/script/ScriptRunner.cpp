@@ -86,6 +86,12 @@ class MainWindowHost : public ScriptHost {
     void notifyUsbArrival() override { window_.NotifyUSBArrival(); }
     void notifyUsbRemove() override { window_.NotifyUSBRemove(); }
     QStringList controlFailures() const override { return window_.controlFailures(); }
+    std::optional<DriftLogic::DriftFigures> driftFigures() const override
+    {
+        const DriftAnalysis* drift = window_.links().drift;
+        if (!drift) return std::nullopt;
+        return drift->figures();
+    }
 
   private:
     TMainApp& window_;

@@ -322,6 +322,13 @@ Outcome checkExpectProperty(Args& a, ScriptArgs& v)
     return done(a);
 }
 
+Outcome checkExpectRate(Args& a, ScriptArgs& v)
+{
+    a.number(&v.number, "VALUE (ppm)", -1e6, 1e6);
+    a.number(&v.tolerance, "TOLERANCE (ppm, 0 or more)", 0, 1e6);
+    return done(a);
+}
+
 Outcome checkAdvance(Args& a, ScriptArgs& v)
 {
     a.number(&v.number, "SECONDS (0 to 2678400)", 0, kLongestAdvance);
@@ -521,6 +528,21 @@ Outcome runExpectStatus(ScriptSession& s, const ScriptArgs& v, const QString&)
     if (text == v.text) return std::nullopt;
     return Failure{QStringLiteral("status %1 %2").arg(panel).arg(ScriptParser::quoted(v.text)),
                    ScriptParser::quoted(text)};
+}
+
+// The drift meter's rate within TOLERANCE ppm of VALUE.
+Outcome runExpectRate(ScriptSession& s, const ScriptArgs& v, const QString&)
+{
+    const QString want = QStringLiteral("rate %1 ppm within %2")
+                             .arg(QString::number(v.number), QString::number(v.tolerance));
+    const std::optional<DriftLogic::DriftFigures> f = s.host().driftFigures();
+    if (!f) return Failure{want, QStringLiteral("no drift meter")};
+    if (!f->RatePpm || !f->IntervalPpm)
+        return Failure{want, QStringLiteral("no estimate yet (%1 samples)").arg(f->Samples)};
+    if (std::fabs(*f->RatePpm - v.number) <= v.tolerance) return std::nullopt;
+    return Failure{want, QStringLiteral("%1 ppm \u00b1 %2")
+                             .arg(QString::number(*f->RatePpm, 'f', 3),
+                                  QString::number(*f->IntervalPpm, 'f', 3))};
 }
 
 Outcome runExpectBox(ScriptSession& s, const ScriptArgs& v, const QString&)
@@ -755,6 +777,8 @@ const Form kForms[] = {
      runExpectStatus},
     {"expect", "box", "expect box \"TEXT\"", true, false, checkText, runExpectBox},
     {"expect", "nobox", "expect nobox", true, false, checkNothing, runExpectNoBox},
+    {"expect", "rate", "expect rate VALUE TOLERANCE", true, false, checkExpectRate,
+     runExpectRate},
     {"expect", "pctime", "expect pctime \"YYYY-MM-DD HH:MM:SS\"", true, false, checkExpectPcTime,
      runExpectPcTime},
     {"expect", nullptr, "expect NAME PROPERTY \"VALUE\" | expect NAME cell ROW COL \"VALUE\"", true,

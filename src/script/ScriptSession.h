@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 
+#include "pages/graph/DriftLogic.h"
 #include "script/ScriptControls.h"
 #include "script/ScriptParser.h"
 
@@ -54,6 +55,8 @@ class ScriptHost {
     virtual void notifyUsbRemove() = 0;
     // Names the window's tables gave that matched no control, since start-up.
     virtual QStringList controlFailures() const { return {}; }
+    // The drift meter's estimate now; nothing where the window has no meter.
+    virtual std::optional<DriftLogic::DriftFigures> driftFigures() const { return std::nullopt; }
 };
 
 // The arguments of one step, as its check read them from the line.
@@ -64,6 +67,7 @@ struct ScriptArgs {
     int index = -1;          // select's #INDEX; -1 when the entry is named by its text
     qint64 integers[3] = {}; // ROW COL, PANEL, SLAVE SUB VALUE or 0|1
     double number = 0;       // SECONDS, DEGREES, PPM or VOLTS
+    double tolerance = 0;    // expect rate's TOLERANCE (ppm)
     QDate date;              // date's day
     QDateTime at;            // pctime's local time
 };

@@ -295,6 +295,7 @@ class FakeHost : public ScriptHost {
     void holdTimer() override { ++holds; }
     void close() override { closed = true; }
     QStringList controlFailures() const override { return failures; }
+    std::optional<DriftLogic::DriftFigures> driftFigures() const override { return drift; }
     // The window's file actions: a name starting "bad" fails.
     bool openDumpFile(const QString& file) override { return record(opened, file); }
     bool saveDumpFile(const QString& file) override { return record(saved, file); }
@@ -318,6 +319,7 @@ class FakeHost : public ScriptHost {
     QStringList opened, saved, printed;
     int arrivals = 0, removals = 0;
     std::function<void()> onRemove;
+    std::optional<DriftLogic::DriftFigures> drift;
 
   private:
     static bool record(QStringList& files, const QString& file)
@@ -866,6 +868,49 @@ TEST_F(ScriptRun, ScreenshotSavesAPictureOfTheWindow)
     EXPECT_EQ(out.first(),
               QStringLiteral("FAIL t.rtcs:1: screenshot %1 / its folder could not be made")
                   .arg(ScriptParser::quoted(bad)));
+}
+
+// ---- the drift meter's estimate ----
+
+struct RateCase {
+    const char* script;
+    std::optional<double> rate, interval;
+    int samples;
+    const char* failure; // what follows "FAIL t.rtcs:1: "; null: it passes
+};
+
+TEST_F(ScriptRun, ExpectRatePassesWithinTheToleranceAndSaysWhyNot)
+{
+    const RateCase cases[] = {
+        {"expect rate 17.3 0.5", 17.0, 0.1, 300, nullptr},
+        {"expect rate 17.3 0.5", 17.8, 0.1, 300, nullptr},
+        {"expect rate -43 0.2", -43.1, 0.04, 600, nullptr},
+        {"expect rate 17.3 0.5", 17.9, 0.1, 300, "rate 17.3 ppm within 0.5 / 17.900 ppm \u00b1 0.100"},
+        {"expect rate 17 0.2", -17.0, 0.1, 300, "rate 17 ppm within 0.2 / -17.000 ppm \u00b1 0.100"},
+        // A rate without its interval is not an estimate yet, as the readout says.
+        {"expect rate 0 100", 1.0, std::nullopt, 2, "rate 0 ppm within 100 / no estimate yet (2 samples)"},
+        {"expect rate 0 100", std::nullopt, std::nullopt, 0,
+         "rate 0 ppm within 100 / no estimate yet (0 samples)"},
+    };
+    for (const RateCase& c : cases) {
+        SCOPED_TRACE(c.script);
+        DriftLogic::DriftFigures f;
+        f.RatePpm = c.rate;
+        f.IntervalPpm = c.interval;
+        f.Samples = c.samples;
+        host.drift = f;
+        EXPECT_EQ(run(QString::fromUtf8(c.script)), c.failure ? 1 : 0);
+        if (c.failure)
+            EXPECT_EQ(out.value(0), QStringLiteral("FAIL t.rtcs:1: ") + QString::fromUtf8(c.failure));
+        else
+            EXPECT_EQ(out, QStringList{"1 passed, 0 failed"});
+    }
+    host.drift.reset();
+    EXPECT_EQ(run(QStringLiteral("expect rate 17 1")), 1);
+    EXPECT_EQ(out.value(0), "FAIL t.rtcs:1: rate 17 ppm within 1 / no drift meter");
+    EXPECT_EQ(run(QStringLiteral("expect rate 17 -1")), 1);
+    EXPECT_EQ(out.value(0), "FAIL t.rtcs:1: expect rate VALUE TOLERANCE / \"-1\" where TOLERANCE "
+                            "(ppm, 0 or more) belongs");
 }
 
 TEST_F(ScriptRun, QuitClosesTheWindowAndNothingRunsAfterIt)

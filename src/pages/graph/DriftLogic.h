@@ -124,6 +124,9 @@ public:
     // The PC clock stepped by deltaMs: the estimate (chip minus PC) follows.
     void Shift(double deltaMs);
     bool Locked() const { return estimate_.has_value(); }
+    // A window is planned and has reads to come: false once it brought a
+    // sample or missed the edge (the next NextReadPcMs plans anew).
+    bool WindowOpen() const { return next_ < plan_.size(); }
     // Reads since Reset (the bus cost).
     int64_t Reads() const { return reads_; }
 

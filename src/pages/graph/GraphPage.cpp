@@ -15,6 +15,7 @@
 #include "clock/TimeCodec.h"
 #include "pages/PageContext.h"
 #include "pages/graph/GraphCodec.h"
+#include "pages/graph/DriftMeter.h"
 #include "pages/graph/GraphData.h"
 #include "pages/graph/GraphView.h"
 #include "widgets/Controls.h"
@@ -46,7 +47,8 @@ QComboBox* rangeList(QWidget* parent, const char* name, const QString& hint,
 } // namespace
 
 GraphPage::GraphPage(PageContext& context, QWidget* parent)
-    : QWidget(parent), context_(context), data_(*new GraphData(this))
+    : QWidget(parent), context_(context), data_(*new GraphData(this)),
+      meter_(*new DriftMeter(context, data_, this))
 {
     setObjectName(QStringLiteral("tsGraph"));
 
@@ -55,6 +57,7 @@ GraphPage::GraphPage(PageContext& context, QWidget* parent)
     // printed report.
     context_.links().graph = &data_;
     context_.links().graphChart = TimeDev->Chart;
+    context_.links().drift = &meter_;
 
     DevRange = rangeList(this, "DevRange", QStringLiteral("Graph Time Deviation Scale"),
                          GraphCodec::DeviationRanges(), GraphCodec::kInitialDeviation);
@@ -86,6 +89,25 @@ GraphPage::GraphPage(PageContext& context, QWidget* parent)
     DevOffScale->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     connect(TimeDev, &GraphView::offScaleChanged, DevOffScale, &QLabel::setText);
 
+    DriftRate = named(new QLabel(this), "DriftRate");
+    setHint(DriftRate, QStringLiteral("The chip's rate against the PC clock since Restart, "
+                                      "with its 95 % interval"));
+    DriftRate->setWordWrap(true);
+    DriftRate->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    auto showRate = [this] {
+        DriftRate->setText(QString::fromStdString(DriftLogic::RateText(meter_.figures())));
+    };
+    connect(&meter_, &DriftMeter::changed, this, showRate);
+    showRate();
+    connect(&meter_, &DriftMeter::sampled, TimeDev, &GraphView::appendOffset);
+    connect(&meter_, &DriftMeter::reset, this, [this] {
+        QList<QPointF> points;
+        points.reserve(meter_.offsets().size());
+        for (const DriftLogic::DriftPoint& p : meter_.offsets())
+            points.append(QPointF(meter_.hoursOf(p), p.OffsetMs));
+        TimeDev->assignOffsets(std::move(points));
+    });
+
     auto* controls = new QHBoxLayout;
     controls->setSpacing(6);
     controls->addWidget(GroupDevRange);
@@ -93,7 +115,12 @@ GraphPage::GraphPage(PageContext& context, QWidget* parent)
     controls->addWidget(GroupTimeBase);
     controls->addWidget(GroupStartTime);
     controls->addWidget(BtnRstGraph, 0, Qt::AlignBottom);
-    controls->addWidget(DevOffScale, 1);
+    // The rate over the off-scale note, in the room right of Restart.
+    auto* notes = new QVBoxLayout;
+    notes->setSpacing(0);
+    notes->addWidget(DriftRate);
+    notes->addWidget(DevOffScale);
+    controls->addLayout(notes, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 4);
@@ -151,4 +178,15 @@ void GraphPage::BtnRstGraphClick()
     GraphStart->setText(
         QString::fromStdString(ClockTimeText(t, is24 != nullptr && is24->isChecked())));
     context_.bus().data.ElapsedSeconds = 0;
+    meter_.restart();
+}
+
+void GraphPage::partChosen()
+{
+    meter_.restart();
+}
+
+void GraphPage::polled()
+{
+    meter_.polled();
 }

@@ -5,6 +5,9 @@
 
 #include <QWidget>
 
+#include "pages/PageContext.h"
+
+class DriftMeter;
 class GraphData;
 class GraphView;
 class PageContext;
@@ -13,14 +16,21 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 
-class GraphPage : public QWidget {
+class GraphPage : public QWidget, public PartChoiceStep, public PollStep {
     Q_OBJECT
   public:
     // The page keeps the graph's samples and offers them, and its chart, to
-    // the others (PageLinks::graph, PageLinks::graphChart).
+    // the others (PageLinks::graph, PageLinks::graphChart), and runs the
+    // drift meter (PageLinks::drift).
     explicit GraphPage(PageContext& context, QWidget* parent = nullptr);
 
     GraphData& data() { return data_; }
+    DriftMeter& meter() { return meter_; }
+
+    // A part choice starts the drift run afresh.
+    void partChosen() override;
+    // The drift meter follows the polling: it measures while it runs.
+    void polled() override;
 
     // The page's step of start-up: restart, then the three ranges, so the
     // axes match the lists.
@@ -40,6 +50,8 @@ class GraphPage : public QWidget {
     // Says when drawn deviation points lie beyond the chosen range and which
     // entry of DevRange would hold them; empty otherwise.
     QLabel* DevOffScale = nullptr;
+    // The drift meter's estimate: "Rate: +17.3 ppm ± 0.2 (1 h 10 min, ...)".
+    QLabel* DriftRate = nullptr;
 
   public slots:
     void DevRangeChange();
@@ -52,4 +64,5 @@ class GraphPage : public QWidget {
   private:
     PageContext& context_;
     GraphData& data_;
+    DriftMeter& meter_;
 };

@@ -4,6 +4,7 @@
 #include <QChart>
 #include <QGraphicsLayout>
 #include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QList>
 #include <QLocale>
@@ -27,6 +28,8 @@ namespace {
 const QColor kPlotColour(0xD4, 0xD0, 0xC8);
 // Pixel columns before the chart is first laid out.
 constexpr int kUnlaidColumns = 1024;
+// The offsets in dark green, apart from the blue and red series.
+const QColor kOffsetColour(0x00, 0x80, 0x00);
 
 QString number(double value)
 {
@@ -129,6 +132,30 @@ GraphView::GraphView(GraphData& data, QWidget* parent) : QChartView(parent), dat
     Series1->attachAxis(LeftAxis);
     Series2->attachAxis(BottomAxis);
     Series2->attachAxis(RightAxis);
+
+    // The drift meter's offsets after them, on an axis of their own outside
+    // the temperature's; both hidden until the legend entry is clicked, so
+    // the chart looks as it always did.
+    OffsetSeries = new QLineSeries;
+    OffsetSeries->setObjectName(QStringLiteral("OffsetSeries"));
+    OffsetSeries->setName(QStringLiteral("Offset (ms)"));
+    OffsetSeries->setPen(QPen(kOffsetColour, 1));
+    Chart->addSeries(OffsetSeries);
+    OffsetAxis = new QValueAxis(Chart);
+    OffsetAxis->setObjectName(QStringLiteral("OffsetAxis"));
+    OffsetAxis->setLabelsFont(font);
+    OffsetAxis->setTitleFont(font);
+    OffsetAxis->setTitleText(QStringLiteral("Offset (ms)"));
+    OffsetAxis->setTitleBrush(QBrush(kOffsetColour));
+    OffsetAxis->setLabelsColor(kOffsetColour);
+    OffsetAxis->setLabelFormat(QStringLiteral("%.1f"));
+    OffsetAxis->setLinePen(QPen(Qt::black, 1));
+    OffsetAxis->setGridLineVisible(false);
+    OffsetAxis->setTickCount(5);
+    OffsetAxis->setRange(-1, 1);
+    Chart->addAxis(OffsetAxis, Qt::AlignRight);
+    OffsetSeries->attachAxis(BottomAxis);
+    OffsetSeries->attachAxis(OffsetAxis);
     deviation_ = GraphCodec::DeviationRanges()[GraphCodec::kInitialDeviation];
 
     // The view starts with a chart of its own and lets go of it on
@@ -136,6 +163,11 @@ GraphView::GraphView(GraphData& data, QWidget* parent) : QChartView(parent), dat
     QChart* unused = chart();
     setChart(Chart);
     delete unused;
+
+    for (QLegendMarker* marker : Chart->legend()->markers(OffsetSeries))
+        connect(marker, &QLegendMarker::clicked, this,
+                [this] { setOffsetsShown(!offsetsShown()); });
+    setOffsetsShown(false);
 
     connect(&data_, &GraphData::appended, this,
             [this](int index, QPointF point) { appended(index, point); });
@@ -147,12 +179,19 @@ GraphView::GraphView(GraphData& data, QWidget* parent) : QChartView(parent), dat
 
 QLineSeries* GraphView::series(int index) const
 {
-    return index == GraphData::Deviation ? Series1 : Series2;
+    switch (index) {
+    case GraphData::Deviation:
+        return Series1;
+    case GraphData::Temperature:
+        return Series2;
+    default:
+        return OffsetSeries;
+    }
 }
 
 const GraphCodec::ColumnView& GraphView::view(int series) const
 {
-    return views_[series == GraphData::Deviation ? 0 : 1];
+    return views_[static_cast<size_t>(std::clamp(series, 0, kOffsetView))];
 }
 
 void GraphView::applyRange(QValueAxis* axis, const AxisRange& range)
@@ -212,7 +251,7 @@ void GraphView::plotAreaChanged()
 
 void GraphView::rebuildAll()
 {
-    for (int i = 0; i < GraphData::kSeriesCount; ++i)
+    for (int i = 0; i <= kOffsetView; ++i)
         rebuild(i);
 }
 
@@ -220,7 +259,7 @@ void GraphView::rebuild(int index)
 {
     GraphCodec::ColumnView& view = views_[static_cast<size_t>(index)];
     view.reset(BottomAxis->min(), BottomAxis->max(), plotColumns());
-    for (const QPointF& p : data_.points(index))
+    for (const QPointF& p : index == kOffsetView ? offsets_ : data_.points(index))
         view.add(p.x(), p.y());
     draw(index, 0);
 }
@@ -355,6 +394,68 @@ QString GraphView::lastText() const
 QString GraphView::shownText() const
 {
     return QStringLiteral("%1|%2").arg(Series1->count()).arg(Series2->count());
+}
+
+QString GraphView::offsetsText() const
+{
+    return QStringLiteral("%1|%2|%3")
+        .arg(offsets_.size())
+        .arg(offsets_.isEmpty()
+                 ? QStringLiteral("none")
+                 : number(offsets_.last().x()) + u',' + number(offsets_.last().y()))
+        .arg(offsetsShown() ? QStringLiteral("shown") : QStringLiteral("hidden"));
+}
+
+void GraphView::appendOffset(const QPointF& p)
+{
+    offsets_.append(p);
+    const bool wider = !offsetLow_ || p.y() < *offsetLow_ || p.y() > *offsetHigh_;
+    offsetLow_ = offsetLow_ ? std::min(*offsetLow_, p.y()) : p.y();
+    offsetHigh_ = offsetHigh_ ? std::max(*offsetHigh_, p.y()) : p.y();
+    if (wider) fitOffsetAxis();
+    if (const auto from = views_[kOffsetView].add(p.x(), p.y())) draw(kOffsetView, *from);
+}
+
+void GraphView::assignOffsets(QList<QPointF> points)
+{
+    offsets_ = std::move(points);
+    offsetLow_.reset();
+    offsetHigh_.reset();
+    for (const QPointF& p : offsets_) {
+        offsetLow_ = offsetLow_ ? std::min(*offsetLow_, p.y()) : p.y();
+        offsetHigh_ = offsetHigh_ ? std::max(*offsetHigh_, p.y()) : p.y();
+    }
+    fitOffsetAxis();
+    rebuild(kOffsetView);
+}
+
+void GraphView::fitOffsetAxis()
+{
+    if (!offsetLow_) {
+        OffsetAxis->setRange(-1, 1);
+        return;
+    }
+    // A tenth of the extent either side, at least a millisecond.
+    const double pad = std::max(1.0, (*offsetHigh_ - *offsetLow_) / 10.0);
+    OffsetAxis->setRange(std::floor(*offsetLow_ - pad), std::ceil(*offsetHigh_ + pad));
+}
+
+bool GraphView::offsetsShown() const
+{
+    return OffsetSeries->isVisible();
+}
+
+void GraphView::setOffsetsShown(bool shown)
+{
+    OffsetSeries->setVisible(shown);
+    OffsetAxis->setVisible(shown);
+    // Hiding a series hides its legend entry too: the entry stays, greyed,
+    // to be clicked again.
+    for (QLegendMarker* marker : Chart->legend()->markers(OffsetSeries)) {
+        marker->setVisible(true);
+        marker->setLabelBrush(QBrush(shown ? Qt::black : Qt::gray));
+        marker->setBrush(QBrush(shown ? kOffsetColour : QColor(Qt::gray)));
+    }
 }
 
 QString GraphView::rangesText() const

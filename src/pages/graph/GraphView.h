@@ -10,6 +10,7 @@
 #include <QPointF>
 #include <QString>
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "pages/graph/GraphCodec.h"
@@ -30,6 +31,10 @@ class GraphView : public QChartView {
     Q_PROPERTY(QString shown READ shownText)
     // The bottom, left and right axis as applied: "min..max/increment/minor".
     Q_PROPERTY(QString ranges READ rangesText)
+    // The drift meter's offset series, apart from the two above:
+    // "count|last|shown" with last "X,Y" (hours, ms) or "none" and shown
+    // "shown" or "hidden".
+    Q_PROPERTY(QString offsets READ offsetsText)
 
   public:
     explicit GraphView(GraphData& data, QWidget* parent = nullptr);
@@ -49,15 +54,28 @@ class GraphView : public QChartView {
     QString lastText() const;
     QString shownText() const;
     QString rangesText() const;
+    QString offsetsText() const;
+
+    // The drift meter's millisecond offsets over the graph's hours: a series
+    // of their own on an axis of their own, hidden until its legend entry is
+    // clicked.
+    void appendOffset(const QPointF& point);
+    void assignOffsets(QList<QPointF> points);
+    // Shows or hides the offset series and its axis, as a click on its
+    // legend entry does.
+    void setOffsetsShown(bool shown);
+    bool offsetsShown() const;
 
     // The chart and its parts, named as designed (objectNames too).
     QChart* Chart = nullptr;
     QLineSeries* Series1 = nullptr; // "Deviation"
     QLineSeries* Series2 = nullptr; // "Temperature"
+    QLineSeries* OffsetSeries = nullptr; // "Offset (ms)", third in the chart
     QValueAxis* BottomAxis = nullptr;
     QValueAxis* LeftAxis = nullptr;
     QValueAxis* RightAxis = nullptr;
     QValueAxis* TopAxis = nullptr;
+    QValueAxis* OffsetAxis = nullptr; // right of RightAxis, shown with its series
     // Deviation points beyond the left axis as the marks drawn on the plot's
     // edge (X, value held to the axis's end); drawn over the chart, not a
     // series of it.
@@ -91,7 +109,14 @@ class GraphView : public QChartView {
     static void applyRange(QValueAxis* axis, const GraphCodec::AxisRange& range);
 
     GraphData& data_;
-    std::array<GraphCodec::ColumnView, 2> views_;
+    // The offset axis's range from the offsets' extent.
+    void fitOffsetAxis();
+
+    static constexpr int kOffsetView = 2;
+    // Deviation, temperature, offset.
+    std::array<GraphCodec::ColumnView, 3> views_;
+    QList<QPointF> offsets_;
+    std::optional<double> offsetLow_, offsetHigh_;
     GraphCodec::AxisRange deviation_{}; // the left axis as applied
     std::vector<size_t> marked_;        // view points that have an edge mark, ascending
     QList<QPointF> marks_;              // their marks, in the same order

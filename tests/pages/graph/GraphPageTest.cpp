@@ -174,11 +174,14 @@ TEST_F(GraphPageTest, ChartAsDesigned)
     EXPECT_EQ(view.Chart->legend()->alignment(), Qt::AlignBottom);
     EXPECT_TRUE(view.Chart->legend()->isVisible());
 
-    // Series in the order the polling cycle and the dump file number them.
+    // Series in the order the polling cycle and the dump file number them;
+    // the drift meter's offsets after them, hidden at first.
     const QList<QAbstractSeries*> series = view.Chart->series();
-    ASSERT_EQ(series.size(), 2);
+    ASSERT_EQ(series.size(), 3);
     EXPECT_EQ(series[GraphData::Deviation], view.Series1);
     EXPECT_EQ(series[GraphData::Temperature], view.Series2);
+    EXPECT_EQ(series[2], view.OffsetSeries);
+    EXPECT_FALSE(view.OffsetSeries->isVisible());
     EXPECT_EQ(view.Series1->objectName(), "Series1");
     EXPECT_EQ(view.Series1->name(), "Deviation");
     EXPECT_EQ(view.Series1->pen().color(), QColor(Qt::blue));
@@ -368,7 +371,7 @@ TEST_F(GraphPageTest, DeviationOffScaleMarksTheEdgeAndNamesTheRangeThatHoldsIt)
     EXPECT_DOUBLE_EQ(view.edgeMarks()[1].x(), hoursOf(4));
     EXPECT_DOUBLE_EQ(view.edgeMarks()[1].y(), view.LeftAxis->min());
     EXPECT_EQ(said->text(), "Deviation off scale: choose 60 Seconds");
-    EXPECT_EQ(view.Chart->series().size(), 2);
+    EXPECT_EQ(view.Chart->series().size(), 3); // the two, and the hidden offsets
     EXPECT_EQ(view.pointsText(), "4|0");
     EXPECT_EQ(view.lastText(), QStringLiteral("%1,-7|none").arg(hoursOf(4), 0, 'g', 6));
 
