@@ -63,6 +63,10 @@ TempCompPage::TempCompPage(PageContext& context, QWidget* parent)
     layout->addWidget(buildCompColumn(), 0, Qt::AlignTop);
     layout->addSpacing(8);
     layout->addWidget(buildSenseColumn(), 0, Qt::AlignTop);
+    layout->addSpacing(8);
+    // The advice takes the room beside the sense column: its lines wrap
+    // there at full height.
+    layout->addWidget(buildAdviceGroup(this), 0, Qt::AlignTop);
     layout->addStretch(1);
 
     connectHandlers();
@@ -229,7 +233,6 @@ QWidget* TempCompPage::buildSenseColumn()
     layout->addWidget(sense);
     layout->addWidget(kelvin);
     layout->addLayout(buttons);
-    layout->addWidget(buildAdviceGroup(column));
     return column;
 }
 
@@ -240,7 +243,10 @@ QWidget* TempCompPage::buildAdviceGroup(QWidget* parent)
     InitialTrimAdvice = named(new QLabel(GroupInitialAdvice), "InitialTrimAdvice");
     InitialTrimAdvice->setWordWrap(true);
     InitialTrimAdvice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    InitialTrimAdvice->setMinimumHeight(InitialTrimAdvice->fontMetrics().lineSpacing() * 3);
+    InitialTrimAdvice->setFixedWidth(
+        InitialTrimAdvice->fontMetrics().horizontalAdvance(QStringLiteral("the initial analog trim is")) +
+        8);
+    InitialTrimAdvice->setMinimumHeight(InitialTrimAdvice->fontMetrics().lineSpacing() * 8);
     BtnUseInitialAdvice = named(
         new QPushButton(QStringLiteral("Use advised trim"), GroupInitialAdvice), "BtnUseInitialAdvice");
     setHint(BtnUseInitialAdvice,
