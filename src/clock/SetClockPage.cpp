@@ -19,6 +19,7 @@
 #include "StatusLayout.h"
 #include "bus/RtcBus.h"
 #include "clock/PcClock.h"
+#include "clock/PcSchedule.h"
 #include "clock/SetClockCodec.h"
 #include "clock/TimeCodec.h"
 #include "pages/PageContext.h"
@@ -392,7 +393,10 @@ void SetClockPage::SetTimeFomatClick()
             std::tm t{};
             bool was24 = false;
             result = ReadRtcTime(bus, t, was24);
-            if (Succeeded(result)) result = WriteRtcTime(bus, t, to24);
+            if (Succeeded(result)) {
+                result = WriteRtcTime(bus, t, to24);
+                if (Succeeded(result)) timeWritten();
+            }
         }
         bus.ReportResult(nullptr, controlId(SetTimeFomat), result);
     }
@@ -410,13 +414,40 @@ void SetClockPage::writeEnablePreStep(QObject* sender, QPushButton* button)
 
 void SetClockPage::BtnSetRTCfromPCClick(QObject* sender)
 {
-    RtcBus& bus = context_.bus();
     writeEnablePreStep(sender, BtnSetRTCfromPC);
-    // One second ahead makes up for the time the write takes.
-    const std::tm t = ToTm(context_.pcClock().now().addSecs(1));
+    // A write starts the chip's second: written on the PC's next second
+    // boundary with that boundary's time, the chip runs in step with the PC.
+    // The window goes on painting while it waits; a second click replaces
+    // the waiting write.
+    PcClock& pc = context_.pcClock();
+    const QDateTime now = pc.now();
+    const qint64 counter = pc.counterMs();
+    const int toBoundary = now.time().msec() == 0 ? 0 : 1000 - now.time().msec();
+    const QDateTime boundary = now.addMSecs(toBoundary);
+    const void* from = controlId(sender);
+    if (toBoundary == 0) {
+        context_.schedule().cancel(this);
+        writeTimeFromPc(from, boundary);
+        return;
+    }
+    context_.schedule().runAt(this, counter + toBoundary,
+                              [this, from, boundary] { writeTimeFromPc(from, boundary); });
+}
+
+void SetClockPage::writeTimeFromPc(const void* sender, const QDateTime& at)
+{
+    RtcBus& bus = context_.bus();
     const auto* pc24 = qobject_cast<QAbstractButton*>(context_.control("Time24hr24"));
     const bool is24 = pc24 != nullptr ? pc24->isChecked() : is24Hour();
-    bus.ReportResult(controlId(sender), controlId(BtnSetRTCfromPC), WriteRtcTime(bus, t, is24));
+    const int32_t result = WriteRtcTime(bus, ToTm(at), is24);
+    bus.ReportResult(sender, controlId(BtnSetRTCfromPC), result);
+    if (Succeeded(result)) timeWritten();
+}
+
+void SetClockPage::timeWritten()
+{
+    // What the drift run measured before no longer tells the chip's rate.
+    if (DriftAnalysis* drift = context_.links().drift) drift->restart();
 }
 
 void SetClockPage::BtnSetRTCClick(QObject* sender)
@@ -443,6 +474,7 @@ void SetClockPage::BtnSetRTCClick(QObject* sender)
     // The chip's day of week stays; without it, the picked date's.
     t.tm_wday = Succeeded(readResult) ? chip.tm_wday : date.dayOfWeek() % 7;
     const int32_t result = WriteRtcTime(bus, t, is24Hour());
+    if (Succeeded(result)) timeWritten();
 
     if (polling) timer->start();
     bus.ReportResult(controlId(sender), controlId(BtnSetRTC), result);

@@ -4,6 +4,7 @@
 // form.
 #pragma once
 
+#include <QDateTime>
 #include <QLineEdit>
 #include <QPointer>
 #include <QWidget>
@@ -83,6 +84,11 @@ class SetClockPage : public QWidget {
     // Applies the exit rule to a time box that holds fewer than two characters.
     void finishTimeBoxes();
     void writeEnablePreStep(QObject* sender, QPushButton* button);
+    // Set from PC's write of the PC time `at`, a whole second; sender as
+    // ReportResult takes it.
+    void writeTimeFromPc(const void* sender, const QDateTime& at);
+    // Every successful write of the chip's time restarts the drift run.
+    void timeWritten();
 
     PageContext& context_;
     QPointer<QLineEdit> FocusedTimeField;

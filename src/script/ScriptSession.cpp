@@ -329,6 +329,13 @@ Outcome checkExpectRate(Args& a, ScriptArgs& v)
     return done(a);
 }
 
+Outcome checkExpectAdvice(Args& a, ScriptArgs& v)
+{
+    a.name(&v.name, "NAME");
+    a.text(&v.text, "\"ENTRY\"");
+    return done(a);
+}
+
 Outcome checkAdvance(Args& a, ScriptArgs& v)
 {
     a.number(&v.number, "SECONDS (0 to 2678400)", 0, kLongestAdvance);
@@ -510,6 +517,20 @@ Outcome runExpectProperty(ScriptSession& s, const ScriptArgs& v, const QString&)
         const QString what = cell ? QStringLiteral("cell %1 %2").arg(row).arg(column) : v.word;
         return Failure{QStringLiteral("%1 %2 %3").arg(v.name, what, ScriptParser::quoted(want)),
                        ScriptParser::quoted(reading.value)};
+    });
+}
+
+// A trim list's advised entry, which the page keeps in the list's "advised"
+// property while it has an estimate to work from.
+Outcome runExpectAdvice(ScriptSession& s, const ScriptArgs& v, const QString&)
+{
+    return onControl(s, v.name, [&v](QObject* c, QWidget*) -> Outcome {
+        const QVariant advised = c->property("advised");
+        const QString want =
+            QStringLiteral("advice %1 %2").arg(v.name, ScriptParser::quoted(v.text));
+        if (!advised.isValid()) return Failure{want, QStringLiteral("no advice")};
+        if (advised.toString() == v.text) return std::nullopt;
+        return Failure{want, ScriptParser::quoted(advised.toString())};
     });
 }
 
@@ -781,6 +802,8 @@ const Form kForms[] = {
      runExpectRate},
     {"expect", "pctime", "expect pctime \"YYYY-MM-DD HH:MM:SS\"", true, false, checkExpectPcTime,
      runExpectPcTime},
+    {"expect", "advice", "expect advice NAME \"ENTRY\"", true, false, checkExpectAdvice,
+     runExpectAdvice},
     {"expect", nullptr, "expect NAME PROPERTY \"VALUE\" | expect NAME cell ROW COL \"VALUE\"", true,
      false, checkExpectProperty, runExpectProperty},
     {"pctime", nullptr, "pctime \"YYYY-MM-DD HH:MM:SS\"", false, true, checkPcTime, runPcTime},

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace DriftLogic {
@@ -258,9 +259,16 @@ double ListPpm(const char* text)
 {
     if (!text)
         return 0.0;
-    char* end = nullptr;
-    const double value = std::strtod(text, &end);
-    return end == text ? 0.0 : value;
+    // from_chars reads in the C locale whatever the user's (strtod would take
+    // "-2.035" as -2 under a decimal comma); it takes no '+' and no spaces.
+    while (*text == ' ')
+        ++text;
+    if (*text == '+')
+        ++text;
+    double value = 0.0;
+    const char* end = text + std::strlen(text);
+    const auto [stop, ec] = std::from_chars(text, end, value);
+    return ec == std::errc{} ? value : 0.0;
 }
 
 double ListPf(const char* text)

@@ -8,11 +8,15 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cmath>
 #include <initializer_list>
+#include <vector>
 
 #include "bus/RtcBus.h"
 #include "bus/WriteSequence.h"
+#include "pages/graph/DriftLogic.h"
 #include "pages/tempcomp/TempCompCodec.h"
+#include "pages/trim/TrimCodec.h"
 #include "widgets/Controls.h"
 
 using namespace TempCompCodec;
@@ -59,6 +63,10 @@ TempCompPage::TempCompPage(PageContext& context, QWidget* parent)
     layout->addWidget(buildCompColumn(), 0, Qt::AlignTop);
     layout->addSpacing(8);
     layout->addWidget(buildSenseColumn(), 0, Qt::AlignTop);
+    layout->addSpacing(8);
+    // The advice takes the room beside the sense column: its lines wrap
+    // there at full height.
+    layout->addWidget(buildAdviceGroup(this), 0, Qt::AlignTop);
     layout->addStretch(1);
 
     connectHandlers();
@@ -228,6 +236,110 @@ QWidget* TempCompPage::buildSenseColumn()
     return column;
 }
 
+QWidget* TempCompPage::buildAdviceGroup(QWidget* parent)
+{
+    GroupInitialAdvice =
+        named(new QGroupBox(QStringLiteral(" Trim Advice "), parent), "GroupInitialAdvice");
+    InitialTrimAdvice = named(new QLabel(GroupInitialAdvice), "InitialTrimAdvice");
+    InitialTrimAdvice->setWordWrap(true);
+    InitialTrimAdvice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    InitialTrimAdvice->setFixedWidth(
+        InitialTrimAdvice->fontMetrics().horizontalAdvance(QStringLiteral("the initial analog trim is")) +
+        8);
+    InitialTrimAdvice->setMinimumHeight(InitialTrimAdvice->fontMetrics().lineSpacing() * 8);
+    BtnUseInitialAdvice = named(
+        new QPushButton(QStringLiteral("Use advised trim"), GroupInitialAdvice), "BtnUseInitialAdvice");
+    setHint(BtnUseInitialAdvice,
+            QStringLiteral("Select the advised initial trim; Write Comp Regs sends it"));
+    auto* layout = new QVBoxLayout(GroupInitialAdvice);
+    layout->addWidget(InitialTrimAdvice);
+    auto* row = new QHBoxLayout;
+    row->addWidget(BtnUseInitialAdvice);
+    row->addStretch(1);
+    layout->addLayout(row);
+    clearAdvice();
+    return GroupInitialAdvice;
+}
+
+void TempCompPage::polled()
+{
+    refreshAdvice();
+}
+
+void TempCompPage::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    refreshAdvice();
+}
+
+TempCompPage::InitialTrims TempCompPage::inEffect() const
+{
+    if (inEffect_) return *inEffect_;
+    return {cboIDTR->currentIndex(), cboIATR->currentIndex()};
+}
+
+void TempCompPage::clearAdvice()
+{
+    advised_.reset();
+    cboIDTR->setProperty("advised", QVariant());
+    cboIATR->setProperty("advised", QVariant());
+    InitialTrimAdvice->setText(QString::fromLatin1(TrimCodec::kNoAdviceText));
+    BtnUseInitialAdvice->setEnabled(false);
+}
+
+// Both initial trims are lists of corrections in ppm: the digital one says
+// so ("+32 ppm"), the analog one counts steps of one ppm ("+32" to "-31").
+void TempCompPage::refreshAdvice()
+{
+    const DriftAnalysis* drift = context_.links().drift;
+    if (!drift || context_.bus().part().TypeCode != TypeD) return clearAdvice();
+    const DriftLogic::DriftFigures figures = drift->figures();
+    if (!figures.RatePpm || !figures.IntervalPpm) return clearAdvice();
+
+    const InitialTrims now = inEffect();
+    const auto advise = [&](std::span<const char* const> items, int entry, double& residual) {
+        if (entry < 0 || static_cast<size_t>(entry) >= items.size()) return -1;
+        DriftLogic::TrimNow trims;
+        trims.Dtr = items;
+        trims.DtrEntry = entry;
+        const DriftLogic::TrimAdvice advice = DriftLogic::Advise(*figures.RatePpm, trims);
+        residual = advice.DtrResidual;
+        return advice.DtrEntry;
+    };
+    double digitalLeft = 0.0, analogLeft = 0.0;
+    const InitialTrims advised{advise(IdtrItems(), now.Idtr, digitalLeft),
+                               advise(IatrItems(), now.Iatr, analogLeft)};
+    if (advised.Idtr < 0 && advised.Iatr < 0) return clearAdvice();
+    advised_ = advised;
+    analogBetter_ =
+        advised.Iatr >= 0 && (advised.Idtr < 0 || std::fabs(analogLeft) < std::fabs(digitalLeft));
+
+    std::vector<TrimCodec::ListAdvice> lines;
+    if (advised.Idtr >= 0)
+        lines.push_back({"initial digital trim", IdtrItems()[advised.Idtr], digitalLeft});
+    const int better = analogBetter_ ? static_cast<int>(lines.size()) : 0;
+    if (advised.Iatr >= 0)
+        lines.push_back({"initial analog trim", IatrItems()[advised.Iatr], analogLeft});
+    const auto text = [](int entry, std::span<const char* const> items) {
+        return entry >= 0 ? QVariant(QString::fromLatin1(items[entry])) : QVariant();
+    };
+    cboIDTR->setProperty("advised", text(advised.Idtr, IdtrItems()));
+    cboIATR->setProperty("advised", text(advised.Iatr, IatrItems()));
+    InitialTrimAdvice->setText(
+        QString::fromStdString(TrimCodec::AdviceText(*figures.RatePpm, lines, better)));
+    BtnUseInitialAdvice->setEnabled(true);
+}
+
+void TempCompPage::BtnUseInitialAdviceClick()
+{
+    refreshAdvice();
+    if (!advised_) return;
+    // One lever: both advised entries at once would cancel the rate twice.
+    const InitialTrims now = inEffect();
+    if (advised_->Idtr >= 0) cboIDTR->setCurrentIndex(analogBetter_ ? now.Idtr : advised_->Idtr);
+    if (advised_->Iatr >= 0) cboIATR->setCurrentIndex(analogBetter_ ? advised_->Iatr : now.Iatr);
+}
+
 void TempCompPage::connectHandlers()
 {
     connect(BtnRDTemp, &QPushButton::clicked, this, &TempCompPage::BtnRDTempClick);
@@ -236,6 +348,8 @@ void TempCompPage::connectHandlers()
     connect(BtnWrTempMode, &QPushButton::clicked, this, &TempCompPage::BtnWrTempModeClick);
     // A read ticks the box as a click does, and the warning follows either.
     connect(chkTSE, &QCheckBox::toggled, this, &TempCompPage::chkTSEClick);
+    connect(BtnUseInitialAdvice, &QPushButton::clicked, this,
+            &TempCompPage::BtnUseInitialAdviceClick);
 }
 
 void TempCompPage::partChosen()
@@ -247,6 +361,8 @@ void TempCompPage::partChosen()
         GroupBox41->setTitle(QString::fromLatin1(captions->Coefficients));
     }
     chkTSEClick();
+    inEffect_.reset();
+    clearAdvice();
 }
 
 void TempCompPage::refuse(const QString& why)
@@ -314,6 +430,8 @@ void TempCompPage::BtnRDTempClick()
         cboALPHAHOT->setCurrentIndex(setup.AlphaHot);
         cboIDTR->setCurrentIndex(setup.Idtr);
         cboIATR->setCurrentIndex(setup.Iatr);
+        inEffect_ = InitialTrims{setup.Idtr, setup.Iatr};
+        refreshAdvice();
 
         pnlFinalDTR->setText(QString::fromStdString(HexByte(regs[kFdtrRegister])));
         pnlFinalATR->setText(QString::fromStdString(HexByte(regs[kFatrRegister])));
@@ -366,6 +484,11 @@ void TempCompPage::BtnWRTempClick()
     showBatterySenseText();
     applyWriteRule();
     sequence.report();
+    if (!sequence.ok()) return;
+    // The chip runs at the new initial trims: the run starts afresh to confirm it.
+    inEffect_ = InitialTrims{setup.Idtr, setup.Iatr};
+    if (DriftAnalysis* drift = context_.links().drift) drift->restart();
+    refreshAdvice();
 }
 
 // ---------------------------------------------------------------------------

@@ -1,10 +1,12 @@
 // The temperature compensation page (tab tsTCOMP, TypeD parts): the initial
 // trims and the crystal's coefficients the chip compensates with, its final
 // trims and net correction, the sensing bits TSE, BTSE and BTSR, and the
-// temperature the chip last measured.
+// temperature the chip last measured; and the initial trim that cancels the
+// rate the Graph page's drift run measured.
 #pragma once
 
 #include <QWidget>
+#include <optional>
 
 #include "pages/PageContext.h"
 
@@ -14,7 +16,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 
-class TempCompPage : public QWidget, public PartChoiceStep {
+class TempCompPage : public QWidget, public PartChoiceStep, public PollStep {
     Q_OBJECT
   public:
     explicit TempCompPage(PageContext& context, QWidget* parent = nullptr);
@@ -26,6 +28,8 @@ class TempCompPage : public QWidget, public PartChoiceStep {
     // VK350's own group captions; the TSE warning and the write button as the
     // TSE box stands for the chosen part.
     void partChosen() override;
+    // Once a second: the advice follows the drift run's estimate.
+    void polled() override;
 
     // Controls keep their designed names (also their objectNames).
     QGroupBox* GroupBox40 = nullptr; // initial trim
@@ -56,6 +60,9 @@ class TempCompPage : public QWidget, public PartChoiceStep {
     QLabel* MSBDegreesK = nullptr;
     QLabel* LSBDegreesK = nullptr;
     QLabel* PnlKtoC = nullptr;
+    QGroupBox* GroupInitialAdvice = nullptr; // " Trim Advice "
+    QLabel* InitialTrimAdvice = nullptr;
+    QPushButton* BtnUseInitialAdvice = nullptr; // "Use advised trim"
 
   public slots:
     void BtnRDTempClick();
@@ -63,8 +70,26 @@ class TempCompPage : public QWidget, public PartChoiceStep {
     void BtnRdTempModeClick();
     void BtnWrTempModeClick();
     void chkTSEClick();
+    // Selects the advised entry of the initial trim list that leaves the
+    // smaller residual, the other back at its entry in effect; writes nothing.
+    void BtnUseInitialAdviceClick();
+    // The advice from the drift run's estimate and the initial trims in
+    // effect; each list's advised entry in its "advised" property.
+    void refreshAdvice();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
 
   private:
+    QWidget* buildAdviceGroup(QWidget* parent);
+    void clearAdvice();
+    // The initial trims the chip has: the last read's or write's, else the lists'.
+    struct InitialTrims {
+        int Idtr = -1;
+        int Iatr = -1;
+    };
+    InitialTrims inEffect() const;
+
     QWidget* buildCompColumn();
     QWidget* buildSenseColumn();
     void connectHandlers();
@@ -78,4 +103,8 @@ class TempCompPage : public QWidget, public PartChoiceStep {
     void refuse(const QString& why);
 
     PageContext& context_;
+    std::optional<InitialTrims> inEffect_;
+    // The advised entries (-1: none) and whether the analog one leaves less.
+    std::optional<InitialTrims> advised_;
+    bool analogBetter_ = false;
 };

@@ -1,6 +1,8 @@
 #include "pages/trim/TrimCodec.h"
 
 #include <array>
+#include <charconv>
+#include <cmath>
 
 namespace {
 
@@ -272,6 +274,52 @@ bool Complete(const TrimLayout& layout, const TrimChoice& choice)
     if (layout.HasAtr && !within(choice.Atr, kAtrItems.size())) return false;
     if (layout.HasBmatr && !within(choice.Bmatr, std::size(kBmatrItems))) return false;
     return within(choice.Dtr, DtrItems(layout.List).size());
+}
+
+} // namespace TrimCodec
+
+namespace TrimCodec {
+
+namespace {
+
+// One decimal with its sign, in the C locale; -0.0 reads +0.0.
+std::string signedTenths(double value)
+{
+    const double tenths = std::round(value * 10.0) / 10.0;
+    char buf[32];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, tenths == 0.0 ? 0.0 : tenths,
+                                   std::chars_format::fixed, 1);
+    std::string text = ec == std::errc{} ? std::string(buf, end) : std::string("?");
+    return text[0] == '-' ? text : "+" + text;
+}
+
+// The entry as the label quotes it: without the blanks the lists pad with.
+std::string quoted(const char* entry)
+{
+    std::string text = entry ? entry : "";
+    const size_t first = text.find_first_not_of(' ');
+    const size_t last = text.find_last_not_of(' ');
+    text = first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+    return "\"" + text + "\"";
+}
+
+} // namespace
+
+std::string AdviceText(double ratePpm, std::span<const ListAdvice> lists, int better)
+{
+    std::string text = "Measured " + signedTenths(ratePpm) + " ppm";
+    for (size_t i = 0; i < lists.size(); ++i) {
+        const ListAdvice& list = lists[i];
+        const std::string leaves =
+            quoted(list.Entry) + " leaves " + signedTenths(list.ResidualPpm) + " ppm";
+        if (i == 0)
+            text += std::string(": ") + list.What + " " + leaves;
+        else if (static_cast<int>(i) == better)
+            text += std::string("\nthe ") + list.What + " is the better lever: " + leaves;
+        else
+            text += std::string("\n") + list.What + " " + leaves;
+    }
+    return text;
 }
 
 } // namespace TrimCodec

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "PartSelection.h"
 
@@ -103,5 +104,24 @@ void Encode(const TrimLayout& layout, const TrimChoice& choice, uint8_t* image);
 
 // A choice every list of the layout has an entry for (an empty list has none).
 bool Complete(const TrimLayout& layout, const TrimChoice& choice);
+
+// ---- Trim advice ----
+
+// One list's advised entry and the rate it would leave.
+struct ListAdvice {
+    const char* What;  // "digital trim"
+    const char* Entry; // the entry's text as the list shows it
+    double ResidualPpm;
+};
+
+// The advice as a page shows it, one line per list, from a measured rate:
+//   Measured +17.3 ppm: digital trim "-16.276 PPM" leaves -1.0 ppm
+//   the analog trim is the better lever: "16.50 pF" leaves +0.1 ppm
+// `better` is the index of the list that leaves the smaller residual, said so
+// where it is not the first; numbers in the C locale whatever the user's.
+std::string AdviceText(double ratePpm, std::span<const ListAdvice> lists, int better);
+// What the advice says without a rate to work from.
+inline constexpr const char* kNoAdviceText =
+    "Trim advice: no rate measured yet (the Graph page measures it)";
 
 } // namespace TrimCodec

@@ -3,8 +3,10 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <vector>
 
 #include "bus/RtcBus.h"
 #include "bus/WriteSequence.h"
@@ -69,13 +71,125 @@ TrimPage::TrimPage(PageContext& context, QWidget* parent) : QWidget(parent), con
     column->addLayout(buttons);
     column->addStretch(1);
 
+    GroupBoxAdvice = named(new QGroupBox(QStringLiteral(" Trim Advice "), this), "GroupBoxAdvice");
+    TrimAdvice = named(new QLabel(GroupBoxAdvice), "TrimAdvice");
+    TrimAdvice->setWordWrap(true);
+    TrimAdvice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Room for the longest line: a fine trim entry and its residual.
+    TrimAdvice->setFixedWidth(TrimAdvice->fontMetrics().horizontalAdvance(QStringLiteral(
+                                  "the analog trim is the better lever: \"20.25 pF\" leaves -99.9 ppm")) +
+                              8);
+    TrimAdvice->setMinimumHeight(TrimAdvice->fontMetrics().lineSpacing() * 4);
+    BtnUseAdvice = named(new QPushButton(QStringLiteral("Use advised trim"), GroupBoxAdvice),
+                         "BtnUseAdvice");
+    setHint(BtnUseAdvice, QStringLiteral("Select the advised trim in the lists; Write sends it"));
+    auto* advice = new QVBoxLayout(GroupBoxAdvice);
+    advice->addWidget(TrimAdvice);
+    auto* useRow = new QHBoxLayout;
+    useRow->addWidget(BtnUseAdvice);
+    useRow->addStretch(1);
+    advice->addLayout(useRow);
+    clearAdvice();
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(GroupBoxAdvice);
+    side->addStretch(1);
+
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(12, 10, 12, 10);
+    layout->setSpacing(16);
     layout->addLayout(column);
+    layout->addLayout(side);
     layout->addStretch(1);
 
     connect(BtnRdXtl, &QPushButton::clicked, this, &TrimPage::BtnRdXtlClick);
     connect(BtnWrXtl, &QPushButton::clicked, this, &TrimPage::BtnWrXtlClick);
+    connect(BtnUseAdvice, &QPushButton::clicked, this, &TrimPage::BtnUseAdviceClick);
+}
+
+void TrimPage::polled()
+{
+    refreshAdvice();
+}
+
+void TrimPage::partChosen()
+{
+    inEffect_.reset();
+    clearAdvice();
+}
+
+void TrimPage::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    refreshAdvice();
+}
+
+TrimChoice TrimPage::inEffect() const
+{
+    if (inEffect_) return *inEffect_;
+    return {ComboBoxATR->currentIndex(), ComboBoxBMATR->currentIndex(),
+            ComboBoxDTR->currentIndex()};
+}
+
+void TrimPage::clearAdvice()
+{
+    advice_.reset();
+    for (QComboBox* list : {ComboBoxATR, ComboBoxBMATR, ComboBoxDTR})
+        list->setProperty("advised", QVariant());
+    TrimAdvice->setText(QString::fromLatin1(kNoAdviceText));
+    BtnUseAdvice->setEnabled(false);
+}
+
+void TrimPage::refreshAdvice()
+{
+    const DriftAnalysis* drift = context_.links().drift;
+    const std::optional<TrimLayout> layout = LayoutOf(context_.bus().part().TypeCode);
+    if (!drift || !layout) return clearAdvice();
+    const DriftLogic::DriftFigures figures = drift->figures();
+    if (!figures.RatePpm || !figures.IntervalPpm) return clearAdvice();
+
+    const TrimChoice now = inEffect();
+    DriftLogic::TrimNow trims;
+    const std::span<const char* const> dtr = DtrItems(layout->List);
+    if (now.Dtr >= 0 && static_cast<size_t>(now.Dtr) < dtr.size()) {
+        trims.Dtr = dtr;
+        trims.DtrEntry = now.Dtr;
+    }
+    if (layout->HasAtr && now.Atr >= 0 && static_cast<size_t>(now.Atr) < AtrItems().size()) {
+        trims.Atr = AtrItems();
+        trims.AtrEntry = now.Atr;
+    }
+    const DriftLogic::TrimAdvice advice = DriftLogic::Advise(*figures.RatePpm, trims);
+    if (advice.DtrEntry < 0 && advice.AtrEntry < 0) return clearAdvice();
+    advice_ = advice;
+
+    std::vector<ListAdvice> lines;
+    int better = 0;
+    if (advice.DtrEntry >= 0)
+        lines.push_back({"digital trim", dtr[advice.DtrEntry], advice.DtrResidual});
+    if (advice.AtrEntry >= 0) {
+        if (advice.AnalogBetter) better = static_cast<int>(lines.size());
+        lines.push_back({"analog trim", AtrItems()[advice.AtrEntry], advice.AtrResidual});
+    }
+    const auto advised = [](int entry, std::span<const char* const> items) {
+        return entry >= 0 ? QVariant(QString::fromLatin1(items[entry])) : QVariant();
+    };
+    ComboBoxDTR->setProperty("advised", advised(advice.DtrEntry, dtr));
+    ComboBoxATR->setProperty("advised", advised(advice.AtrEntry, AtrItems()));
+    ComboBoxBMATR->setProperty("advised", QVariant());
+    TrimAdvice->setText(QString::fromStdString(AdviceText(*figures.RatePpm, lines, better)));
+    BtnUseAdvice->setEnabled(true);
+}
+
+void TrimPage::BtnUseAdviceClick()
+{
+    refreshAdvice();
+    if (!advice_) return;
+    // One lever: both advised entries at once would cancel the rate twice.
+    const TrimChoice now = inEffect();
+    const bool analog = advice_->AnalogBetter;
+    if (advice_->DtrEntry >= 0) ComboBoxDTR->setCurrentIndex(analog ? now.Dtr : advice_->DtrEntry);
+    if (advice_->AtrEntry >= 0) ComboBoxATR->setCurrentIndex(analog ? advice_->AtrEntry : now.Atr);
 }
 
 void TrimPage::ReadOnShow()
@@ -102,6 +216,9 @@ void TrimPage::BtnRdXtlClick()
         if (shown.Bmatr) ComboBoxBMATR->setCurrentIndex(*shown.Bmatr);
         ComboBoxDTR->setCurrentIndex(shown.Dtr < ComboBoxDTR->count() ? shown.Dtr : -1);
         if (shown.DtrImage) bus.data.Regs[layout->DtrRegister] = *shown.DtrImage;
+        inEffect_ = TrimChoice{shown.Atr.value_or(ComboBoxATR->currentIndex()),
+                               shown.Bmatr.value_or(ComboBoxBMATR->currentIndex()), shown.Dtr};
+        refreshAdvice();
     }
     bus.ReportResult(controlId(sender()), controlId(BtnRdXtl), result);
 }
@@ -136,4 +253,9 @@ void TrimPage::BtnWrXtlClick()
         sequence.write(t.Register, t.Count);
     }
     sequence.report();
+    if (!sequence.ok()) return;
+    // The chip runs at the new trim: the run starts afresh to confirm it.
+    inEffect_ = choice;
+    if (DriftAnalysis* drift = context_.links().drift) drift->restart();
+    refreshAdvice();
 }

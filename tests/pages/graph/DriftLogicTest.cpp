@@ -10,6 +10,7 @@
 
 #include "pages/graph/DriftLogic.h"
 #include "pages/trim/TrimCodec.h"
+#include "support/CommaLocale.h"
 
 using namespace DriftLogic;
 
@@ -157,7 +158,19 @@ TEST(DriftTrimAdvice, PullingFigures)
     EXPECT_DOUBLE_EQ(PullPpm(12.5), 0.0);
     EXPECT_DOUBLE_EQ(ListPpm("  0 PPM (default)"), 0.0);
     EXPECT_DOUBLE_EQ(ListPpm("-2.035 PPM"), -2.035);
+    EXPECT_DOUBLE_EQ(ListPpm("+20 PPM"), 20.0);
     EXPECT_DOUBLE_EQ(ListPf("12.50 pF"), 12.5);
+}
+
+// The window runs in the user's locale: a decimal comma must not cut the
+// lists' numbers ("-2.035" read as -2) nor reach the rate's text.
+TEST(DriftTrimAdvice, NumbersWhateverTheLocale)
+{
+    CommaLocale comma;
+    if (!comma.ok()) GTEST_SKIP() << comma.why();
+    EXPECT_DOUBLE_EQ(ListPpm("-2.035 PPM"), -2.035);
+    EXPECT_DOUBLE_EQ(ListPf("12.50 pF"), 12.5);
+    EXPECT_EQ("Rate: +1.5 ppm \u00b1 0.8 (10 min)", RateText(figures(30, 600.0, 1.5, 0.75)));
 }
 
 TEST(DriftTrimAdvice, EntriesThatCancelTheRate)
