@@ -38,6 +38,55 @@ QStringList comboItems(const QComboBox* list)
     return items;
 }
 
+// A page's scroll area, its body (what the page lays out) and how the body
+// shows in it: whole when the viewport holds it, or reachable by scroll bars
+// that show where it does not; never squeezed below the room it needs.
+struct PageView {
+    QString name;
+    QScrollArea* scroll = nullptr;
+    QWidget* body = nullptr;
+};
+
+PageView shownPage(TMainApp& w)
+{
+    PageView view;
+    QWidget* page = w.TabFunctions->currentWidget();
+    view.name = page->objectName();
+    view.scroll = w.pageScrollArea(view.name);
+    if (view.scroll) view.body = view.scroll->widget();
+    return view;
+}
+
+void expectNotClipped(const PageView& v, const std::string& where)
+{
+    ASSERT_NE(v.scroll, nullptr) << where;
+    ASSERT_NE(v.body, nullptr) << where;
+    const QSize needs = v.body->minimumSizeHint();
+    EXPECT_GE(v.body->width(), needs.width()) << where;
+    EXPECT_GE(v.body->height(), needs.height()) << where;
+    const QWidget* port = v.scroll->viewport();
+    EXPECT_EQ(v.scroll->horizontalScrollBar()->isVisible(), v.body->width() > port->width())
+        << where;
+    EXPECT_EQ(v.scroll->verticalScrollBar()->isVisible(), v.body->height() > port->height())
+        << where;
+    EXPECT_GE(port->width() + v.scroll->horizontalScrollBar()->maximum(), v.body->width())
+        << where;
+    EXPECT_GE(port->height() + v.scroll->verticalScrollBar()->maximum(), v.body->height())
+        << where;
+}
+
+// Every tab a part shows, brought to the front in turn; calls check(page, where).
+template <class Check> void forEveryShownPage(TMainApp& w, const std::string& part, Check check)
+{
+    for (int i = 0; i < w.TabFunctions->count(); ++i) {
+        if (!w.TabFunctions->isTabVisible(i)) continue;
+        w.TabFunctions->setCurrentIndex(i);
+        QApplication::processEvents();
+        const PageView view = shownPage(w);
+        check(view, part + " " + view.name.toStdString());
+    }
+}
+
 TEST_F(MainWindow, FrameHasTitleTabsAndStartState)
 {
     auto w = makeWindow();
@@ -269,6 +318,22 @@ TEST_F(MainWindow, UsualSizeHoldsTheDesignClientArea)
             const QRect inWindow(child->mapTo(w.get(), QPoint(0, 0)), child->size());
             EXPECT_TRUE(w->rect().contains(inWindow)) << child->objectName().toStdString();
         }
+        // At the usual size every page of every part has its whole room:
+        // nothing scrolls.
+        QComboBox* list = w->setupPage()->DeviceSel;
+        for (int row = 0; row < list->count(); ++row) {
+            list->setCurrentIndex(row);
+            emit list->activated(row);
+            forEveryShownPage(*w, list->itemText(row).toStdString() + (wide ? " -r" : ""),
+                              [](const PageView& v, const std::string& where) {
+                                  expectNotClipped(v, where);
+                                  if (!v.scroll) return;
+                                  EXPECT_FALSE(v.scroll->horizontalScrollBar()->isVisible())
+                                      << where;
+                                  EXPECT_FALSE(v.scroll->verticalScrollBar()->isVisible())
+                                      << where;
+                              });
+        }
     }
 }
 
@@ -320,12 +385,6 @@ TEST_F(MainWindow, FitsASmallScreenForEveryPart)
                 EXPECT_GE(panel->width(), panel->minimumWidth()) << i;
                 EXPECT_LE(panel->geometry().right(), w->statusBar()->width()) << i;
             }
-            auto* scroll = w->findChild<QScrollArea*>(QStringLiteral("TabScroll"));
-            ASSERT_NE(scroll, nullptr);
-            EXPECT_LE(w->TabFunctions->minimumSizeHint().width(),
-                      scroll->viewport()->width() + scroll->horizontalScrollBar()->maximum());
-            EXPECT_LE(w->TabFunctions->minimumSizeHint().height(),
-                      scroll->viewport()->height() + scroll->verticalScrollBar()->maximum());
             QTabBar* bar = w->TabFunctions->tabBar();
             if (bar->sizeHint().width() > bar->width()) {
                 bool scrollButton = false;
@@ -333,6 +392,45 @@ TEST_F(MainWindow, FitsASmallScreenForEveryPart)
                     scrollButton = scrollButton || button->isVisible();
                 EXPECT_TRUE(scrollButton) << (wide ? "with -r" : "");
             }
+        }
+    }
+}
+
+// At its least size the tab bar keeps inside the window, showing its scroll
+// buttons where the tabs are wider, and a page with less room than it needs
+// shows scroll bars to reach the rest; none is squeezed or cut off.
+TEST_F(MainWindow, AtItsLeastTheTabBarFitsAndPagesScroll)
+{
+    for (const char* part : {"VK370", "VK360", "VK350", "VK390"}) {
+        for (bool wide : {false, true}) {
+            auto w = makeWindow(WindowOptions().wide(wide));
+            w->show();
+            QComboBox* list = w->setupPage()->DeviceSel;
+            list->setCurrentIndex(FindPartRow(part));
+            emit list->activated(FindPartRow(part));
+            w->resize(w->minimumSize());
+            QApplication::processEvents();
+            const std::string which = std::string(part) + (wide ? " -r" : "");
+
+            QTabBar* bar = w->TabFunctions->tabBar();
+            const QRect barInWindow(bar->mapTo(w.get(), QPoint(0, 0)), bar->size());
+            EXPECT_TRUE(w->rect().contains(barInWindow)) << which;
+            bool scrollButton = false;
+            for (QToolButton* button : bar->findChildren<QToolButton*>())
+                scrollButton = scrollButton || button->isVisible();
+            EXPECT_EQ(scrollButton, bar->sizeHint().width() > bar->width()) << which;
+
+            bool scrolled = false;
+            forEveryShownPage(*w, which, [&](const PageView& v, const std::string& where) {
+                expectNotClipped(v, where);
+                if (!v.scroll) return;
+                const QRect inWindow(v.scroll->mapTo(w.get(), QPoint(0, 0)), v.scroll->size());
+                EXPECT_TRUE(w->rect().contains(inWindow)) << where;
+                scrolled = scrolled || v.scroll->horizontalScrollBar()->isVisible() ||
+                           v.scroll->verticalScrollBar()->isVisible();
+            });
+            // The least size is below the usual one, so some page must scroll.
+            EXPECT_TRUE(scrolled) << which;
         }
     }
 }
