@@ -6,15 +6,19 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <memory>
@@ -431,6 +435,72 @@ TEST_F(MainWindow, AtItsLeastTheTabBarFitsAndPagesScroll)
             });
             // The least size is below the usual one, so some page must scroll.
             EXPECT_TRUE(scrolled) << which;
+        }
+    }
+}
+
+// A caption that does not fit its control, or an empty text when it fits:
+// what a user would see cut off.
+QString cutCaption(const QWidget* c)
+{
+    const QFontMetrics font = c->fontMetrics();
+    if (auto* label = qobject_cast<const QLabel*>(c)) {
+        if (label->wordWrap() || label->text().isEmpty() || Qt::mightBeRichText(label->text()))
+            return {};
+        const QStringList lines = label->text().split(u'\n');
+        int widest = 0;
+        for (const QString& line : lines)
+            widest = std::max(widest, font.horizontalAdvance(line));
+        const int frame = 2 * (label->frameWidth() + label->margin());
+        const bool fits = widest + frame + std::max(0, label->indent()) <= label->width() &&
+                          font.height() * lines.size() <= label->height() + 1;
+        return fits ? QString() : label->text();
+    }
+    if (qobject_cast<const QCheckBox*>(c) || qobject_cast<const QRadioButton*>(c)) {
+        auto* button = static_cast<const QAbstractButton*>(c);
+        return button->sizeHint().width() <= button->width() ? QString() : button->text();
+    }
+    if (auto* button = qobject_cast<const QPushButton*>(c)) {
+        const QString shown = QString(button->text()).remove(u'&');
+        return font.horizontalAdvance(shown) + 6 <= button->width() ? QString() : shown;
+    }
+    if (auto* group = qobject_cast<const QGroupBox*>(c))
+        return font.horizontalAdvance(group->title()) + 16 <= group->width() ? QString()
+                                                                               : group->title();
+    return {};
+}
+
+// With fonts a quarter larger (120 dpi) every caption of every page of every
+// part still reads whole (the Registers page's "Byte Operation", the Alarm
+// page's "Repetitive Event (IM)").
+TEST_F(MainWindow, NoCaptionIsCutWithLargerFonts)
+{
+    const QFont usualFont = QApplication::font();
+    const std::unique_ptr<QFont, void (*)(QFont*)> restore(new QFont(usualFont), [](QFont* f) {
+        QApplication::setFont(*f);
+        delete f;
+    });
+    for (double scale : {1.0, 1.25}) {
+        QFont font = usualFont;
+        font.setPointSizeF(usualFont.pointSizeF() * scale);
+        QApplication::setFont(font);
+        auto w = makeWindow(WindowOptions().wide());
+        w->show();
+        QComboBox* list = w->setupPage()->DeviceSel;
+        for (int row = 1; row < list->count(); ++row) {
+            list->setCurrentIndex(row);
+            emit list->activated(row);
+            const std::string part =
+                list->itemText(row).toStdString() + " font x" + std::to_string(scale);
+            forEveryShownPage(*w, part, [](const PageView& v, const std::string& where) {
+                if (!v.body) return;
+                for (const QWidget* c : v.body->findChildren<QWidget*>()) {
+                    if (!c->isVisible()) continue;
+                    const QString cut = cutCaption(c);
+                    EXPECT_TRUE(cut.isEmpty()) << where << " " << c->objectName().toStdString()
+                                               << " \"" << cut.toStdString() << "\"";
+                }
+            });
         }
     }
 }
