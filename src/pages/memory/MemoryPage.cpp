@@ -266,10 +266,15 @@ void MemoryPage::clearReadBuf()
 
 void MemoryPage::BtnRdEepromClick()
 {
+    context_.setStatusPanelText(3, QStringLiteral(" "));
+    readGrid(sender());
+}
+
+void MemoryPage::readGrid(const QObject* from)
+{
     RtcBus& bus = context_.bus();
     BtnWrEeprom->setEnabled(false);
     BtnRdEeprom->setEnabled(false);
-    context_.setStatusPanelText(3, QStringLiteral(" "));
     const uint8_t subLen = addressLength();
     for (int line = 0; line < gridLines_; ++line) {
         const uint32_t address = static_cast<uint32_t>(line) * kLineBytes;
@@ -281,11 +286,20 @@ void MemoryPage::BtnRdEepromClick()
             for (int i = 0; i < kLineBytes; ++i)
                 EepromGrid->item(line + 1, i + 1)->setText(QString::fromStdString(Hex2(bytes[i])));
         }
-        bus.ReportResult(controlId(sender()), controlId(BtnRdEeprom), result);
+        bus.ReportResult(controlId(from), controlId(BtnRdEeprom), result);
         if (!Succeeded(result)) break;
     }
     BtnWrEeprom->setEnabled(true);
     BtnRdEeprom->setEnabled(true);
+}
+
+void MemoryPage::ReadOnShow()
+{
+    // The whole memory is at most a few hundred bytes, a line a transfer:
+    // the grid shows all of it, and a TypeE part's block protection.
+    if (gridLines_ <= 0) return;
+    readGrid(nullptr);
+    readProtection(nullptr);
 }
 
 int32_t MemoryPage::waitForAck()
@@ -504,6 +518,11 @@ void MemoryPage::BtnWriteByteClick()
 
 void MemoryPage::BtnReadBPClick()
 {
+    readProtection(sender());
+}
+
+void MemoryPage::readProtection(const QObject* from)
+{
     RtcBus& bus = context_.bus();
     if (bus.part().TypeCode != TypeE) return;
     const int32_t result = bus.ReadRegisters(2, kProtectRegister, 1);
@@ -511,7 +530,7 @@ void MemoryPage::BtnReadBPClick()
         bus.data.Regs[kProtectRegister] &= 0xE0;
         cboEEProtect->setCurrentIndex(ProtectLevel(bus.data.Regs[kProtectRegister]));
     }
-    bus.ReportResult(controlId(sender()), controlId(BtnReadBP), result);
+    bus.ReportResult(controlId(from), controlId(BtnReadBP), result);
 }
 
 void MemoryPage::BtnWrBPClick()
