@@ -439,19 +439,24 @@ void TMainApp::fixWindowSize()
     // grown where Qt's fonts need more room, with every part's tabs side by
     // side and the largest page whole.
     const QSize design(kDesignWidth, kDesignHeight + menuBar()->sizeHint().height());
-    TabFunctions->setMinimumWidth(widestTabRow() + 4);
-    for (QScrollArea* scroll : pageScrolls_)
-        scroll->setMinimumSize(scroll->widget()->minimumSizeHint());
-    for (QWidget* held : {static_cast<QWidget*>(TabFunctions), centralWidget()}) {
-        if (held->layout()) held->layout()->activate();
+    // The tab set holds the whole body of every page it may show (the scroll
+    // areas take their bodies' size for the measure; the switch's page counts
+    // only with the switch) and every part's tabs side by side.
+    for (const PageRow& row : pages_) {
+        if (row.Tab == TabRule::WithSwitch && !options_.wideBusList) continue;
+        if (QScrollArea* scroll = pageScrollArea(QLatin1String(row.Name)))
+            scroll->setMinimumSize(scroll->widget()->minimumSizeHint());
     }
+    TabFunctions->setMinimumSize(
+        TabFunctions->minimumSizeHint().expandedTo(QSize(widestTabRow() + 4, 0)));
+    if (centralWidget()->layout()) centralWidget()->layout()->activate();
     if (layout()) layout()->activate();
     const QSize usual = minimumSizeHint().expandedTo(design);
     // Below it the pages scroll and the tab bar scrolls its tabs: the window
     // may shrink to what the frame itself needs, to fit a small screen.
     // The layout keeps the least size; the status bar's panels keep their
     // widths (its own layout is made only once it shows).
-    TabFunctions->setMinimumWidth(0);
+    TabFunctions->setMinimumSize(0, 0);
     for (QScrollArea* scroll : pageScrolls_)
         scroll->setMinimumSize(0, 0);
     int panels = 0;

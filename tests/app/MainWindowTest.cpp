@@ -18,6 +18,7 @@
 #include <QStatusTipEvent>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
@@ -73,10 +74,8 @@ void expectNotClipped(const PageView& v, const std::string& where)
         << where;
     EXPECT_EQ(v.scroll->verticalScrollBar()->isVisible(), v.body->height() > port->height())
         << where;
-    EXPECT_GE(port->width() + v.scroll->horizontalScrollBar()->maximum(), v.body->width())
-        << where;
-    EXPECT_GE(port->height() + v.scroll->verticalScrollBar()->maximum(), v.body->height())
-        << where;
+    EXPECT_GE(port->width() + v.scroll->horizontalScrollBar()->maximum(), v.body->width()) << where;
+    EXPECT_GE(port->height() + v.scroll->verticalScrollBar()->maximum(), v.body->height()) << where;
 }
 
 // Every tab a part shows, brought to the front in turn; calls check(page, where).
@@ -306,37 +305,49 @@ TEST_F(MainWindow, PartChoiceRunsOnUserChoiceOnly)
 
 TEST_F(MainWindow, UsualSizeHoldsTheDesignClientArea)
 {
-    for (bool wide : {false, true}) {
-        auto w = makeWindow(WindowOptions().wide(wide));
-        w->show();
-        QApplication::processEvents();
-        // It opens at its usual size, the largest it takes.
-        EXPECT_EQ(w->size(), w->maximumSize());
-        EXPECT_GE(w->width(), 778);
-        EXPECT_GE(w->height() - w->menuBar()->height(), 426);
-        EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
-        EXPECT_TRUE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
-        // Every control of the frame fits inside.
-        for (QWidget* child : w->findChildren<QWidget*>()) {
-            if (!child->isVisible() || child->isWindow()) continue;
-            const QRect inWindow(child->mapTo(w.get(), QPoint(0, 0)), child->size());
-            EXPECT_TRUE(w->rect().contains(inWindow)) << child->objectName().toStdString();
-        }
-        // At the usual size every page of every part has its whole room:
-        // nothing scrolls.
-        QComboBox* list = w->setupPage()->DeviceSel;
-        for (int row = 0; row < list->count(); ++row) {
-            list->setCurrentIndex(row);
-            emit list->activated(row);
-            forEveryShownPage(*w, list->itemText(row).toStdString() + (wide ? " -r" : ""),
-                              [](const PageView& v, const std::string& where) {
-                                  expectNotClipped(v, where);
-                                  if (!v.scroll) return;
-                                  EXPECT_FALSE(v.scroll->horizontalScrollBar()->isVisible())
-                                      << where;
-                                  EXPECT_FALSE(v.scroll->verticalScrollBar()->isVisible())
-                                      << where;
-                              });
+    const QFont usualFont = QApplication::font();
+    const std::unique_ptr<QFont, void (*)(QFont*)> restore(new QFont(usualFont), [](QFont* f) {
+        QApplication::setFont(*f);
+        delete f;
+    });
+    for (const double scale : {1.0, 1.25}) {
+        QFont font = usualFont;
+        font.setPointSizeF(usualFont.pointSizeF() * scale);
+        QApplication::setFont(font);
+        for (bool wide : {false, true}) {
+            auto w = makeWindow(WindowOptions().wide(wide));
+            w->show();
+            QApplication::processEvents();
+            // It opens at its usual size, the largest it takes.
+            EXPECT_EQ(w->size(), w->maximumSize());
+            EXPECT_GE(w->width(), 778);
+            EXPECT_GE(w->height() - w->menuBar()->height(), 426);
+            EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
+            EXPECT_TRUE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
+            // Every control of the frame fits inside.
+            for (QWidget* child : w->findChildren<QWidget*>()) {
+                if (!child->isVisible() || child->isWindow()) continue;
+                const QRect inWindow(child->mapTo(w.get(), QPoint(0, 0)), child->size());
+                EXPECT_TRUE(w->rect().contains(inWindow)) << child->objectName().toStdString();
+            }
+            // At the usual size every page of every part has its whole room:
+            // nothing scrolls.
+            QComboBox* list = w->setupPage()->DeviceSel;
+            for (int row = 0; row < list->count(); ++row) {
+                list->setCurrentIndex(row);
+                emit list->activated(row);
+                forEveryShownPage(*w,
+                                  list->itemText(row).toStdString() + (wide ? " -r" : "") +
+                                      " font x" + std::to_string(scale),
+                                  [](const PageView& v, const std::string& where) {
+                                      expectNotClipped(v, where);
+                                      if (!v.scroll) return;
+                                      EXPECT_FALSE(v.scroll->horizontalScrollBar()->isVisible())
+                                          << where;
+                                      EXPECT_FALSE(v.scroll->verticalScrollBar()->isVisible())
+                                          << where;
+                                  });
+            }
         }
     }
 }
@@ -370,11 +381,11 @@ TEST_F(MainWindow, FitsASmallScreenForEveryPart)
                 QApplication::processEvents();
                 const QSize least = w->minimumSize();
                 EXPECT_LE(least.width(), screen.width())
-                    << list->itemText(row).toStdString() << (wide ? " with -r" : "")
-                    << " font " << font.pointSizeF();
+                    << list->itemText(row).toStdString() << (wide ? " with -r" : "") << " font "
+                    << font.pointSizeF();
                 EXPECT_LE(least.height(), screen.height())
-                    << list->itemText(row).toStdString() << (wide ? " with -r" : "")
-                    << " font " << font.pointSizeF();
+                    << list->itemText(row).toStdString() << (wide ? " with -r" : "") << " font "
+                    << font.pointSizeF();
             }
             // At its least the page scrolls to every control, and the tabs
             // that do not fit are behind the tab bar's scroll buttons.
@@ -464,9 +475,27 @@ QString cutCaption(const QWidget* c)
         const QString shown = QString(button->text()).remove(u'&');
         return font.horizontalAdvance(shown) + 6 <= button->width() ? QString() : shown;
     }
+    if (auto* grid = qobject_cast<const QTableWidget*>(c)) {
+        // Every column as wide as its header's and its cells' texts, every
+        // line as tall as the font.
+        for (int column = 0; column < grid->columnCount(); ++column) {
+            QStringList texts;
+            if (const QTableWidgetItem* head = grid->horizontalHeaderItem(column))
+                texts << head->text();
+            for (int row = 0; row < grid->rowCount(); ++row) {
+                if (grid->isRowHidden(row)) continue;
+                if (const QTableWidgetItem* item = grid->item(row, column)) texts << item->text();
+                if (grid->rowHeight(row) < font.height()) return QStringLiteral("line %1").arg(row);
+            }
+            for (const QString& text : texts) {
+                if (font.horizontalAdvance(text) + 6 > grid->columnWidth(column)) return text;
+            }
+        }
+        return {};
+    }
     if (auto* group = qobject_cast<const QGroupBox*>(c))
         return font.horizontalAdvance(group->title()) + 16 <= group->width() ? QString()
-                                                                               : group->title();
+                                                                             : group->title();
     return {};
 }
 

@@ -31,6 +31,7 @@ namespace {
 constexpr int kAddressColumnWidth = 46;
 constexpr int kByteColumnWidth = 24;
 constexpr int kRowHeight = 18;
+constexpr int kCellRoom = 8; // a cell's margin either side of its text, both together
 
 QLineEdit* memoryHexBox(QWidget* parent, const char* name, const QString& text, int digits)
 {
@@ -61,10 +62,21 @@ MemoryPage::MemoryPage(PageContext& context, QWidget* parent) : QWidget(parent),
                                        "Click to Set Single Byte Write Address."));
     // Row 0 of the grid is its fixed header: kept in the model (as the
     // design numbers rows) but shown by the header, which does not scroll.
+    // The design's column widths and line height, grown where larger fonts
+    // need more room for the texts.
+    const QFontMetrics font = EepromGrid->fontMetrics();
+    const int addressWidth = std::max(
+        {kAddressColumnWidth,
+         font.horizontalAdvance(QString::fromStdString(CellText(0, 0))) + kCellRoom,
+         font.horizontalAdvance(QString::fromStdString(CellText(0, kGridColumns - 1))) +
+             kCellRoom});
+    const int byteWidth =
+        std::max(kByteColumnWidth, font.horizontalAdvance(QStringLiteral("00")) + kCellRoom);
+    const int rowHeight = std::max(kRowHeight, font.height() + 2);
     EepromGrid->verticalHeader()->hide();
     EepromGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    EepromGrid->verticalHeader()->setDefaultSectionSize(kRowHeight);
-    EepromGrid->verticalHeader()->setMinimumSectionSize(kRowHeight);
+    EepromGrid->verticalHeader()->setDefaultSectionSize(rowHeight);
+    EepromGrid->verticalHeader()->setMinimumSectionSize(rowHeight);
     EepromGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     EepromGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     EepromGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -73,7 +85,7 @@ MemoryPage::MemoryPage(PageContext& context, QWidget* parent) : QWidget(parent),
     for (int c = 0; c < kGridColumns; ++c) {
         headers << QString::fromStdString(CellText(0, c));
         const bool address = c == 0 || c == kGridColumns - 1;
-        EepromGrid->setColumnWidth(c, address ? kAddressColumnWidth : kByteColumnWidth);
+        EepromGrid->setColumnWidth(c, address ? addressWidth : byteWidth);
     }
     EepromGrid->setHorizontalHeaderLabels(headers);
     // Wide enough for all eighteen columns beside the scroll bar: the grid
