@@ -254,6 +254,9 @@ void TMainApp::buildCentral()
     buildDisplayPanel();
     layout->addWidget(rtc);
 
+    // The tab bar keeps to the window's width and scrolls its tabs where they
+    // are wider; each page scrolls in its own scroll area where it gets less
+    // room than it needs.
     TabFunctions = new QTabWidget(central);
     TabFunctions->setObjectName(QStringLiteral("TabFunctions"));
     TabFunctions->setUsesScrollButtons(true);
@@ -261,17 +264,11 @@ void TMainApp::buildCentral()
     for (const PageRow& row : pages_) {
         QWidget* widget = row.Make ? row.Make(*this) : new QWidget;
         widget->setObjectName(QLatin1String(row.Name));
+        givePageScrollArea(widget);
         TabFunctions->addTab(widget, QLatin1String(row.Caption));
     }
     setup_ = qobject_cast<SetupPage*>(page(QStringLiteral("tsSetup")));
-    // On a screen smaller than the window's usual size the pages scroll; the
-    // tab bar scrolls its tabs where they are wider than the window.
-    TabScroll = new QScrollArea(central);
-    TabScroll->setObjectName(QStringLiteral("TabScroll"));
-    TabScroll->setFrameShape(QFrame::NoFrame);
-    TabScroll->setWidgetResizable(true);
-    TabScroll->setWidget(TabFunctions);
-    layout->addWidget(TabScroll, 1);
+    layout->addWidget(TabFunctions, 1);
     setCentralWidget(central);
 
     partChoice_ = std::make_unique<PartChoice>(*this);
@@ -279,6 +276,43 @@ void TMainApp::buildCentral()
     connect(setup_->DeviceSel, &QComboBox::activated, this, &TMainApp::DeviceSelChange);
     connect(TabFunctions, &QTabWidget::currentChanged, this, &TMainApp::readShownPage);
     bindConfirmations();
+}
+
+void TMainApp::givePageScrollArea(QWidget* page)
+{
+    // The page stays the tab's own widget (its name, its type and its place
+    // under the tab set are what everything looks it up by); what it lays
+    // out moves into a body that scrolls inside it.
+    QLayout* content = page->layout();
+    if (content == nullptr) return;
+    const QList<QWidget*> loose = page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    auto* body = new QWidget;
+    body->setObjectName(page->objectName() + QStringLiteral("Body"));
+    body->setLayout(content);
+    // Widgets the page placed itself keep their places in the body.
+    for (QWidget* child : loose) {
+        if (child->parentWidget() != page) continue;
+        const bool hidden = child->isHidden();
+        child->setParent(body);
+        child->setHidden(hidden);
+    }
+    auto* scroll = new QScrollArea(page);
+    scroll->setObjectName(page->objectName() + QStringLiteral("Scroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(body);
+    auto* holder = new QVBoxLayout(page);
+    holder->setContentsMargins(0, 0, 0, 0);
+    holder->addWidget(scroll);
+    pageScrolls_.push_back(scroll);
+}
+
+QScrollArea* TMainApp::pageScrollArea(const QString& name) const
+{
+    QWidget* shown = page(name);
+    return shown ? shown->findChild<QScrollArea*>(name + QStringLiteral("Scroll"),
+                                                  Qt::FindDirectChildrenOnly)
+                 : nullptr;
 }
 
 void TMainApp::bindConfirmations()
@@ -405,17 +439,26 @@ void TMainApp::fixWindowSize()
     // grown where Qt's fonts need more room, with every part's tabs side by
     // side and the largest page whole.
     const QSize design(kDesignWidth, kDesignHeight + menuBar()->sizeHint().height());
-    TabFunctions->setMinimumWidth(widestTabRow() + 4);
-    TabScroll->setMinimumSize(TabFunctions->minimumSizeHint().expandedTo(
-        QSize(TabFunctions->minimumWidth(), 0)));
+    // The tab set holds the whole body of every page it may show (the scroll
+    // areas take their bodies' size for the measure; the switch's page counts
+    // only with the switch) and every part's tabs side by side.
+    for (const PageRow& row : pages_) {
+        if (row.Tab == TabRule::WithSwitch && !options_.wideBusList) continue;
+        if (QScrollArea* scroll = pageScrollArea(QLatin1String(row.Name)))
+            scroll->setMinimumSize(scroll->widget()->minimumSizeHint());
+    }
+    TabFunctions->setMinimumSize(
+        TabFunctions->minimumSizeHint().expandedTo(QSize(widestTabRow() + 4, 0)));
+    if (centralWidget()->layout()) centralWidget()->layout()->activate();
     if (layout()) layout()->activate();
     const QSize usual = minimumSizeHint().expandedTo(design);
     // Below it the pages scroll and the tab bar scrolls its tabs: the window
     // may shrink to what the frame itself needs, to fit a small screen.
     // The layout keeps the least size; the status bar's panels keep their
     // widths (its own layout is made only once it shows).
-    TabFunctions->setMinimumWidth(0);
-    TabScroll->setMinimumSize(0, 0);
+    TabFunctions->setMinimumSize(0, 0);
+    for (QScrollArea* scroll : pageScrolls_)
+        scroll->setMinimumSize(0, 0);
     int panels = 0;
     for (const QLabel* panel : statusPanels_)
         panels += panel->minimumWidth() + kPanelTextMargin;

@@ -108,6 +108,9 @@ class TMainApp : public QMainWindow,
     // the page table.
     QWidget* page(const QString& name) const override;
     int pageIndex(const QString& name) const;
+    // The scroll area a built page lays its controls out in (tsAlarmScroll
+    // on tsAlarm); null for an empty page.
+    QScrollArea* pageScrollArea(const QString& name) const;
     void setPageVisible(const QString& name, bool visible);
     bool isPageVisible(const QString& name) const;
 
@@ -178,7 +181,6 @@ class TMainApp : public QMainWindow,
     QToolButton* PrintBtn = nullptr;
     QToolButton* VccSw = nullptr;
     QTabWidget* TabFunctions = nullptr;
-    QScrollArea* TabScroll = nullptr; // holds TabFunctions: the pages scroll on a small screen
     QFrame* rtc = nullptr;
     QLabel* Label4 = nullptr;
     QLabel* PollingTime = nullptr;
@@ -222,6 +224,8 @@ class TMainApp : public QMainWindow,
     void connectDumpCommands();
     void bindConfirmations();
     int widestTabRow() const;
+    // Moves what a built page lays out into a scroll area inside the page.
+    void givePageScrollArea(QWidget* page);
     void fixWindowSize();
 
     void FormCreate();
@@ -271,6 +275,7 @@ class TMainApp : public QMainWindow,
     PollingCycle* polling_ = nullptr;
     DumpCommands* dump_ = nullptr;
     QLabel* statusPanels_[4] = {};
+    QList<QScrollArea*> pageScrolls_;
     QString dialogFolder_;
     std::function<int32_t(const void*)> unlocker_;
     QStringList failures_;

@@ -387,7 +387,8 @@ void SetClockPage::SetTimeFomatClick()
     // says why, as for any step that no button of its own started.
     RtcBus& bus = context_.bus();
     uint8_t clockStatus = 0;
-    if (bus.BoardNo != 0 && FormatChangeRewritesChip(bus.part().TypeCode, to24)) {
+    if (!followingChip_ && bus.BoardNo != 0 &&
+        FormatChangeRewritesChip(bus.part().TypeCode, to24)) {
         int32_t result = readClockStatus(bus, clockStatus);
         if (Succeeded(result) && (clockStatus & 0x01) == 0) {
             std::tm t{};
@@ -511,6 +512,15 @@ void SetClockPage::BtnSetRTCtoPCClick(QObject* sender)
             self->context_.setStatusPanelText(
                 3, QString::fromStdString(PcClockSetText(outcome, when)));
     });
+}
+
+void SetClockPage::ReadOnShow()
+{
+    // Get RTC's reads, with the format following the chip's own form: the
+    // chip already has it, so nothing is written back.
+    followingChip_ = true;
+    BtnGetRTCClick(nullptr);
+    followingChip_ = false;
 }
 
 void SetClockPage::BtnGetRTCClick(QObject* sender)

@@ -46,6 +46,10 @@ class SetClockPage : public QWidget {
 
     // The page's step of start-up: today's date and the PC's time of day.
     void StartUp();
+    // The page's reads when it is shown: the chip's date and time into the
+    // pickers and its 12/24-hour form into the format, as Get RTC loads them
+    // but without rewriting the chip; a clock that is not set leaves them.
+    void ReadOnShow();
 
     // The time boxes in the form the format selector shows.
     void SetTimeEdits(int hour, int minute, int second);
@@ -92,4 +96,6 @@ class SetClockPage : public QWidget {
 
     PageContext& context_;
     QPointer<QLineEdit> FocusedTimeField;
+    // The format follows the chip's form (read on showing): no rewrite.
+    bool followingChip_ = false;
 };

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "bus/RtcBus.h"
 #include "registers/RegistersCodec.h"
@@ -21,13 +22,38 @@ using namespace RegistersCodec;
 
 namespace {
 
-// Column widths shared by the header line and the rows, so they line up.
+// Column widths shared by the header line and the rows, so they line up: the
+// design's widths, grown where larger fonts need more room for the captions.
 constexpr int kNameWidth = 112;
 constexpr int kHexWidth = 30;
 constexpr int kBitWidth = 64;
 constexpr int kButtonWidth = 46;
 constexpr int kRowSpacing = 3;
 constexpr int kRowMargin = 2;
+constexpr int kCaptionRoom = 4; // a caption's room either side, both sides together
+const QString kByteOperation = QStringLiteral("Byte Operation");
+
+struct Columns {
+    int name;
+    int hex;
+    int bit;
+    int button;
+};
+
+Columns columnsFor(const QFontMetrics& font)
+{
+    auto needs = [&font](const QString& text) {
+        return font.horizontalAdvance(text) + kCaptionRoom;
+    };
+    Columns c{};
+    c.name = std::max(kNameWidth, needs(QStringLiteral("Register")));
+    c.hex = std::max({kHexWidth, needs(QStringLiteral("Hex")), needs(QStringLiteral("00"))});
+    c.bit = std::max(kBitWidth, needs(QStringLiteral("Bit 0")));
+    // The two buttons under "Byte Operation" share its width.
+    c.button = std::max({kButtonWidth, needs(QStringLiteral("Write")) + kCaptionRoom,
+                         (needs(kByteOperation) - kRowSpacing + 1) / 2});
+    return c;
+}
 
 QLabel* headerLabel(QWidget* parent, const QString& text, int width, Qt::Alignment align)
 {
@@ -93,13 +119,14 @@ QWidget* RegistersPage::buildHeader()
     // The rows' frames add their margin and frame line on each side.
     line->setContentsMargins(kRowMargin + 1, 0, kRowMargin + 1, 0);
     line->setSpacing(kRowSpacing);
-    line->addWidget(headerLabel(header, QStringLiteral("Register"), kNameWidth, Qt::AlignRight));
-    line->addWidget(headerLabel(header, QStringLiteral("Hex"), kHexWidth, Qt::AlignHCenter));
+    const Columns columns = columnsFor(header->fontMetrics());
+    line->addWidget(headerLabel(header, QStringLiteral("Register"), columns.name, Qt::AlignRight));
+    line->addWidget(headerLabel(header, QStringLiteral("Hex"), columns.hex, Qt::AlignHCenter));
     for (int bit = 7; bit >= 0; --bit)
         line->addWidget(
-            headerLabel(header, QStringLiteral("Bit %1").arg(bit), kBitWidth, Qt::AlignHCenter));
-    line->addWidget(headerLabel(header, QStringLiteral("Byte Operation"),
-                                2 * kButtonWidth + kRowSpacing, Qt::AlignHCenter));
+            headerLabel(header, QStringLiteral("Bit %1").arg(bit), columns.bit, Qt::AlignHCenter));
+    line->addWidget(headerLabel(header, kByteOperation, 2 * columns.button + kRowSpacing,
+                                Qt::AlignHCenter));
     line->addStretch(1);
     return header;
 }
@@ -111,16 +138,17 @@ QWidget* RegistersPage::buildRow(int r)
     panel->setObjectName(QStringLiteral("Byte%1").arg(r));
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Byte[i] = panel;
+    const Columns columns = columnsFor(panel->fontMetrics());
 
     Name[i] = new QLabel(panel);
     Name[i]->setObjectName(QStringLiteral("Name%1").arg(r));
-    Name[i]->setFixedWidth(kNameWidth);
+    Name[i]->setFixedWidth(columns.name);
     Name[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     Hex[i] = new QLineEdit(QStringLiteral("00"), panel);
     Hex[i]->setObjectName(QStringLiteral("Hex%1").arg(r));
     Hex[i]->setMaxLength(2);
-    Hex[i]->setFixedWidth(kHexWidth);
+    Hex[i]->setFixedWidth(columns.hex);
     Hex[i]->setAlignment(Qt::AlignCenter);
     // Pasted text cannot get round the key filter with anything but hex digits.
     Hex[i]->setValidator(new QRegularExpressionValidator(
@@ -135,7 +163,7 @@ QWidget* RegistersPage::buildRow(int r)
     for (int bit = 7; bit >= 0; --bit) {
         auto* bitPanel = new BitPanel(QStringLiteral("Bit%1").arg(bit), panel);
         bitPanel->setObjectName(QStringLiteral("Bit%1%2").arg(r).arg(bit));
-        bitPanel->setFixedWidth(kBitWidth);
+        bitPanel->setFixedWidth(columns.bit);
         bitPanel->setColour(UnknownColour);
         Bit[i][static_cast<size_t>(bit)] = bitPanel;
         line->addWidget(bitPanel);
@@ -146,7 +174,7 @@ QWidget* RegistersPage::buildRow(int r)
     RdBtn[i]->setObjectName(QStringLiteral("RdBtn%1").arg(r));
     WrBtn[i]->installEventFilter(this);
     for (QPushButton* button : {WrBtn[i], RdBtn[i]}) {
-        button->setFixedWidth(kButtonWidth);
+        button->setFixedWidth(columns.button);
         line->addWidget(button);
     }
     line->addStretch(1);
@@ -178,7 +206,7 @@ QWidget* RegistersPage::buildFooter()
     auto* legend = new QHBoxLayout(GroupBox23);
     legend->setContentsMargins(6, 2, 6, 4);
     for (BitPanel* panel : {LogicTrue, LogicFalse}) {
-        panel->setFixedWidth(kBitWidth + 10);
+        panel->setFixedWidth(columnsFor(panel->fontMetrics()).bit + 10);
         legend->addWidget(panel);
     }
 

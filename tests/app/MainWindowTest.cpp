@@ -6,15 +6,20 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <memory>
@@ -36,6 +41,53 @@ QStringList comboItems(const QComboBox* list)
     for (int i = 0; i < list->count(); ++i)
         items << list->itemText(i);
     return items;
+}
+
+// A page's scroll area, its body (what the page lays out) and how the body
+// shows in it: whole when the viewport holds it, or reachable by scroll bars
+// that show where it does not; never squeezed below the room it needs.
+struct PageView {
+    QString name;
+    QScrollArea* scroll = nullptr;
+    QWidget* body = nullptr;
+};
+
+PageView shownPage(TMainApp& w)
+{
+    PageView view;
+    QWidget* page = w.TabFunctions->currentWidget();
+    view.name = page->objectName();
+    view.scroll = w.pageScrollArea(view.name);
+    if (view.scroll) view.body = view.scroll->widget();
+    return view;
+}
+
+void expectNotClipped(const PageView& v, const std::string& where)
+{
+    ASSERT_NE(v.scroll, nullptr) << where;
+    ASSERT_NE(v.body, nullptr) << where;
+    const QSize needs = v.body->minimumSizeHint();
+    EXPECT_GE(v.body->width(), needs.width()) << where;
+    EXPECT_GE(v.body->height(), needs.height()) << where;
+    const QWidget* port = v.scroll->viewport();
+    EXPECT_EQ(v.scroll->horizontalScrollBar()->isVisible(), v.body->width() > port->width())
+        << where;
+    EXPECT_EQ(v.scroll->verticalScrollBar()->isVisible(), v.body->height() > port->height())
+        << where;
+    EXPECT_GE(port->width() + v.scroll->horizontalScrollBar()->maximum(), v.body->width()) << where;
+    EXPECT_GE(port->height() + v.scroll->verticalScrollBar()->maximum(), v.body->height()) << where;
+}
+
+// Every tab a part shows, brought to the front in turn; calls check(page, where).
+template <class Check> void forEveryShownPage(TMainApp& w, const std::string& part, Check check)
+{
+    for (int i = 0; i < w.TabFunctions->count(); ++i) {
+        if (!w.TabFunctions->isTabVisible(i)) continue;
+        w.TabFunctions->setCurrentIndex(i);
+        QApplication::processEvents();
+        const PageView view = shownPage(w);
+        check(view, part + " " + view.name.toStdString());
+    }
 }
 
 TEST_F(MainWindow, FrameHasTitleTabsAndStartState)
@@ -253,21 +305,49 @@ TEST_F(MainWindow, PartChoiceRunsOnUserChoiceOnly)
 
 TEST_F(MainWindow, UsualSizeHoldsTheDesignClientArea)
 {
-    for (bool wide : {false, true}) {
-        auto w = makeWindow(WindowOptions().wide(wide));
-        w->show();
-        QApplication::processEvents();
-        // It opens at its usual size, the largest it takes.
-        EXPECT_EQ(w->size(), w->maximumSize());
-        EXPECT_GE(w->width(), 778);
-        EXPECT_GE(w->height() - w->menuBar()->height(), 426);
-        EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
-        EXPECT_TRUE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
-        // Every control of the frame fits inside.
-        for (QWidget* child : w->findChildren<QWidget*>()) {
-            if (!child->isVisible() || child->isWindow()) continue;
-            const QRect inWindow(child->mapTo(w.get(), QPoint(0, 0)), child->size());
-            EXPECT_TRUE(w->rect().contains(inWindow)) << child->objectName().toStdString();
+    const QFont usualFont = QApplication::font();
+    const std::unique_ptr<QFont, void (*)(QFont*)> restore(new QFont(usualFont), [](QFont* f) {
+        QApplication::setFont(*f);
+        delete f;
+    });
+    for (const double scale : {1.0, 1.25}) {
+        QFont font = usualFont;
+        font.setPointSizeF(usualFont.pointSizeF() * scale);
+        QApplication::setFont(font);
+        for (bool wide : {false, true}) {
+            auto w = makeWindow(WindowOptions().wide(wide));
+            w->show();
+            QApplication::processEvents();
+            // It opens at its usual size, the largest it takes.
+            EXPECT_EQ(w->size(), w->maximumSize());
+            EXPECT_GE(w->width(), 778);
+            EXPECT_GE(w->height() - w->menuBar()->height(), 426);
+            EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
+            EXPECT_TRUE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
+            // Every control of the frame fits inside.
+            for (QWidget* child : w->findChildren<QWidget*>()) {
+                if (!child->isVisible() || child->isWindow()) continue;
+                const QRect inWindow(child->mapTo(w.get(), QPoint(0, 0)), child->size());
+                EXPECT_TRUE(w->rect().contains(inWindow)) << child->objectName().toStdString();
+            }
+            // At the usual size every page of every part has its whole room:
+            // nothing scrolls.
+            QComboBox* list = w->setupPage()->DeviceSel;
+            for (int row = 0; row < list->count(); ++row) {
+                list->setCurrentIndex(row);
+                emit list->activated(row);
+                forEveryShownPage(*w,
+                                  list->itemText(row).toStdString() + (wide ? " -r" : "") +
+                                      " font x" + std::to_string(scale),
+                                  [](const PageView& v, const std::string& where) {
+                                      expectNotClipped(v, where);
+                                      if (!v.scroll) return;
+                                      EXPECT_FALSE(v.scroll->horizontalScrollBar()->isVisible())
+                                          << where;
+                                      EXPECT_FALSE(v.scroll->verticalScrollBar()->isVisible())
+                                          << where;
+                                  });
+            }
         }
     }
 }
@@ -301,11 +381,11 @@ TEST_F(MainWindow, FitsASmallScreenForEveryPart)
                 QApplication::processEvents();
                 const QSize least = w->minimumSize();
                 EXPECT_LE(least.width(), screen.width())
-                    << list->itemText(row).toStdString() << (wide ? " with -r" : "")
-                    << " font " << font.pointSizeF();
+                    << list->itemText(row).toStdString() << (wide ? " with -r" : "") << " font "
+                    << font.pointSizeF();
                 EXPECT_LE(least.height(), screen.height())
-                    << list->itemText(row).toStdString() << (wide ? " with -r" : "")
-                    << " font " << font.pointSizeF();
+                    << list->itemText(row).toStdString() << (wide ? " with -r" : "") << " font "
+                    << font.pointSizeF();
             }
             // At its least the page scrolls to every control, and the tabs
             // that do not fit are behind the tab bar's scroll buttons.
@@ -320,12 +400,6 @@ TEST_F(MainWindow, FitsASmallScreenForEveryPart)
                 EXPECT_GE(panel->width(), panel->minimumWidth()) << i;
                 EXPECT_LE(panel->geometry().right(), w->statusBar()->width()) << i;
             }
-            auto* scroll = w->findChild<QScrollArea*>(QStringLiteral("TabScroll"));
-            ASSERT_NE(scroll, nullptr);
-            EXPECT_LE(w->TabFunctions->minimumSizeHint().width(),
-                      scroll->viewport()->width() + scroll->horizontalScrollBar()->maximum());
-            EXPECT_LE(w->TabFunctions->minimumSizeHint().height(),
-                      scroll->viewport()->height() + scroll->verticalScrollBar()->maximum());
             QTabBar* bar = w->TabFunctions->tabBar();
             if (bar->sizeHint().width() > bar->width()) {
                 bool scrollButton = false;
@@ -333,6 +407,129 @@ TEST_F(MainWindow, FitsASmallScreenForEveryPart)
                     scrollButton = scrollButton || button->isVisible();
                 EXPECT_TRUE(scrollButton) << (wide ? "with -r" : "");
             }
+        }
+    }
+}
+
+// At its least size the tab bar keeps inside the window, showing its scroll
+// buttons where the tabs are wider, and a page with less room than it needs
+// shows scroll bars to reach the rest; none is squeezed or cut off.
+TEST_F(MainWindow, AtItsLeastTheTabBarFitsAndPagesScroll)
+{
+    for (const char* part : {"VK370", "VK360", "VK350", "VK390"}) {
+        for (bool wide : {false, true}) {
+            auto w = makeWindow(WindowOptions().wide(wide));
+            w->show();
+            QComboBox* list = w->setupPage()->DeviceSel;
+            list->setCurrentIndex(FindPartRow(part));
+            emit list->activated(FindPartRow(part));
+            w->resize(w->minimumSize());
+            QApplication::processEvents();
+            const std::string which = std::string(part) + (wide ? " -r" : "");
+
+            QTabBar* bar = w->TabFunctions->tabBar();
+            const QRect barInWindow(bar->mapTo(w.get(), QPoint(0, 0)), bar->size());
+            EXPECT_TRUE(w->rect().contains(barInWindow)) << which;
+            bool scrollButton = false;
+            for (QToolButton* button : bar->findChildren<QToolButton*>())
+                scrollButton = scrollButton || button->isVisible();
+            EXPECT_EQ(scrollButton, bar->sizeHint().width() > bar->width()) << which;
+
+            bool scrolled = false;
+            forEveryShownPage(*w, which, [&](const PageView& v, const std::string& where) {
+                expectNotClipped(v, where);
+                if (!v.scroll) return;
+                const QRect inWindow(v.scroll->mapTo(w.get(), QPoint(0, 0)), v.scroll->size());
+                EXPECT_TRUE(w->rect().contains(inWindow)) << where;
+                scrolled = scrolled || v.scroll->horizontalScrollBar()->isVisible() ||
+                           v.scroll->verticalScrollBar()->isVisible();
+            });
+            // The least size is below the usual one, so some page must scroll.
+            EXPECT_TRUE(scrolled) << which;
+        }
+    }
+}
+
+// A caption that does not fit its control, or an empty text when it fits:
+// what a user would see cut off.
+QString cutCaption(const QWidget* c)
+{
+    const QFontMetrics font = c->fontMetrics();
+    if (auto* label = qobject_cast<const QLabel*>(c)) {
+        if (label->wordWrap() || label->text().isEmpty() || Qt::mightBeRichText(label->text()))
+            return {};
+        const QStringList lines = label->text().split(u'\n');
+        int widest = 0;
+        for (const QString& line : lines)
+            widest = std::max(widest, font.horizontalAdvance(line));
+        const int frame = 2 * (label->frameWidth() + label->margin());
+        const bool fits = widest + frame + std::max(0, label->indent()) <= label->width() &&
+                          font.height() * lines.size() <= label->height() + 1;
+        return fits ? QString() : label->text();
+    }
+    if (qobject_cast<const QCheckBox*>(c) || qobject_cast<const QRadioButton*>(c)) {
+        auto* button = static_cast<const QAbstractButton*>(c);
+        return button->sizeHint().width() <= button->width() ? QString() : button->text();
+    }
+    if (auto* button = qobject_cast<const QPushButton*>(c)) {
+        const QString shown = QString(button->text()).remove(u'&');
+        return font.horizontalAdvance(shown) + 6 <= button->width() ? QString() : shown;
+    }
+    if (auto* grid = qobject_cast<const QTableWidget*>(c)) {
+        // Every column as wide as its header's and its cells' texts, every
+        // line as tall as the font.
+        for (int column = 0; column < grid->columnCount(); ++column) {
+            QStringList texts;
+            if (const QTableWidgetItem* head = grid->horizontalHeaderItem(column))
+                texts << head->text();
+            for (int row = 0; row < grid->rowCount(); ++row) {
+                if (grid->isRowHidden(row)) continue;
+                if (const QTableWidgetItem* item = grid->item(row, column)) texts << item->text();
+                if (grid->rowHeight(row) < font.height()) return QStringLiteral("line %1").arg(row);
+            }
+            for (const QString& text : texts) {
+                if (font.horizontalAdvance(text) + 6 > grid->columnWidth(column)) return text;
+            }
+        }
+        return {};
+    }
+    if (auto* group = qobject_cast<const QGroupBox*>(c))
+        return font.horizontalAdvance(group->title()) + 16 <= group->width() ? QString()
+                                                                             : group->title();
+    return {};
+}
+
+// With fonts a quarter larger (120 dpi) every caption of every page of every
+// part still reads whole (the Registers page's "Byte Operation", the Alarm
+// page's "Repetitive Event (IM)").
+TEST_F(MainWindow, NoCaptionIsCutWithLargerFonts)
+{
+    const QFont usualFont = QApplication::font();
+    const std::unique_ptr<QFont, void (*)(QFont*)> restore(new QFont(usualFont), [](QFont* f) {
+        QApplication::setFont(*f);
+        delete f;
+    });
+    for (double scale : {1.0, 1.25}) {
+        QFont font = usualFont;
+        font.setPointSizeF(usualFont.pointSizeF() * scale);
+        QApplication::setFont(font);
+        auto w = makeWindow(WindowOptions().wide());
+        w->show();
+        QComboBox* list = w->setupPage()->DeviceSel;
+        for (int row = 1; row < list->count(); ++row) {
+            list->setCurrentIndex(row);
+            emit list->activated(row);
+            const std::string part =
+                list->itemText(row).toStdString() + " font x" + std::to_string(scale);
+            forEveryShownPage(*w, part, [](const PageView& v, const std::string& where) {
+                if (!v.body) return;
+                for (const QWidget* c : v.body->findChildren<QWidget*>()) {
+                    if (!c->isVisible()) continue;
+                    const QString cut = cutCaption(c);
+                    EXPECT_TRUE(cut.isEmpty()) << where << " " << c->objectName().toStdString()
+                                               << " \"" << cut.toStdString() << "\"";
+                }
+            });
         }
     }
 }

@@ -9,16 +9,21 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <QCalendarWidget>
+#include <QTableWidget>
 #include <QTabWidget>
 
 #include "app/TMainApp.h"
 #include "app/setup/SetupPage.h"
 #include "kvrx_usb.h"
+#include "clock/SetClockPage.h"
 #include "pages/alarm/AlarmPage.h"
+#include "pages/memory/MemoryPage.h"
 #include "pages/power/PowerPage.h"
 #include "support/AppTestSupport.h"
 #include "support/PageFixture.h"
 #include "support/RecordingAdapter.h"
+#include "widgets/RadioGroup.h"
 
 namespace {
 
@@ -65,6 +70,74 @@ TEST_F(ReadOnShow, ShownAlarmPageShowsTheChipsAlarm)
     EXPECT_EQ(panel3(), QStringLiteral(" Alarm 1 written"));
 }
 
+// On the simulated board: the memory page shown shows the chip's memory, a
+// byte at the end of an EEPROM as much as one of a small SRAM, and an EEPROM's
+// block protection.
+TEST_F(ReadOnShow, ShownMemoryPageShowsTheChipsMemory)
+{
+    struct Case {
+        const char* part;
+        uint32_t address;
+        int protectRow; // the list's row of the chip's protection; -1: none
+    };
+    const Case cases[] = {{"VK361", 0x1F3, 2}, {"VK370", 0x7A, -1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.part);
+        store.write(QStringLiteral("Device=%1\n").arg(QLatin1String(c.part)));
+        TMainApp& w = open(WindowOptions().stopTimer());
+        w.setupPage()->VccChecked->setChecked(true);
+        const uint32_t board = w.bus().BoardNo;
+        ASSERT_NE(board, 0u);
+        ASSERT_EQ(KVRX_SimPoke(board, 0xAE, c.address, 0x5C), 0);
+        if (c.protectRow >= 0) ASSERT_EQ(KVRX_SimPoke(board, 0xDE, 0x10, 0x40), 0);
+        auto& memory = pageOn<MemoryPage>("tsMemory");
+        // The grid's line of the byte and its column, after the address column.
+        QTableWidgetItem* cell =
+            memory.EepromGrid->item(int(c.address / 16) + 1, int(c.address % 16) + 1);
+        ASSERT_NE(cell, nullptr);
+        ASSERT_NE(cell->text(), QStringLiteral("5C"));
+
+        show("tsMemory");
+        EXPECT_EQ(cell->text(), QStringLiteral("5C"));
+        if (c.protectRow >= 0) EXPECT_EQ(memory.cboEEProtect->currentIndex(), c.protectRow);
+        EXPECT_EQ(recordedBoxCount(w), 0u);
+    }
+}
+
+// The Set Clock page shown takes the chip's date, time and 12/24-hour form
+// into its pickers, as Get RTC does, but writes nothing: the chip already has
+// that form. A chip whose clock is not set leaves the pickers as they were.
+TEST_F(ReadOnShow, ShownSetClockPageTakesTheChipsTimeWithoutAWrite)
+{
+    TMainApp& w = openWith("VK310");
+    auto& clock = pageOn<SetClockPage>("tsSetTime");
+    ASSERT_EQ(clock.SetTimeFomat->itemIndex(), 0); // the part's 12-hour start
+    // 2024-05-17 15:42:07, in 24-hour form.
+    RecordingAdapter::setRegisters(rtc(), 0x00, {0x07, 0x42, 0x95, 0x17, 0x05, 0x24, 0x05});
+    show("tsSetTime");
+    const std::string trace = transferTrace();
+    EXPECT_EQ(trace.find('W'), std::string::npos) << trace;
+    EXPECT_NE(trace, "");
+    EXPECT_EQ(clock.SetTimeFomat->itemIndex(), 1);
+    EXPECT_EQ(clock.Calendar->selectedDate(), QDate(2024, 5, 17));
+    int hour = 0, minute = 0, second = 0;
+    clock.GetTimeEdits(hour, minute, second);
+    EXPECT_EQ(hour, 15);
+    EXPECT_EQ(minute, 42);
+    EXPECT_EQ(second, 7);
+    EXPECT_EQ(recordedBoxCount(w), 0u);
+
+    // A failure goes to the status bar, and the pickers keep what they show.
+    show("tsSetup");
+    RecordingAdapter::failSlave(rtc(), KVRX_ERR_ADDR_NACK);
+    show("tsSetTime");
+    EXPECT_EQ(recordedBoxCount(w), 0u);
+    EXPECT_EQ(panel3(),
+              QStringLiteral(" ") + QString::fromStdString(
+                                        RecordingAdapter::resultText(KVRX_ERR_ADDR_NACK)));
+    EXPECT_EQ(clock.Calendar->selectedDate(), QDate(2024, 5, 17));
+}
+
 // When the reads run: on showing the page, on a part choice and on opening a
 // board while it is shown; never without a board, a part, or a read step, or
 // while another page is in front.
@@ -73,7 +146,7 @@ TEST_F(ReadOnShow, ReadsRunWhenThePageIsShownWithABoardAndAPart)
     TMainApp& w = openWith("VK310");
     show("tsSetup");
     RecordingAdapter::reset();
-    show("tsSetTime"); // no read step in its row
+    show("tsGraph"); // no read step in its row
     EXPECT_EQ(transferTrace(), "");
 
     show("tsAlarm");

@@ -36,13 +36,13 @@ QComboBox* fieldList(QWidget* parent, const char* name, const std::vector<std::s
     return list;
 }
 
-QLabel* note(QWidget* parent, const char* name, const QString& text)
+QLabel* note(QWidget* parent, const char* name, const QString& text, int width)
 {
     auto* label = named(new QLabel(text, parent), name);
     label->setWordWrap(true);
     // Its lines at the column's width, fixed: a height that follows the width
     // would make the window's fixed height follow it too.
-    label->setFixedSize(kSideWidth, label->heightForWidth(kSideWidth));
+    label->setFixedSize(width, label->heightForWidth(width));
     QSizePolicy policy = label->sizePolicy();
     policy.setHeightForWidth(false);
     label->setSizePolicy(policy);
@@ -152,7 +152,6 @@ QWidget* AlarmPage::buildAlarm(int number)
     side->setSpacing(4);
     auto* mode = named(new QGroupBox(QStringLiteral(" Alarm Mode "), column),
                        first ? "GroupBox11" : "GroupBox31");
-    mode->setFixedWidth(kSideWidth);
     auto* im = named(new QCheckBox(QStringLiteral("Repetitive Event (IM)"), mode),
                      first ? "cbIM" : "cbIM0");
     auto* enable =
@@ -166,7 +165,6 @@ QWidget* AlarmPage::buildAlarm(int number)
 
     auto* status = named(new QGroupBox(QStringLiteral(" Alarm Status "), column),
                          first ? "GroupAlarmStatus" : "GroupBox33");
-    status->setFixedWidth(kSideWidth);
     auto* lamp = named(new LedIndicator(status), first ? "LedAlarm" : "LedAlarm0");
     auto* lampLabel = named(
         new QLabel(first ? QStringLiteral("Alarm Bit (ALM1)") : QStringLiteral("Alarm Bit (ALM0)"),
@@ -180,6 +178,11 @@ QWidget* AlarmPage::buildAlarm(int number)
     statusGrid->addWidget(clear, 1, 0, 1, 2);
     statusGrid->setColumnStretch(1, 1);
     side->addWidget(status);
+    // The column keeps its width, grown where larger fonts need more room.
+    const int sideWidth = std::max(
+        {kSideWidth, mode->minimumSizeHint().width(), status->minimumSizeHint().width()});
+    mode->setFixedWidth(sideWidth);
+    status->setFixedWidth(sideWidth);
 
     auto* write = named(new QPushButton(QStringLiteral("Write"), column),
                         first ? "BtnWrAlarm" : "BtnWriteAlarm0");
@@ -194,9 +197,10 @@ QWidget* AlarmPage::buildAlarm(int number)
                          first ? QStringLiteral("If all Regs =  \"Ignore\" then Alarm triggers "
                                                 "every second.")
                                : QStringLiteral("If all Regs =  \"Ignore\" then Alarm triggers "
-                                                "every minute."));
+                                                "every minute."),
+                         sideWidth);
     QLabel* one = note(column, first ? "Label113" : "Label114",
-                       QStringLiteral("Set only one of Day or Day of Week"));
+                       QStringLiteral("Set only one of Day or Day of Week"), sideWidth);
     side->addWidget(every);
     side->addWidget(one);
     side->addStretch(1);

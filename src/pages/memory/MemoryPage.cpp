@@ -31,6 +31,7 @@ namespace {
 constexpr int kAddressColumnWidth = 46;
 constexpr int kByteColumnWidth = 24;
 constexpr int kRowHeight = 18;
+constexpr int kCellRoom = 8; // a cell's margin either side of its text, both together
 
 QLineEdit* memoryHexBox(QWidget* parent, const char* name, const QString& text, int digits)
 {
@@ -61,10 +62,21 @@ MemoryPage::MemoryPage(PageContext& context, QWidget* parent) : QWidget(parent),
                                        "Click to Set Single Byte Write Address."));
     // Row 0 of the grid is its fixed header: kept in the model (as the
     // design numbers rows) but shown by the header, which does not scroll.
+    // The design's column widths and line height, grown where larger fonts
+    // need more room for the texts.
+    const QFontMetrics font = EepromGrid->fontMetrics();
+    const int addressWidth = std::max(
+        {kAddressColumnWidth,
+         font.horizontalAdvance(QString::fromStdString(CellText(0, 0))) + kCellRoom,
+         font.horizontalAdvance(QString::fromStdString(CellText(0, kGridColumns - 1))) +
+             kCellRoom});
+    const int byteWidth =
+        std::max(kByteColumnWidth, font.horizontalAdvance(QStringLiteral("00")) + kCellRoom);
+    const int rowHeight = std::max(kRowHeight, font.height() + 2);
     EepromGrid->verticalHeader()->hide();
     EepromGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    EepromGrid->verticalHeader()->setDefaultSectionSize(kRowHeight);
-    EepromGrid->verticalHeader()->setMinimumSectionSize(kRowHeight);
+    EepromGrid->verticalHeader()->setDefaultSectionSize(rowHeight);
+    EepromGrid->verticalHeader()->setMinimumSectionSize(rowHeight);
     EepromGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     EepromGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     EepromGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -73,7 +85,7 @@ MemoryPage::MemoryPage(PageContext& context, QWidget* parent) : QWidget(parent),
     for (int c = 0; c < kGridColumns; ++c) {
         headers << QString::fromStdString(CellText(0, c));
         const bool address = c == 0 || c == kGridColumns - 1;
-        EepromGrid->setColumnWidth(c, address ? kAddressColumnWidth : kByteColumnWidth);
+        EepromGrid->setColumnWidth(c, address ? addressWidth : byteWidth);
     }
     EepromGrid->setHorizontalHeaderLabels(headers);
     // Wide enough for all eighteen columns beside the scroll bar: the grid
@@ -266,10 +278,15 @@ void MemoryPage::clearReadBuf()
 
 void MemoryPage::BtnRdEepromClick()
 {
+    context_.setStatusPanelText(3, QStringLiteral(" "));
+    readGrid(sender());
+}
+
+void MemoryPage::readGrid(const QObject* from)
+{
     RtcBus& bus = context_.bus();
     BtnWrEeprom->setEnabled(false);
     BtnRdEeprom->setEnabled(false);
-    context_.setStatusPanelText(3, QStringLiteral(" "));
     const uint8_t subLen = addressLength();
     for (int line = 0; line < gridLines_; ++line) {
         const uint32_t address = static_cast<uint32_t>(line) * kLineBytes;
@@ -281,11 +298,20 @@ void MemoryPage::BtnRdEepromClick()
             for (int i = 0; i < kLineBytes; ++i)
                 EepromGrid->item(line + 1, i + 1)->setText(QString::fromStdString(Hex2(bytes[i])));
         }
-        bus.ReportResult(controlId(sender()), controlId(BtnRdEeprom), result);
+        bus.ReportResult(controlId(from), controlId(BtnRdEeprom), result);
         if (!Succeeded(result)) break;
     }
     BtnWrEeprom->setEnabled(true);
     BtnRdEeprom->setEnabled(true);
+}
+
+void MemoryPage::ReadOnShow()
+{
+    // The whole memory is at most a few hundred bytes, a line a transfer:
+    // the grid shows all of it, and a TypeE part's block protection.
+    if (gridLines_ <= 0) return;
+    readGrid(nullptr);
+    readProtection(nullptr);
 }
 
 int32_t MemoryPage::waitForAck()
@@ -504,6 +530,11 @@ void MemoryPage::BtnWriteByteClick()
 
 void MemoryPage::BtnReadBPClick()
 {
+    readProtection(sender());
+}
+
+void MemoryPage::readProtection(const QObject* from)
+{
     RtcBus& bus = context_.bus();
     if (bus.part().TypeCode != TypeE) return;
     const int32_t result = bus.ReadRegisters(2, kProtectRegister, 1);
@@ -511,7 +542,7 @@ void MemoryPage::BtnReadBPClick()
         bus.data.Regs[kProtectRegister] &= 0xE0;
         cboEEProtect->setCurrentIndex(ProtectLevel(bus.data.Regs[kProtectRegister]));
     }
-    bus.ReportResult(controlId(sender()), controlId(BtnReadBP), result);
+    bus.ReportResult(controlId(from), controlId(BtnReadBP), result);
 }
 
 void MemoryPage::BtnWrBPClick()

@@ -37,6 +37,10 @@ class MemoryPage : public QWidget, public PartChoiceStep, public UserMemory {
     // Lines of the grid, the header row not counted.
     int gridLines() const { return gridLines_; }
 
+    // The page's reads when it is shown: the whole memory into the grid and,
+    // for TypeE, the block protection; a failure goes to the status bar.
+    void ReadOnShow();
+
     // Controls keep their designed names (also their objectNames).
     QTableWidget* EepromGrid = nullptr;
     QPushButton* BtnRdEeprom = nullptr;
@@ -76,6 +80,10 @@ class MemoryPage : public QWidget, public PartChoiceStep, public UserMemory {
   private:
     QWidget* buildControls();
     void layoutGrid(int lastLine);
+    // Read All's and Read BP's transfers; from: the click's sender (null: a
+    // step, whose failure goes to the status bar).
+    void readGrid(const QObject* from);
+    void readProtection(const QObject* from);
     uint32_t memorySize() const;
     void noteTransfer(uint32_t address, uint32_t count);
     // Reads a fill or data box; a box without a byte opens an error box
