@@ -1,6 +1,7 @@
 #include "pages/trim/TrimPage.h"
 
 #include <QComboBox>
+#include <algorithm>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -75,10 +76,13 @@ TrimPage::TrimPage(PageContext& context, QWidget* parent) : QWidget(parent), con
     TrimAdvice = named(new QLabel(GroupBoxAdvice), "TrimAdvice");
     TrimAdvice->setWordWrap(true);
     TrimAdvice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // Room for the longest line: a fine trim entry and its residual.
-    TrimAdvice->setFixedWidth(TrimAdvice->fontMetrics().horizontalAdvance(QStringLiteral(
-                                  "the analog trim is the better lever: \"20.25 pF\" leaves -99.9 ppm")) +
-                              8);
+    // Room for the longest lines: the measured rate with a fine trim entry,
+    // and the better lever's, each with its residual.
+    int longest = 0;
+    for (const char* line : {"Measured +999.9 ppm: digital trim \"-12.207 PPM\" leaves +999.9 ppm",
+                             "the analog trim is the better lever: \"20.25 pF\" leaves -999.9 ppm"})
+        longest = std::max(longest, TrimAdvice->fontMetrics().horizontalAdvance(QString::fromLatin1(line)));
+    TrimAdvice->setFixedWidth(longest + 8);
     TrimAdvice->setMinimumHeight(TrimAdvice->fontMetrics().lineSpacing() * 4);
     BtnUseAdvice = named(new QPushButton(QStringLiteral("Use advised trim"), GroupBoxAdvice),
                          "BtnUseAdvice");
