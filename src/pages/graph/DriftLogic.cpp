@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 namespace DriftLogic {
 
@@ -213,13 +214,14 @@ std::string fixed(double value, int decimals, bool sign = false)
 {
     char buf[64];
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
-    std::string text = ec == std::errc{} ? std::string(buf, end) : std::string("?");
-    if (text == "-0" || text.rfind("-0.", 0) == 0) {
-        // -0.04 shown to one decimal is 0.0, not -0.0
-        if (text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
-    }
-    if (sign && text[0] != '-') text.insert(0, "+");
-    return text;
+    if (ec != std::errc{}) return "?";
+    const char* digits = buf;
+    // -0.04 shown to one decimal is 0.0, not -0.0
+    if (*digits == '-' && std::string_view(digits + 1, static_cast<size_t>(end - digits - 1)).find_first_not_of("0.") ==
+                              std::string_view::npos)
+        ++digits;
+    const bool negative = *digits == '-';
+    return std::string(sign && !negative ? "+" : "") + std::string(digits, static_cast<size_t>(end - digits));
 }
 
 std::string spanText(double seconds)
