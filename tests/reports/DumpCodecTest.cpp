@@ -498,7 +498,7 @@ TEST(DumpDriftBlock, LinesTheReaderTakesAndSkips)
         const char* line;
         DriftLine::Kind kind;
         double a = 0, b = 0, c = 0; // sample: seconds, offset, uncertainty; figures: min, max
-        bool range = false;        // figures: a range is given
+        bool range = false;         // figures: a range is given
     };
     const Case cases[] = {
         {"Drift,6,-12.5,1.25", DriftLine::Sample, 6, -12.5, 1.25},
@@ -537,8 +537,7 @@ TEST(DumpDriftBlock, LinesTheReaderTakesAndSkips)
         {"Drift Figures,0,1000.5,,", DriftLine::Ignored},
         {"Drift Figures,x,1,,", DriftLine::Ignored},
         {"Drift Figures", DriftLine::Ignored},
-        {"Drift Run,Min Temperature,Max Temperature,Rate (ppm),Interval (ppm)",
-         DriftLine::Ignored},
+        {"Drift Run,Min Temperature,Max Temperature,Rate (ppm),Interval (ppm)", DriftLine::Ignored},
         {"Drift Time (s),Offset (ms),Uncertainty (ms)", DriftLine::Ignored},
         {"Day 0 01:00:00,-3,23.5", DriftLine::Ignored},
         {"", DriftLine::Ignored},
