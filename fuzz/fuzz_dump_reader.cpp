@@ -10,6 +10,10 @@
 // written: the part, every register of its map, and every point within the
 // reader's limits to the file's precision. A point read back writes the same
 // line again, and any point the reader takes is read again once written.
+//
+// The drift block's lines: what the block's reader takes lies within its
+// limits, and a sample written again fits none of the three patterns and
+// reads back bit for bit.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <bit>
@@ -144,6 +148,50 @@ std::string pointLine(const DumpPoint& point)
     const std::vector<std::string_view> lines = crlfLines(text);
     FUZZ_CHECK(!lines.empty());
     return std::string(lines.back());
+}
+
+bool sameBits(double a, double b)
+{
+    return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+}
+
+void readDriftLines(std::string_view bytes)
+{
+    std::vector<DriftLine> taken;
+    DumpLineReader reader(nullptr, [&](std::string_view line) {
+        FUZZ_CHECK(line.size() <= kDumpLineMax);
+        FUZZ_CHECK(ParseDumpLine(line).kind == DumpLine::Ignored);
+        const DriftLine parsed = ParseDriftLine(line);
+        if (parsed.kind != DriftLine::Ignored) taken.push_back(parsed);
+    });
+    reader.feed(bytes.data(), bytes.size());
+    reader.finish();
+    for (const DriftLine& line : taken) {
+        if (line.kind == DriftLine::Figures) {
+            FUZZ_CHECK(line.MinCelsius.has_value() == line.MaxCelsius.has_value());
+            if (line.MinCelsius)
+                FUZZ_CHECK(-kDumpCelsiusMax <= *line.MinCelsius &&
+                           *line.MinCelsius <= *line.MaxCelsius &&
+                           *line.MaxCelsius <= kDumpCelsiusMax);
+            continue;
+        }
+        const DriftLogic::DriftPoint& p = line.point;
+        FUZZ_CHECK(p.Seconds >= 0 && p.Seconds <= kDumpSecondsMax);
+        FUZZ_CHECK(std::fabs(p.OffsetMs) <= kDumpDriftMsMax);
+        FUZZ_CHECK(p.UncertaintyMs >= 0 && p.UncertaintyMs <= kDumpDriftMsMax);
+        const std::string block = WriteDriftBlock(DriftLogic::DriftFigures{}, {&p, 1});
+        const std::vector<std::string_view> lines = crlfLines(block);
+        FUZZ_CHECK(!lines.empty());
+        for (const std::string_view written : lines) {
+            FUZZ_CHECK(written.size() <= kDumpLineMax);
+            FUZZ_CHECK(ParseDumpLine(written).kind == DumpLine::Ignored);
+        }
+        const DriftLine again = ParseDriftLine(lines.back());
+        FUZZ_CHECK(again.kind == DriftLine::Sample);
+        FUZZ_CHECK(sameBits(again.point.Seconds, p.Seconds) &&
+                   sameBits(again.point.OffsetMs, p.OffsetMs) &&
+                   sameBits(again.point.UncertaintyMs, p.UncertaintyMs));
+    }
 }
 
 void readFile(const uint8_t* data, size_t size)
@@ -291,6 +339,7 @@ void writeThenRead(const uint8_t* data, size_t size)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     readFile(data, size);
+    readDriftLines(std::string_view(reinterpret_cast<const char*>(data), size));
     writeThenRead(data, size);
     return 0;
 }

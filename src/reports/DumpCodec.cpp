@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -40,6 +41,20 @@ void appendFixed(std::string& out, double value, int decimals)
     const auto r =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     if (r.ec == std::errc()) out.append(buffer, static_cast<size_t>(r.ptr - buffer));
+}
+
+// The shortest text that reads back to the same double, as the C locale
+// writes it, whatever the process's locale.
+void appendShortest(std::string& out, double value)
+{
+    char buffer[64];
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, value);
+    if (r.ec == std::errc()) out.append(buffer, static_cast<size_t>(r.ptr - buffer));
+}
+
+void appendOptional(std::string& out, const std::optional<double>& value)
+{
+    if (value) appendShortest(out, *value);
 }
 
 // A cursor over one line, matching as the line patterns do.
@@ -89,6 +104,8 @@ struct Cursor {
         at += static_cast<size_t>(r.ptr - first);
         return true;
     }
+    bool atEnd() const { return at == s.size(); }
+    bool peek(char c) const { return at < s.size() && s[at] == c; }
 };
 
 bool isBlank(char c)
@@ -145,7 +162,97 @@ bool parsePoint(std::string_view line, DumpLine* out)
     return true;
 }
 
+bool within(double value, double low, double high)
+{
+    return value >= low && value <= high;
+}
+
+// A temperature field of the figures line: empty (the next comma or the
+// line's end follows at once) or a number.
+bool celsiusField(Cursor& c, std::optional<double>* value)
+{
+    if (c.atEnd() || c.peek(',')) return true;
+    double v = 0;
+    if (!c.real(&v) || !within(v, -kDumpCelsiusMax, kDumpCelsiusMax)) return false;
+    c.skipBlanks();
+    *value = v;
+    return true;
+}
+
+bool parseDriftFigures(std::string_view line, DriftLine* out)
+{
+    Cursor c{line};
+    std::optional<double> low, high;
+    if (!c.literal("Drift Figures,") || !celsiusField(c, &low) || !c.literal(",") ||
+        !celsiusField(c, &high) || !(c.atEnd() || c.peek(',')))
+        return false;
+    if (low.has_value() != high.has_value() || (low && *low > *high)) return false;
+    out->kind = DriftLine::Figures;
+    out->MinCelsius = low;
+    out->MaxCelsius = high;
+    return true;
+}
+
+bool parseDriftSample(std::string_view line, DriftLine* out)
+{
+    Cursor c{line};
+    DriftLogic::DriftPoint p;
+    if (!c.literal("Drift,") || !c.real(&p.Seconds) || !c.literal(",") || !c.real(&p.OffsetMs) ||
+        !c.literal(",") || !c.real(&p.UncertaintyMs))
+        return false;
+    c.skipBlanks();
+    if (!c.atEnd() || !within(p.Seconds, 0, kDumpSecondsMax) ||
+        !within(p.OffsetMs, -kDumpDriftMsMax, kDumpDriftMsMax) ||
+        !within(p.UncertaintyMs, 0, kDumpDriftMsMax))
+        return false;
+    out->kind = DriftLine::Sample;
+    out->point = p;
+    return true;
+}
+
 } // namespace
+
+std::string WriteDriftBlock(const DriftLogic::DriftFigures& figures,
+                            std::span<const DriftLogic::DriftPoint> points)
+{
+    std::string out;
+    if (points.empty()) return out;
+    out.reserve(256 + points.size() * 64);
+    out += "\r\n";
+    out += "Drift Run,Min Temperature,Max Temperature,Rate (ppm),Interval (ppm)\r\n";
+    out += "Drift Figures,";
+    // The range goes whole or not at all, as the reader takes it.
+    if (figures.MinCelsius && figures.MaxCelsius) {
+        appendShortest(out, *figures.MinCelsius);
+        out += ',';
+        appendShortest(out, *figures.MaxCelsius);
+    } else {
+        out += ',';
+    }
+    out += ',';
+    appendOptional(out, figures.RatePpm);
+    out += ',';
+    appendOptional(out, figures.IntervalPpm);
+    out += "\r\n";
+    out += "Drift Time (s),Offset (ms),Uncertainty (ms)\r\n";
+    for (const DriftLogic::DriftPoint& p : points) {
+        out += "Drift,";
+        appendShortest(out, p.Seconds);
+        out += ',';
+        appendShortest(out, p.OffsetMs);
+        out += ',';
+        appendShortest(out, p.UncertaintyMs);
+        out += "\r\n";
+    }
+    return out;
+}
+
+DriftLine ParseDriftLine(std::string_view line)
+{
+    DriftLine result;
+    if (parseDriftFigures(line, &result) || parseDriftSample(line, &result)) return result;
+    return DriftLine{};
+}
 
 std::string DumpElapsedText(double hours)
 {
@@ -252,6 +359,11 @@ void DumpLineReader::endLine()
         ++overlong_;
         return;
     }
-    const DumpLine parsed = ParseDumpLine(std::string_view(line_, length));
-    if (parsed.kind != DumpLine::Ignored && handler_) handler_(parsed);
+    const std::string_view line(line_, length);
+    const DumpLine parsed = ParseDumpLine(line);
+    if (parsed.kind == DumpLine::Ignored) {
+        if (others_) others_(line);
+    } else if (handler_) {
+        handler_(parsed);
+    }
 }

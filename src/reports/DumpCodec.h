@@ -7,10 +7,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "PartTable.h"
+#include "pages/graph/DriftLogic.h"
 
 // Longest line the reader takes, line end not counted; longer lines are skipped.
 constexpr size_t kDumpLineMax = 255;
@@ -74,6 +77,14 @@ class DumpLineReader {
         : handler_(std::move(handler))
     {
     }
+    // others, when given, gets every line of up to kDumpLineMax characters
+    // that none of the three patterns fits (the drift block's lines among
+    // them), without its line end and valid only during the call.
+    DumpLineReader(std::function<void(const DumpLine&)> handler,
+                   std::function<void(std::string_view)> others)
+        : handler_(std::move(handler)), others_(std::move(others))
+    {
+    }
     void feed(const char* data, size_t size);
     // The last line when the file does not end with a line end.
     void finish();
@@ -84,8 +95,52 @@ class DumpLineReader {
     void endLine();
 
     std::function<void(const DumpLine&)> handler_;
+    std::function<void(std::string_view)> others_;
     char line_[kDumpLineMax + 1] = {}; // one more for a trailing CR
     size_t length_ = 0;
     bool tooLong_ = false;
     size_t overlong_ = 0;
 };
+
+// ---- The drift run's block ----
+//
+// After the graph block, a file may keep the Graph page's drift run: the
+// board temperature range it saw, its estimate (for whoever reads the file;
+// the reader fits the samples again) and every edge-timed sample:
+//
+//   (empty line)
+//   Drift Run,Min Temperature,Max Temperature,Rate (ppm),Interval (ppm)
+//   Drift Figures,MIN,MAX,RATE,INTERVAL
+//   Drift Time (s),Offset (ms),Uncertainty (ms)
+//   Drift,SECONDS,OFFSET,UNCERTAINTY          (one line per sample)
+//
+// Every line begins with "Drift", so none fits the three patterns above and a
+// reader that knows only those skips the block. A field without a value
+// (no temperature reading, no estimate yet) is empty. Numbers are written in
+// their shortest form that reads back to the same double (std::to_chars, the
+// C locale's way whatever the process's), so a loaded run fits to exactly the
+// estimate that was saved; no line comes near kDumpLineMax.
+
+// The largest offset or uncertainty a sample line may hold, in ms: the
+// elapsed-time limit of the point lines, in ms.
+constexpr double kDumpDriftMsMax = kDumpSecondsMax * 1000.0;
+
+// The block, every line ended by CR LF; empty for a run without samples.
+std::string WriteDriftBlock(const DriftLogic::DriftFigures& figures,
+                            std::span<const DriftLogic::DriftPoint> points);
+
+// What one line of the block says.
+struct DriftLine {
+    enum Kind { Ignored, Figures, Sample } kind = Ignored;
+    // Figures: the temperature range; both empty or both set, min <= max.
+    std::optional<double> MinCelsius, MaxCelsius;
+    DriftLogic::DriftPoint point{}; // Sample
+};
+
+// "Drift Figures,MIN,MAX,..." (the range; the fields after it are not read)
+// and "Drift,SECONDS,OFFSET,UNCERTAINTY" (nothing after the last number but
+// blanks). A sample's seconds lie within 0..kDumpSecondsMax, its offset
+// within +-kDumpDriftMsMax and its uncertainty within 0..kDumpDriftMsMax;
+// temperatures within +-kDumpCelsiusMax. Anything else does not fit, like
+// a malformed number (not finite, a decimal comma, hex) or a missing field.
+DriftLine ParseDriftLine(std::string_view line);

@@ -11,6 +11,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "bus/RtcBus.h"
@@ -129,9 +131,16 @@ bool DumpCommands::Write(const QString& path)
         }
     }
     const RtcBus& bus = context_.bus();
-    const std::string text =
+    std::string text =
         WriteDumpText(bus.part(), bus.data.Regs, DumpSeries{dx.data(), dy.data(), dx.size()},
                       DumpSeries{tx.data(), ty.data(), tx.size()});
+    // The drift run after the graph lines (nothing while it has no samples).
+    if (const DriftAnalysis* drift = context_.links().drift) {
+        const QList<DriftLogic::DriftPoint>& offsets = drift->offsets();
+        text += WriteDriftBlock(drift->figures(),
+                                std::span<const DriftLogic::DriftPoint>(
+                                    offsets.constData(), static_cast<size_t>(offsets.size())));
+    }
 
     // The new file replaces the old one whole, so only a regular file (or a
     // new name) is written: a FIFO or a device would be replaced by a file.
@@ -207,14 +216,26 @@ bool DumpCommands::Read(QIODevice& input, const QString& path)
     // part-way leaves the part, the image, the graph and polling as they were.
     std::vector<DumpLine> choices; // part and register lines, in file order
     QList<QPointF> deviation, temperature;
-    DumpLineReader reader([&](const DumpLine& line) {
-        if (line.kind == DumpLine::Point) {
-            deviation.append(QPointF(line.point.Hours, line.point.Deviation));
-            temperature.append(QPointF(line.point.Hours, line.point.Temperature));
-        } else if (line.kind != DumpLine::Ignored) {
-            choices.push_back(line);
-        }
-    });
+    QList<DriftLogic::DriftPoint> drift; // the drift block's samples
+    std::optional<double> minCelsius, maxCelsius;
+    DumpLineReader reader(
+        [&](const DumpLine& line) {
+            if (line.kind == DumpLine::Point) {
+                deviation.append(QPointF(line.point.Hours, line.point.Deviation));
+                temperature.append(QPointF(line.point.Hours, line.point.Temperature));
+            } else if (line.kind != DumpLine::Ignored) {
+                choices.push_back(line);
+            }
+        },
+        [&](std::string_view text) {
+            const DriftLine line = ParseDriftLine(text);
+            if (line.kind == DriftLine::Sample) {
+                drift.append(line.point);
+            } else if (line.kind == DriftLine::Figures) {
+                minCelsius = line.MinCelsius;
+                maxCelsius = line.MaxCelsius;
+            }
+        });
     std::vector<char> chunk(kChunk);
     for (;;) {
         const qint64 n = input.read(chunk.data(), kChunk);
@@ -248,6 +269,10 @@ bool DumpCommands::Read(QIODevice& input, const QString& path)
         graph->assign(GraphSamples::Deviation, std::move(deviation));
         graph->assign(GraphSamples::Temperature, std::move(temperature));
     }
+    // The file's drift run replaces the current one, as its graph does; a file
+    // without the block leaves an empty run.
+    if (DriftAnalysis* meter = context_.links().drift)
+        meter->assign(std::move(drift), minCelsius, maxCelsius);
     if (RegisterRows* rows = context_.links().registerRows) rows->showChosenSection();
     return true;
 }

@@ -16,7 +16,8 @@ class DumpCommands : public QObject {
     explicit DumpCommands(ReportContext& context, QObject* parent = nullptr);
 
     // Read (path): selects the file's part, stores its registers in the image,
-    // replaces the graph's points and shows the register section again. A
+    // replaces the graph's points and the drift run (links().drift; empty when
+    // the file has no drift block) and shows the register section again. A
     // file that cannot be read is reported in an error box; false then.
     bool Read(const QString& path);
     // Open (path): Read, and the file becomes the one Save writes to, only
@@ -26,7 +27,8 @@ class DumpCommands : public QObject {
     // applied until the input has been read to its end, so a read that fails
     // part-way is reported and changes nothing.
     bool Read(QIODevice& input, const QString& path);
-    // Write (path): replaces the file as a whole or, failing, leaves the old
+    // Write (path): the drift run's block follows the graph lines when there
+    // is a run with samples. Replaces the file as a whole or, failing, leaves the old
     // one as it was and reports why in an error box; false then.
     bool Write(const QString& path);
 

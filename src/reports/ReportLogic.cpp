@@ -1,5 +1,6 @@
 #include "reports/ReportLogic.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace ReportLogic {
@@ -102,6 +103,26 @@ Report Build(const PartInfo& part, const uint8_t* regs, const std::string& time,
         ++line;
     }
     return report;
+}
+
+GraphPage LayoutGraphPage(double pageWidth, double pageHeight, double chartWidth,
+                          double chartHeight, double lineHeight, bool rateLine)
+{
+    GraphPage page;
+    page.hasRate = rateLine;
+    const double room = std::max(0.0, pageHeight - (rateLine ? 2 * lineHeight : 0.0));
+    double scale = 0;
+    if (chartWidth > 0 && chartHeight > 0)
+        scale = std::max(0.0, std::min(pageWidth / chartWidth, room / chartHeight));
+    page.chart.width = chartWidth * scale;
+    page.chart.height = chartHeight * scale;
+    page.chart.x = (pageWidth - page.chart.width) / 2;
+    page.chart.y = 0;
+    if (rateLine) {
+        page.rateX = page.chart.x;
+        page.rateTop = page.chart.height + lineHeight / 2;
+    }
+    return page;
 }
 
 } // namespace ReportLogic

@@ -44,4 +44,20 @@ constexpr int kContinuedRegisterLine = 2;
 // printable area; register lines beyond it continue on further pages.
 Report Build(const PartInfo& part, const uint8_t* regs, const std::string& time, int linesPerPage);
 
+// The graph page, in the page's own units: the chart, a picture of
+// chartWidth x chartHeight, is scaled to the page keeping its proportions,
+// centred, at the top. With a rate line the chart leaves room below it for
+// half a line's gap, the line (one lineHeight, starting at the chart's left
+// edge) and half a line to spare; without one it fills the page as before.
+struct Box {
+    double x = 0, y = 0, width = 0, height = 0;
+};
+struct GraphPage {
+    Box chart;
+    bool hasRate = false;
+    double rateX = 0, rateTop = 0; // the rate line's left edge and top
+};
+GraphPage LayoutGraphPage(double pageWidth, double pageHeight, double chartWidth,
+                          double chartHeight, double lineHeight, bool rateLine);
+
 } // namespace ReportLogic

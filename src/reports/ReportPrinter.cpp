@@ -16,6 +16,7 @@
 #include <QValueAxis>
 #include <algorithm>
 #include <ctime>
+#include <string>
 
 #include "bus/RtcBus.h"
 #include "clock/PcClock.h"
@@ -154,6 +155,13 @@ bool ReportPrinter::render(QPrinter& printer, QString* why)
     QChart* chart = context_.links().graphChart;
     printer.setPageOrientation(QPageLayout::Landscape);
     printer.newPage();
+    std::string rate;
+    if (const DriftAnalysis* drift = context_.links().drift) {
+        const DriftLogic::DriftFigures figures = drift->figures();
+        if (figures.Samples > 0) rate = DriftLogic::RateText(figures);
+    }
+    const ReportLogic::GraphPage graphPage = ReportLogic::LayoutGraphPage(
+        printer.width(), printer.height(), 1000, 700, lineHeight, !rate.empty());
     if (chart && chart->scene()) {
         // The chart is laid out on a landscape canvas of its own (the page on
         // screen may never have been shown), drawn at three times its pixels
@@ -178,9 +186,14 @@ bool ReportPrinter::render(QPrinter& printer, QString* why)
         c->setMargins(margins.toMargins());
         c->setGeometry(screen);
         if (c->layout()) c->layout()->activate();
-        const QSizeF page(printer.width(), printer.height());
-        const QSizeF fitted = QSizeF(1000, 700).scaled(page, Qt::KeepAspectRatio);
-        painter.drawImage(QRectF(QPointF((page.width() - fitted.width()) / 2, 0), fitted), picture);
+        const ReportLogic::Box at = graphPage.chart;
+        painter.drawImage(QRectF(at.x, at.y, at.width, at.height), picture);
+    }
+    // The drift run's rate under the chart, once it has samples.
+    if (graphPage.hasRate) {
+        painter.setFont(bodyFont);
+        painter.drawText(qRound(graphPage.rateX), qRound(graphPage.rateTop) + body.ascent(),
+                         QString::fromStdString(rate));
     }
     painter.end();
     printer.setPageOrientation(orientation);

@@ -1,7 +1,8 @@
 // The printed report of the tool bar's PrintBtn: one text page with the title,
 // the part's features and its registers as the image holds them (more pages
 // when the registers run past the printable area), then the graph on a
-// landscape page of its own. Nothing is read from the chip.
+// landscape page of its own, with the drift run's rate under the chart once the
+// run has samples. Nothing is read from the chip.
 #pragma once
 
 #include <QString>

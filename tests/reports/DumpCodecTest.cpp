@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
-
+#include <cstring>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -330,4 +332,238 @@ TEST(DumpWrite, AbsurdValuesNeverCostALineEnd)
     EXPECT_DOUBLE_EQ(back[0].point.Hours, 1.0);
     EXPECT_DOUBLE_EQ(back[1].point.Hours, 4.0);
     EXPECT_DOUBLE_EQ(back[1].point.Temperature, 21.5);
+}
+
+// ---- The drift run's block ----
+
+namespace {
+
+using DriftLogic::DriftFigures;
+using DriftLogic::DriftPoint;
+
+// A run as the Graph page keeps it, with numbers no short decimal holds.
+struct DriftRun {
+    DriftFigures figures;
+    std::vector<DriftPoint> points;
+};
+DriftRun awkwardRun()
+{
+    DriftRun run;
+    run.figures.Samples = 5;
+    run.figures.SpanSeconds = 3600.0 + 1.0 / 3.0;
+    run.figures.RatePpm = 17.3 + 1e-13;
+    run.figures.IntervalPpm = 0.1 / 3.0;
+    run.figures.MinCelsius = -10.15;
+    run.figures.MaxCelsius = 23.456789012345678;
+    run.points = {{0.0, -0.0, 0.0},
+                  {6.000123456789, 1.0 / 3.0, 2.0 / 3.0},
+                  {1234.5678901234567, -98765.4321e-3, 1e-300},
+                  {3600.3333333333335, 62.280000000000001, 4.9406564584124654e-324},
+                  {kDumpSecondsMax, -kDumpDriftMsMax, kDumpDriftMsMax}};
+    return run;
+}
+
+bool sameBits(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// What a reader that knows the drift block takes from a text: the lines of
+// the three patterns, and the block's lines.
+struct ReadBoth {
+    std::vector<DumpLine> dump;
+    std::vector<DriftLine> drift;
+    std::vector<std::string> others; // lines no pattern fits
+};
+ReadBoth readBoth(std::string_view bytes, size_t piece = 5)
+{
+    ReadBoth got;
+    DumpLineReader reader([&](const DumpLine& line) { got.dump.push_back(line); },
+                          [&](std::string_view line) {
+                              got.others.emplace_back(line);
+                              const DriftLine parsed = ParseDriftLine(line);
+                              if (parsed.kind != DriftLine::Ignored) got.drift.push_back(parsed);
+                          });
+    for (size_t at = 0; at < bytes.size(); at += piece)
+        reader.feed(bytes.data() + at, std::min(piece, bytes.size() - at));
+    reader.finish();
+    return got;
+}
+
+bool sameDumpLines(const std::vector<DumpLine>& a, const std::vector<DumpLine>& b)
+{
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i].kind != b[i].kind || a[i].partRow != b[i].partRow ||
+            a[i].address != b[i].address || a[i].value != b[i].value ||
+            !sameBits(a[i].point.Hours, b[i].point.Hours) ||
+            !sameBits(a[i].point.Deviation, b[i].point.Deviation) ||
+            !sameBits(a[i].point.Temperature, b[i].point.Temperature))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// The block follows the graph lines; a reader that knows only the three
+// patterns takes from the file exactly what it takes without the block, and
+// every line of the block fits none of them. The block's own reader gets the
+// run back bit for bit, in order.
+TEST(DumpDriftBlock, OlderReadersSkipEveryLineAndTheRunReadsBackExactly)
+{
+    const DriftRun run = awkwardRun();
+    Graph g{{0.5, 25.5}, {-2.6, 1234.0}, {23.46, -10.15}};
+    uint8_t regs[256] = {};
+    regs[0x0A] = 0x25;
+    const std::string plain = WriteDumpText(part("VK310"), regs, g.deviation(), g.temperature());
+    const std::string block = WriteDriftBlock(run.figures, run.points);
+    const std::string file = plain + block;
+
+    const std::vector<std::string> blockLines = lines(block);
+    ASSERT_EQ(blockLines.size(), 4 + run.points.size());
+    EXPECT_EQ(blockLines[0], "") << "an empty line ends the graph lines";
+    for (const std::string& line : blockLines) {
+        EXPECT_EQ(ParseDumpLine(line).kind, DumpLine::Ignored) << line;
+        EXPECT_LE(line.size(), kDumpLineMax) << line;
+    }
+    EXPECT_TRUE(sameDumpLines(readAll(file), readAll(plain)));
+    EXPECT_TRUE(sameDumpLines(readAll(file, 1), readAll(plain, 1)));
+
+    const ReadBoth got = readBoth(file);
+    EXPECT_TRUE(sameDumpLines(got.dump, readAll(plain)));
+    ASSERT_EQ(got.drift.size(), 1 + run.points.size());
+    EXPECT_EQ(got.drift[0].kind, DriftLine::Figures);
+    EXPECT_EQ(got.drift[0].MinCelsius, run.figures.MinCelsius);
+    EXPECT_EQ(got.drift[0].MaxCelsius, run.figures.MaxCelsius);
+    for (size_t i = 0; i < run.points.size(); ++i) {
+        SCOPED_TRACE(i);
+        const DriftLine& line = got.drift[i + 1];
+        ASSERT_EQ(line.kind, DriftLine::Sample);
+        EXPECT_TRUE(sameBits(line.point.Seconds, run.points[i].Seconds));
+        EXPECT_TRUE(sameBits(line.point.OffsetMs, run.points[i].OffsetMs));
+        EXPECT_TRUE(sameBits(line.point.UncertaintyMs, run.points[i].UncertaintyMs));
+    }
+}
+
+// The block's lines as written: headers for whoever opens the file in a
+// spreadsheet, empty fields for what the run does not have yet, and no block
+// at all for a run without samples. Under a decimal-comma locale the numbers
+// are written the same.
+TEST(DumpDriftBlock, LinesAsWrittenInAnyLocale)
+{
+    DriftFigures measured;
+    measured.Samples = 2;
+    measured.RatePpm = -43.25;
+    measured.IntervalPpm = 0.5;
+    measured.MinCelsius = 23.5;
+    measured.MaxCelsius = 24.0;
+    DriftFigures bare;
+    bare.Samples = 1;
+    bare.MinCelsius = 20.0; // half a range is not written
+    const std::vector<DriftPoint> points = {{6.0, -12.5, 1.25}, {12.5, 1e-3, 2.0}};
+    const std::vector<std::string> samples = {"Drift,6,-12.5,1.25", "Drift,12.5,0.001,2"};
+    const std::vector<std::string> head = {
+        "", "Drift Run,Min Temperature,Max Temperature,Rate (ppm),Interval (ppm)"};
+    const std::string columns = "Drift Time (s),Offset (ms),Uncertainty (ms)";
+
+    for (const bool comma : {false, true}) {
+        SCOPED_TRACE(comma ? "comma locale" : "C locale");
+        std::optional<CommaLocale> locale;
+        if (comma) {
+            locale.emplace();
+            ASSERT_TRUE(locale->ok()) << locale->why();
+        }
+        std::vector<std::string> expected = head;
+        expected.push_back("Drift Figures,23.5,24,-43.25,0.5");
+        expected.push_back(columns);
+        expected.insert(expected.end(), samples.begin(), samples.end());
+        EXPECT_EQ(lines(WriteDriftBlock(measured, points)), expected);
+
+        expected = head;
+        expected.push_back("Drift Figures,,,,");
+        expected.push_back(columns);
+        expected.push_back(samples[0]);
+        EXPECT_EQ(lines(WriteDriftBlock(bare, std::span(points).first(1))), expected);
+
+        EXPECT_EQ(WriteDriftBlock(measured, {}), "");
+    }
+}
+
+// What the block's reader takes from one line; anything else is skipped like
+// any malformed line.
+TEST(DumpDriftBlock, LinesTheReaderTakesAndSkips)
+{
+    struct Case {
+        const char* line;
+        DriftLine::Kind kind;
+        double a = 0, b = 0, c = 0; // sample: seconds, offset, uncertainty; figures: min, max
+        bool range = false;         // figures: a range is given
+    };
+    const Case cases[] = {
+        {"Drift,6,-12.5,1.25", DriftLine::Sample, 6, -12.5, 1.25},
+        {"Drift,+6,1e3,0   ", DriftLine::Sample, 6, 1000, 0},
+        {"Drift, 6, 2, 3", DriftLine::Sample, 6, 2, 3},
+        {"Drift,4294967295,-4294967295000,4294967295000", DriftLine::Sample, 4294967295.0,
+         -4294967295000.0, 4294967295000.0},
+        {"Drift,4294967296,0,0", DriftLine::Ignored},
+        {"Drift,1,4294967295001,0", DriftLine::Ignored},
+        {"Drift,1,0,4294967295001", DriftLine::Ignored},
+        {"Drift,-1,0,0", DriftLine::Ignored},
+        {"Drift,1,0,-0.5", DriftLine::Ignored},
+        {"Drift,1,nan,0", DriftLine::Ignored},
+        {"Drift,1,inf,0", DriftLine::Ignored},
+        {"Drift,1,1e400,0", DriftLine::Ignored},
+        {"Drift,1,2", DriftLine::Ignored},
+        {"Drift,1,2,", DriftLine::Ignored},
+        {"Drift,1,2,3,4", DriftLine::Ignored},
+        {"Drift,1,2,3x", DriftLine::Ignored},
+        {"Drift,1,2,5,3", DriftLine::Ignored}, // "2,5" in a decimal-comma locale
+        {"Drift,0x10,2,3", DriftLine::Ignored},
+        {"Drift;1;2;3", DriftLine::Ignored},
+        {"drift,1,2,3", DriftLine::Ignored},
+        {" Drift,1,2,3", DriftLine::Ignored},
+        {"Drift,", DriftLine::Ignored},
+        {"Drift Figures,23.5,24,-43.25,0.5", DriftLine::Figures, 23.5, 24, 0, true},
+        {"Drift Figures,23.5,24", DriftLine::Figures, 23.5, 24, 0, true},
+        {"Drift Figures,-1000,1000,whatever", DriftLine::Figures, -1000, 1000, 0, true},
+        {"Drift Figures,,,,", DriftLine::Figures},
+        {"Drift Figures,,", DriftLine::Figures},
+        {"Drift Figures,23.5,,1,1", DriftLine::Ignored},
+        {"Drift Figures,,23.5,1,1", DriftLine::Ignored},
+        {"Drift Figures,24,23.5,,", DriftLine::Ignored},
+        {"Drift Figures,23,5,24,0", DriftLine::Ignored},
+        {"Drift Figures,-1000.5,0,,", DriftLine::Ignored},
+        {"Drift Figures,0,1000.5,,", DriftLine::Ignored},
+        {"Drift Figures,x,1,,", DriftLine::Ignored},
+        {"Drift Figures", DriftLine::Ignored},
+        {"Drift Run,Min Temperature,Max Temperature,Rate (ppm),Interval (ppm)", DriftLine::Ignored},
+        {"Drift Time (s),Offset (ms),Uncertainty (ms)", DriftLine::Ignored},
+        {"Day 0 01:00:00,-3,23.5", DriftLine::Ignored},
+        {"", DriftLine::Ignored},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const DriftLine got = ParseDriftLine(c.line);
+        EXPECT_EQ(got.kind, c.kind);
+        if (got.kind == DriftLine::Sample && c.kind == DriftLine::Sample) {
+            EXPECT_EQ(got.point.Seconds, c.a);
+            EXPECT_EQ(got.point.OffsetMs, c.b);
+            EXPECT_EQ(got.point.UncertaintyMs, c.c);
+        }
+        if (got.kind == DriftLine::Figures && c.kind == DriftLine::Figures) {
+            EXPECT_EQ(got.MinCelsius, c.range ? std::optional<double>(c.a) : std::nullopt);
+            EXPECT_EQ(got.MaxCelsius, c.range ? std::optional<double>(c.b) : std::nullopt);
+        }
+    }
+
+    // A block line of 255 characters is read; one of 256 is dropped unread,
+    // and the line after it still is.
+    const std::string fits = "Drift,1,2,3" + std::string(kDumpLineMax - 11, ' ');
+    const std::string tooLong = "Drift,4,5,6" + std::string(kDumpLineMax - 10, ' ');
+    const ReadBoth got = readBoth(fits + "\r\n" + tooLong + "\r\nDrift,7,8,9\n", 64);
+    ASSERT_EQ(got.drift.size(), 2u);
+    EXPECT_EQ(got.drift[0].point.Seconds, 1);
+    EXPECT_EQ(got.drift[1].point.Seconds, 7);
+    EXPECT_EQ(got.others.size(), 2u);
 }

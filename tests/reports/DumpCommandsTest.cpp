@@ -23,11 +23,15 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <thread>
+#include <vector>
 
 #include "app/ResultSinks.h"
 #include "app/polling/DisplayPanel.h"
 #include "app/setup/SetupPage.h"
+#include "pages/PageLinks.h"
+#include "pages/graph/DriftLogic.h"
 #include "pages/graph/GraphData.h"
 #include "reports/DumpCommands.h"
 #include "support/CommaLocale.h"
@@ -547,6 +551,243 @@ TEST_F(DumpCommandsTest, OpenDialogReadsTheChosenFile)
     static_cast<QDialog*>(box)->accept();
     EXPECT_EQ(window().bus().partRow(), FindPartRow("VK350"));
     EXPECT_EQ(window().bus().data.LastFile, path("pick.csv").toStdString());
+}
+
+// ---- The drift run in the file ----
+
+using DriftLogic::DriftFigures;
+using DriftLogic::DriftPoint;
+
+// A drift run that serves what it was given, fitted by the rate fit, and
+// records every run a file assigns to it.
+class FakeDrift : public DriftAnalysis {
+  public:
+    struct Assigned {
+        QList<DriftPoint> offsets;
+        std::optional<double> minCelsius, maxCelsius;
+    };
+
+    void set(QList<DriftPoint> offsets, std::optional<double> minCelsius,
+             std::optional<double> maxCelsius)
+    {
+        fit_.Restart();
+        for (const DriftPoint& p : offsets)
+            fit_.Add(p.Seconds, p.OffsetMs);
+        points_ = std::move(offsets);
+        min_ = minCelsius;
+        max_ = maxCelsius;
+    }
+    DriftFigures figures() const override
+    {
+        DriftFigures f;
+        f.Samples = fit_.Count();
+        f.SpanSeconds = fit_.Span();
+        f.RatePpm = fit_.RatePpm();
+        f.IntervalPpm = fit_.IntervalPpm();
+        f.MinCelsius = min_;
+        f.MaxCelsius = max_;
+        return f;
+    }
+    const QList<DriftPoint>& offsets() const override { return points_; }
+    void restart() override { set({}, std::nullopt, std::nullopt); }
+    void assign(QList<DriftPoint> offsets, std::optional<double> minCelsius,
+                std::optional<double> maxCelsius) override
+    {
+        assigned.push_back({offsets, minCelsius, maxCelsius});
+        set(std::move(offsets), minCelsius, maxCelsius);
+    }
+
+    std::vector<Assigned> assigned;
+
+  private:
+    DriftLogic::RateFit fit_;
+    QList<DriftPoint> points_;
+    std::optional<double> min_, max_;
+};
+
+// An hour of samples every 6 s of a chip ppm fast, with a few ms of scatter.
+QList<DriftPoint> hourAt(double ppm)
+{
+    QList<DriftPoint> points;
+    for (int i = 0; i <= 600; ++i) {
+        const double seconds = 6.0 * i + 0.001 * (i % 7);
+        const double scatter = 0.37 * ((i * 37) % 11 - 5);
+        points.append({seconds, 250.0 + ppm * 1e-3 * seconds + scatter, 1.0 + 0.25 * (i % 3)});
+    }
+    return points;
+}
+
+void expectRelative(std::optional<double> got, std::optional<double> want, const char* what)
+{
+    ASSERT_TRUE(got.has_value() && want.has_value()) << what;
+    EXPECT_NEAR(*got, *want, 1e-9 * std::fabs(*want)) << what;
+}
+
+// The window's drift link replaced by a fake for the test, and put back.
+class DumpDriftTest : public DumpCommandsTest {
+  protected:
+    void SetUp() override
+    {
+        DumpCommandsTest::SetUp();
+        if (HasFatalFailure() || IsSkipped()) return;
+        meter = window().links().drift;
+        ASSERT_NE(meter, nullptr) << "the Graph page offers its drift meter";
+        window().links().drift = &fake;
+    }
+    void TearDown() override
+    {
+        if (window_) window_->links().drift = meter;
+        DumpCommandsTest::TearDown();
+    }
+
+    FakeDrift fake;
+    DriftAnalysis* meter = nullptr;
+};
+
+// A saved run comes back on Open with the estimate it had: through the fake,
+// which records what it was given, and through the Graph page's own meter.
+TEST_F(DumpDriftTest, ASavedRunOpensWithTheSameEstimate)
+{
+    choose("VK310");
+    const QList<QPointF> dev = {{0.5, -2}, {1.0, -3}};
+    const QList<QPointF> temp = {{0.5, 23.5}, {1.0, 23.9}};
+    const QList<DriftPoint> run = hourAt(17.3);
+    for (DriftAnalysis* drift : {static_cast<DriftAnalysis*>(&fake), meter}) {
+        SCOPED_TRACE(drift == meter ? "the Graph page's meter" : "fake");
+        window().links().drift = drift;
+        graph().assign(GraphData::Deviation, dev);
+        graph().assign(GraphData::Temperature, temp);
+        drift->assign(run, 23.1, 23.9);
+        const DriftFigures saved = drift->figures();
+        ASSERT_EQ(saved.Samples, run.size());
+        ASSERT_TRUE(saved.RatePpm && saved.IntervalPpm);
+        EXPECT_NEAR(*saved.RatePpm, 17.3, 0.1);
+        fake.assigned.clear();
+        ASSERT_TRUE(window().saveDumpFile(path("drift.csv")));
+
+        // Another run in the meantime, then the file's.
+        drift->assign(hourAt(-43), 30.0, 31.0);
+        ASSERT_TRUE(window().openDumpFile(path("drift.csv")));
+
+        const DriftFigures opened = drift->figures();
+        EXPECT_EQ(opened.Samples, saved.Samples);
+        expectRelative(opened.RatePpm, saved.RatePpm, "rate");
+        expectRelative(opened.IntervalPpm, saved.IntervalPpm, "interval");
+        EXPECT_NEAR(opened.SpanSeconds, saved.SpanSeconds, 1e-9 * saved.SpanSeconds);
+        EXPECT_EQ(opened.MinCelsius, std::optional<double>(23.1));
+        EXPECT_EQ(opened.MaxCelsius, std::optional<double>(23.9));
+        ASSERT_EQ(drift->offsets().size(), run.size());
+        for (qsizetype i = 0; i < run.size(); ++i) {
+            EXPECT_EQ(drift->offsets()[i].Seconds, run[i].Seconds) << i;
+            EXPECT_EQ(drift->offsets()[i].OffsetMs, run[i].OffsetMs) << i;
+            EXPECT_EQ(drift->offsets()[i].UncertaintyMs, run[i].UncertaintyMs) << i;
+        }
+        // The graph lines are read as before.
+        EXPECT_EQ(graph().points(GraphData::Deviation), dev);
+        EXPECT_EQ(graph().points(GraphData::Temperature), temp);
+        if (drift == &fake) {
+            EXPECT_EQ(fake.assigned.size(), 2u) << "once by the test, once by Open";
+        }
+    }
+    EXPECT_TRUE(boxes().empty());
+}
+
+// The file's run replaces the current one, as its graph replaces the graph: a
+// file without the block leaves an empty run, and a damaged block gives what
+// its good lines say. A file that cannot be read leaves the run alone.
+TEST_F(DumpDriftTest, OpenReplacesTheRunWithTheFilesOwn)
+{
+    choose("VK310");
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        QList<DriftPoint> offsets;
+        std::optional<double> minCelsius, maxCelsius;
+    };
+    const QByteArray graphLines =
+        "\r\nElapsed Time,Deviation,Temperature\r\nDay 0 01:00:00,-3,23.5\r\n";
+    const Case cases[] = {
+        {"no block", "Part Nunber,VK310\r\n" + graphLines, {}, std::nullopt, std::nullopt},
+        {"damaged block",
+         graphLines +
+             "\r\nDrift Run,Min Temperature,Max Temperature,Rate (ppm),Interval (ppm)\r\n"
+             "Drift Figures,22.5,24,99,1\r\n"
+             "Drift Time (s),Offset (ms),Uncertainty (ms)\r\n"
+             "Drift,6,12.5,1.5\r\n"
+             "Drift,12,nan,1.5\r\n"
+             "Drift,18,13,2,5\r\n" +
+             "Drift,24,1" + QByteArray(300, '0') + ",1\r\n" +
+             "Drift,30,14.5,1\n"
+             "Drift,36,15",
+         {{6, 12.5, 1.5}, {30, 14.5, 1}},
+         22.5,
+         24.0},
+        {"samples without figures",
+         "Drift,6,1,1\r\nDrift,12,2,1\r\n",
+         {{6, 1, 1}, {12, 2, 1}},
+         std::nullopt,
+         std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake.set(hourAt(17.3), 23.0, 24.0);
+        fake.assigned.clear();
+        put(path("in.csv"), c.bytes);
+        ASSERT_TRUE(window().openDumpFile(path("in.csv")));
+        ASSERT_EQ(fake.assigned.size(), 1u);
+        const FakeDrift::Assigned& got = fake.assigned[0];
+        const QList<DriftPoint>& want = c.offsets;
+        ASSERT_EQ(got.offsets.size(), want.size());
+        for (qsizetype i = 0; i < want.size(); ++i) {
+            EXPECT_EQ(got.offsets[i].Seconds, want[i].Seconds);
+            EXPECT_EQ(got.offsets[i].OffsetMs, want[i].OffsetMs);
+            EXPECT_EQ(got.offsets[i].UncertaintyMs, want[i].UncertaintyMs);
+        }
+        EXPECT_EQ(got.minCelsius, c.minCelsius);
+        EXPECT_EQ(got.maxCelsius, c.maxCelsius);
+        EXPECT_EQ(fake.figures().Samples, want.size());
+    }
+
+    fake.set(hourAt(17.3), 23.0, 24.0);
+    fake.assigned.clear();
+    EXPECT_FALSE(window().openDumpFile(path("missing.csv")));
+    ASSERT_EQ(boxes().size(), 1u);
+    boxes().takeFirst();
+    EXPECT_TRUE(fake.assigned.empty()) << "a file that was not read changes no run";
+    EXPECT_EQ(fake.offsets().size(), 601);
+}
+
+// Without a drift run, or with one that has no samples yet, Save writes the
+// file as it always has; without a drift link a file with a block still opens.
+TEST_F(DumpDriftTest, NoRunNoBlockAndNoLinkNoHarm)
+{
+    choose("VK310");
+    graph().assign(GraphData::Deviation, {{1.0, -2.6}});
+    graph().assign(GraphData::Temperature, {{1.0, 23.46}});
+    fake.set({}, 23.0, 24.0);
+    ASSERT_TRUE(window().saveDumpFile(path("empty-run.csv")));
+    window().links().drift = nullptr;
+    ASSERT_TRUE(window().saveDumpFile(path("no-link.csv")));
+    const QByteArray plain = contents(path("no-link.csv"));
+    EXPECT_TRUE(
+        plain.endsWith("\r\nElapsed Time,Deviation,Temperature\r\nDay 0 01:00:00,-3,23.5\r\n"));
+    EXPECT_FALSE(plain.contains("Drift"));
+    EXPECT_EQ(contents(path("empty-run.csv")), plain);
+
+    window().links().drift = &fake;
+    fake.set(hourAt(5), std::nullopt, std::nullopt);
+    ASSERT_TRUE(window().saveDumpFile(path("with-run.csv")));
+    const QByteArray withRun = contents(path("with-run.csv"));
+    EXPECT_TRUE(withRun.startsWith(plain));
+    EXPECT_TRUE(withRun.contains("\r\nDrift Figures,,,"));
+
+    window().links().drift = nullptr;
+    graph().clear();
+    fake.assigned.clear();
+    ASSERT_TRUE(window().openDumpFile(path("with-run.csv")));
+    EXPECT_EQ(graph().points(GraphData::Deviation), (QList<QPointF>{{1.0, -3}}));
+    EXPECT_TRUE(fake.assigned.empty());
+    EXPECT_TRUE(boxes().empty());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -222,6 +223,52 @@ TEST_F(ReportLogicTest, TitleTimeFollowsThePcTimeFormat)
     t.tm_sec = 9;
     EXPECT_EQ(ReportLogic::FormatTime(t, true), "05/06/24 - 13:05:09");
     EXPECT_EQ(ReportLogic::FormatTime(t, false), "05/06/24 - 01:05:09 PM");
+}
+
+// The graph page: the chart keeps its proportions, stays on the page and
+// fills it; a rate line goes under the chart, at its left edge, inside the
+// page, and costs the chart no more than the line's room.
+TEST(ReportGraphPage, ChartFillsThePageAndTheRateLineGoesUnderIt)
+{
+    struct Case {
+        double width, height, line;
+    };
+    const Case cases[] = {
+        {842, 595, 11}, {1000, 700, 11}, {500, 1000, 11}, {3000, 500, 50}, {6600, 4800, 160},
+    };
+    constexpr double kEps = 1e-9;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        const auto alone =
+            ReportLogic::LayoutGraphPage(c.width, c.height, 1000, 700, c.line, false);
+        const auto with = ReportLogic::LayoutGraphPage(c.width, c.height, 1000, 700, c.line, true);
+        for (const auto& page : {alone, with}) {
+            const ReportLogic::Box& chart = page.chart;
+            EXPECT_NEAR(chart.width * 700, chart.height * 1000, kEps * c.width * 1000);
+            EXPECT_EQ(chart.y, 0);
+            EXPECT_GE(chart.x, 0);
+            EXPECT_NEAR(chart.x, c.width - chart.x - chart.width, kEps) << "centred";
+            EXPECT_LE(chart.width, c.width + kEps);
+            EXPECT_LE(chart.height, c.height + kEps);
+        }
+        EXPECT_FALSE(alone.hasRate);
+        EXPECT_TRUE(std::abs(alone.chart.width - c.width) < kEps ||
+                    std::abs(alone.chart.height - c.height) < kEps)
+            << "the chart alone fills the page's width or height";
+
+        EXPECT_TRUE(with.hasRate);
+        EXPECT_GE(with.rateTop, with.chart.height + c.line / 4) << "a gap under the chart";
+        EXPECT_LE(with.rateTop + c.line, c.height) << "the line on the page";
+        EXPECT_EQ(with.rateX, with.chart.x);
+        EXPECT_LE(with.chart.height, alone.chart.height);
+        EXPECT_GE(with.chart.height, std::min(alone.chart.height, c.height - 3 * c.line))
+            << "no more than the line's room is given up";
+    }
+
+    // A page too small for anything keeps every size at zero or more.
+    const auto tiny = ReportLogic::LayoutGraphPage(100, 10, 1000, 700, 20, true);
+    EXPECT_GE(tiny.chart.width, 0);
+    EXPECT_GE(tiny.chart.height, 0);
 }
 
 } // namespace

@@ -22,6 +22,8 @@
 #include "app/TMainApp.h"
 #include "app/setup/SetupPage.h"
 #include "catalogue/PartTable.h"
+#include "pages/PageLinks.h"
+#include "pages/graph/DriftLogic.h"
 #include "pages/graph/GraphView.h"
 #include "support/AppTestSupport.h"
 #include "support/WindowFixture.h"
@@ -104,6 +106,45 @@ class ReportPdfTest : public WindowFixture {
             const auto m = it.next();
             out.push_back({m.captured(4), m.captured(1).toDouble(), m.captured(2).toDouble(),
                            m.captured(3).toDouble()});
+        }
+        return out;
+    }
+
+    // The boxes of a page's pictures and texts in points, from pdftohtml's
+    // XML at zoom 1, and the page's own size.
+    struct Box {
+        double top = 0, left = 0, width = 0, height = 0;
+        QString text;
+        double bottom() const { return top + height; }
+        double right() const { return left + width; }
+    };
+    struct Layout {
+        double width = 0, height = 0;
+        std::vector<Box> images, texts;
+    };
+    Layout layout(const QString& pdf, int page)
+    {
+        const QString base = dir.filePath(QStringLiteral("layout%1").arg(page));
+        run(QStringLiteral("pdftohtml"),
+            {QStringLiteral("-xml"), QStringLiteral("-q"), QStringLiteral("-zoom"),
+             QStringLiteral("1"), QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+             QString::number(page), pdf, base});
+        QFile xml(base + QStringLiteral(".xml"));
+        EXPECT_TRUE(xml.open(QIODevice::ReadOnly)) << base.toStdString();
+        const QString all = QString::fromUtf8(xml.readAll());
+        Layout out;
+        static const QRegularExpression pageTag(
+            QStringLiteral(R"re(<page [^>]*height="([\d.]+)" width="([\d.]+)")re"));
+        const auto p = pageTag.match(all);
+        if (p.hasMatch())
+            out.height = p.captured(1).toDouble(), out.width = p.captured(2).toDouble();
+        static const QRegularExpression item(QStringLiteral(
+            R"re(<(image|text) top="(-?[\d.]+)" left="(-?[\d.]+)" width="([\d.]+)" height="([\d.]+)"[^>]*>(?:(.*?)</text>)?)re"));
+        for (auto it = item.globalMatch(all); it.hasNext();) {
+            const auto m = it.next();
+            Box box{m.captured(2).toDouble(), m.captured(3).toDouble(), m.captured(4).toDouble(),
+                    m.captured(5).toDouble(), m.captured(6)};
+            (m.captured(1) == QLatin1String("image") ? out.images : out.texts).push_back(box);
         }
         return out;
     }
@@ -304,6 +345,58 @@ TEST_F(ReportPdfTest, PrintBtnWithoutAPrinterTellsAScriptInsteadOfOpeningADialog
     EXPECT_EQ(window().statusPanelText(3),
               QStringLiteral("No printer: the report was not printed"));
     EXPECT_EQ(recordedBoxCount(window()), 0u);
+}
+
+// An hour of drift samples at +17.3 ppm with a few ms of scatter.
+QList<DriftLogic::DriftPoint> hourAt17ppm()
+{
+    QList<DriftLogic::DriftPoint> points;
+    for (int i = 0; i <= 600; ++i)
+        points.append({6.0 * i, 17.3e-3 * 6.0 * i + ((i * 37) % 11 - 5), 1.5});
+    return points;
+}
+
+// Once the drift run has samples, its rate stands under the chart on the
+// graph page, clear of it and on the page; the chart gives up only the room
+// the line needs. Without samples the page is the chart alone.
+TEST_F(ReportPdfTest, TheDriftRateStandsUnderTheChart)
+{
+    choose("VK310");
+    DriftAnalysis* drift = window().links().drift;
+    ASSERT_NE(drift, nullptr);
+    drift->restart();
+    const QString bare = dir.filePath(QStringLiteral("bare.pdf"));
+    ASSERT_TRUE(window().printReport(bare));
+    const Layout alone = layout(bare, 2);
+    EXPECT_TRUE(alone.texts.empty()) << alone.texts.front().text.toStdString();
+    ASSERT_EQ(alone.images.size(), 1u);
+
+    drift->assign(hourAt17ppm(), 23.1, 23.9);
+    const std::string rate = DriftLogic::RateText(drift->figures());
+    const QString pdf = dir.filePath(QStringLiteral("rate.pdf"));
+    ASSERT_TRUE(window().printReport(pdf));
+    const QString page2 = text(pdf, 2).trimmed();
+    EXPECT_TRUE(page2.startsWith(QStringLiteral("Rate: +17.3 ppm \u00b1 "))) << page2.toStdString();
+    EXPECT_EQ(page2, QString::fromStdString(rate));
+    EXPECT_FALSE(text(pdf, 1).contains(QStringLiteral("Rate:"))) << "only on the graph page";
+
+    const Layout page = layout(pdf, 2);
+    ASSERT_EQ(page.images.size(), 1u);
+    ASSERT_FALSE(page.texts.empty());
+    const Box& chart = page.images[0];
+    for (const Box& line : page.texts) {
+        SCOPED_TRACE(line.text.toStdString());
+        EXPECT_GE(line.top, chart.bottom()) << "under the chart, not over it";
+        EXPECT_LE(line.bottom(), page.height);
+        EXPECT_GE(line.left, chart.left - 0.5);
+        EXPECT_LE(line.right(), page.width);
+    }
+    EXPECT_LE(chart.bottom(), page.height);
+    EXPECT_LE(chart.right(), page.width + 0.5);
+    // The chart keeps its proportions and loses no more than the line's room.
+    EXPECT_NEAR(chart.width / chart.height, alone.images[0].width / alone.images[0].height, 0.02);
+    EXPECT_LT(chart.height, alone.images[0].height);
+    EXPECT_GT(chart.height, alone.images[0].height - 4 * page.texts[0].height);
 }
 
 } // namespace
