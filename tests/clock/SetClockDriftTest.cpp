@@ -22,26 +22,11 @@
 #include "pages/PageLinks.h"
 #include "support/AppTestSupport.h"
 #include "support/PageFixture.h"
+#include "support/FakeDriftAnalysis.h"
 #include "support/RecordingAdapter.h"
 #include "widgets/RadioGroup.h"
 
 namespace {
-
-// Stands in for the Graph page's drift run: counts its restarts.
-class FakeDrift : public DriftAnalysis {
-  public:
-    DriftLogic::DriftFigures figures() const override { return {}; }
-    const QList<DriftLogic::DriftPoint>& offsets() const override { return offsets_; }
-    void restart() override { ++restarts; }
-    void assign(QList<DriftLogic::DriftPoint>, std::optional<double>,
-                std::optional<double>) override
-    {
-    }
-    int restarts = 0;
-
-  private:
-    QList<DriftLogic::DriftPoint> offsets_;
-};
 
 SetClockPage& setClockPage(TMainApp& w)
 {
@@ -100,7 +85,7 @@ class SetFromPcEdge : public WindowFixture {
         return bcd(seconds & 0x7F);
     }
 
-    FakeDrift drift;
+    FakeDriftAnalysis drift;
 };
 
 TEST_F(SetFromPcEdge, TheChipsSecondsEdgeFallsOnThePcs)
@@ -181,7 +166,7 @@ TEST_F(TimeWriteRestarts, OnlyASuccessfulWriteRestartsTheRun)
         for (const bool fails : {false, true}) {
             SCOPED_TRACE(std::string(c.what) + (fails ? ", the chip not answering" : ""));
             openWith("VK310", WindowOptions().pcTime(QDateTime(QDate(2024, 3, 7), QTime(9, 0))));
-            FakeDrift drift;
+            FakeDriftAnalysis drift;
             window().links().drift = &drift;
             if (fails) RecordingAdapter::failSlave(rtc(), KVRX_ERR_ADDR_NACK);
             c.write(setClockPage(window()));

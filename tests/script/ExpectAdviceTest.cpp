@@ -15,36 +15,18 @@
 #include "script/ScriptRunner.h"
 #include "support/AppTestSupport.h"
 #include "support/PageFixture.h"
+#include "support/FakeDriftAnalysis.h"
 #include "support/RecordingAdapter.h"
 
 namespace {
-
-class FixedRate : public DriftAnalysis {
-  public:
-    DriftLogic::DriftFigures figures() const override
-    {
-        DriftLogic::DriftFigures f;
-        f.RatePpm = 17.3;
-        f.IntervalPpm = 0.2;
-        return f;
-    }
-    const QList<DriftLogic::DriftPoint>& offsets() const override { return offsets_; }
-    void restart() override {}
-    void assign(QList<DriftLogic::DriftPoint>, std::optional<double>,
-                std::optional<double>) override
-    {
-    }
-
-  private:
-    QList<DriftLogic::DriftPoint> offsets_;
-};
 
 class ExpectAdvice : public PageFixture {};
 
 TEST_F(ExpectAdvice, PassesOnTheAdvisedEntryAndSaysWhatItFoundOtherwise)
 {
     openWith("VK310");
-    FixedRate drift;
+    FakeDriftAnalysis drift;
+    drift.measured(17.3, 0.2);
     window().links().drift = &drift;
     auto* page = qobject_cast<TrimPage*>(window().page(QStringLiteral("tsComp")));
     ASSERT_NE(page, nullptr);

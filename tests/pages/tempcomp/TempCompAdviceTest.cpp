@@ -16,31 +16,10 @@
 #include "pages/tempcomp/TempCompPage.h"
 #include "support/AppTestSupport.h"
 #include "support/PageFixture.h"
+#include "support/FakeDriftAnalysis.h"
 #include "support/RecordingAdapter.h"
 
 namespace {
-
-// Stands in for the Graph page's drift run.
-class FakeDrift : public DriftAnalysis {
-  public:
-    DriftLogic::DriftFigures figures() const override { return figures_; }
-    const QList<DriftLogic::DriftPoint>& offsets() const override { return offsets_; }
-    void restart() override { ++restarts; }
-    void assign(QList<DriftLogic::DriftPoint>, std::optional<double>,
-                std::optional<double>) override
-    {
-    }
-    void measured(std::optional<double> rate)
-    {
-        figures_.RatePpm = rate;
-        figures_.IntervalPpm = rate ? std::optional<double>(0.1) : std::nullopt;
-    }
-    int restarts = 0;
-
-  private:
-    DriftLogic::DriftFigures figures_;
-    QList<DriftLogic::DriftPoint> offsets_;
-};
 
 std::string advised(const QComboBox* list)
 {
@@ -100,7 +79,7 @@ const AdviceCase kAdvice[] = {
 TEST_F(TempCompAdvice, EachInitialTrimFromTheTrimsInEffect)
 {
     openWith("VK352");
-    FakeDrift drift;
+    FakeDriftAnalysis drift;
     window().links().drift = &drift;
     for (const AdviceCase& c : kAdvice) {
         SCOPED_TRACE(c.text);
@@ -137,7 +116,7 @@ TEST_F(TempCompAdvice, NoneWithoutARateAndNoRestartAfterAFailedWrite)
     p.polled();
     EXPECT_EQ(advised(p.cboIDTR), "(none)");
     EXPECT_FALSE(p.BtnUseInitialAdvice->isEnabled());
-    FakeDrift drift;
+    FakeDriftAnalysis drift;
     window().links().drift = &drift;
     p.polled();
     EXPECT_EQ(advised(p.cboIATR), "(none)");

@@ -27,33 +27,10 @@
 #include "support/AppTestSupport.h"
 #include "support/CommaLocale.h"
 #include "support/PageFixture.h"
+#include "support/FakeDriftAnalysis.h"
 #include "support/RecordingAdapter.h"
 
 namespace {
-
-// Stands in for the Graph page's drift run: a rate set by the test, and its
-// restarts counted.
-class FakeDrift : public DriftAnalysis {
-  public:
-    DriftLogic::DriftFigures figures() const override { return figures_; }
-    const QList<DriftLogic::DriftPoint>& offsets() const override { return offsets_; }
-    void restart() override { ++restarts; }
-    void assign(QList<DriftLogic::DriftPoint>, std::optional<double>,
-                std::optional<double>) override
-    {
-    }
-    void measured(std::optional<double> rate, std::optional<double> interval = 0.1)
-    {
-        figures_.RatePpm = rate;
-        figures_.IntervalPpm = interval;
-        figures_.Samples = 600;
-    }
-    int restarts = 0;
-
-  private:
-    DriftLogic::DriftFigures figures_;
-    QList<DriftLogic::DriftPoint> offsets_;
-};
 
 std::string advised(const QComboBox* list)
 {
@@ -113,7 +90,7 @@ class TrimAdvice : public PageFixture {
         page().BtnRdXtl->click();
         ASSERT_EQ(box(), QString());
     }
-    FakeDrift drift;
+    FakeDriftAnalysis drift;
 };
 
 struct AdviceCase {
@@ -258,7 +235,7 @@ TEST_F(TrimAdvice, ASuccessfulWriteRestartsTheRun)
         for (const bool fails : {false, true}) {
             SCOPED_TRACE(std::string(part) + (fails ? ", the chip not answering" : ""));
             openWith(part);
-            FakeDrift run;
+            FakeDriftAnalysis run;
             window().links().drift = &run;
             if (fails) RecordingAdapter::failSlave(rtc(), KVRX_ERR_ADDR_NACK);
             page().BtnWrXtl->click();
@@ -351,7 +328,7 @@ TEST_F(TrimAdvice, TheAdvisedTrimWrittenLeavesLessThanAStep)
         const double before = measuredRatePpm(w, start, now);
         ASSERT_NEAR(before, c.ppm, 0.2) << "the untrimmed chip";
 
-        FakeDrift run;
+        FakeDriftAnalysis run;
         run.measured(before);
         w.links().drift = &run;
         page().BtnRdXtl->click();
