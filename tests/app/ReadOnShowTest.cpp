@@ -89,7 +89,9 @@ TEST_F(ReadOnShow, ShownMemoryPageShowsTheChipsMemory)
         const uint32_t board = w.bus().BoardNo;
         ASSERT_NE(board, 0u);
         ASSERT_EQ(KVRX_SimPoke(board, 0xAE, c.address, 0x5C), 0);
-        if (c.protectRow >= 0) ASSERT_EQ(KVRX_SimPoke(board, 0xDE, 0x10, 0x40), 0);
+        if (c.protectRow >= 0) {
+            ASSERT_EQ(KVRX_SimPoke(board, 0xDE, 0x10, 0x40), 0);
+        }
         auto& memory = pageOn<MemoryPage>("tsMemory");
         // The grid's line of the byte and its column, after the address column.
         QTableWidgetItem* cell =
@@ -99,7 +101,9 @@ TEST_F(ReadOnShow, ShownMemoryPageShowsTheChipsMemory)
 
         show("tsMemory");
         EXPECT_EQ(cell->text(), QStringLiteral("5C"));
-        if (c.protectRow >= 0) EXPECT_EQ(memory.cboEEProtect->currentIndex(), c.protectRow);
+        if (c.protectRow >= 0) {
+            EXPECT_EQ(memory.cboEEProtect->currentIndex(), c.protectRow);
+        }
         EXPECT_EQ(recordedBoxCount(w), 0u);
     }
 }
