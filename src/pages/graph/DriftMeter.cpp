@@ -219,9 +219,13 @@ void DriftMeter::readStep()
     read.PcBeforeMs = before;
     read.PcAfterMs = after;
     read.ChipSecond = UnwrapSecond(second, approx);
+    transferMs_ = after - before;
     if (const std::optional<EdgeOffset> sample = search_.Feed(read)) {
-        taken(*sample, counter);
-        if (measuring_) scheduleWindow(after + kPaceMs - 500);
+        const bool settled = taken(*sample, counter);
+        // A search still settling tries again at the chip's next edge, so a
+        // run has its first samples seconds after a restart; a settled one
+        // keeps the steady pace.
+        if (measuring_) scheduleWindow(after + (settled ? kPaceMs - 500 : 500));
         return;
     }
     if (search_.WindowOpen())
@@ -238,7 +242,15 @@ void DriftMeter::failed(const QString& why)
     scheduleWindow(pcMs() + kPaceMs - 500);
 }
 
-void DriftMeter::taken(const EdgeOffset& sample, qint64 counterMs)
+double DriftMeter::settledMs() const
+{
+    // Half the gap between two reads is at least half a transfer, and the
+    // uncertainty adds a whole one: a bridge slower than the bound settles
+    // where its transfers allow.
+    return kSettledMs + 1.5 * std::max(0.0, transferMs_);
+}
+
+bool DriftMeter::taken(const EdgeOffset& sample, qint64 counterMs)
 {
     offsetMs_ = sample.OffsetMs;
     if (!said_.isEmpty()) {
@@ -249,19 +261,20 @@ void DriftMeter::taken(const EdgeOffset& sample, qint64 counterMs)
         said_.clear();
     }
     // A search still settling only places the next window.
-    if (sample.UncertaintyMs > kSettledMs) return;
+    if (sample.UncertaintyMs > settledMs()) return false;
     const double x = static_cast<double>(counterMs - runStartMs_) / 1000.0;
     std::optional<double> expected = fit_.OffsetAt(x);
     if (!expected && !points_.isEmpty()) expected = points_.last().OffsetMs;
     if (expected && std::fabs(sample.OffsetMs - *expected) > kJumpMs) {
         // The chip's time was written: what came before no longer tells the rate.
         restart();
-        return;
+        return true;
     }
     fit_.Add(x, sample.OffsetMs);
     points_.append(DriftPoint{x, sample.OffsetMs, sample.UncertaintyMs});
     emit sampled(QPointF(hoursOf(points_.last()), sample.OffsetMs));
     emit changed();
+    return true;
 }
 
 void DriftMeter::graphAppended(int series, const QPointF& point)

@@ -68,7 +68,10 @@ class DriftMeter : public QObject, public DriftAnalysis {
     void scheduleRead();
     void readStep();
     void failed(const QString& why);
-    void taken(const DriftLogic::EdgeOffset& sample, qint64 counterMs);
+    // A sample of the search: false while the search is still settling.
+    bool taken(const DriftLogic::EdgeOffset& sample, qint64 counterMs);
+    // The uncertainty below which a sample goes into the fit.
+    double settledMs() const;
     // The PC's wall clock in ms as one count of local seconds, its steps
     // taken out (observed with the counter now).
     double pcMs(qint64* counterMs = nullptr);
@@ -96,5 +99,6 @@ class DriftMeter : public QObject, public DriftAnalysis {
     bool measuring_ = false;
     bool loaded_ = false; // the points came from a file, not this run
     int64_t reads_ = 0;
+    double transferMs_ = 0.0; // how long the last read took
     QString said_; // the failure last put into panel 3
 };
