@@ -577,17 +577,7 @@ class FakeDrift : public DriftAnalysis {
         min_ = minCelsius;
         max_ = maxCelsius;
     }
-    DriftFigures figures() const override
-    {
-        DriftFigures f;
-        f.Samples = fit_.Count();
-        f.SpanSeconds = fit_.Span();
-        f.RatePpm = fit_.RatePpm();
-        f.IntervalPpm = fit_.IntervalPpm();
-        f.MinCelsius = min_;
-        f.MaxCelsius = max_;
-        return f;
-    }
+    DriftFigures figures() const override { return DriftLogic::FiguresOf(fit_, min_, max_); }
     const QList<DriftPoint>& offsets() const override { return points_; }
     void restart() override { set({}, std::nullopt, std::nullopt); }
     void assign(QList<DriftPoint> offsets, std::optional<double> minCelsius,

@@ -237,6 +237,19 @@ std::string spanText(double seconds)
 
 } // namespace
 
+DriftFigures FiguresOf(const RateFit& fit, std::optional<double> minCelsius,
+                       std::optional<double> maxCelsius)
+{
+    DriftFigures f;
+    f.Samples = fit.Count();
+    f.SpanSeconds = fit.Span();
+    f.RatePpm = fit.RatePpm();
+    f.IntervalPpm = fit.IntervalPpm();
+    f.MinCelsius = minCelsius;
+    f.MaxCelsius = maxCelsius;
+    return f;
+}
+
 std::string RateText(const DriftFigures& f)
 {
     if (!f.RatePpm || !f.IntervalPpm)

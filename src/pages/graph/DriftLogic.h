@@ -167,6 +167,10 @@ struct DriftFigures {
     std::optional<double> MinCelsius, MaxCelsius;
 };
 
+// A fit's figures, with the temperature range seen over its run.
+DriftFigures FiguresOf(const RateFit& fit, std::optional<double> minCelsius,
+                       std::optional<double> maxCelsius);
+
 // "Rate: +17.3 ppm ± 0.2 (1 h 10 min, 23.1–23.9 °C)" in UTF-8 and the C
 // locale; the temperature part is left out without a reading, and the rate
 // reads "Rate: measuring (N samples)" until there is an interval.

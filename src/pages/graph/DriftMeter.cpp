@@ -49,14 +49,7 @@ DriftMeter::DriftMeter(PageContext& context, GraphData& data, QObject* parent)
 
 DriftFigures DriftMeter::figures() const
 {
-    DriftFigures f;
-    f.Samples = fit_.Count();
-    f.SpanSeconds = fit_.Span();
-    f.RatePpm = fit_.RatePpm();
-    f.IntervalPpm = fit_.IntervalPpm();
-    f.MinCelsius = minC_;
-    f.MaxCelsius = maxC_;
-    return f;
+    return FiguresOf(fit_, minC_, maxC_);
 }
 
 double DriftMeter::hoursOf(const DriftPoint& point) const

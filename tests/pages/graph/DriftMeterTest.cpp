@@ -51,15 +51,6 @@ int32_t secondsFailingRead(uint32_t board, uint8_t subLen, uint8_t slave, uint32
     if (failSeconds && count == 1 && sub == 0x00) return KVRX_ERR_ADDR_NACK;
     return LibraryAdapter().Read(board, subLen, slave, sub, buf, count);
 }
-const AdapterApi& failingApi()
-{
-    static AdapterApi api = [] {
-        AdapterApi a = LibraryAdapter();
-        a.Read = secondsFailingRead;
-        return a;
-    }();
-    return api;
-}
 
 // A bridge whose single-byte reads take 6 ms (a slow USB round trip): the
 // PC clock and the board move on by half of it before the chip answers and
@@ -77,11 +68,13 @@ int32_t slowRead(uint32_t board, uint8_t subLen, uint8_t slave, uint32_t sub, ui
     if (count == 1) half();
     return code;
 }
-const AdapterApi& slowApi()
+// The library's adapter with another read.
+template <auto Read>
+const AdapterApi& adapterReading()
 {
     static AdapterApi api = [] {
         AdapterApi a = LibraryAdapter();
-        a.Read = slowRead;
+        a.Read = Read;
         return a;
     }();
     return api;
@@ -159,7 +152,7 @@ class DriftMeterTest : public WindowFixture {
 TEST_F(DriftMeterTest, ASlowBridgeSettlesAtWhatItsTransfersAllow)
 {
     slowClock = &clock;
-    start(17.0, &slowApi());
+    start(17.0, &adapterReading<slowRead>());
     runFor(30);
     EXPECT_GE(figures().Samples, 2) << "no settled sample within 30 s of a restart";
     runFor(3600);
@@ -239,7 +232,7 @@ TEST_F(DriftMeterTest, ATimeWriteRestartRunAndPartChoiceStartTheRunAfresh)
 
 TEST_F(DriftMeterTest, AFailedReadIsSaidInTheStatusBarAndTheRunGoesOn)
 {
-    start(-43.0, &failingApi());
+    start(-43.0, &adapterReading<secondsFailingRead>());
     runFor(600);
     const int before = figures().Samples;
     ASSERT_GT(before, 50);
